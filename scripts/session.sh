@@ -1,0 +1,50 @@
+# Sourced by the scripts that run programs under Wine: a private Xvfb display (unless one is given),
+# the project's Wine prefix with a persistent wineserver, and a hidden window that keeps Wine's desktop
+# process alive. session_stop ends exactly what session_start started.
+
+session_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX=$session_root/build/wineprefix
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES=mscoree,mshtml=
+session_xvfb_pid=
+session_holder_pid=
+
+# session_start [own]: with "own" (the default) start a private Xvfb even when DISPLAY is set.
+session_start() {
+  local mode=${1:-own}
+  if [ "$mode" = own ] || [ -z "${DISPLAY:-}" ]; then
+    local fifo
+    fifo=$(mktemp -u)
+    mkfifo "$fifo"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 &
+    session_xvfb_pid=$!
+    local num
+    if ! read -r -t 20 num <"$fifo"; then
+      rm -f "$fifo"
+      echo "session: Xvfb did not start" >&2
+      return 1
+    fi
+    rm -f "$fifo"
+    export DISPLAY=:$num
+    # A known root colour, so that transparent areas are never mistaken for black paint.
+    xsetroot -solid '#3C6E8C' || true
+  fi
+  wineserver -p
+  local holder=$session_root/build/x64/tests/support/desktop_holder.exe
+  if [ -f "$holder" ]; then
+    wine "$holder" >/dev/null 2>&1 &
+    session_holder_pid=$!
+  fi
+}
+
+session_stop() {
+  if [ -n "$session_holder_pid" ]; then
+    kill "$session_holder_pid" 2>/dev/null || true
+    wait "$session_holder_pid" 2>/dev/null || true
+  fi
+  wineserver -k 2>/dev/null || true
+  if [ -n "$session_xvfb_pid" ]; then
+    kill "$session_xvfb_pid" 2>/dev/null || true
+    wait "$session_xvfb_pid" 2>/dev/null || true
+  fi
+}
