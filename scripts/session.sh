@@ -3,11 +3,12 @@
 # process alive. session_stop ends exactly what session_start started.
 
 session_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-export WINEPREFIX=$session_root/build/wineprefix
+export WINEPREFIX=${TESSARY_WINEPREFIX:-$session_root/build/wineprefix}
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES=mscoree,mshtml=
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe,winemenubuilder.exe=d"
 session_xvfb_pid=
 session_holder_pid=
+session_own_wineserver=
 
 # session_start [own]: with "own" (the default) start a private Xvfb even when DISPLAY is set.
 session_start() {
@@ -29,11 +30,25 @@ session_start() {
     # A known root colour, so that transparent areas are never mistaken for black paint.
     xsetroot -solid '#3C6E8C' || true
   fi
-  wineserver -p
-  local holder=$session_root/build/x64/tests/support/desktop_holder.exe
+  # A persistent wineserver for the whole run; when one already serves this prefix, use it and leave it.
+  if wineserver -p 2>/dev/null; then
+    session_own_wineserver=1
+  fi
+  # Wine's desktop and service processes start with the first program and keep its output pipes open:
+  # start them here, detached from any pipe ctest reads, and wait until they are up.
+  local holder=$session_root/build/x64/tests/desktop_holder.exe
   if [ -f "$holder" ]; then
-    wine "$holder" >/dev/null 2>&1 &
+    local ready
+    ready=$(mktemp -u "$session_root/build/holder-ready.XXXXXX")
+    # Drive Z: is the root of the Unix file system in every Wine prefix.
+    wine "$holder" "Z:${ready//\//\\}" </dev/null >/dev/null 2>&1 &
     session_holder_pid=$!
+    local waited=0
+    while [ ! -f "$ready" ] && [ $waited -lt 600 ]; do
+      sleep 0.1
+      waited=$((waited + 1))
+    done
+    rm -f "$ready"
   fi
 }
 
@@ -42,7 +57,9 @@ session_stop() {
     kill "$session_holder_pid" 2>/dev/null || true
     wait "$session_holder_pid" 2>/dev/null || true
   fi
-  wineserver -k 2>/dev/null || true
+  if [ -n "$session_own_wineserver" ]; then
+    wineserver -k 2>/dev/null || true
+  fi
   if [ -n "$session_xvfb_pid" ]; then
     kill "$session_xvfb_pid" 2>/dev/null || true
     wait "$session_xvfb_pid" 2>/dev/null || true
