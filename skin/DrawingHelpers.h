@@ -1,0 +1,24 @@
+// GDI helpers shared by the skinned widgets: window shapes from mask images, private copies of parts of
+// skin images, and loading image files into bitmaps.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "framework/Gdi.h"
+
+// The region of all pixels of `bitmap` that are not pure white (255, 255, 255), in the bitmap's pixel
+// coordinates with the top row at y = 0. An all-white bitmap gives an empty region; no bitmap, or a
+// failure to read it, gives null. The caller owns the region.
+HRGN BitmapToRegion(HBITMAP bitmap);
+
+// Replaces the bitmap of `target` by a copy of the rectangle (x, y)-(right, bottom) of `source`, made
+// compatible with `dc`. False, with the target left as it was, when there is no source, the rectangle is
+// empty or GDI fails.
+bool CopyBitmapRect(CBitmap& target, HDC dc, HBITMAP source, int x, int y, int right, int bottom);
+
+// Reads an image file in any format the system picture loader reads as a bitmap (BMP, JPEG, GIF, ...)
+// into `target` as a DIB section, replacing its bitmap. Icons, metafiles and unreadable files give
+// false and leave the target as it was. COM must be initialised on the calling thread.
+bool LoadPictureFile(const std::wstring& path, CBitmap& target);
