@@ -30,10 +30,14 @@ session_start() {
     # A known root colour, so that transparent areas are never mistaken for black paint.
     xsetroot -solid '#3C6E8C' || true
   fi
-  # A persistent wineserver for the whole run; when one already serves this prefix, use it and leave it.
-  if wineserver -p 2>/dev/null; then
-    session_own_wineserver=1
+  # A persistent wineserver for the whole run. One left in this prefix (a build step that ran a tool
+  # under Wine, say) is ended first, so that everything Wine starts from here on is ours to stop.
+  if ! wineserver -p 2>/dev/null; then
+    wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
+    wineserver -p
   fi
+  session_own_wineserver=1
   # Wine's desktop and service processes start with the first program and keep its output pipes open:
   # start them here, detached from any pipe ctest reads, and wait until they are up.
   local holder=$session_root/build/x64/tests/desktop_holder.exe

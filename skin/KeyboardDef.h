@@ -1,0 +1,158 @@
+// The program-wide keyboard definition: which physical keys the keyboard has (name, codes and scan-code
+// sequence of each key, by key id) and their default scan codes, read from two binary data files named
+// by the KEYBOARDDEF element of a KEYBOARD skin file. Also the key-name and keystroke operations: the
+// display name of a key, and KeyStroke records filled from raw input, key messages or key data.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include <pugixml.hpp>
+
+#include "skin/GUIItem.h"
+
+class CWnd;
+
+// The key id of a key name: djb2 (start 5381, id = id * 33 + code unit) over the UTF-16 code units up
+// to the first NUL, with 32-bit wrap-around. KBDKEY items name their key the same way.
+std::int32_t HashKeyName(const wchar_t* name);
+inline std::int32_t HashKeyName(const std::wstring& name) { return HashKeyName(name.c_str()); }
+
+// The key id of "Num Lock", computed once; its system name is the extended-key name.
+std::int32_t NumLockKeyId();
+
+// A scan code and its extended flag byte. As derived from a key record the flag byte is the flag of the
+// record's first sequence entry, so it can be 2 (an E1 prefix) as well as 1 (E0).
+struct KeyScanCode {
+    std::uint16_t code = 0;
+    std::uint8_t extended = 0;
+};
+
+// One entry of a key's scan-code sequence, laid out as in the key record file.
+struct KeyCodeEntry {
+    std::uint16_t code = 0;
+    std::uint8_t flag = 0;  // non-zero on a prefix entry (E0, E1)
+    std::uint8_t unused = 0;
+};
+static_assert(sizeof(KeyCodeEntry) == 4, "KeyCodeEntry is the 4-byte file entry");
+
+constexpr int kKeySequenceLength = 10;  // entries per block
+constexpr int kKeyBlockBytes = kKeySequenceLength * static_cast<int>(sizeof(KeyCodeEntry));
+constexpr int kMaxKeyNameBytes = 512;   // longer names are cut to 256 code units
+// Bytes of a record after its name: code1, code2 and four blocks.
+constexpr int kKeyRecordFixedBytes = 2 + 2 + 4 * kKeyBlockBytes;
+
+// One key of the definition.
+struct KeyRecord {
+    std::int32_t id = 0;  // HashKeyName(name)
+    std::wstring name;
+    std::int16_t code1 = 0;
+    std::int16_t code2 = 0;  // 85: the key's system name is the extended-key name
+    KeyCodeEntry makeSequence[kKeySequenceLength] = {};  // block A
+    // Kept as read; the program does not interpret them.
+    std::uint8_t blockB[kKeyBlockBytes] = {};
+    std::uint8_t blockC[kKeyBlockBytes] = {};
+    std::uint8_t blockD[kKeyBlockBytes] = {};
+    KeyScanCode scanCode;  // derived from makeSequence
+};
+
+// The scan code a key reports, from its make sequence: a plain first entry is the code itself; after a
+// prefix entry it is the last of the plain entries that follow (never the tenth entry), with the
+// prefix's flag as extended byte. E0 1D gives {0x1D, 1}; E1 1D 45 E1 ... gives {0x45, 2}.
+KeyScanCode DeriveKeyScanCode(const KeyCodeEntry (&sequence)[kKeySequenceLength]);
+
+// The keyboard definition (item type 21). The program has one, KeyboardDef(); skin item lists point to
+// it but never delete it.
+class CKeyboardDef : public CGUIItem {
+public:
+    CKeyboardDef();
+    ~CKeyboardDef() override;
+
+    // Parses a key record file held in memory. Only the first call with data parses (and marks the
+    // definition loaded whatever the outcome); later calls return true. True when the data ends exactly
+    // with the last announced record; the usable records read are kept either way. A record that does not
+    // fit in the rest of the data ends the parse with false.
+    bool LoadKeyRecords(const BYTE* data, size_t size);
+    // Parses a defaults file held in memory: {count, count x {key id, value}}. False, with nothing
+    // applied, when the count does not match the size; otherwise each pair sets or replaces a default.
+    bool LoadKeyDefaults(const BYTE* data, size_t size);
+
+    // The derived scan code of a usable key; {0, 0} for other ids.
+    KeyScanCode GetKeyScanCode(std::int32_t keyId) const;
+    // The key id of the usable key (smallest id first) whose derived code is bits 0-15 of `value` and
+    // extended byte bits 16-23; 0 when none.
+    std::int32_t FindKeyByScanCode(std::uint32_t value) const;
+    // The default scan code of the key; an id without one gets a {0, 0} entry, which is returned.
+    KeyScanCode& GetDefaultScanCode(std::int32_t keyId);
+    // The usable record of the id, or null. Records stay where they are until program exit.
+    const KeyRecord* FindKeyRecord(std::int32_t keyId) const;
+    // False for the names "DO NOT USE", "UNASSIGNED", "RESERVED" and "None" (any case) and for a first
+    // sequence code of 0x8000 or above.
+    static bool IsUsableKeyName(const KeyRecord& record);
+
+    bool IsLoaded() const { return m_loaded != 0; }
+    const std::map<std::int32_t, KeyRecord>& Records() const { return m_records; }
+    const std::map<std::int32_t, KeyScanCode>& Defaults() const { return m_defaults; }
+
+    // Forgets every record and default and the loaded mark. Pointers to records become invalid: only for
+    // tests, which need a fresh program-wide definition.
+    void Clear();
+
+private:
+    std::map<std::int32_t, KeyRecord> m_records;      // usable keys by key id
+    std::map<std::int32_t, KeyScanCode> m_defaults;   // default scan codes by key id
+    BYTE m_loaded = 0;
+};
+
+// The program-wide definition (id, type and window -1, no owner until a KEYBOARDDEF registers it).
+CKeyboardDef& KeyboardDef();
+
+// Reads the KEYBOARDDEF child of a KEYBOARD skin root: `name` (skin id), `file` (key record file, from
+// bin\) and optional `kbddefaults` (defaults file, from bin\). The records are parsed by the first file
+// only; defaults replace earlier ones of the same ids. Registers KeyboardDef() in `list` under the
+// element's id with type 21 and `parent` as owner; the list does not own it. False when the element,
+// its name or file is missing or unknown, the record file can't be read or parsed (nothing registered),
+// or the defaults file can't be read or parsed (registered all the same).
+bool LoadKeyboardDef(const pugi::xml_node& root, CWnd* parent, SkinItemList& list);
+
+// A key press or release as the macro recorder and the single-key edit keep it. The first four fields
+// are the key data of a key macro event, in the same order and widths.
+struct KeyStroke {
+    std::int16_t scanCode = 0;
+    std::uint16_t virtualKey = 0;
+    std::uint8_t state = 0;  // kKeyStrokeDown or kKeyStrokeUp
+    std::uint8_t flags = 0;  // kKeyStroke* bits
+    std::wstring name;       // display name (FormatKeyName)
+    std::int16_t workVirtualKey = 0;  // the virtual key the caller puts in before filling; names use it
+    std::int16_t workScanCode = 0;
+};
+
+constexpr std::uint8_t kKeyStrokeDown = 255;
+constexpr std::uint8_t kKeyStrokeUp = 1;
+constexpr std::uint8_t kKeyStrokeExtended = 0x01;
+constexpr std::uint8_t kKeyStrokeAlt = 0x02;
+constexpr std::uint8_t kKeyStrokeCtrl = 0x04;
+constexpr std::uint8_t kKeyStrokeShift = 0x08;
+
+// The name shown for a key, in the active keyboard layout: the system key name (the extended one when
+// `extended` is 1 or the key is Num Lock or 0xC2), else the short key label of the virtual key, else
+// the key's character upper-cased, else empty. Always true.
+bool FormatKeyName(UINT virtualKey, std::wstring& name, UINT scanCode, BYTE extended);
+
+// Fills the stroke from the lParam of a key message; `stroke.workVirtualKey` holds the message's virtual
+// key. Control, Shift, Alt and Enter become their left/right (or keypad) keys; the Shift, Ctrl and Alt
+// flags say which modifiers the current layout needs to type the key's character.
+void FillKeyStrokeFromKeyData(LPARAM keyData, KeyStroke& stroke, bool isDown);
+
+// Fills the stroke from a key message. True when the caller is to swallow the message: every message
+// that is not a key message and every auto-repeated key-down (the stroke left as it was), and the
+// key-downs of keys that would otherwise move focus or toggle (Tab, arrows, Space, Num Lock, ...).
+bool FillKeyStrokeFromMessage(const MSG& message, KeyStroke& stroke);
+
+// Fills the stroke from a raw-input keyboard report. True when the report is a real key, false for
+// none and for the fake prefix reports of keys such as Pause and the extended cursor keys.
+bool FillKeyStrokeFromRawInput(KeyStroke& stroke, const RAWKEYBOARD* report);

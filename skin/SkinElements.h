@@ -1,0 +1,41 @@
+// The table of skin element readers: for each element name of a skin file's list sections, the function
+// that turns one such element into a skin object. Widgets join the loader by adding their row here.
+#pragma once
+
+#include <vector>
+
+#include <pugixml.hpp>
+
+#include "skin/GUIItem.h"
+
+class CBitmap;
+class CWnd;
+
+// One of the state images a KBDKEYLIST shares among its keys (state name SBMN, SBMO, SBMD, SBMDS or
+// SBMM; the image may be null).
+struct KeyStateImage {
+    const wchar_t* state;
+    CBitmap* image;
+};
+using KeyStateImages = std::vector<KeyStateImage>;
+
+// The image of `state` (compared up to the case of A-Z); null when the table has none.
+CBitmap* FindKeyStateImage(const KeyStateImages& images, const wchar_t* state);
+
+// What a reader gets beside its element.
+struct SkinLoadContext {
+    CWnd* parent;                           // parent window of new controls (a KBDKEYLIST's container)
+    SkinItemList& list;                     // the list being loaded, holding everything read so far
+    const KeyStateImages* keyStateImages;   // the shared key images inside a KBDKEYLIST, else null
+};
+
+// Creates the object of one element, or returns null to skip it (unknown name, missing data). The
+// loader appends what it returns to context.list.
+using SkinElementReader = CGUIItem* (*)(const pugi::xml_node& element, SkinLoadContext& context);
+
+// The reader of an element name (exact match); null for elements that are not read.
+SkinElementReader FindSkinElementReader(const char* elementName);
+
+// Test hook: puts `reader` in front of the table for `elementName` (null takes the entry away again).
+// Returns the reader it replaced in front, if any.
+SkinElementReader RegisterSkinElementReader(const char* elementName, SkinElementReader reader);

@@ -1,0 +1,175 @@
+// The skin file loader: top elements, the list sections in their fixed order, and what some sections
+// do beyond calling their element readers.
+#include "skin/SkinLoader.h"
+
+#include <pugixml.hpp>
+
+#include "framework/Wnd.h"
+#include "skin/AppFolder.h"
+#include "skin/KeyboardDef.h"
+#include "skin/LangTable.h"
+#include "skin/PanelBitmap.h"
+#include "skin/SkinElements.h"
+#include "skin/SkinValues.h"
+
+namespace {
+
+constexpr int kFirstLanguageId = 345;
+constexpr int kLastLanguageId = 360;
+constexpr int kFirstLayoutId = 362;
+constexpr int kLastLayoutId = 377;
+
+enum class SectionKind { Plain, Languages, Layouts, Keys };
+
+struct ChildKind {
+    const char* element;
+    bool firstOnly;  // only the first element of this name is read
+};
+
+struct Section {
+    const char* list;
+    SectionKind kind;
+    ChildKind children[4];  // unused rows have a null element
+};
+
+// Fonts and containers come before the controls that name them, so this order is part of the format.
+const Section kSections[] = {
+    {"LANGLIST", SectionKind::Languages, {{"LANG", false}}},
+    {"KBLAYOUTLIST", SectionKind::Layouts, {{"KBLAYOUT", false}}},
+    {"FONTLIST", SectionKind::Plain, {{"FONT", false}}},
+    {"BITMAPLIST", SectionKind::Plain, {{"BITMAPITEM", false}, {"BITMAPWINDOW", false}}},
+    {"BUTTONLIST", SectionKind::Plain, {{"BUTTON", false}, {"PROFBUTTON", true}, {"AVIBUTTON", true}}},
+    {"SLIDERLIST",
+     SectionKind::Plain,
+     {{"VSLIDER", false}, {"HSLIDERM", false}, {"HSLIDERMAPM", false}, {"DMARKER", false}}},
+    {"TEXTLIST", SectionKind::Plain, {{"TEXTITEM", false}}},
+    {"DPISTAGELIST", SectionKind::Plain, {{"DPISTAGEWINDOW", false}}},
+    {"MACRODISPLAYLIST", SectionKind::Plain, {{"MACRODISPLAY", false}}},
+    {"LISTLIST", SectionKind::Plain, {{"LISTCTRL", false}, {"COMBO", false}}},
+    {"LISTPANELLIST", SectionKind::Plain, {{"LISTPANEL", false}}},
+    {"EDITCTRLLIST", SectionKind::Plain, {{"EDITCTRL", false}, {"EDITCTRLSK", false}}},
+    {"KBDKEYLIST", SectionKind::Keys, {{"KBDKEY", false}}},
+};
+
+const char* const kKeyStates[] = {"SBMN", "SBMO", "SBMD", "SBMDS", "SBMM"};
+const wchar_t* const kKeyStateNames[] = {L"SBMN", L"SBMO", L"SBMD", L"SBMDS", L"SBMM"};
+
+// A LANG element becomes a table only for the selected language, or for every language with -1.
+bool WantsLanguage(const pugi::xml_node& element)
+{
+    const int selected = SelectedLanguageId();
+    return selected == -1 || selected == ReadItemId(element);
+}
+
+// Registration in the program-wide maps, which outlive the file.
+void AfterRead(SectionKind kind, CGUIItem* item)
+{
+    if (kind == SectionKind::Languages && item->m_id >= kFirstLanguageId && item->m_id <= kLastLanguageId) {
+        if (auto* table = dynamic_cast<CLangTable*>(item))
+            RegisterLanguageTable(table);
+    } else if (kind == SectionKind::Layouts && item->m_id >= kFirstLayoutId && item->m_id <= kLastLayoutId) {
+        KeyboardLayoutMap()[item->m_id] = item;
+    }
+}
+
+void ReadSection(const pugi::xml_node& root, const Section& section, SkinItemList& list, CWnd* parent)
+{
+    pugi::xml_node listElement = root.child(section.list);
+    if (!listElement)
+        return;
+
+    SkinLoadContext context{parent, list, nullptr};
+    KeyStateImages keyImages;
+    if (section.kind == SectionKind::Keys) {
+        pugi::xml_node shared = listElement.child("BUTTONBITMAPS");
+        if (!shared)
+            return;
+        for (size_t i = 0; i < sizeof(kKeyStates) / sizeof(kKeyStates[0]); ++i)
+            keyImages.push_back({kKeyStateNames[i], LoadChildBitmap(kKeyStates[i], shared)});
+        context.keyStateImages = &keyImages;
+        if (CGUIItem* container = FindContainerItem(listElement, "windowid", list)) {
+            if (auto* window = dynamic_cast<CWnd*>(container))
+                context.parent = window;
+        }
+    }
+
+    for (const ChildKind& child : section.children) {
+        if (!child.element)
+            break;
+        SkinElementReader reader = FindSkinElementReader(child.element);
+        if (!reader)
+            continue;
+        for (pugi::xml_node element = listElement.child(child.element); element;
+             element = element.next_sibling(child.element)) {
+            if (section.kind != SectionKind::Languages || WantsLanguage(element)) {
+                if (CGUIItem* item = reader(element, context)) {
+                    list.push_back(item);
+                    AfterRead(section.kind, item);
+                }
+            }
+            if (child.firstOnly)
+                break;
+        }
+    }
+}
+
+void ReadSections(const pugi::xml_node& root, SkinItemList& list, CWnd* parent)
+{
+    for (const Section& section : kSections)
+        ReadSection(root, section, list, parent);
+}
+
+} // namespace
+
+std::map<int, CGUIItem*>& KeyboardLayoutMap()
+{
+    static std::map<int, CGUIItem*> layouts;
+    return layouts;
+}
+
+void ForgetKeyboardLayout(const CGUIItem* item)
+{
+    auto& layouts = KeyboardLayoutMap();
+    for (auto entry = layouts.begin(); entry != layouts.end();) {
+        if (entry->second == item)
+            entry = layouts.erase(entry);
+        else
+            ++entry;
+    }
+}
+
+void LoadSkinFile(SkinItemList& list, const std::wstring& fileName, CWnd* parent)
+{
+    LoadSkinPanelFile(AppFolder() + L"xml\\" + fileName, &list, parent);
+}
+
+bool LoadSkinPanelFile(const std::wstring& path, SkinItemList* list, CWnd* parent)
+{
+    if (!list)
+        return false;
+    pugi::xml_document document;
+    if (document.load_file(path.c_str()).status != pugi::status_ok)
+        return false;
+
+    if (pugi::xml_node keyboard = document.child("KEYBOARD")) {
+        if (!LoadKeyboardDef(keyboard, parent, *list))
+            return false;
+        ReadSections(keyboard, *list, parent);
+        return true;
+    }
+    if (pugi::xml_node panel = document.child("GUIPANEL")) {
+        for (const char* name : {"BACKGROUND", "MASK"}) {
+            CPanelBitmap* bitmap = ReadPanelBitmap(panel, name, parent);
+            if (!bitmap)
+                return false;
+            list->push_back(bitmap);
+        }
+        ReadSections(panel, *list, parent);
+        return true;
+    }
+    if (pugi::xml_node items = document.child("ITEMLIST")) {
+        ReadSections(items, *list, parent);
+        return true;
+    }
+    return false;
+}

@@ -1,0 +1,175 @@
+// Shared set-up of the skin loader tests: a fresh program folder (xml\, skins\, fonts\, lang\) set as
+// AppFolder() for one test, BMP and language files written into it, the loader's fixture files copied
+// into its xml\ folder, and the program-wide skin state put back afterwards.
+#pragma once
+
+#include <windows.h>
+
+#include <ole2.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "model/NameTables.h"
+#include "skin/AppFolder.h"
+#include "skin/GUIItem.h"
+#include "skin/LangTable.h"
+#include "skin/SkinLoader.h"
+#include "skin/SkinResources.h"
+
+// A 24-bit bottom-up BMP file of width x height whose pixel (x, y) (top row y = 0) is pixel(x, y).
+inline std::vector<BYTE> MakeBmpFile(int width, int height, const std::function<COLORREF(int, int)>& pixel)
+{
+    const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    file.bfSize = file.bfOffBits + stride * height;
+    BITMAPINFOHEADER info = {};
+    info.biSize = sizeof(info);
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biCompression = BI_RGB;
+    std::vector<BYTE> out(reinterpret_cast<const BYTE*>(&file), reinterpret_cast<const BYTE*>(&file + 1));
+    out.insert(out.end(), reinterpret_cast<const BYTE*>(&info), reinterpret_cast<const BYTE*>(&info + 1));
+    for (int y = height - 1; y >= 0; --y) {
+        for (int x = 0; x < width; ++x) {
+            const COLORREF c = pixel(x, y);
+            out.push_back(GetBValue(c));
+            out.push_back(GetGValue(c));
+            out.push_back(GetRValue(c));
+        }
+        out.insert(out.end(), stride - static_cast<DWORD>(width) * 3, 0);
+    }
+    return out;
+}
+
+inline std::vector<BYTE> SolidBmpFile(int width, int height, COLORREF colour)
+{
+    return MakeBmpFile(width, height, [colour](int, int) { return colour; });
+}
+
+// The loader's fixture folder as a Windows path (the build passes the Unix path).
+inline std::wstring LoaderFixturePath(const std::wstring& name)
+{
+    std::string unix = LOADER_FIXTURE_DIR;
+    std::wstring path = L"Z:";
+    for (char c : unix)
+        path += (c == '/') ? L'\\' : static_cast<wchar_t>(c);
+    return path + L"\\" + name;
+}
+
+// Runs one test in its own program folder with COM initialised and the name tables filled. Everything
+// the loader keeps program-wide (cache, language choice, layout map, item lists of the test) is
+// released in TearDown.
+class SkinFolderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+        InitNameTables();
+        static int serial = 0;
+        wchar_t temp[MAX_PATH] = {};
+        ASSERT_NE(0u, GetTempPathW(MAX_PATH, temp));
+        m_folder = std::wstring(temp) + L"tessary-loader-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                   std::to_wstring(GetTickCount64()) + L"-" + std::to_wstring(++serial) + L"\\";
+        ASSERT_TRUE(CreateDirectoryW(m_folder.c_str(), nullptr));
+        for (const wchar_t* sub : {L"xml", L"skins", L"fonts", L"lang"})
+            ASSERT_TRUE(CreateDirectoryW((m_folder + sub).c_str(), nullptr));
+        ClearSkinResources();
+        SetAppFolder(m_folder);
+        SetSelectedLanguageId(-1);
+        SetCurrentLangTable(nullptr);
+    }
+
+    void TearDown() override
+    {
+        DeleteSkinItems(m_list);
+        DeleteSkinItems(m_languages);
+        SetCurrentLangTable(nullptr);
+        LanguageMap().clear();
+        SetSelectedLanguageId(-1);
+        KeyboardLayoutMap().clear();
+        // The cache holds files of the folder open or registered: release them before removing it.
+        ClearSkinResources();
+        ResetAppFolder();
+        EXPECT_TRUE(RemoveTree(m_folder)) << "a file of the test folder is still in use";
+        OleUninitialize();
+    }
+
+    std::wstring Write(const std::wstring& relative, const std::vector<BYTE>& data)
+    {
+        std::wstring path = m_folder + relative;
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        EXPECT_NE(INVALID_HANDLE_VALUE, file);
+        DWORD written = 0;
+        if (!data.empty()) {
+            EXPECT_TRUE(WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written, nullptr));
+        }
+        CloseHandle(file);
+        return path;
+    }
+    std::wstring WriteXml(const std::wstring& name, const std::string& text)
+    {
+        return Write(L"xml\\" + name, std::vector<BYTE>(text.begin(), text.end()));
+    }
+    // A language text file (UTF-16LE, no byte-order mark) in lang\.
+    void WriteLanguage(const std::wstring& name, const std::wstring& text)
+    {
+        const BYTE* p = reinterpret_cast<const BYTE*>(text.data());
+        Write(L"lang\\" + name, std::vector<BYTE>(p, p + text.size() * sizeof(wchar_t)));
+    }
+    // Copies a fixture file into xml\ and returns the copy's path.
+    std::wstring CopyFixture(const std::wstring& name)
+    {
+        std::wstring target = m_folder + L"xml\\" + name;
+        EXPECT_TRUE(CopyFileW(LoaderFixturePath(name).c_str(), target.c_str(), FALSE)) << "fixture missing";
+        return target;
+    }
+
+    // The element types of the list, front to back.
+    static std::vector<int> Types(const SkinItemList& list)
+    {
+        std::vector<int> types;
+        for (const CGUIItem* item : list)
+            types.push_back(item->m_type);
+        return types;
+    }
+    static std::vector<int> Ids(const SkinItemList& list)
+    {
+        std::vector<int> ids;
+        for (const CGUIItem* item : list)
+            ids.push_back(item->m_id);
+        return ids;
+    }
+
+    std::wstring m_folder;
+    SkinItemList m_list;       // deleted in TearDown
+    SkinItemList m_languages;  // language tables, deleted after m_list
+
+private:
+    static bool RemoveTree(const std::wstring& folder)
+    {
+        bool ok = true;
+        WIN32_FIND_DATAW found = {};
+        HANDLE find = FindFirstFileW((folder + L"*").c_str(), &found);
+        if (find != INVALID_HANDLE_VALUE) {
+            do {
+                const std::wstring name = found.cFileName;
+                if (name == L"." || name == L"..")
+                    continue;
+                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                    ok = RemoveTree(folder + name + L"\\") && ok;
+                else
+                    ok = DeleteFileW((folder + name).c_str()) && ok;
+            } while (FindNextFileW(find, &found));
+            FindClose(find);
+        }
+        return RemoveDirectoryW(folder.c_str()) && ok;
+    }
+};
