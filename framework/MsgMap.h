@@ -87,15 +87,17 @@ public:                                                                         
             return TRUE;                                                                                   \
     }
 
-#define NOTIFY_HANDLER(id, code, func)                                                                     \
+#define NOTIFY_HANDLER(id, notifyCode, func)                                                               \
     TESSARY_NOTIFY_ENTRY_(WM_NOTIFY,                                                                       \
                           reinterpret_cast<NMHDR*>(lParam)->idFrom == static_cast<UINT_PTR>(id) &&         \
-                              reinterpret_cast<NMHDR*>(lParam)->code == static_cast<UINT>(code),           \
+                              reinterpret_cast<NMHDR*>(lParam)->code == static_cast<UINT>(notifyCode),     \
                           func)
-#define NOTIFY_CODE_HANDLER(code, func)                                                                    \
-    TESSARY_NOTIFY_ENTRY_(WM_NOTIFY, reinterpret_cast<NMHDR*>(lParam)->code == static_cast<UINT>(code), func)
-#define REFLECTED_NOTIFY_CODE_HANDLER(code, func)                                                          \
-    TESSARY_NOTIFY_ENTRY_(OCM_NOTIFY, reinterpret_cast<NMHDR*>(lParam)->code == static_cast<UINT>(code), func)
+#define NOTIFY_CODE_HANDLER(notifyCode, func)                                                              \
+    TESSARY_NOTIFY_ENTRY_(WM_NOTIFY,                                                                       \
+                          reinterpret_cast<NMHDR*>(lParam)->code == static_cast<UINT>(notifyCode), func)
+#define REFLECTED_NOTIFY_CODE_HANDLER(notifyCode, func)                                                    \
+    TESSARY_NOTIFY_ENTRY_(OCM_NOTIFY,                                                                      \
+                          reinterpret_cast<NMHDR*>(lParam)->code == static_cast<UINT>(notifyCode), func)
 
 #define CHAIN_MSG_MAP(theBase)                                                                             \
     if (theBase::ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult, dwMsgMapID))                    \
