@@ -5,6 +5,7 @@
 #include "framework/Dialog.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -32,7 +33,6 @@ public:
     BOOL OnInitDialog() override
     {
         log.push_back("init");
-        SetTimer(kWatchdogTimer, 10000);
         if (onInit)
             onInit(*this);
         return TRUE;
@@ -58,6 +58,7 @@ private:
     LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL& handled)
     {
         log.push_back("create");
+        SetTimer(kWatchdogTimer, 10000);
         handled = FALSE;
         return 0;
     }
@@ -69,9 +70,14 @@ private:
     }
     LRESULT OnTimer(UINT, WPARAM, LPARAM, BOOL&)
     {
-        EndDialog(kTimedOut);
+        // Should ending fail too, destroying the dialog still ends its loop.
+        if (std::exchange(m_watchdogFired, true))
+            DestroyWindow();
+        else
+            EndDialog(kTimedOut);
         return 0;
     }
+    bool m_watchdogFired = false;
 };
 
 // A child window that logs the keys its PreTranslateMessage sees, and keeps them when told to.

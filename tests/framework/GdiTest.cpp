@@ -79,13 +79,13 @@ TEST(GdiDcTest, FillSolidRectRoundTripsThroughAMemoryDc)
     {
         CSelectObject select(dc, bitmap);
         dc.SetBkColor(RGB(9, 9, 9));
-        dc.FillSolidRect(RECT{1, 1, 3, 3}, RGB(10, 200, 30));
+        dc.FillSolidRect(RECT{1, 0, 3, 2}, RGB(10, 200, 30));
         EXPECT_EQ(dc.GetBkColor(), RGB(9, 9, 9));
-        EXPECT_EQ(dc.GetPixel(2, 2), RGB(10, 200, 30));
-        EXPECT_EQ(dc.GetPixel(3, 3), RGB(0, 0, 0));
+        EXPECT_EQ(dc.GetPixel(2, 1), RGB(10, 200, 30));
+        EXPECT_EQ(dc.GetPixel(2, 2), RGB(0, 0, 0));
         ::GdiFlush();
-        // Rows run top-down: pixel (1, 1) is the sixth, stored as 0x00RRGGBB.
-        EXPECT_EQ(static_cast<const DWORD*>(bits)[5], 0x000AC81Eu);
+        // Rows run top-down: pixel (1, 0) is the second in memory, stored as 0x00RRGGBB.
+        EXPECT_EQ(static_cast<const DWORD*>(bits)[1], 0x000AC81Eu);
     }
     const HDC h = dc.m_hDC;
     EXPECT_TRUE(dc.DeleteDC());
