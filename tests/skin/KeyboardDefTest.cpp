@@ -1,5 +1,6 @@
 // Tests of the keyboard definition: key ids, the key record and defaults files as the writer makes them
 // and as damaged files arrive, the KEYBOARDDEF element, and the product's generated keyboard files.
+#include "../support/TestFiles.h"
 #include "skin/KeyboardDef.h"
 
 #include <gtest/gtest.h>
@@ -47,10 +48,7 @@ KeyDescription Key(const std::wstring& name, std::uint16_t code)
 // A Unix path of the build as the test program sees it under Wine.
 std::wstring HostPath(const char* unixPath)
 {
-    std::wstring path = L"Z:";
-    for (const char* p = unixPath; *p; ++p)
-        path += *p == '/' ? L'\\' : static_cast<wchar_t>(*p);
-    return path;
+    return testfiles::WinePath(unixPath);
 }
 
 // A fresh program folder with bin\ and lang\ for the resource cache, removed with its files afterwards.

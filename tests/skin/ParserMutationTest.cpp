@@ -18,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "../support/TestFiles.h"
 #include "SkinLoaderTestSupport.h"
 #include "data/KeyboardDefWriter.h"
 #include "skin/KeyboardDef.h"
@@ -245,10 +246,7 @@ private:
 // A Unix path of the build as a Windows path under Wine.
 std::wstring HostPath(const char* unixPath)
 {
-    std::wstring path = L"Z:";
-    for (const char* p = unixPath; *p; ++p)
-        path += *p == '/' ? L'\\' : static_cast<wchar_t>(*p);
-    return path;
+    return testfiles::WinePath(unixPath);
 }
 
 // The product keyboard's files as the writer makes them, with where each record starts.

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "model/NameTables.h"
+#include "../support/TestFiles.h"
 #include "skin/AppFolder.h"
 #include "skin/GUIItem.h"
 #include "skin/LangTable.h"
@@ -57,11 +58,7 @@ inline std::vector<BYTE> SolidBmpFile(int width, int height, COLORREF colour)
 // The loader's fixture folder as a Windows path (the build passes the Unix path).
 inline std::wstring LoaderFixturePath(const std::wstring& name)
 {
-    std::string unix = LOADER_FIXTURE_DIR;
-    std::wstring path = L"Z:";
-    for (char c : unix)
-        path += (c == '/') ? L'\\' : static_cast<wchar_t>(c);
-    return path + L"\\" + name;
+    return testfiles::WinePath(LOADER_FIXTURE_DIR) + L"\\" + name;
 }
 
 // Runs one test in its own program folder with COM initialised and the name tables filled. Everything
@@ -73,14 +70,8 @@ protected:
     {
         ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
         InitNameTables();
-        static int serial = 0;
-        wchar_t temp[MAX_PATH] = {};
-        ASSERT_NE(0u, GetTempPathW(MAX_PATH, temp));
-        m_folder = std::wstring(temp) + L"tessary-loader-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                   std::to_wstring(GetTickCount64()) + L"-" + std::to_wstring(++serial) + L"\\";
-        ASSERT_TRUE(CreateDirectoryW(m_folder.c_str(), nullptr));
-        for (const wchar_t* sub : {L"xml", L"skins", L"fonts", L"lang"})
-            ASSERT_TRUE(CreateDirectoryW((m_folder + sub).c_str(), nullptr));
+        m_folder = testfiles::MakeTempFolder(L"tessary-loader", {L"xml", L"skins", L"fonts", L"lang"});
+        ASSERT_FALSE(m_folder.empty());
         ClearSkinResources();
         SetAppFolder(m_folder);
         SetSelectedLanguageId(-1);
@@ -98,20 +89,14 @@ protected:
         // The cache holds files of the folder open or registered: release them before removing it.
         ClearSkinResources();
         ResetAppFolder();
-        EXPECT_TRUE(RemoveTree(m_folder)) << "a file of the test folder is still in use";
+        EXPECT_TRUE(testfiles::RemoveTree(m_folder)) << "a file of the test folder is still in use";
         OleUninitialize();
     }
 
     std::wstring Write(const std::wstring& relative, const std::vector<BYTE>& data)
     {
         std::wstring path = m_folder + relative;
-        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        EXPECT_NE(INVALID_HANDLE_VALUE, file);
-        DWORD written = 0;
-        if (!data.empty()) {
-            EXPECT_TRUE(WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written, nullptr));
-        }
-        CloseHandle(file);
+        EXPECT_TRUE(testfiles::WriteBytes(path, data.data(), data.size()));
         return path;
     }
     std::wstring WriteXml(const std::wstring& name, const std::string& text)
@@ -151,25 +136,4 @@ protected:
     std::wstring m_folder;
     SkinItemList m_list;       // deleted in TearDown
     SkinItemList m_languages;  // language tables, deleted after m_list
-
-private:
-    static bool RemoveTree(const std::wstring& folder)
-    {
-        bool ok = true;
-        WIN32_FIND_DATAW found = {};
-        HANDLE find = FindFirstFileW((folder + L"*").c_str(), &found);
-        if (find != INVALID_HANDLE_VALUE) {
-            do {
-                const std::wstring name = found.cFileName;
-                if (name == L"." || name == L"..")
-                    continue;
-                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                    ok = RemoveTree(folder + name + L"\\") && ok;
-                else
-                    ok = DeleteFileW((folder + name).c_str()) && ok;
-            } while (FindNextFileW(find, &found));
-            FindClose(find);
-        }
-        return RemoveDirectoryW(folder.c_str()) && ok;
-    }
 };

@@ -1,0 +1,73 @@
+// Files and folders for tests: a fresh temporary folder, writing bytes, removing a tree, and the Windows
+// path of a file of the source tree (Wine reaches the Unix file system through drive Z:).
+#pragma once
+
+#include <windows.h>
+
+#include <initializer_list>
+#include <string>
+
+namespace testfiles {
+
+// Creates a new folder below the temporary folder, with the given subfolders; returns it with a
+// trailing backslash, or an empty string when it could not be made.
+inline std::wstring MakeTempFolder(const wchar_t* prefix, std::initializer_list<const wchar_t*> subfolders = {})
+{
+    static int serial = 0;
+    wchar_t temp[MAX_PATH] = {};
+    if (!GetTempPathW(MAX_PATH, temp))
+        return L"";
+    std::wstring folder = std::wstring(temp) + prefix + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                          std::to_wstring(GetTickCount64()) + L"-" + std::to_wstring(++serial) + L"\\";
+    if (!CreateDirectoryW(folder.c_str(), nullptr))
+        return L"";
+    for (const wchar_t* sub : subfolders) {
+        if (!CreateDirectoryW((folder + sub).c_str(), nullptr))
+            return L"";
+    }
+    return folder;
+}
+
+// Removes a folder (given with a trailing backslash) and everything in it; false when anything stayed.
+inline bool RemoveTree(const std::wstring& folder)
+{
+    bool ok = true;
+    WIN32_FIND_DATAW found = {};
+    HANDLE find = FindFirstFileW((folder + L"*").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                ok = RemoveTree(folder + name + L"\\") && ok;
+            else
+                ok = DeleteFileW((folder + name).c_str()) && ok;
+        } while (FindNextFileW(find, &found));
+        FindClose(find);
+    }
+    return RemoveDirectoryW(folder.c_str()) && ok;
+}
+
+// Writes the bytes to a new file (replacing one that exists); false when that failed.
+inline bool WriteBytes(const std::wstring& path, const void* data, size_t size)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    bool ok = size == 0 || (WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) && written == size);
+    CloseHandle(file);
+    return ok;
+}
+
+// The Windows path of a Unix path, such as a fixture folder of the source tree.
+inline std::wstring WinePath(const char* unixPath)
+{
+    std::wstring path = L"Z:";
+    for (const char* c = unixPath; *c; ++c)
+        path += (*c == '/') ? L'\\' : static_cast<wchar_t>(*c);
+    return path;
+}
+
+} // namespace testfiles
