@@ -56,6 +56,17 @@ session_start() {
   fi
 }
 
+# session_register_service [build folder]: registers the build's device service and its proxy/stub DLL
+# in the session's prefix (default build/x64), so that COM starts it for the programs and tests.
+session_register_service() {
+  local exe=${1:-$session_root/build/x64}/bin/TessaryDeviceService.exe
+  if [ ! -f "$exe" ]; then
+    echo "session: no device service at $exe" >&2
+    return 1
+  fi
+  wine "$exe" /RegServer </dev/null >/dev/null || { echo "session: registering the device service failed" >&2; return 1; }
+}
+
 session_stop() {
   if [ -n "$session_holder_pid" ]; then
     kill "$session_holder_pid" 2>/dev/null || true

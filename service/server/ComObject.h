@@ -1,0 +1,106 @@
+// The IUnknown that every object of the service shares: a reference count, QueryInterface over the
+// interfaces the class lists, the hold on the service process while the object lives, and the wrapper
+// that injects failures and logs each client call.
+#pragma once
+
+#include "service/server/ServiceCore.h"
+
+#include <windows.h>
+#include <unknwn.h>
+
+#include <string>
+#include <tuple>
+
+// Asked of an object passed back in by a client (DeleteProfile, ActivateProfile, ...): only the
+// service's own objects answer, with their CServiceObject. A proxy to a client's object has no
+// marshaller for it and fails, so a foreign object is refused rather than misread.
+// {9C0B5E7A-31D4-4E8F-A6B2-7D18C3F40E95}
+constexpr IID kIidServiceObject = {0x9c0b5e7a, 0x31d4, 0x4e8f, {0xa6, 0xb2, 0x7d, 0x18, 0xc3, 0xf4, 0x0e, 0x95}};
+
+class CServiceObject {
+public:
+    virtual ~CServiceObject() = default;
+};
+
+template <class... Interfaces>
+class CComObject : public Interfaces..., public CServiceObject {
+public:
+    explicit CComObject(CServiceCore& service) : m_service(service) { m_service.HoldProcess(); }
+    ~CComObject() override { m_service.ReleaseProcess(); }
+    CComObject(const CComObject&) = delete;
+    CComObject& operator=(const CComObject&) = delete;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
+    {
+        if (object == nullptr)
+            return E_POINTER;
+        *object = nullptr;
+        using First = std::tuple_element_t<0, std::tuple<Interfaces...>>;
+        if (riid == IID_IUnknown)
+            *object = static_cast<IUnknown*>(static_cast<First*>(this));
+        else if (riid == kIidServiceObject)
+            *object = static_cast<CServiceObject*>(this);
+        else
+            (void)((riid == __uuidof(Interfaces) ? (*object = static_cast<Interfaces*>(this), true) : false) || ...);
+        if (*object == nullptr)
+            return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_refs)); }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        const LONG refs = InterlockedDecrement(&m_refs);
+        if (refs == 0)
+            delete this;
+        return static_cast<ULONG>(refs);
+    }
+
+protected:
+    // Runs one client call: an injected failure instead of the body when one is pending, then the log.
+    template <class Body>
+    HRESULT Call(const char* operation, const std::string& arguments, Body body)
+    {
+        HRESULT hr = S_OK;
+        if (!m_service.Calls().TakeFault(operation, hr))
+            hr = body();
+        m_service.Calls().LogCall(operation, arguments, hr);
+        return hr;
+    }
+
+    CServiceCore& m_service;
+
+private:
+    LONG m_refs = 1;
+};
+
+// The service's own object behind an interface pointer a client passed in; null for anything else.
+// The result holds no reference: it lives as long as the caller's pointer.
+template <class T>
+T* ServiceObjectOf(IUnknown* unknown)
+{
+    if (unknown == nullptr)
+        return nullptr;
+    void* object = nullptr;
+    if (FAILED(unknown->QueryInterface(kIidServiceObject, &object)) || object == nullptr)
+        return nullptr;
+    auto* base = static_cast<CServiceObject*>(object);
+    T* result = dynamic_cast<T*>(base);
+    // The reference QueryInterface added goes back through the object's IUnknown.
+    unknown->Release();
+    return result;
+}
+
+// An object of one device: it keeps the device's serial and finds the device again on every call.
+template <class... Interfaces>
+class CDeviceComObject : public CComObject<Interfaces...> {
+public:
+    CDeviceComObject(CServiceCore& service, std::uint32_t device) : CComObject<Interfaces...>(service), m_device(device) {}
+    std::uint32_t DeviceSerial() const { return m_device; }
+
+protected:
+    // The device, or null with the failure to report.
+    CSimDevice* Device(HRESULT& hr) { return this->m_service.Device(m_device, hr); }
+
+    std::uint32_t m_device;
+};

@@ -1,0 +1,1239 @@
+// The service's objects. Each keeps the serial of its device and the GUID (or light id) of what it
+// stands for, and looks both up again on every call: an object whose profile, macro or program entry was
+// deleted, or whose device was removed, fails cleanly instead of reaching something else.
+#include "service/server/ComObjects.h"
+
+#include "service/server/ConnectionPoints.h"
+#include "service/sim/ExchangeFiles.h"
+
+#include "DeviceService.h"
+
+#include <cstring>
+#include <cwchar>
+#include <new>
+#include <vector>
+
+namespace {
+
+// Longest path a client may give; longer ones are refused before they reach the file system.
+constexpr std::size_t kMaxPathUnits = 32767;
+// Text shown of a name or path in the call log.
+constexpr std::size_t kLoggedTextUnits = 64;
+constexpr wchar_t kDeviceInfoText[] = L"Tessary simulated keyboard";
+
+// Hands out a new object as the interface asked for; the creation reference is dropped either way.
+template <class T>
+HRESULT Give(T* object, REFIID riid, void** out)
+{
+    if (object == nullptr)
+        return E_OUTOFMEMORY;
+    const HRESULT hr = object->QueryInterface(riid, out);
+    object->Release();
+    return hr;
+}
+
+LPWSTR CoTaskText(const std::wstring& text)
+{
+    const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    auto* copy = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
+    if (copy)
+        std::memcpy(copy, text.c_str(), bytes);
+    return copy;
+}
+
+HRESULT ReturnText(const std::wstring& text, LPWSTR* out)
+{
+    *out = CoTaskText(text);
+    return *out ? S_OK : E_OUTOFMEMORY;
+}
+
+// A client's name, read no further than the field keeps (one unit more, so that a cut never splits a
+// surrogate pair), and cut to the field.
+HRESULT ReadName(LPCWSTR name, std::size_t maxUnits, std::wstring& out)
+{
+    if (name == nullptr)
+        return E_POINTER;
+    out = BoundSimText(std::wstring(name, wcsnlen(name, maxUnits + 1)), maxUnits);
+    return S_OK;
+}
+
+HRESULT ReadPath(LPCWSTR path, std::wstring& out)
+{
+    if (path == nullptr)
+        return E_POINTER;
+    const std::size_t length = wcsnlen(path, kMaxPathUnits + 1);
+    if (length == 0)
+        return E_INVALIDARG;
+    if (length > kMaxPathUnits)
+        return kHrPathTooLong;
+    out.assign(path, length);
+    return S_OK;
+}
+
+// File operations: "not found" is about the file.
+HRESULT FileResult(SimStatus status)
+{
+    return status == SimStatus::NotFound ? HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) : HresultOf(status);
+}
+
+std::string ArgText(LPCWSTR text) { return QuoteText(text, kLoggedTextUnits); }
+
+// ---- Profiles ----
+
+class CProfileBound {
+protected:
+    explicit CProfileBound(const GUID& profile) : m_profile(profile) {}
+    const GUID m_profile;
+};
+
+class CPropertyStoreObject : public CDeviceComObject<IProfilePropertyStore>, private CProfileBound {
+public:
+    CPropertyStoreObject(CServiceCore& service, std::uint32_t device, const GUID& profile)
+        : CDeviceComObject(service, device), CProfileBound(profile)
+    {
+    }
+
+    HRESULT STDMETHODCALLTYPE GetProperty(DWORD key, DWORD, BYTE* buffer, DWORD, DWORD* size) override
+    {
+        const DWORD capacity = size ? *size : 0;
+        return Call("IProfilePropertyStore.GetProperty", HexText(key) + " " + std::to_string(capacity), [&]() -> HRESULT {
+            if (size == nullptr)
+                return E_POINTER;
+            HRESULT hr;
+            CSimDevice* device = Device(hr);
+            if (device == nullptr)
+                return hr;
+            std::vector<std::uint8_t> value;
+            const SimStatus status = device->GetProperty(m_profile, key, value);
+            if (status != SimStatus::Ok)
+                return HresultOf(status);
+            // The caller's buffer holds `capacity` bytes: a longer value fails rather than overrun it, and
+            // the size is never raised above what the caller gave.
+            if (value.size() > capacity)
+                return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
+            if (!value.empty() && buffer == nullptr)
+                return E_POINTER;
+            if (!value.empty())
+                std::memcpy(buffer, value.data(), value.size());
+            *size = static_cast<DWORD>(value.size());
+            return S_OK;
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE SetProperty(DWORD key, const BYTE* buffer, DWORD, DWORD size, DWORD) override
+    {
+        return Call("IProfilePropertyStore.SetProperty", HexText(key) + " " + std::to_string(size), [&]() -> HRESULT {
+            if (buffer == nullptr && size != 0)
+                return E_POINTER;
+            HRESULT hr;
+            CSimDevice* device = Device(hr);
+            if (device == nullptr)
+                return hr;
+            const SimStatus status = device->SetProperty(m_profile, key, buffer, size);
+            if (status == SimStatus::Ok)
+                m_service.Changed();
+            return HresultOf(status);
+        });
+    }
+};
+
+class CButtonAssignmentObject : public CDeviceComObject<IButtonAssignment>, private CProfileBound {
+public:
+    CButtonAssignmentObject(CServiceCore& service, std::uint32_t device, const GUID& profile)
+        : CDeviceComObject(service, device), CProfileBound(profile)
+    {
+    }
+
+    HRESULT STDMETHODCALLTYPE GetInfo(ButtonAssignmentInfo* info) override
+    {
+        if (info)
+            *info = ButtonAssignmentInfo{};
+        return Call("IButtonAssignment.GetInfo", "", [&]() -> HRESULT {
+            if (info == nullptr)
+                return E_POINTER;
+            HRESULT hr;
+            CSimDevice* device = Device(hr);
+            if (device == nullptr)
+                return hr;
+            const SimProfile* profile = device->FindProfile(m_profile);
+            if (profile == nullptr)
+                return kHrNotFound;
+            info->buttonCount = static_cast<DWORD>(profile->records.size());
+            return S_OK;
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE GetAll(DWORD* count, KeyAssignmentRecord* records) override
+    {
+        const DWORD capacity = count ? *count : 0;
+        return Call("IButtonAssignment.GetAll", std::to_string(capacity), [&]() -> HRESULT {
+            if (count == nullptr || (capacity != 0 && records == nullptr))
+                return E_POINTER;
+            HRESULT hr;
+            CSimDevice* device = Device(hr);
+            if (device == nullptr)
+                return hr;
+            std::vector<SimButtonRecord> out;
+            const SimStatus status = device->GetButtonRecords(m_profile, capacity, out);
+            if (status != SimStatus::Ok)
+                return HresultOf(status);
+            if (!out.empty())
+                std::memcpy(records, out.data(), out.size() * sizeof(KeyAssignmentRecord));
+            *count = static_cast<DWORD>(out.size());
+            return S_OK;
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE SetRecords(DWORD count, const KeyAssignmentRecord* records) override
+    {
+        return Call("IButtonAssignment.SetRecords", std::to_string(count), [&]() -> HRESULT {
+            if (count != 0 && records == nullptr)
+                return E_POINTER;
+            HRESULT hr;
+            CSimDevice* device = Device(hr);
+            if (device == nullptr)
+                return hr;
+            const SimStatus status = device->SetButtonRecords(m_profile, records, count);
+            if (status == SimStatus::Ok)
+                m_service.Changed();
+            return HresultOf(status);
+        });
+    }
+};
+
+class CLedObject : public CDeviceComObject<IDeviceLed, ILedValue, ILedBlink, ILedAuxValue>, private CProfileBound {
+public:
+    CLedObject(CServiceCore& service, std::uint32_t device, const GUID& profile, std::uint32_t id)
+        : CDeviceComObject(service, device), CProfileBound(profile), m_id(id)
+    {
+    }
+
+    HRESULT STDMETHODCALLTYPE TurnOn() override
+    {
+        return Call("IDeviceLed.TurnOn", Light(), [&] { return Change([&](CSimDevice& d) { return d.SetLedOn(m_profile, m_id, true); }); });
+    }
+    HRESULT STDMETHODCALLTYPE TurnOff() override
+    {
+        return Call("IDeviceLed.TurnOff", Light(), [&] { return Change([&](CSimDevice& d) { return d.SetLedOn(m_profile, m_id, false); }); });
+    }
+    HRESULT STDMETHODCALLTYPE GetState(DWORD* state) override
+    {
+        return Read("IDeviceLed.GetState", state, [](const SimLed& led) -> DWORD { return led.on ? 1 : 0; });
+    }
+    HRESULT STDMETHODCALLTYPE GetId(DWORD* id) override
+    {
+        return Read("IDeviceLed.GetId", id, [](const SimLed& led) -> DWORD { return led.id; });
+    }
+
+    HRESULT STDMETHODCALLTYPE SetValue(DWORD value) override
+    {
+        return Call("ILedValue.SetValue", Light() + " " + std::to_string(value),
+                    [&] { return Change([&](CSimDevice& d) { return d.SetLedValue(m_profile, m_id, value); }); });
+    }
+    HRESULT STDMETHODCALLTYPE GetValue(DWORD* value) override
+    {
+        return Read("ILedValue.GetValue", value, [](const SimLed& led) -> DWORD { return led.value; });
+    }
+
+    HRESULT STDMETHODCALLTYPE SetBlink(DWORD blink, DWORD onTimeMs, DWORD offTimeMs) override
+    {
+        return Call("ILedBlink.SetBlink",
+                    Light() + " " + std::to_string(blink) + " " + std::to_string(onTimeMs) + " " + std::to_string(offTimeMs),
+                    [&] {
+                        return Change([&](CSimDevice& d) { return d.SetLedBlink(m_profile, m_id, blink != 0, onTimeMs, offTimeMs); });
+                    });
+    }
+    HRESULT STDMETHODCALLTYPE GetBlink(DWORD* blink, DWORD* onTimeMs, DWORD* offTimeMs) override
+    {
+        for (DWORD* out : {blink, onTimeMs, offTimeMs}) {
+            if (out)
+                *out = 0;
+        }
+        return Call("ILedBlink.GetBlink", Light(), [&]() -> HRESULT {
+            if (blink == nullptr || onTimeMs == nullptr || offTimeMs == nullptr)
+                return E_POINTER;
+            HRESULT hr;
+            const SimLed* led = FindLed(hr);
+            if (led == nullptr)
+                return hr;
+            *blink = led->blink ? 1 : 0;
+            *onTimeMs = led->onTimeMs;
+            *offTimeMs = led->offTimeMs;
+            return S_OK;
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE SetAuxValue(DWORD value) override
+    {
+        return Call("ILedAuxValue.SetAuxValue", Light() + " " + std::to_string(value),
+                    [&] { return Change([&](CSimDevice& d) { return d.SetLedAuxValue(m_profile, m_id, value); }); });
+    }
+    HRESULT STDMETHODCALLTYPE GetAuxValue(DWORD* value) override
+    {
+        return Read("ILedAuxValue.GetAuxValue", value, [](const SimLed& led) -> DWORD { return led.auxValue; });
+    }
+
+private:
+    std::string Light() const { return "light " + std::to_string(m_id); }
+
+    const SimLed* FindLed(HRESULT& hr)
+    {
+        CSimDevice* device = Device(hr);
+        if (device == nullptr)
+            return nullptr;
+        const SimProfile* profile = device->FindProfile(m_profile);
+        if (profile != nullptr) {
+            for (const SimLed& led : profile->leds) {
+                if (led.id == m_id)
+                    return &led;
+            }
+        }
+        hr = kHrNotFound;
+        return nullptr;
+    }
+
+    template <class Field>
+    HRESULT Read(const char* operation, DWORD* out, Field field)
+    {
+        if (out)
+            *out = 0;
+        return Call(operation, Light(), [&]() -> HRESULT {
+            if (out == nullptr)
+                return E_POINTER;
+            HRESULT hr;
+            const SimLed* led = FindLed(hr);
+            if (led == nullptr)
+                return hr;
+            *out = field(*led);
+            return S_OK;
+        });
+    }
+
+    template <class Edit>
+    HRESULT Change(Edit edit)
+    {
+        HRESULT hr;
+        CSimDevice* device = Device(hr);
+        if (device == nullptr)
+            return hr;
+        const SimStatus status = edit(*device);
+        if (status == SimStatus::Ok)
+            m_service.Changed();
+        return HresultOf(status);
+    }
+
+    const std::uint32_t m_id;
+};
+
+class CLedCollectionObject : public CDeviceComObject<ILedCollection>, private CProfileBound {
+public:
+    CLedCollectionObject(CServiceCore& service, std::uint32_t device, const GUID& profile)
+        : CDeviceComObject(service, device), CProfileBound(profile)
+    {
+    }
+
+    HRESULT STDMETHODCALLTYPE GetLed(DWORD index, IDeviceLed** led) override
+    {
+        if (led)
+            *led = nullptr;
+        return Call("ILedCollection.GetLed", std::to_string(index), [&]() -> HRESULT {
+            if (led == nullptr)
+                return E_POINTER;
+            HRESULT hr;
+            CSimDevice* device = Device(hr);
+            if (device == nullptr)
+                return hr;
+            const SimProfile* profile = device->FindProfile(m_profile);
+            if (profile == nullptr)
+                return kHrNotFound;
+            if (index >= profile->leds.size())
+                return kHrNoMoreItems;
+            return Give(new (std::nothrow) CLedObject(m_service, m_device, m_profile, profile->leds[index].id),
+                        IID_IDeviceLed, reinterpret_cast<void**>(led));
+        });
+    }
+};
+
+class CDpiSourceObject : public CEventSourceObject<IDpiSource> {
+public:
+    CDpiSourceObject(CServiceCore& service, std::uint32_t device)
+        : CEventSourceObject(service, device, IID__IDPIEvents)
+    {
+    }
+};
+
+class CProfileObject : public CDeviceComObject<IDeviceProfile>, private CProfileBound {
+public:
+    CProfileObject(CServiceCore& service, std::uint32_t device, const GUID& profile)
+        : CDeviceComObject(service, device), CProfileBound(profile)
+    {
+    }
+    const GUID& Guid() const { return m_profile; }
+
+    HRESULT STDMETHODCALLTYPE GetSubObject(REFIID riid, IUnknown** object) override
+    {
+        if (object)
+            *object = nullptr;
+        return Call("IDeviceProfile.GetSubObject", GuidText(riid), [&]() -> HRESULT {
+            if (object == nullptr)
+                return E_POINTER;
+            HRESULT hr;
+            if (Find(hr) == nullptr)
+                return hr;
+            void** out = reinterpret_cast<void**>(object);
+            if (riid == IID_IProfilePropertyStore)
+                return Give(new (std::nothrow) CPropertyStoreObject(m_service, m_device, m_profile), riid, out);
+            if (riid == IID_IButtonAssignment)
+                return Give(new (std::nothrow) CButtonAssignmentObject(m_service, m_device, m_profile), riid, out);
+            if (riid == IID_ILedCollection)
+                return Give(new (std::nothrow) CLedCollectionObject(m_service, m_device, m_profile), riid, out);
+            if (riid == IID_IDpiSource)
+                return Give(new (std::nothrow) CDpiSourceObject(m_service, m_device), riid, out);
+            return E_NOINTERFACE;
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE GetGuid(GUID* guid) override
+    {
+        if (guid)
+            *guid = GUID{};
+        return Call("IDeviceProfile.GetGuid", "", [&]() -> HRESULT {
+            if (guid == nullptr)
+                return E_POINTER;
+            HRESULT hr;
+            if (Find(hr) == nullptr)
+                return hr;
+            *guid = m_profile;
+            return S_OK;
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE GetName(LPWSTR* name) override
+    {
+        if (name)
+            *name = nullptr;
+        return Call("IDeviceProfile.GetName", GuidText(m_profile), [&]() -> HRESULT {
+            if (name == nullptr)
+                return E_POINTER;
+            HRESULT hr;
+            const SimProfile* profile = Find(hr);
+            return profile ? ReturnText(profile->name, name) : hr;
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE SetName(LPCWSTR name) override
+    {
+        return Call("IDeviceProfile.SetName", GuidText(m_profile) + " " + ArgText(name), [&]() -> HRESULT {
+            std::wstring text;
+            HRESULT hr = ReadName(name, kSimMaxProfileName, text);
+            if (FAILED(hr))
+                return hr;
+            CSimDevice* device = Device(hr);
+            if (device == nullptr)
+                return hr;
+            const SimStatus status = device->SetProfileName(m_profile, text);
+            if (status == SimStatus::Ok)
+                m_service.Changed();
+            return HresultOf(status);
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE Reserved1() override
+    {
+        return Call("IDeviceProfile.Reserved1", "", [] { return E_NOTIMPL; });
+    }
+
+    HRESULT STDMETHODCALLTYPE ExportToFile(LPCWSTR path) override
+    {
+        return Call("IDeviceProfile.ExportToFile", GuidText(m_profile) + " " + ArgText(path), [&]() -> HRESULT {
+            std::wstring file;
+            HRESULT hr = ReadPath(path, file);
+            if (FAILED(hr))
+                return hr;
+            CSimDevice* device = Device(hr);
+            if (device == nullptr)
+                return hr;
+            std::wstring error;
+            const SimStatus status = ExportProfileFile(*device, m_profile, file, error);
+            if (status != SimStatus::Ok && status != SimStatus::NotFound)
+                m_service.Log("profile export to " + QuoteText(file) + " failed: " + ToUtf8(error));
+            return HresultOf(status);
+        });
+    }
+
+private:
+    const SimProfile* Find(HRESULT& hr)
+    {
+        CSimDevice* device = Device(hr);
+        if (device == nullptr)
+            return nullptr;
+        const SimProfile* profile = device->FindProfile(m_profile);
+        if (profile == nullptr)
+            hr = kHrNotFound;
+        return profile;
+    }
+};
+
+class CProfileManagerObject : public CEventSourceObject<IProfileManager> {
+public:
+    CProfileManagerObject(CServiceCore& service, std::uint32_t device)
+        : CEventSourceObject(service, device, IID__IProfileManagerEvents)
+    {
+    }
+
+    HRESULT STDMETHODCALLTYPE GetProfile(DWORD index, IDeviceProfile** profile) override
+    {
+        if (profile)
+            *profile = nullptr;
+        return Call("IProfileManager.GetProfile", std::to_string(index), [&]() -> HRESULT {
+            if (profile == nullptr)
+                return E_POINTER;
+            HRESULT hr;
+            CSimDevice* device = Device(hr);
+            if (device == nullptr)
+                return hr;
+            const SimProfile* found = device->ProfileAt(index);
+            return found ? Hand(found->guid, profile) : kHrNoMoreItems;
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE FindProfile(GUID guid, IDeviceProfile** profile) override
+    {
+        if (profile)
+            *profile = nullptr;
+        return Call("IProfileManager.FindProfile", GuidText(guid), [&]() -> HRESULT {
+            if (profile == nullptr)
+                return E_POINTER;
+            HRESULT hr;
+            CSimDevice* device = Device(hr);
+            if (device == nullptr)
+                return hr;
+            return device->FindProfile(guid) ? Hand(guid, profile) : kHrNotFound;
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE ActivateProfile(IDeviceProfile* profile) override
+    {
+        return Call("IProfileManager.ActivateProfile", Named(profile), [&]() -> HRESULT {
+            return OnProfile(profile, [](CSimDevice& device, const GUID& guid) { return device.ActivateProfile(guid); });
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE GetActiveProfile(IDeviceProfile** profile) override
+    {
+        if (profile)
+            *profile = nullptr;
+        return Call("IProfileManager.GetActiveProfile", "", [&]() -> HRESULT {
+            if (profile == nullptr)
+                return E_POINTER;
+            HRESULT hr;
+            CSimDevice* device = Device(hr);
+            if (device == nullptr)
+                return hr;
+            const GUID active = device->ActiveProfile();
+            return active == kSimNullGuid ? kHrNotFound : Hand(active, profile);
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE CreateProfile(IDeviceProfile** profile) override
+    {
+        if (profile)
+            *profile = nullptr;
+        return Call("IProfileManager.CreateProfile", "", [&]() -> HRESULT {
+            if (profile == nullptr)
+                return E_POINTER;
+            HRESULT hr;
+            CSimDevice* device = Device(hr);
+            if (device == nullptr)
+                return hr;
+            GUID created{};
+            const SimStatus status = device->CreateProfile(created);
+            if (status != SimStatus::Ok)
+                return HresultOf(status);
+            m_service.Changed();
+            return Hand(created, profile);
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE DeleteProfile(IDeviceProfile* profile) override
+    {
+        return Call("IProfileManager.DeleteProfile", Named(profile), [&]() -> HRESULT {
+            return OnProfile(profile, [](CSimDevice& device, const GUID& guid) { return device.DeleteProfile(guid); });
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE Reserved1() override
+    {
+        return Call("IProfileManager.Reserved1", "", [] { return E_NOTIMPL; });
+    }
+
+    HRESULT STDMETHODCALLTYPE ImportProfileFile(LPCWSTR path, IDeviceProfile** profile) override
+    {
+        if (profile)
+            *profile = nullptr;
+        return Call("IProfileManager.ImportProfileFile", ArgText(path), [&]() -> HRESULT {
+            if (profile == nullptr)
+                return E_POINTER;
+            std::wstring file;
+            HRESULT hr = ReadPath(path, file);
+            if (FAILED(hr))
+                return hr;
+            CSimDevice* device = Device(hr);
+            if (device == nullptr)
+                return hr;
+            GUID created{};
+            std::wstring error;
+            const SimStatus status = ::ImportProfileFile(*device, file, created, error);
+            if (status != SimStatus::Ok) {
+                m_service.Log("profile import from " + QuoteText(file) + " refused: " + ToUtf8(error));
+                return FileResult(status);
+            }
+            m_service.Changed();
+            return Hand(created, profile);
+        });
+    }
+
+private:
+    HRESULT Hand(const GUID& guid, IDeviceProfile** profile)
+    {
+        return Give(new (std::nothrow) CProfileObject(m_service, m_device, guid), IID_IDeviceProfile,
+                    reinterpret_cast<void**>(profile));
+    }
+
+    static std::string Named(IDeviceProfile* profile)
+    {
+        const CProfileObject* object = ServiceObjectOf<CProfileObject>(profile);
+        return object ? GuidText(object->Guid()) : std::string(profile ? "foreign" : "null");
+    }
+
+    // Only a profile object of this device, handed out by the service, names a profile here.
+    template <class Operation>
+    HRESULT OnProfile(IDeviceProfile* profile, Operation operation)
+    {
+        if (profile == nullptr)
+            return E_POINTER;
+        const CProfileObject* object = ServiceObjectOf<CProfileObject>(profile);
+        if (object == nullptr || object->DeviceSerial() != m_device)
+            return E_INVALIDARG;
+        HRESULT hr;
+        CSimDevice* device = Device(hr);
+        if (device == nullptr)
+            return hr;
+        const SimStatus status = operation(*device, object->Guid());
+        if (status == SimStatus::Ok)
+            m_service.Changed();
+        return HresultOf(status);
+    }
+};
+
+// ---- Macros ----
+
+class CMacroObject : public CDeviceComObject<IDeviceMacro> {
+public:
+    CMacroObject(CServiceCore& service, std::uint32_t device, const GUID& macro)
+        : CDeviceComObject(service, device), m_macro(macro)
+    {
+    }
+    const GUID& Guid() const { return m_macro; }
+
+    HRESULT STDMETHODCALLTYPE GetGuid(GUID* guid) override
+    {
+        if (guid)
+            *guid = GUID{};
+        return Call("IDeviceMacro.GetGuid", "", [&]() -> HRESULT {
+            if (guid == nullptr)
+                return E_POINTER;
+            HRESULT hr;
+            if (Find(hr) == nullptr)
+                return hr;
+            *guid = m_macro;
+            return S_OK;
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE GetName(LPWSTR* name) override
+    {
+        if (name)
+            *name = nullptr;
+        return Call("IDeviceMacro.GetName", GuidText(m_macro), [&]() -> HRESULT {
+            if (name == nullptr)
+                return E_POINTER;
+            HRESULT hr;
+            const SimMacro* macro = Find(hr);
+            return macro ? ReturnText(macro->name, name) : hr;
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE SetName(LPCWSTR name) override
+    {
+        return Call("IDeviceMacro.SetName", GuidText(m_macro) + " " + ArgText(name), [&]() -> HRESULT {
+            std::wstring text;
+            HRESULT hr = ReadName(name, kSimMaxMacroName, text);
+            if (FAILED(hr))
+                return hr;
+            CSimDevice* device = Device(hr);
+            if (device == nullptr)
+                return hr;
+            const SimStatus status = device->SetMacroName(m_macro, text);
+            if (status == SimStatus::Ok)
+                m_service.Changed();
+            return HresultOf(status);
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE ExportToFile(LPCWSTR path) override
+    {
+        return Call("IDeviceMacro.ExportToFile", GuidText(m_macro) + " " + ArgText(path), [&]() -> HRESULT {
+            std::wstring file;
+            HRESULT hr = ReadPath(path, file);
+            if (FAILED(hr))
+                return hr;
+            CSimDevice* device = Device(hr);
+            if (device == nullptr)
+                return hr;
+            std::wstring error;
+            const SimStatus status = ExportMacroFile(*device, m_macro, file, error);
+            if (status != SimStatus::Ok && status != SimStatus::NotFound)
+                m_service.Log("macro export to " + QuoteText(file) + " failed: " + ToUtf8(error));
+            return HresultOf(status);
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE GetEvents(MacroEventBuffer** events) override
+    {
+        if (events)
+            *events = nullptr;
+        return Call("IDeviceMacro.GetEvents", GuidText(m_macro), [&]() -> HRESULT {
+            if (events == nullptr)
+                return E_POINTER;
+            HRESULT hr;
+            const SimMacro* macro = Find(hr);
+            if (macro == nullptr)
+                return hr;
+            *events = BuildMacroEventBuffer(macro->events.data(), macro->events.size());
+            return *events ? S_OK : E_OUTOFMEMORY;
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE SetEvents(const MacroEventBuffer* events) override
+    {
+        const std::string count = events ? std::to_string(events->count) : std::string("null");
+        return Call("IDeviceMacro.SetEvents", GuidText(m_macro) + " " + count, [&]() -> HRESULT {
+            if (events == nullptr)
+                return E_POINTER;
+            // Checked before the events are read: the device refuses more than it can hold.
+            if (events->count > kSimMaxMacroEvents)
+                return E_INVALIDARG;
+            HRESULT hr;
+            CSimDevice* device = Device(hr);
+            if (device == nullptr)
+                return hr;
+            const std::vector<SimMacroEvent> list(events->events, events->events + events->count);
+            const SimStatus status = device->SetMacroEvents(m_macro, list);
+            if (status == SimStatus::Ok)
+                m_service.Changed();
+            return HresultOf(status);
+        });
+    }
+
+private:
+    const SimMacro* Find(HRESULT& hr)
+    {
+        CSimDevice* device = Device(hr);
+        if (device == nullptr)
+            return nullptr;
+        const SimMacro* macro = device->FindMacro(m_macro);
+        if (macro == nullptr)
+            hr = kHrNotFound;
+        return macro;
+    }
+
+    const GUID m_macro;
+};
+
+class CMacroStoreObject : public CDeviceComObject<IMacroStore> {
+public:
+    CMacroStoreObject(CServiceCore& service, std::uint32_t device) : CDeviceComObject(service, device) {}
+
+    HRESULT STDMETHODCALLTYPE GetMacro(DWORD index, IDeviceMacro** macro) override
+    {
+        if (macro)
+            *macro = nullptr;
+        return Call("IMacroStore.GetMacro", std::to_string(index), [&]() -> HRESULT {
+            if (macro == nullptr)
+                return E_POINTER;
+            HRESULT hr;
+            CSimDevice* device = Device(hr);
+            if (device == nullptr)
+                return hr;
+            const SimMacro* found = device->MacroAt(index);
+            return found ? Hand(found->guid, macro) : kHrNoMoreItems;
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE FindMacro(GUID guid, IDeviceMacro** macro) override
+    {
+        if (macro)
+            *macro = nullptr;
+        return Call("IMacroStore.FindMacro", GuidText(guid), [&]() -> HRESULT {
+            if (macro == nullptr)
+                return E_POINTER;
+            HRESULT hr;
+            CSimDevice* device = Device(hr);
+            if (device == nullptr)
+                return hr;
+            return device->FindMacro(guid) ? Hand(guid, macro) : kHrNotFound;
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE CreateMacro(IDeviceMacro** macro) override
+    {
+        if (macro)
+            *macro = nullptr;
+        return Call("IMacroStore.CreateMacro", "", [&]() -> HRESULT {
+            if (macro == nullptr)
+                return E_POINTER;
+            HRESULT hr;
+            CSimDevice* device = Device(hr);
+            if (device == nullptr)
+                return hr;
+            GUID created{};
+            const SimStatus status = device->CreateMacro(created);
+            if (status != SimStatus::Ok)
+                return HresultOf(status);
+            m_service.Changed();
+            return Hand(created, macro);
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE DeleteMacro(IDeviceMacro* macro) override
+    {
+        const CMacroObject* object = ServiceObjectOf<CMacroObject>(macro);
+        return Call("IMacroStore.DeleteMacro", object ? GuidText(object->Guid()) : std::string(macro ? "foreign" : "null"),
+                    [&]() -> HRESULT {
+                        if (macro == nullptr)
+                            return E_POINTER;
+                        if (object == nullptr || object->DeviceSerial() != m_device)
+                            return E_INVALIDARG;
+                        HRESULT hr;
+                        CSimDevice* device = Device(hr);
+                        if (device == nullptr)
+                            return hr;
+                        const SimStatus status = device->DeleteMacro(object->Guid());
+                        if (status == SimStatus::Ok)
+                            m_service.Changed();
+                        return HresultOf(status);
+                    });
+    }
+
+    HRESULT STDMETHODCALLTYPE Reserved1() override
+    {
+        return Call("IMacroStore.Reserved1", "", [] { return E_NOTIMPL; });
+    }
+
+    HRESULT STDMETHODCALLTYPE ImportMacroFile(LPCWSTR path, IDeviceMacro** macro) override
+    {
+        if (macro)
+            *macro = nullptr;
+        return Call("IMacroStore.ImportMacroFile", ArgText(path), [&]() -> HRESULT {
+            if (macro == nullptr)
+                return E_POINTER;
+            std::wstring file;
+            HRESULT hr = ReadPath(path, file);
+            if (FAILED(hr))
+                return hr;
+            CSimDevice* device = Device(hr);
+            if (device == nullptr)
+                return hr;
+            GUID created{};
+            std::wstring error;
+            const SimStatus status = ::ImportMacroFile(*device, file, created, error);
+            if (status != SimStatus::Ok) {
+                m_service.Log("macro import from " + QuoteText(file) + " refused: " + ToUtf8(error));
+                return FileResult(status);
+            }
+            m_service.Changed();
+            return Hand(created, macro);
+        });
+    }
+
+private:
+    HRESULT Hand(const GUID& guid, IDeviceMacro** macro)
+    {
+        return Give(new (std::nothrow) CMacroObject(m_service, m_device, guid), IID_IDeviceMacro,
+                    reinterpret_cast<void**>(macro));
+    }
+};
+
+// ---- Program entries ----
+
+class CAppObject : public CDeviceComObject<IDeviceApp> {
+public:
+    CAppObject(CServiceCore& service, std::uint32_t device, const GUID& app) : CDeviceComObject(service, device), m_app(app) {}
+    const GUID& Guid() const { return m_app; }
+
+    HRESULT STDMETHODCALLTYPE GetGuid(GUID* guid) override
+    {
+        if (guid)
+            *guid = GUID{};
+        return Call("IDeviceApp.GetGuid", "", [&]() -> HRESULT {
+            if (guid == nullptr)
+                return E_POINTER;
+            HRESULT hr;
+            if (Find(hr) == nullptr)
+                return hr;
+            *guid = m_app;
+            return S_OK;
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE Reserved1() override
+    {
+        return Call("IDeviceApp.Reserved1", "", [] { return E_NOTIMPL; });
+    }
+
+    HRESULT STDMETHODCALLTYPE GetName(LPWSTR* name) override
+    {
+        if (name)
+            *name = nullptr;
+        return Call("IDeviceApp.GetName", GuidText(m_app), [&]() -> HRESULT {
+            if (name == nullptr)
+                return E_POINTER;
+            HRESULT hr;
+            const SimApp* app = Find(hr);
+            return app ? ReturnText(app->name, name) : hr;
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE SetName(LPCWSTR name) override
+    {
+        return Call("IDeviceApp.SetName", GuidText(m_app) + " " + ArgText(name), [&]() -> HRESULT {
+            std::wstring text;
+            HRESULT hr = ReadName(name, kSimMaxAppName, text);
+            if (FAILED(hr))
+                return hr;
+            CSimDevice* device = Device(hr);
+            if (device == nullptr)
+                return hr;
+            const SimStatus status = device->SetAppName(m_app, text);
+            if (status == SimStatus::Ok)
+                m_service.Changed();
+            return HresultOf(status);
+        });
+    }
+
+private:
+    const SimApp* Find(HRESULT& hr)
+    {
+        CSimDevice* device = Device(hr);
+        if (device == nullptr)
+            return nullptr;
+        const SimApp* app = device->FindApp(m_app);
+        if (app == nullptr)
+            hr = kHrNotFound;
+        return app;
+    }
+
+    const GUID m_app;
+};
+
+class CAppSourceObject : public CEventSourceObject<IApplicationEventSource> {
+public:
+    CAppSourceObject(CServiceCore& service, std::uint32_t device)
+        : CEventSourceObject(service, device, IID__IApplicationEvent)
+    {
+    }
+
+    HRESULT STDMETHODCALLTYPE GetApp(DWORD index, IDeviceApp** app) override
+    {
+        if (app)
+            *app = nullptr;
+        return Call("IApplicationEventSource.GetApp", std::to_string(index), [&]() -> HRESULT {
+            if (app == nullptr)
+                return E_POINTER;
+            HRESULT hr;
+            CSimDevice* device = Device(hr);
+            if (device == nullptr)
+                return hr;
+            const SimApp* found = device->AppAt(index);
+            return found ? Hand(found->guid, app) : kHrNoMoreItems;
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE FindApp(GUID guid, IDeviceApp** app) override
+    {
+        if (app)
+            *app = nullptr;
+        return Call("IApplicationEventSource.FindApp", GuidText(guid), [&]() -> HRESULT {
+            if (app == nullptr)
+                return E_POINTER;
+            HRESULT hr;
+            CSimDevice* device = Device(hr);
+            if (device == nullptr)
+                return hr;
+            return device->FindApp(guid) ? Hand(guid, app) : kHrNotFound;
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE CreateApp(IDeviceApp** app) override
+    {
+        if (app)
+            *app = nullptr;
+        return Call("IApplicationEventSource.CreateApp", "", [&]() -> HRESULT {
+            if (app == nullptr)
+                return E_POINTER;
+            HRESULT hr;
+            CSimDevice* device = Device(hr);
+            if (device == nullptr)
+                return hr;
+            GUID created{};
+            const SimStatus status = device->CreateApp(created);
+            if (status != SimStatus::Ok)
+                return HresultOf(status);
+            m_service.Changed();
+            return Hand(created, app);
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE DeleteApp(IDeviceApp* app) override
+    {
+        const CAppObject* object = ServiceObjectOf<CAppObject>(app);
+        return Call("IApplicationEventSource.DeleteApp", object ? GuidText(object->Guid()) : std::string(app ? "foreign" : "null"),
+                    [&]() -> HRESULT {
+                        if (app == nullptr)
+                            return E_POINTER;
+                        if (object == nullptr || object->DeviceSerial() != m_device)
+                            return E_INVALIDARG;
+                        HRESULT hr;
+                        CSimDevice* device = Device(hr);
+                        if (device == nullptr)
+                            return hr;
+                        const SimStatus status = device->DeleteApp(object->Guid());
+                        if (status == SimStatus::Ok)
+                            m_service.Changed();
+                        return HresultOf(status);
+                    });
+    }
+
+private:
+    HRESULT Hand(const GUID& guid, IDeviceApp** app)
+    {
+        return Give(new (std::nothrow) CAppObject(m_service, m_device, guid), IID_IDeviceApp, reinterpret_cast<void**>(app));
+    }
+};
+
+// ---- Device ----
+
+class CDeviceModeObject : public CDeviceComObject<IDeviceMode> {
+public:
+    CDeviceModeObject(CServiceCore& service, std::uint32_t device) : CDeviceComObject(service, device) {}
+
+    HRESULT STDMETHODCALLTYPE GetMode(DWORD* mode) override
+    {
+        if (mode)
+            *mode = 0;
+        return Call("IDeviceMode.GetMode", "", [&]() -> HRESULT {
+            if (mode == nullptr)
+                return E_POINTER;
+            HRESULT hr;
+            CSimDevice* device = Device(hr);
+            if (device == nullptr)
+                return hr;
+            *mode = device->Mode();
+            return S_OK;
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE SetMode(DWORD mode) override
+    {
+        return Call("IDeviceMode.SetMode", std::to_string(mode), [&]() -> HRESULT {
+            HRESULT hr;
+            CSimDevice* device = Device(hr);
+            if (device == nullptr)
+                return hr;
+            // The mode is not part of the device's memory: nothing to save.
+            return HresultOf(device->SetMode(mode));
+        });
+    }
+};
+
+class CRecordingSourceObject : public CEventSourceObject<IMacroRecordingSource> {
+public:
+    CRecordingSourceObject(CServiceCore& service, std::uint32_t device)
+        : CEventSourceObject(service, device, IID__IOTFMacroRecordingEvents)
+    {
+    }
+};
+
+class CDeviceObject : public CDeviceComObject<IServiceDevice, IDeviceIdentity, IKeyboardLayoutInfo> {
+public:
+    CDeviceObject(CServiceCore& service, std::uint32_t device) : CDeviceComObject(service, device) {}
+
+    HRESULT STDMETHODCALLTYPE GetInfo(DeviceInfo* info) override
+    {
+        if (info)
+            *info = DeviceInfo{};
+        return Call("IServiceDevice.GetInfo", "", [&]() -> HRESULT {
+            if (info == nullptr)
+                return E_POINTER;
+            HRESULT hr;
+            CSimDevice* device = Device(hr);
+            if (device == nullptr)
+                return hr;
+            const SimDeviceInfo& identity = device->Info();
+            LPWSTR text = CoTaskText(kDeviceInfoText);
+            if (text == nullptr)
+                return E_OUTOFMEMORY;
+            info->productId = identity.productId;
+            info->versionBMajor = identity.secondary.major;
+            info->versionBMinor = identity.secondary.minor;
+            info->firmwareMajor = identity.firmware.major;
+            info->firmwareMinor = identity.firmware.minor;
+            info->text = text;
+            return S_OK;
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE GetSubObject(REFIID riid, IUnknown** object) override
+    {
+        if (object)
+            *object = nullptr;
+        return Call("IServiceDevice.GetSubObject", GuidText(riid), [&]() -> HRESULT {
+            if (object == nullptr)
+                return E_POINTER;
+            HRESULT hr;
+            if (Device(hr) == nullptr)
+                return hr;
+            void** out = reinterpret_cast<void**>(object);
+            if (riid == IID_IProfileManager)
+                return Give(new (std::nothrow) CProfileManagerObject(m_service, m_device), riid, out);
+            if (riid == IID_IMacroStore)
+                return Give(new (std::nothrow) CMacroStoreObject(m_service, m_device), riid, out);
+            if (riid == IID_IApplicationEventSource)
+                return Give(new (std::nothrow) CAppSourceObject(m_service, m_device), riid, out);
+            if (riid == IID_IDeviceMode)
+                return Give(new (std::nothrow) CDeviceModeObject(m_service, m_device), riid, out);
+            if (riid == IID_IMacroRecordingSource)
+                return Give(new (std::nothrow) CRecordingSourceObject(m_service, m_device), riid, out);
+            return E_NOINTERFACE;
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE GetIdentity(DWORD* value, DWORD* productId) override
+    {
+        if (value)
+            *value = 0;
+        if (productId)
+            *productId = 0;
+        return Call("IDeviceIdentity.GetIdentity", "", [&]() -> HRESULT {
+            if (value == nullptr || productId == nullptr)
+                return E_POINTER;
+            HRESULT hr;
+            CSimDevice* device = Device(hr);
+            if (device == nullptr)
+                return hr;
+            *value = device->Info().identity;
+            *productId = device->Info().productId;
+            return S_OK;
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE Reserved1() override
+    {
+        return Call("IKeyboardLayoutInfo.Reserved1", "", [] { return E_NOTIMPL; });
+    }
+
+    HRESULT STDMETHODCALLTYPE GetLayoutCode(DWORD* code) override
+    {
+        if (code)
+            *code = 0;
+        return Call("IKeyboardLayoutInfo.GetLayoutCode", "", [&]() -> HRESULT {
+            if (code == nullptr)
+                return E_POINTER;
+            HRESULT hr;
+            CSimDevice* device = Device(hr);
+            if (device == nullptr)
+                return hr;
+            *code = device->Info().layoutCode;
+            return S_OK;
+        });
+    }
+};
+
+class CDeviceCollectionObject : public CComObject<IDeviceCollection> {
+public:
+    explicit CDeviceCollectionObject(CServiceCore& service) : CComObject(service) {}
+
+    HRESULT STDMETHODCALLTYPE GetDevice(DWORD index, IServiceDevice** device) override
+    {
+        if (device)
+            *device = nullptr;
+        return Call("IDeviceCollection.GetDevice", std::to_string(index), [&]() -> HRESULT {
+            if (device == nullptr)
+                return E_POINTER;
+            const std::uint32_t serial = m_service.PluggedSerial(index);
+            if (serial == 0)
+                return kHrNoMoreItems;
+            return Give(new (std::nothrow) CDeviceObject(m_service, serial), IID_IServiceDevice,
+                        reinterpret_cast<void**>(device));
+        });
+    }
+};
+
+// Registered with COM for the life of the process, so it does not count as a client.
+class CServiceClassFactory final : public IClassFactory {
+public:
+    explicit CServiceClassFactory(CServiceCore& service) : m_service(service) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
+    {
+        if (object == nullptr)
+            return E_POINTER;
+        *object = nullptr;
+        if (riid != IID_IUnknown && riid != IID_IClassFactory)
+            return E_NOINTERFACE;
+        *object = static_cast<IClassFactory*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_refs)); }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        const LONG refs = InterlockedDecrement(&m_refs);
+        if (refs == 0)
+            delete this;
+        return static_cast<ULONG>(refs);
+    }
+
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** object) override
+    {
+        if (object)
+            *object = nullptr;
+        HRESULT hr;
+        if (object == nullptr)
+            hr = E_POINTER;
+        else if (outer != nullptr)
+            hr = CLASS_E_NOAGGREGATION;
+        else
+            hr = Give(new (std::nothrow) CDeviceCollectionObject(m_service), riid, object);
+        m_service.Calls().LogCall("IClassFactory.CreateInstance", GuidText(riid), hr);
+        return hr;
+    }
+
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override
+    {
+        if (lock)
+            m_service.HoldProcess();
+        else
+            m_service.ReleaseProcess();
+        return S_OK;
+    }
+
+private:
+    CServiceCore& m_service;
+    LONG m_refs = 1;
+};
+
+} // namespace
+
+IClassFactory* NewServiceClassFactory(CServiceCore& service) { return new (std::nothrow) CServiceClassFactory(service); }

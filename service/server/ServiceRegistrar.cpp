@@ -1,0 +1,207 @@
+// The registrar process: the service's class registration, forwarded to the worker.
+#include "service/server/ServiceRegistrar.h"
+
+#include "service/server/ServiceSetup.h"
+#include "service/server/ServiceText.h"
+
+#include "DeviceService.h"
+
+#include <objbase.h>
+
+#include <new>
+
+namespace {
+
+// How long a worker may take to load its memory and register its class.
+constexpr DWORD kWorkerStartMs = 20000;
+
+// A failure that only says the worker is gone: the client may try again and gets a new service.
+bool WorkerGone(HRESULT hr)
+{
+    return hr == RPC_E_DISCONNECTED || hr == RPC_E_SERVER_DIED || hr == RPC_E_SERVER_DIED_DNE ||
+           hr == CO_E_OBJNOTCONNECTED || hr == HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE) ||
+           hr == HRESULT_FROM_WIN32(RPC_S_CALL_FAILED) || hr == HRESULT_FROM_WIN32(RPC_S_CALL_FAILED_DNE);
+}
+
+
+// Registered with COM for the life of the registrar.
+class CRegistrarFactory final : public IClassFactory {
+public:
+    explicit CRegistrarFactory(CServiceRegistrar& registrar) : m_registrar(registrar) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
+    {
+        if (object == nullptr)
+            return E_POINTER;
+        *object = nullptr;
+        if (riid != IID_IUnknown && riid != IID_IClassFactory)
+            return E_NOINTERFACE;
+        *object = static_cast<IClassFactory*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_refs)); }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        const LONG refs = InterlockedDecrement(&m_refs);
+        if (refs == 0)
+            delete this;
+        return static_cast<ULONG>(refs);
+    }
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** object) override
+    {
+        if (object == nullptr)
+            return E_POINTER;
+        *object = nullptr;
+        if (outer != nullptr)
+            return CLASS_E_NOAGGREGATION;
+        return m_registrar.CreateInstance(riid, object);
+    }
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override { return m_registrar.LockServer(lock); }
+
+private:
+    CServiceRegistrar& m_registrar;
+    LONG m_refs = 1;
+};
+
+std::wstring ModulePath()
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+} // namespace
+
+CServiceRegistrar::~CServiceRegistrar()
+{
+    if (m_workerFactory)
+        m_workerFactory->Release();
+    if (m_worker)
+        CloseHandle(m_worker);
+}
+
+void CServiceRegistrar::Log(const std::wstring& line)
+{
+    // The worker's log, next to the memory file: both processes append whole lines.
+    const std::wstring state = StateFilePath();
+    const std::size_t slash = state.find_last_of(L"\\/");
+    CLogFile log;
+    if (slash != std::wstring::npos && log.Open(state.substr(0, slash) + L"\\SimKeyboard.log"))
+        log.WriteLine("registrar " + std::to_string(GetCurrentProcessId()) + ": " + ToUtf8(line));
+}
+
+bool CServiceRegistrar::StartWorker(std::wstring& error)
+{
+    GUID workerClass{};
+    if (FAILED(CoCreateGuid(&workerClass))) {
+        error = L"no class id for the worker";
+        return false;
+    }
+    wchar_t classText[40] = {};
+    StringFromGUID2(workerClass, classText, 40);
+    const std::wstring readyName = L"Local\\TessarySimKeyboardReady" + std::wstring(classText);
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, readyName.c_str());
+    if (!ready) {
+        error = L"no start event for the worker";
+        return false;
+    }
+
+    std::wstring command = L"\"" + ModulePath() + L"\" -" + kWorkerSwitch + L" " + classText + L" " + readyName;
+    STARTUPINFOW startup = {sizeof(startup)};
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        error = L"cannot start the worker (error " + std::to_wstring(GetLastError()) + L")";
+        CloseHandle(ready);
+        return false;
+    }
+    CloseHandle(process.hThread);
+    m_worker = process.hProcess;
+    m_workerId = process.dwProcessId;
+
+    const HANDLE waits[2] = {ready, m_worker};
+    DWORD index = 0;
+    const HRESULT waited = CoWaitForMultipleHandles(0, kWorkerStartMs, 2, const_cast<HANDLE*>(waits), &index);
+    CloseHandle(ready);
+    if (waited != S_OK || index != 0) {
+        error = waited == RPC_S_CALLPENDING ? L"the worker did not start in time" : L"the worker ended at start";
+        TerminateProcess(m_worker, 1);
+        return false;
+    }
+    const HRESULT hr = CoGetClassObject(workerClass, CLSCTX_LOCAL_SERVER, nullptr, IID_IClassFactory,
+                                        reinterpret_cast<void**>(&m_workerFactory));
+    if (FAILED(hr)) {
+        error = L"the worker's class object is unreachable (" + FromUtf8(HresultText(hr)) + L")";
+        TerminateProcess(m_worker, 1);
+        return false;
+    }
+    return true;
+}
+
+HRESULT CServiceRegistrar::CreateInstance(REFIID riid, void** object)
+{
+    if (m_stopping || m_workerFactory == nullptr)
+        return CO_E_SERVER_STOPPING;
+    // The worker's object comes back as a proxy; handed on, it connects the client to the worker.
+    const HRESULT hr = m_workerFactory->CreateInstance(nullptr, riid, object);
+    return WorkerGone(hr) ? CO_E_SERVER_STOPPING : hr;
+}
+
+HRESULT CServiceRegistrar::LockServer(BOOL lock)
+{
+    if (m_stopping || m_workerFactory == nullptr)
+        return CO_E_SERVER_STOPPING;
+    const HRESULT hr = m_workerFactory->LockServer(lock);
+    return WorkerGone(hr) ? CO_E_SERVER_STOPPING : hr;
+}
+
+int CServiceRegistrar::Run()
+{
+    std::wstring error;
+    if (!StartWorker(error)) {
+        Log(error);
+        return 1;
+    }
+    IClassFactory* factory = new (std::nothrow) CRegistrarFactory(*this);
+    DWORD cookie = 0;
+    const HRESULT hr = factory ? CoRegisterClassObject(CLSID_DeviceService, factory, CLSCTX_LOCAL_SERVER,
+                                                       REGCLS_MULTIPLEUSE, &cookie)
+                               : E_OUTOFMEMORY;
+    if (FAILED(hr)) {
+        Log(L"cannot register the service's class: " + FromUtf8(HresultText(hr)));
+        TerminateProcess(m_worker, 1);
+        if (factory)
+            factory->Release();
+        return 1;
+    }
+    Log(L"serving the class for worker " + std::to_wstring(m_workerId));
+
+    // The worker decides when the service ends (no clients, quit, or its death); the class goes with it.
+    for (;;) {
+        const DWORD wait = MsgWaitForMultipleObjects(1, &m_worker, FALSE, INFINITE, QS_ALLINPUT);
+        if (wait != WAIT_OBJECT_0 + 1)
+            break;
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    m_stopping = true;
+    CoRevokeClassObject(cookie);
+    DWORD code = 0;
+    GetExitCodeProcess(m_worker, &code);
+    if (code != 0)
+        Log(L"worker " + std::to_wstring(m_workerId) + L" ended with " + FromUtf8(HexText(code)) + L": class revoked");
+    factory->Release();
+    // Proxies go while COM is still up.
+    m_workerFactory->Release();
+    m_workerFactory = nullptr;
+    return 0;
+}

@@ -1,0 +1,44 @@
+// The process that COM starts for CLSID_DeviceService. It holds the class registration only: the
+// keyboard, its objects and the control pipe live in a worker process (this program with -Worker) that
+// it starts and whose class object it forwards CreateInstance to, so that clients talk to the worker
+// directly.
+//
+// Why two processes: Wine's COM keeps a class registration until the process that made it revokes it.
+// A service process that is killed therefore leaves a registration behind that no new process can
+// replace, and the service could not be started again. The worker registers under a class id of its
+// own, new for every start; when it dies, the registrar revokes the service's class and exits, and the
+// next client's CoCreateInstance starts both afresh.
+#pragma once
+
+#include <windows.h>
+#include <unknwn.h>
+
+#include <string>
+
+// The command-line switch of the worker role: "-Worker <class id> <ready event name>".
+constexpr wchar_t kWorkerSwitch[] = L"Worker";
+
+class CServiceRegistrar {
+public:
+    CServiceRegistrar() = default;
+    ~CServiceRegistrar();
+    CServiceRegistrar(const CServiceRegistrar&) = delete;
+    CServiceRegistrar& operator=(const CServiceRegistrar&) = delete;
+
+    // Starts the worker, registers the service's class and serves until the worker has ended. The
+    // process exit code.
+    int Run();
+
+    // The class object's work: a new root object from the worker.
+    HRESULT CreateInstance(REFIID riid, void** object);
+    HRESULT LockServer(BOOL lock);
+
+private:
+    bool StartWorker(std::wstring& error);
+    void Log(const std::wstring& line);
+
+    HANDLE m_worker = nullptr;
+    DWORD m_workerId = 0;
+    IClassFactory* m_workerFactory = nullptr;
+    bool m_stopping = false;
+};

@@ -1,0 +1,98 @@
+// A second client process for the device service's tests.
+//   service_test_client rename-active <name>  renames the keyboard's active profile, exit code 0 on success
+//   service_test_client hold <ready file>     advises a profile-events sink, creates the ready file and
+//                                             waits in its message loop until it is killed
+#include "DeviceService.h"
+
+#include <objbase.h>
+#include <ocidl.h>
+#include <windows.h>
+
+#include <cwchar>
+
+namespace {
+
+class CSilentSink : public _IProfileManagerEvents {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
+    {
+        *object = nullptr;
+        if (riid != IID_IUnknown && riid != IID__IProfileManagerEvents)
+            return E_NOINTERFACE;
+        *object = this;
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE OnActiveProfileChanged(DWORD) override { return S_OK; }
+};
+
+// The keyboard's profile manager (the first device: the tests' keyboard); null on failure.
+IProfileManager* ProfileManager()
+{
+    IDeviceCollection* collection = nullptr;
+    IServiceDevice* device = nullptr;
+    IUnknown* manager = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_DeviceService, nullptr, CLSCTX_LOCAL_SERVER, IID_IDeviceCollection,
+                                   reinterpret_cast<void**>(&collection))) &&
+        SUCCEEDED(collection->GetDevice(0, &device)))
+        device->GetSubObject(IID_IProfileManager, &manager);
+    if (device)
+        device->Release();
+    if (collection)
+        collection->Release();
+    return static_cast<IProfileManager*>(manager);
+}
+
+int RenameActive(const wchar_t* name)
+{
+    IProfileManager* manager = ProfileManager();
+    if (!manager)
+        return 2;
+    IDeviceProfile* profile = nullptr;
+    HRESULT hr = manager->GetActiveProfile(&profile);
+    if (SUCCEEDED(hr)) {
+        hr = profile->SetName(name);
+        profile->Release();
+    }
+    manager->Release();
+    return SUCCEEDED(hr) ? 0 : 3;
+}
+
+int Hold(const wchar_t* readyFile)
+{
+    IProfileManager* manager = ProfileManager();
+    if (!manager)
+        return 2;
+    static CSilentSink sink;
+    IConnectionPointContainer* container = nullptr;
+    IConnectionPoint* point = nullptr;
+    DWORD cookie = 0;
+    if (FAILED(manager->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container))) ||
+        FAILED(container->FindConnectionPoint(IID__IProfileManagerEvents, &point)) || FAILED(point->Advise(&sink, &cookie)))
+        return 3;
+    HANDLE ready = CreateFileW(readyFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (ready == INVALID_HANDLE_VALUE)
+        return 4;
+    CloseHandle(ready);
+    // Holds its references and its sink until the test kills it.
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0)
+        DispatchMessageW(&msg);
+    return 0;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc != 3 || FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
+        return 1;
+    int code = 1;
+    if (std::wcscmp(argv[1], L"rename-active") == 0)
+        code = RenameActive(argv[2]);
+    else if (std::wcscmp(argv[1], L"hold") == 0)
+        code = Hold(argv[2]);
+    CoUninitialize();
+    return code;
+}

@@ -1,0 +1,344 @@
+// Helpers of the tests that talk to the running device service: a COM pointer, the service pointed at a
+// memory file of the test's own and stopped again afterwards, control commands, message pumping with a
+// deadline, and event sinks that record what reached them and on which thread.
+#pragma once
+
+#include "service/control/ControlClient.h"
+#include "SimTestSupport.h"
+
+#include "DeviceService.h"
+
+#include <gtest/gtest.h>
+
+#include <objbase.h>
+#include <ocidl.h>
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// ---- COM pointer ----
+
+template <class T>
+class ComPtr {
+public:
+    ComPtr() = default;
+    ~ComPtr() { Reset(); }
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+
+    T* Get() const { return m_pointer; }
+    T* operator->() const { return m_pointer; }
+    explicit operator bool() const { return m_pointer != nullptr; }
+    // For an out-parameter: what was held is released first.
+    T** Put()
+    {
+        Reset();
+        return &m_pointer;
+    }
+    void** PutVoid() { return reinterpret_cast<void**>(Put()); }
+    void Reset()
+    {
+        if (m_pointer)
+            m_pointer->Release();
+        m_pointer = nullptr;
+    }
+    template <class U>
+    HRESULT As(ComPtr<U>& other) const
+    {
+        return m_pointer ? m_pointer->QueryInterface(__uuidof(U), other.PutVoid()) : E_POINTER;
+    }
+
+private:
+    T* m_pointer = nullptr;
+};
+
+// A string the service returned, freed with CoTaskMemFree.
+class CoText {
+public:
+    ~CoText() { CoTaskMemFree(m_text); }
+    LPWSTR* Put()
+    {
+        CoTaskMemFree(m_text);
+        m_text = nullptr;
+        return &m_text;
+    }
+    std::wstring Text() const { return m_text ? m_text : L"<null>"; }
+    bool IsNull() const { return m_text == nullptr; }
+
+private:
+    LPWSTR m_text = nullptr;
+};
+
+// ---- Paths, waiting, control ----
+
+// A path the build gives as a Unix path, as this program sees it under Wine.
+inline std::wstring WindowsPathOf(const char* unixPath)
+{
+    std::wstring path = L"Z:";
+    for (const char* c = unixPath; *c; ++c)
+        path += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
+    return path;
+}
+
+// Handles this thread's messages (the service's calls into this apartment among them) until `done` holds
+// or the deadline passes; the result is `done`'s last answer.
+inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000)
+{
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    for (;;) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (done())
+            return true;
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline)
+            return false;
+        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 50)), QS_ALLINPUT,
+                                    MWMO_INPUTAVAILABLE);
+    }
+}
+
+inline ControlReply Control(const std::string& command)
+{
+    ControlOptions options;
+    options.pipeMs = 5000;
+    return SendControlCommand(command, options);
+}
+
+// The reply's lines when the command succeeded; the test fails otherwise.
+inline std::vector<std::string> ControlOk(const std::string& command)
+{
+    const ControlReply reply = Control(command);
+    EXPECT_EQ(reply.status, ControlStatus::Ok) << command << ": " << reply.message;
+    return reply.lines;
+}
+
+inline std::string Joined(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\n";
+    return text;
+}
+
+// ---- The service of one test ----
+
+// Points the service at a memory file in the test's own folder, registers this build's service when the
+// registration names another program, and starts the service; Stop ends it and restores the setting.
+// The service reads the setting at start, so a service still running from before is stopped first.
+class CServiceUnderTest {
+public:
+    static constexpr wchar_t kSettingsKey[] = L"Software\\Tessary\\SimKeyboard";
+    static constexpr wchar_t kStateFileValue[] = L"StateFile";
+
+    explicit CServiceUnderTest(const CTempFolder& folder) : m_stateFile(folder.File(L"SimKeyboard.state")) {}
+    ~CServiceUnderTest() { RestoreSetting(); }
+
+    const std::wstring& StateFile() const { return m_stateFile; }
+
+    // Call with ASSERT_NO_FATAL_FAILURE.
+    void Prepare()
+    {
+        ASSERT_TRUE(EnsureRegistered());
+        ASSERT_TRUE(StopRunning());
+        ASSERT_TRUE(PointSetting());
+    }
+
+    // Creates the service's root object; the first call starts the process. COM can refuse the class
+    // for a moment after a service process ended: such answers are retried until the deadline.
+    static HRESULT Connect(ComPtr<IDeviceCollection>& collection, DWORD timeoutMs = 20000)
+    {
+        const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+        HRESULT hr;
+        for (;;) {
+            hr = CoCreateInstance(CLSID_DeviceService, nullptr, CLSCTX_LOCAL_SERVER, IID_IDeviceCollection,
+                                  collection.PutVoid());
+            if (SUCCEEDED(hr) || GetTickCount64() >= deadline)
+                return hr;
+            PumpUntil([] { return false; }, 100);
+        }
+    }
+
+    // The running service's process, opened for waiting and ending; null when none answers.
+    static HANDLE OpenServiceProcess()
+    {
+        ControlOptions options;
+        options.pipeMs = 200;
+        const ControlReply reply = SendControlCommand("pid", options);
+        if (reply.status != ControlStatus::Ok || reply.lines.size() != 1)
+            return nullptr;
+        return OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, std::stoul(reply.lines[0]));
+    }
+
+    // Quits the running service, if any, and waits until its process is gone.
+    static bool StopRunning()
+    {
+        HANDLE process = OpenServiceProcess();
+        if (process == nullptr)
+            return true;
+        Control("quit");
+        const bool ended = WaitForSingleObject(process, 15000) == WAIT_OBJECT_0;
+        CloseHandle(process);
+        return ended;
+    }
+
+    void Stop()
+    {
+        EXPECT_TRUE(StopRunning());
+        RestoreSetting();
+    }
+
+private:
+    static bool EnsureRegistered()
+    {
+        const std::wstring exe = WindowsPathOf(TESSARY_SERVICE_EXE);
+        const std::wstring key = L"Software\\Classes\\CLSID\\{5E3B1A70-9D24-4C61-8F0A-2B7DC5E4A913}\\LocalServer32";
+        wchar_t value[1024] = {};
+        DWORD bytes = sizeof(value) - sizeof(wchar_t);
+        if (RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &bytes) == ERROR_SUCCESS &&
+            lstrcmpiW(value, (L"\"" + exe + L"\"").c_str()) == 0)
+            return true;
+        std::wstring command = L"\"" + exe + L"\" /RegServer";
+        STARTUPINFOW startup = {sizeof(startup)};
+        PROCESS_INFORMATION process = {};
+        if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+            return false;
+        DWORD code = 1;
+        if (WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0)
+            GetExitCodeProcess(process.hProcess, &code);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        return code == 0;
+    }
+
+    bool PointSetting()
+    {
+        HKEY key = nullptr;
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr,
+                            &key, nullptr) != ERROR_SUCCESS)
+            return false;
+        DWORD bytes = 0;
+        if (RegQueryValueExW(key, kStateFileValue, nullptr, &m_previousType, nullptr, &bytes) == ERROR_SUCCESS) {
+            m_previous.resize(bytes);
+            RegQueryValueExW(key, kStateFileValue, nullptr, &m_previousType, m_previous.data(), &bytes);
+            m_hadPrevious = true;
+        }
+        const LSTATUS status = RegSetValueExW(key, kStateFileValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(m_stateFile.c_str()),
+                                              static_cast<DWORD>((m_stateFile.size() + 1) * sizeof(wchar_t)));
+        RegCloseKey(key);
+        m_pointed = status == ERROR_SUCCESS;
+        return m_pointed;
+    }
+
+    void RestoreSetting()
+    {
+        if (!m_pointed)
+            return;
+        m_pointed = false;
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+            return;
+        if (m_hadPrevious)
+            RegSetValueExW(key, kStateFileValue, 0, m_previousType, m_previous.data(), static_cast<DWORD>(m_previous.size()));
+        else
+            RegDeleteValueW(key, kStateFileValue);
+        RegCloseKey(key);
+    }
+
+    std::wstring m_stateFile;
+    bool m_pointed = false;
+    bool m_hadPrevious = false;
+    DWORD m_previousType = REG_SZ;
+    std::vector<BYTE> m_previous;
+};
+
+// ---- Event sinks ----
+
+// One sink for every outgoing interface; it records each call with the thread it arrived on.
+class CRecordingSink : public _IProfileManagerEvents,
+                       public _IOTFMacroRecordingEvents,
+                       public _IApplicationEvent,
+                       public _IDPIEvents {
+public:
+    struct Call {
+        std::string what;
+        DWORD first = 0;
+        DWORD second = 0;
+        std::wstring text;
+        DWORD thread = 0;
+    };
+    std::vector<Call> calls;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
+    {
+        if (!object)
+            return E_POINTER;
+        *object = nullptr;
+        if (riid == IID_IUnknown || riid == IID__IProfileManagerEvents)
+            *object = static_cast<_IProfileManagerEvents*>(this);
+        else if (riid == IID__IOTFMacroRecordingEvents)
+            *object = static_cast<_IOTFMacroRecordingEvents*>(this);
+        else if (riid == IID__IApplicationEvent)
+            *object = static_cast<_IApplicationEvent*>(this);
+        else if (riid == IID__IDPIEvents)
+            *object = static_cast<_IDPIEvents*>(this);
+        else
+            return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_refs)); }
+    ULONG STDMETHODCALLTYPE Release() override { return static_cast<ULONG>(InterlockedDecrement(&m_refs)); }
+    IUnknown* Unknown() { return static_cast<_IProfileManagerEvents*>(this); }
+
+    HRESULT STDMETHODCALLTYPE OnActiveProfileChanged(DWORD value) override { return Record("profile", value, 0); }
+    HRESULT STDMETHODCALLTYPE OnRecordingStarted() override { return Record("started", 0, 0); }
+    HRESULT STDMETHODCALLTYPE OnRecordingStopped() override { return Record("stopped", 0, 0); }
+    HRESULT STDMETHODCALLTYPE OnRecordingFinished(DWORD value, DWORD buttonId) override
+    {
+        return Record("finished", value, buttonId);
+    }
+    HRESULT STDMETHODCALLTYPE OnRecordingCancelled() override { return Record("cancelled", 0, 0); }
+    HRESULT STDMETHODCALLTYPE OnLaunchApplication(DWORD kind, LPCWSTR file) override
+    {
+        return Record("launch", kind, 0, file ? file : L"<null>");
+    }
+    HRESULT STDMETHODCALLTYPE OnDpiChanged(DWORD value1, DWORD value2) override { return Record("dpi", value1, value2); }
+
+private:
+    HRESULT Record(const char* what, DWORD first, DWORD second, const std::wstring& text = std::wstring())
+    {
+        calls.push_back(Call{what, first, second, text, GetCurrentThreadId()});
+        return S_OK;
+    }
+
+    // Lives on the test's stack: the count only tells whether the service still holds it.
+    LONG m_refs = 1;
+};
+
+// Advises `sink` on the source's connection point of `events`; the cookie, or 0 on failure.
+inline DWORD AdviseSink(IUnknown* source, REFIID events, IUnknown* sink)
+{
+    ComPtr<IConnectionPointContainer> container;
+    ComPtr<IConnectionPoint> point;
+    DWORD cookie = 0;
+    if (FAILED(source->QueryInterface(IID_IConnectionPointContainer, container.PutVoid())) ||
+        FAILED(container->FindConnectionPoint(events, point.Put())) || FAILED(point->Advise(sink, &cookie)))
+        return 0;
+    return cookie;
+}
+
+inline HRESULT UnadviseSink(IUnknown* source, REFIID events, DWORD cookie)
+{
+    ComPtr<IConnectionPointContainer> container;
+    ComPtr<IConnectionPoint> point;
+    HRESULT hr = source->QueryInterface(IID_IConnectionPointContainer, container.PutVoid());
+    if (SUCCEEDED(hr))
+        hr = container->FindConnectionPoint(events, point.Put());
+    return SUCCEEDED(hr) ? point->Unadvise(cookie) : hr;
+}

@@ -1,0 +1,134 @@
+// Helpers of the tray program's tests that run without the device service: the test's platform, a
+// registry key and a folder of the test's own, and waiting on a condition while the thread's messages
+// are pumped.
+#pragma once
+
+#include "FakeTrayPlatform.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+inline int NextTestSerial()
+{
+    static std::atomic<int> serial{0};
+    return ++serial;
+}
+
+// A key under HKEY_CURRENT_USER that is removed with everything in it at the end.
+class CTempRegistryKey {
+public:
+    CTempRegistryKey()
+        : m_path(L"Software\\TessaryTrayTests\\" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                 std::to_wstring(NextTestSerial()))
+    {
+        HKEY key = nullptr;
+        ::RegCreateKeyExW(HKEY_CURRENT_USER, m_path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+        if (key)
+            ::RegCloseKey(key);
+    }
+    ~CTempRegistryKey() { ::RegDeleteTreeW(HKEY_CURRENT_USER, m_path.c_str()); }
+    CTempRegistryKey(const CTempRegistryKey&) = delete;
+    CTempRegistryKey& operator=(const CTempRegistryKey&) = delete;
+
+    const std::wstring& Path() const { return m_path; }
+
+    void SetText(const wchar_t* name, const std::wstring& text, DWORD type = REG_SZ) const
+    {
+        SetBytes(name, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)), type);
+    }
+    void SetBytes(const wchar_t* name, const void* data, DWORD size, DWORD type) const
+    {
+        HKEY key = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExW(HKEY_CURRENT_USER, m_path.c_str(), 0, KEY_SET_VALUE, &key));
+        ASSERT_EQ(ERROR_SUCCESS, ::RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size));
+        ::RegCloseKey(key);
+    }
+
+private:
+    std::wstring m_path;
+};
+
+// A folder of the test's own under the temporary folder, removed with its contents at the end.
+class CScratchFolder {
+public:
+    CScratchFolder()
+    {
+        wchar_t base[MAX_PATH + 1] = {};
+        ::GetTempPathW(MAX_PATH, base);
+        m_path = std::wstring(base) + L"tessary-tray-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                 std::to_wstring(NextTestSerial());
+        std::filesystem::create_directories(m_path);
+    }
+    ~CScratchFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    CScratchFolder(const CScratchFolder&) = delete;
+    CScratchFolder& operator=(const CScratchFolder&) = delete;
+
+    const std::wstring& Path() const { return m_path; }
+    std::wstring File(const std::wstring& name) const { return m_path + L"\\" + name; }
+
+private:
+    std::wstring m_path;
+};
+
+// Restores the process's current directory at the end of the scope.
+class CCurrentDirectoryGuard {
+public:
+    CCurrentDirectoryGuard()
+    {
+        wchar_t folder[MAX_PATH + 1] = {};
+        ::GetCurrentDirectoryW(MAX_PATH, folder);
+        m_saved = folder;
+    }
+    ~CCurrentDirectoryGuard() { ::SetCurrentDirectoryW(m_saved.c_str()); }
+
+private:
+    std::wstring m_saved;
+};
+
+// Handles the thread's messages until `condition` holds or `timeoutMs` passed; the condition's answer.
+inline bool PumpMessagesUntil(const std::function<bool()>& condition, DWORD timeoutMs)
+{
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    for (;;) {
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        if (condition())
+            return true;
+        const ULONGLONG now = ::GetTickCount64();
+        if (now >= deadline)
+            return condition();
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 20)),
+                                    QS_ALLINPUT);
+    }
+}
+
+// Handles the thread's messages for a while: for tests that check that something does NOT happen
+// before a moment, never to wait for something.
+inline void PumpMessagesFor(DWORD milliseconds)
+{
+    PumpMessagesUntil([] { return false; }, milliseconds);
+}
+
+// A Unix path as Wine sees it (drive Z: is the file system's root).
+inline std::wstring WinePathOf(const char* unixPath)
+{
+    std::wstring path = L"Z:";
+    for (const char* c = unixPath; *c; ++c)
+        path += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
+    return path;
+}

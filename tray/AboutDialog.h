@@ -1,0 +1,19 @@
+// The tray program's About box, reached from the hidden dialog's system menu.
+#pragma once
+
+#include "framework/Dialog.h"
+
+namespace tray {
+
+class CAboutDialog : public CDialog {
+public:
+    explicit CAboutDialog(CWnd* parent);
+
+    BOOL OnInitDialog() override;
+
+private:
+    CWnd m_text;
+    CWnd m_ok;
+};
+
+} // namespace tray

@@ -1,0 +1,504 @@
+// The device service calls of the tray program.
+#include "tray/DeviceManager.h"
+
+#include "service/DeviceRecords.h"
+#include "tray/TrayIds.h"
+#include "tray/TrayPlatform.h"
+#include "tray/TrayTexts.h"
+
+#include <algorithm>
+#include <climits>
+#include <cwchar>
+
+namespace tray {
+namespace {
+
+// A faulty service that never ends an enumeration must not hang the GUI thread.
+constexpr DWORD kMaxEnumeration = 4096;
+// Names the device keeps are shorter; anything beyond this is not a name.
+constexpr size_t kMaxNameChars = 259;
+
+template <class T>
+bool GetSubObject(IServiceDevice* device, REFIID iid, CComRef<T>& out)
+{
+    return device && SUCCEEDED(device->GetSubObject(iid, reinterpret_cast<IUnknown**>(out.Put()))) && out;
+}
+
+template <class T>
+bool GetSubObject(IDeviceProfile* profile, REFIID iid, CComRef<T>& out)
+{
+    return profile && SUCCEEDED(profile->GetSubObject(iid, reinterpret_cast<IUnknown**>(out.Put()))) && out;
+}
+
+bool TakeServiceText(HRESULT result, LPWSTR text, std::wstring& out)
+{
+    if (FAILED(result) || !text) {
+        ::CoTaskMemFree(text);
+        return false;
+    }
+    out.assign(text, ::wcsnlen(text, kMaxNameChars));
+    ::CoTaskMemFree(text);
+    return true;
+}
+
+} // namespace
+
+bool ReadProfileName(IDeviceProfile* profile, std::wstring& name)
+{
+    if (!profile)
+        return false;
+    LPWSTR text = nullptr;
+    const HRESULT result = profile->GetName(&text);
+    return TakeServiceText(result, text, name);
+}
+
+bool ReadMacroName(IDeviceMacro* macro, std::wstring& name)
+{
+    if (!macro)
+        return false;
+    LPWSTR text = nullptr;
+    const HRESULT result = macro->GetName(&text);
+    return TakeServiceText(result, text, name);
+}
+
+int MacroNameNumber(const std::wstring& name)
+{
+    const std::wstring prefix = kNewMacroPrefix;
+    size_t pos = 0;
+    while (pos < name.size() && prefix.find(name[pos]) != std::wstring::npos)
+        ++pos;
+    // A name can hold any number of digits; the count stops below INT_MAX so that the next name's
+    // number is still an int.
+    long long number = 0;
+    for (; pos < name.size() && name[pos] >= L'0' && name[pos] <= L'9'; ++pos) {
+        number = number * 10 + (name[pos] - L'0');
+        if (number >= INT_MAX - 1)
+            return INT_MAX - 1;
+    }
+    return static_cast<int>(number);
+}
+
+CDeviceManager::CDeviceManager()
+{
+    if (FAILED(TrayPlatform().CreateDeviceService(m_root.Put())) || !m_root) {
+        m_root.Reset();
+        return;
+    }
+    m_productId = kKeyboardProductId;
+    for (DWORD index = 0; index < kMaxEnumeration; ++index) {
+        CComRef<IServiceDevice> device;
+        if (FAILED(m_root->GetDevice(index, device.Put())) || !device)
+            break;
+        CComRef<IDeviceIdentity> identity;
+        DWORD value = 0;
+        DWORD productId = 0;
+        if (device.As(IID_IDeviceIdentity, identity) && SUCCEEDED(identity->GetIdentity(&value, &productId)) &&
+            productId == m_productId) {
+            m_device = std::move(device);
+            GetSubObject(m_device.Get(), IID_IProfileManager, m_profiles);
+            break;
+        }
+    }
+}
+
+CDeviceManager::~CDeviceManager()
+{
+    m_profiles.Reset();
+    m_device.Reset();
+    m_root.Reset();
+}
+
+bool CDeviceManager::ReadSetting(IDeviceProfile* profile, ProfileSetting& setting, bool* linkedRead, bool* flagsRead)
+{
+    *linkedRead = false;
+    *flagsRead = false;
+    CComRef<IProfilePropertyStore> store;
+    if (!GetSubObject(profile, IID_IProfilePropertyStore, store))
+        return false;
+
+    BYTE linked[kLinkedProgramBytes] = {};
+    DWORD size = sizeof(linked);
+    if (SUCCEEDED(store->GetProperty(kLinkedProgramProperty, 0, linked, 0, &size))) {
+        *linkedRead = true;
+        setting.linkedProgram = ReadLinkedProgramProperty(linked, std::min<DWORD>(size, sizeof(linked)));
+    } else {
+        setting.linkedProgram.clear();
+    }
+
+    BYTE flagBytes[sizeof(ProfileFlags)] = {};
+    size = sizeof(flagBytes);
+    if (SUCCEEDED(store->GetProperty(kProfileFlagsProperty, 0, flagBytes, 0, &size))) {
+        *flagsRead = true;
+        ProfileFlags flags{};
+        if (size != 0 && ReadProfileFlags(flagBytes, std::min<DWORD>(size, sizeof(flagBytes)), &flags)) {
+            setting.autoSwitch = (flags.bits & kProfileAutoSwitch) ? 1 : 0;
+            setting.sensitivityDisplay = (flags.bits & kProfileSensitivityDisplay) ? 1 : 0;
+            setting.profileDisplay = (flags.bits & kProfileShowOsd) ? 1 : 0;
+        }
+    }
+    return true;
+}
+
+bool CDeviceManager::GetAllProfileSettings(std::vector<ProfileSetting>& settings)
+{
+    settings.clear();
+    if (!HasProfiles())
+        return false;
+    for (DWORD index = 0; index < kMaxEnumeration; ++index) {
+        CComRef<IDeviceProfile> profile;
+        if (FAILED(m_profiles->GetProfile(index, profile.Put())) || !profile)
+            break;
+        ProfileSetting setting;
+        if (!ReadProfileName(profile.Get(), setting.name))
+            continue;
+        bool linkedRead = false;
+        bool flagsRead = false;
+        // A profile whose flags cannot be read keeps them off: it never switches or shows by itself.
+        if (!ReadSetting(profile.Get(), setting, &linkedRead, &flagsRead))
+            continue;
+        settings.push_back(setting);
+    }
+    return !settings.empty();
+}
+
+bool CDeviceManager::GetProfileNames(std::vector<std::wstring>& names)
+{
+    names.clear();
+    if (!HasProfiles())
+        return false;
+    for (DWORD index = 0; index < kMaxEnumeration; ++index) {
+        CComRef<IDeviceProfile> profile;
+        if (FAILED(m_profiles->GetProfile(index, profile.Put())) || !profile)
+            break;
+        std::wstring name;
+        if (ReadProfileName(profile.Get(), name))
+            names.push_back(name);
+    }
+    return !names.empty();
+}
+
+bool CDeviceManager::GetProfileSetting(const std::wstring& name, ProfileSetting& setting)
+{
+    if (!HasProfiles())
+        return false;
+    for (DWORD index = 0; index < kMaxEnumeration; ++index) {
+        CComRef<IDeviceProfile> profile;
+        if (FAILED(m_profiles->GetProfile(index, profile.Put())) || !profile)
+            break;
+        std::wstring profileName;
+        if (!ReadProfileName(profile.Get(), profileName) || profileName != name)
+            continue;
+        ProfileSetting read;
+        read.name = profileName;
+        bool linkedRead = false;
+        bool flagsRead = false;
+        if (!ReadSetting(profile.Get(), read, &linkedRead, &flagsRead))
+            continue;
+        setting = read;
+        return linkedRead && flagsRead;
+    }
+    return false;
+}
+
+bool CDeviceManager::GetActiveProfileName(std::wstring& name)
+{
+    if (!HasProfiles())
+        return false;
+    CComRef<IDeviceProfile> active;
+    if (FAILED(m_profiles->GetActiveProfile(active.Put())) || !active)
+        return false;
+    return ReadProfileName(active.Get(), name);
+}
+
+bool CDeviceManager::FindProfileByName(const std::wstring& name, CComRef<IDeviceProfile>& profile)
+{
+    if (!HasProfiles())
+        return false;
+    for (DWORD index = 0; index < kMaxEnumeration; ++index) {
+        if (FAILED(m_profiles->GetProfile(index, profile.Put())) || !profile)
+            break;
+        std::wstring profileName;
+        if (ReadProfileName(profile.Get(), profileName) && profileName == name)
+            return true;
+    }
+    profile.Reset();
+    return false;
+}
+
+bool CDeviceManager::ActivateProfile(const std::wstring& name)
+{
+    CComRef<IDeviceProfile> profile;
+    if (!FindProfileByName(name, profile))
+        return false;
+    return SUCCEEDED(m_profiles->ActivateProfile(profile.Get()));
+}
+
+bool CDeviceManager::GetMacroStore(CComRef<IMacroStore>& store)
+{
+    return GetSubObject(m_device.Get(), IID_IMacroStore, store);
+}
+
+void CDeviceManager::NextMacroName(std::wstring& name)
+{
+    CComRef<IMacroStore> store;
+    if (!GetMacroStore(store))
+        return;
+    int largest = 0;
+    for (DWORD index = 0; index < kMaxEnumeration; ++index) {
+        CComRef<IDeviceMacro> macro;
+        if (FAILED(store->GetMacro(index, macro.Put())) || !macro)
+            break;
+        std::wstring macroName;
+        if (ReadMacroName(macro.Get(), macroName) && macroName.find(kNewMacroPrefix) != std::wstring::npos)
+            largest = std::max(largest, MacroNameNumber(macroName));
+    }
+    name = std::wstring(kNewMacroPrefix) + std::to_wstring(largest + 1);
+}
+
+bool CDeviceManager::CreateDeviceMacro(const std::wstring& name, const std::vector<DeviceMacroEvent>& events,
+                                       GUID& guid)
+{
+    if (!m_device)
+        return false;
+    MacroEventBuffer* buffer = BuildMacroEventBuffer(events.data(), events.size());
+    if (!buffer)
+        return false;
+    CComRef<IMacroStore> store;
+    CComRef<IDeviceMacro> macro;
+    if (!GetMacroStore(store) || FAILED(store->CreateMacro(macro.Put())) || !macro) {
+        ::CoTaskMemFree(buffer);
+        return false;
+    }
+    GUID created{};
+    const bool complete = SUCCEEDED(macro->SetName(name.c_str())) && SUCCEEDED(macro->SetEvents(buffer)) &&
+                          SUCCEEDED(macro->GetGuid(&created));
+    ::CoTaskMemFree(buffer);
+    if (!complete) {
+        // A macro without its name or events would show up in the configurator as a stranger.
+        store->DeleteMacro(macro.Get());
+        return false;
+    }
+    guid = created;
+    return true;
+}
+
+bool CDeviceManager::DeleteDeviceMacro(const GUID& guid)
+{
+    CComRef<IMacroStore> store;
+    CComRef<IDeviceMacro> macro;
+    if (!GetMacroStore(store) || FAILED(store->FindMacro(guid, macro.Put())) || !macro)
+        return false;
+    return SUCCEEDED(store->DeleteMacro(macro.Get()));
+}
+
+bool CDeviceManager::BuildMacroAssignment(IDeviceProfile* profile, DWORD buttonId, const GUID& macroGuid)
+{
+    CComRef<IMacroStore> store;
+    if (!GetMacroStore(store))
+        return false;
+    bool found = false;
+    GUID guid{};
+    for (DWORD index = 0; index < kMaxEnumeration && !found; ++index) {
+        CComRef<IDeviceMacro> macro;
+        if (FAILED(store->GetMacro(index, macro.Put())) || !macro)
+            break;
+        found = SUCCEEDED(macro->GetGuid(&guid)) && IsEqualGUID(guid, macroGuid);
+    }
+    if (!found)
+        return false;
+    KeyAssignmentRecord record = MakeMacroAssignmentRecord(0, buttonId, guid, kPlayOnce, 0);
+    CComRef<IButtonAssignment> buttons;
+    if (!GetSubObject(profile, IID_IButtonAssignment, buttons))
+        return false;
+    return SUCCEEDED(buttons->SetRecords(1, &record));
+}
+
+bool CDeviceManager::AssignMacroInActiveProfile(const GUID& macro, DWORD value, DWORD buttonId)
+{
+    if (!HasProfiles())
+        return false;
+    CComRef<IDeviceProfile> active;
+    if (FAILED(m_profiles->GetActiveProfile(active.Put())) || !active)
+        return false;
+    if (!BuildMacroAssignment(active.Get(), buttonId, macro))
+        return false;
+    return SUCCEEDED(m_profiles->ActivateProfile(active.Get()));
+}
+
+bool CDeviceManager::AssignMacroInProfile(const std::wstring& profileName, const GUID& macro, DWORD value,
+                                          DWORD buttonId)
+{
+    if (!HasProfiles())
+        return false;
+    for (DWORD index = 0; index < kMaxEnumeration; ++index) {
+        CComRef<IDeviceProfile> profile;
+        if (FAILED(m_profiles->GetProfile(index, profile.Put())) || !profile)
+            break;
+        std::wstring name;
+        if (ReadProfileName(profile.Get(), name) && ::_wcsicmp(name.c_str(), profileName.c_str()) == 0)
+            return BuildMacroAssignment(profile.Get(), buttonId, macro);
+    }
+    return false;
+}
+
+bool CDeviceManager::BeginRecordingLeds()
+{
+    if (!EnterRecordingMode())
+        return false;
+    return ApplyLedToActiveProfile(MacroLedScheme().Get(CMacroLedScheme::kRecording));
+}
+
+bool CDeviceManager::BlinkRecordingLeds()
+{
+    return ApplyLedToActiveProfile(MacroLedScheme().Get(CMacroLedScheme::kWaitingForButton));
+}
+
+bool CDeviceManager::CancelRecordingLeds()
+{
+    if (!EnterNormalMode())
+        return false;
+    return ApplyLedToActiveProfile(MacroLedScheme().Get(CMacroLedScheme::kEnded));
+}
+
+bool CDeviceManager::ClearRecordingLeds()
+{
+    return ApplyLedToActiveProfile(MacroLedScheme().Get(CMacroLedScheme::kEnded));
+}
+
+bool CDeviceManager::SaveRecordedMacro(DWORD value, DWORD buttonId, const std::vector<DeviceMacroEvent>& events)
+{
+    EnterNormalMode();
+    const bool lightsOff = ApplyLedToActiveProfile(MacroLedScheme().Get(CMacroLedScheme::kEnded));
+    std::wstring name;
+    NextMacroName(name);
+    GUID macro{};
+    if (!lightsOff || name.empty() || !CreateDeviceMacro(name, events, macro))
+        return false;
+
+    CComRef<IDeviceProfile> active;
+    if (!HasProfiles() || FAILED(m_profiles->GetActiveProfile(active.Put())) || !active ||
+        !BuildMacroAssignment(active.Get(), buttonId, macro)) {
+        // The user recorded for a button: a macro that no button plays is not what was asked for.
+        DeleteDeviceMacro(macro);
+        return false;
+    }
+    return SUCCEEDED(m_profiles->ActivateProfile(active.Get()));
+}
+
+CDpiEventConnection* CDeviceManager::CreateDpiConnection(IDpiEventHandler* handler)
+{
+    if (!HasProfiles())
+        return nullptr;
+    CComRef<IDeviceProfile> active;
+    CComRef<IDpiSource> source;
+    if (FAILED(m_profiles->GetActiveProfile(active.Put())) || !active ||
+        !GetSubObject(active.Get(), IID_IDpiSource, source))
+        return nullptr;
+    return new CDpiEventConnection(source.Get(), handler);
+}
+
+CProfileEventConnection* CDeviceManager::CreateProfileConnection(IProfileEventHandler* handler)
+{
+    if (!HasProfiles())
+        return nullptr;
+    return new CProfileEventConnection(m_profiles.Get(), handler);
+}
+
+CMacroEventConnection* CDeviceManager::CreateMacroConnection(IMacroEventHandler* handler)
+{
+    CComRef<IMacroRecordingSource> source;
+    if (!GetSubObject(m_device.Get(), IID_IMacroRecordingSource, source))
+        return nullptr;
+    return new CMacroEventConnection(source.Get(), handler);
+}
+
+CLaunchAppEventConnection* CDeviceManager::CreateLaunchConnection(ILaunchAppEventHandler* handler)
+{
+    CComRef<IApplicationEventSource> source;
+    if (!GetSubObject(m_device.Get(), IID_IApplicationEventSource, source))
+        return nullptr;
+    return new CLaunchAppEventConnection(source.Get(), handler);
+}
+
+bool CDeviceManager::SetLinkedProgram(const std::wstring& profileName, const std::wstring& program)
+{
+    CComRef<IDeviceProfile> profile;
+    CComRef<IProfilePropertyStore> store;
+    if (!FindProfileByName(profileName, profile) || !GetSubObject(profile.Get(), IID_IProfilePropertyStore, store))
+        return false;
+    const LinkedProgramProperty property = MakeLinkedProgramProperty(program);
+    return SUCCEEDED(store->SetProperty(kLinkedProgramProperty, reinterpret_cast<const BYTE*>(&property), 0,
+                                        sizeof(property), 0));
+}
+
+bool CDeviceManager::WriteFlag(const std::wstring& profileName, uint16_t mask, int value)
+{
+    CComRef<IDeviceProfile> profile;
+    CComRef<IProfilePropertyStore> store;
+    if (!FindProfileByName(profileName, profile) || !GetSubObject(profile.Get(), IID_IProfilePropertyStore, store))
+        return false;
+    const ProfileFlagsWrite write = MakeProfileFlagsWrite(static_cast<ProfileFlagBit>(mask), value != 0);
+    return SUCCEEDED(store->SetProperty(kProfileFlagsProperty, reinterpret_cast<const BYTE*>(&write), 0,
+                                        sizeof(write), 0));
+}
+
+bool CDeviceManager::SetAutoSwitch(const std::wstring& profile, int value)
+{
+    return WriteFlag(profile, kProfileAutoSwitch, value);
+}
+
+bool CDeviceManager::SetProfileFlags(const std::wstring& profile, int autoSwitch, int sensitivityDisplay,
+                                     int profileDisplay)
+{
+    return WriteFlag(profile, kProfileAutoSwitch, autoSwitch) &&
+           WriteFlag(profile, kProfileSensitivityDisplay, sensitivityDisplay) &&
+           WriteFlag(profile, kProfileShowOsd, profileDisplay);
+}
+
+bool CDeviceManager::ApplyLedToActiveProfile(const CLed& led)
+{
+    std::wstring active;
+    if (!GetActiveProfileName(active))
+        return false;
+    return ApplyLedToProfile(active, led);
+}
+
+bool CDeviceManager::ApplyLedToProfile(const std::wstring& profileName, const CLed& led)
+{
+    CComRef<IDeviceProfile> profile;
+    CComRef<ILedCollection> lights;
+    if (!FindProfileByName(profileName, profile) || !GetSubObject(profile.Get(), IID_ILedCollection, lights))
+        return false;
+    CComRef<IDeviceLed> light;
+    bool found = false;
+    for (DWORD index = 0; index < kMaxEnumeration && !found; ++index) {
+        if (FAILED(lights->GetLed(index, light.Put())) || !light)
+            break;
+        DWORD id = 0;
+        found = SUCCEEDED(light->GetId(&id)) && id == static_cast<DWORD>(led.id);
+    }
+    if (!found)
+        return false;
+
+    CComRef<ILedValue> value;
+    if (light.As(IID_ILedValue, value))
+        value->SetValue(static_cast<DWORD>(led.value));
+    CComRef<ILedBlink> blink;
+    if (light.As(IID_ILedBlink, blink))
+        blink->SetBlink(static_cast<DWORD>(led.blink), static_cast<DWORD>(led.onTimeMs), static_cast<DWORD>(led.offTimeMs));
+    CComRef<ILedAuxValue> aux;
+    if (light.As(IID_ILedAuxValue, aux))
+        aux->SetAuxValue(static_cast<DWORD>(led.auxValue));
+    // Whether the light is on or off is what the recording depends on: that answer counts.
+    return SUCCEEDED(led.on == 1 ? light->TurnOn() : light->TurnOff());
+}
+
+bool CDeviceManager::SetDeviceMode(DWORD mode)
+{
+    CComRef<IDeviceMode> deviceMode;
+    if (!GetSubObject(m_device.Get(), IID_IDeviceMode, deviceMode))
+        return false;
+    return SUCCEEDED(deviceMode->SetMode(mode));
+}
+
+} // namespace tray

@@ -1,0 +1,13 @@
+// TessaryTray.exe: the tray program's entry.
+#include <windows.h>
+
+#include "tray/TrayApp.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
+{
+    tray::CTrayApp app;
+    if (!app.InitInstance())
+        return app.ExitInstance();
+    app.Run();
+    return app.ExitInstance();
+}

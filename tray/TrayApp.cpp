@@ -1,0 +1,58 @@
+// Start and end of the tray program.
+#include "tray/TrayApp.h"
+
+#include "tray/TrayIds.h"
+
+#include <commctrl.h>
+
+namespace tray {
+
+CTrayApp::~CTrayApp()
+{
+    ExitInstance();
+}
+
+bool CTrayApp::InitInstance()
+{
+    HANDLE mutex = ::CreateMutexW(nullptr, FALSE, kSingleInstanceMutex);
+    if (mutex && ::GetLastError() == ERROR_ALREADY_EXISTS) {
+        ::CloseHandle(mutex);
+        return false;
+    }
+    m_mutex = mutex;
+
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof(controls);
+    controls.dwICC = 0xFF;
+    ::InitCommonControlsEx(&controls);
+
+    m_dialog = std::make_unique<CTrayDialog>();
+    m_dialog->SetQuitOnDestroy(true);
+    if (!m_dialog->Create(nullptr) || !m_dialog->IconCreated()) {
+        // Without its icon the program has no face: after the message it ends instead of lingering.
+        ExitInstance();
+        return false;
+    }
+    return true;
+}
+
+int CTrayApp::Run()
+{
+    m_exitCode = RunMessageLoop();
+    return m_exitCode;
+}
+
+int CTrayApp::ExitInstance()
+{
+    if (m_dialog) {
+        m_dialog->SetQuitOnDestroy(false);
+        m_dialog.reset();
+    }
+    if (m_mutex) {
+        ::CloseHandle(m_mutex);
+        m_mutex = nullptr;
+    }
+    return m_exitCode;
+}
+
+} // namespace tray

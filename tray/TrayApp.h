@@ -1,0 +1,37 @@
+// The tray program as a whole: one instance per session (a named mutex), the hidden dialog as its main
+// window, and the message loop that runs until the dialog is gone.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "tray/TrayDialog.h"
+
+namespace tray {
+
+class CTrayApp {
+public:
+    CTrayApp() = default;
+    ~CTrayApp();
+    CTrayApp(const CTrayApp&) = delete;
+    CTrayApp& operator=(const CTrayApp&) = delete;
+
+    // False when another instance runs (silently), or when the dialog or its icon could not be made
+    // (after the icon's message); nothing of this instance is then left, the mutex included.
+    bool InitInstance();
+    // The message loop; returns its exit code.
+    int Run();
+    // Deletes the dialog if it still exists and lets go of the mutex.
+    int ExitInstance();
+
+    CTrayDialog* MainDialog() const { return m_dialog.get(); }
+    bool HoldsInstanceMutex() const { return m_mutex != nullptr; }
+
+private:
+    HANDLE m_mutex = nullptr;
+    std::unique_ptr<CTrayDialog> m_dialog;
+    int m_exitCode = 0;
+};
+
+} // namespace tray

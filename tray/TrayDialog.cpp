@@ -1,0 +1,496 @@
+// The hidden dialog: start-up, device and session notifications, the icon's menu, the automatic switch,
+// the service's events and the close.
+#include "tray/TrayDialog.h"
+
+#include "model/NameTables.h"
+#include "skin/AppFolder.h"
+#include "skin/LangTable.h"
+#include "skin/RawInput.h"
+#include "skin/SkinLoader.h"
+#include "tray/AboutDialog.h"
+#include "tray/DeviceManager.h"
+#include "tray/DeviceNotification.h"
+#include "tray/MacroRecorder.h"
+#include "tray/PcManager.h"
+#include "tray/TrayIconImage.h"
+#include "tray/TrayMenu.h"
+#include "tray/TrayPlatform.h"
+#include "tray/TrayTexts.h"
+
+#include <dbt.h>
+#include <wtsapi32.h>
+
+namespace tray {
+namespace {
+
+// The device-interface class the keyboard announces itself under.
+constexpr GUID kMouseInterfaceClass = {0x378DE44C, 0x56EF, 0x11D1, {0xBC, 0x8C, 0x00, 0xA0, 0xC9, 0x14, 0x05, 0xDD}};
+
+CDialogTemplate HiddenDialogTemplate()
+{
+    return CDialogTemplate(WS_POPUP | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_FIXEDSYS | DS_3DLOOK,
+                           WS_EX_LAYERED | WS_EX_TRANSPARENT, 0, 0, 122, 65, kDialogTitle);
+}
+
+} // namespace
+
+CTrayDialog::CTrayDialog() : CDialog(HiddenDialogTemplate(), nullptr)
+{
+    // S_FALSE (already initialised on this thread) also has to be balanced.
+    m_comInitialised = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    m_windowIcon.handle = CreateTrayIconImage(::GetSystemMetrics(SM_CXICON));
+    m_windowIconSmall.handle = CreateTrayIconImage(::GetSystemMetrics(SM_CXSMICON));
+    m_trayIcon.handle = CreateTrayIconImage(::GetSystemMetrics(SM_CXSMICON));
+}
+
+CTrayDialog::~CTrayDialog()
+{
+    Shutdown();
+    if (m_hWnd)
+        DestroyWindow();
+    m_icon.SetMenu(nullptr);
+    if (m_menu)
+        ::DestroyMenu(m_menu);
+    m_menu = nullptr;
+    FreeSkinItemList(m_languageItems);
+    // Last: nothing of the service is held any more.
+    if (m_comInitialised)
+        ::CoUninitialize();
+}
+
+BOOL CTrayDialog::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+
+    if (HMENU system = ::GetSystemMenu(m_hWnd, FALSE)) {
+        ::AppendMenuW(system, MF_SEPARATOR, 0, nullptr);
+        ::AppendMenuW(system, MF_STRING, kCmdAboutBox, kAboutMenuText);
+    }
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_windowIcon.handle));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_windowIconSmall.handle));
+
+    LoadLanguage();
+    std::wstring tip = kTooltipText;
+    if (const CLangTable* language = CurrentLangTable()) {
+        std::wstring text;
+        if (language->LookupText(kTooltipKey, text))
+            tip = text;
+    }
+
+    if (!m_icon.Create(m_hWnd, tip, m_trayIcon.handle)) {
+        TrayPlatform().ShowMessageBox(m_hWnd, kIconFailedText, kDialogTitle, MB_ICONHAND);
+        return TRUE;
+    }
+    m_iconCreated = true;
+
+    m_osd = std::make_unique<COsdDisplay>();
+    if (FAILED(m_osd->CreateOsdWindows()))
+        m_osd.reset();
+
+    ArmAutoSwitch();
+    if (!m_deviceWatch) {
+        DEV_BROADCAST_DEVICEINTERFACE_W filter{};
+        filter.dbcc_size = sizeof(filter);
+        filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+        filter.dbcc_classguid = kMouseInterfaceClass;
+        m_deviceWatch = ::RegisterDeviceNotificationW(m_hWnd, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
+    }
+    m_sessionRegistered = ::WTSRegisterSessionNotification(m_hWnd, NOTIFY_FOR_THIS_SESSION) != FALSE;
+    ConnectEventSinks();
+    return TRUE;
+}
+
+void CTrayDialog::LoadLanguage()
+{
+    InitNameTables();
+    AppFolder();
+    LoadSkinFile(m_languageItems, L"Language.xml", this);
+    int id = kDefaultLanguageId;
+    std::wstring name;
+    if (PcManager().ReadLanguageSetting(name))
+        id = FindLanguageId(name);
+    auto& languages = LanguageMap();
+    auto found = languages.find(id);
+    if (found != languages.end() && found->second)
+        SetCurrentLangTable(found->second);
+}
+
+void CTrayDialog::OnFinalMessage(HWND)
+{
+    if (m_quitOnDestroy)
+        ::PostQuitMessage(0);
+}
+
+// ---- Device work ----
+
+void CTrayDialog::ArmAutoSwitch()
+{
+    SetTimer(kAutoSwitchTimer, kAutoSwitchPeriodMs);
+    m_autoSwitchArmed = true;
+}
+
+void CTrayDialog::DisarmAutoSwitch()
+{
+    KillTimer(kAutoSwitchTimer);
+    m_autoSwitchArmed = false;
+}
+
+void CTrayDialog::Resume()
+{
+    ArmAutoSwitch();
+    ConnectEventSinks();
+}
+
+void CTrayDialog::StopOnDeviceLoss()
+{
+    DisarmAutoSwitch();
+    CancelMacroRecording();
+    DisconnectEventSinks();
+}
+
+void CTrayDialog::StopOnSessionEnd()
+{
+    DisarmAutoSwitch();
+    DisconnectEventSinks();
+    OnRecordingCancelled();
+}
+
+void CTrayDialog::ConnectEventSinks()
+{
+    if (m_profileConnection && m_macroConnection && m_launchConnection)
+        return;
+    CDeviceManager device;
+    if (!m_profileConnection)
+        m_profileConnection.reset(device.CreateProfileConnection(this));
+    if (!m_macroConnection)
+        m_macroConnection.reset(device.CreateMacroConnection(this));
+    if (!m_launchConnection)
+        m_launchConnection.reset(device.CreateLaunchConnection(this));
+    if (!m_profileConnection || !m_macroConnection || !m_launchConnection) {
+        m_profileConnection.reset();
+        m_macroConnection.reset();
+        m_launchConnection.reset();
+    }
+}
+
+void CTrayDialog::DisconnectEventSinks()
+{
+    if (!m_profileConnection || !m_macroConnection || !m_launchConnection)
+        return;
+    m_profileConnection.reset();
+    m_macroConnection.reset();
+    m_launchConnection.reset();
+    m_dpiConnection.reset();
+}
+
+bool CTrayDialog::IsDevicePresent()
+{
+    CDeviceManager device;
+    return device.HasDevice();
+}
+
+LRESULT CTrayDialog::OnDeviceChange(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
+{
+    switch (wParam) {
+    case DBT_DEVNODES_CHANGED:
+        // This event carries no record: lParam is not looked at.
+        if (!IsDevicePresent())
+            StopOnDeviceLoss();
+        break;
+    case DBT_DEVICEARRIVAL:
+    case DBT_DEVICEREMOVECOMPLETE: {
+        std::wstring path;
+        if (ReadDeviceInterfacePath(reinterpret_cast<const DEV_BROADCAST_HDR*>(lParam), path) &&
+            IsKeyboardDevicePath(path)) {
+            if (wParam == DBT_DEVICEARRIVAL)
+                Resume();
+            else
+                StopOnDeviceLoss();
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return TRUE;
+}
+
+LRESULT CTrayDialog::OnSessionChange(UINT, WPARAM wParam, LPARAM, BOOL&)
+{
+    switch (wParam) {
+    case WTS_CONSOLE_CONNECT:
+    case WTS_SESSION_LOGON:
+    case WTS_SESSION_UNLOCK:
+        Resume();
+        break;
+    case WTS_CONSOLE_DISCONNECT:
+    case WTS_SESSION_LOGOFF:
+    case WTS_SESSION_LOCK:
+        StopOnSessionEnd();
+        break;
+    default:
+        // Remote sessions come and go without the console's user.
+        break;
+    }
+    return 0;
+}
+
+// ---- Icon, menu and timers ----
+
+LRESULT CTrayDialog::OnTrayNotify(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
+{
+    const UINT id = static_cast<UINT>(wParam);
+    const UINT message = static_cast<UINT>(lParam);
+    switch (message) {
+    case WM_LBUTTONDBLCLK:
+        // The double click takes the place of the single click whose menu is still pending.
+        KillTimer(kTrayClickTimer);
+        m_pendingClickTimer = 0;
+        if (!PcManager().IsConfiguratorRunning())
+            PcManager().LaunchConfigurator();
+        break;
+    case WM_RBUTTONUP:
+        RefreshTrayMenu();
+        m_icon.OnTrayNotification(id, message);
+        break;
+    case WM_LBUTTONDOWN:
+        ::GetCursorPos(&m_clickPoint);
+        m_pendingClickTimer = SetTimer(kTrayClickTimer, ::GetDoubleClickTime());
+        m_icon.OnTrayNotification(id, message);
+        break;
+    default:
+        m_icon.OnTrayNotification(id, message);
+        break;
+    }
+    return 0;
+}
+
+LRESULT CTrayDialog::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled)
+{
+    if (wParam == kAutoSwitchTimer) {
+        AutoSwitchPoll();
+    } else if (wParam == kTrayClickTimer) {
+        if (m_pendingClickTimer != 0 && wParam == m_pendingClickTimer) {
+            KillTimer(kTrayClickTimer);
+            m_pendingClickTimer = 0;
+            RefreshTrayMenu();
+            ShowMenuAt(m_clickPoint);
+        }
+    } else {
+        handled = FALSE;
+    }
+    return 0;
+}
+
+void CTrayDialog::ShowMenuAt(POINT point)
+{
+    m_icon.OnTrayNotification(kTrayIconId, WM_RBUTTONUP, point);
+}
+
+void CTrayDialog::RefreshTrayMenu()
+{
+    std::wstring active;
+    {
+        CDeviceManager device;
+        device.GetProfileNames(m_profileNames);
+        device.GetActiveProfileName(active);
+    }
+    HMENU menu = BuildTrayMenu(m_profileNames, active, CurrentLangTable());
+    if (!menu)
+        return;
+    // The icon lets go of the old menu before it is destroyed.
+    m_icon.SetMenu(menu);
+    m_icon.SetDefaultMenuItem(kCmdLoadConfigurator, false);
+    if (m_menu)
+        ::DestroyMenu(m_menu);
+    m_menu = menu;
+}
+
+LRESULT CTrayDialog::OnLoadConfigurator(WORD, WORD, HWND, BOOL&)
+{
+    if (!PcManager().IsConfiguratorRunning())
+        PcManager().LaunchConfigurator();
+    return 0;
+}
+
+LRESULT CTrayDialog::OnMenuProfile(WORD, WORD id, HWND, BOOL&)
+{
+    SelectMenuProfile(id - kCmdProfileFirst);
+    return 0;
+}
+
+void CTrayDialog::SelectMenuProfile(size_t index)
+{
+    if (m_profileNames.size() < index + 1)
+        return;
+    const std::wstring name = m_profileNames[index];
+    CDeviceManager device;
+    // The display follows the profile that becomes active, so its own flag decides.
+    ProfileSetting chosen;
+    const bool settingRead = device.GetProfileSetting(name, chosen);
+    if (device.ActivateProfile(name) && settingRead && chosen.profileDisplay)
+        ShowOsdProfileName(name);
+}
+
+void CTrayDialog::AutoSwitchPoll()
+{
+    CDeviceManager device;
+    if (!device.HasDevice())
+        return;
+    std::wstring active;
+    if (!device.GetAllProfileSettings(m_profileSettings) || !device.GetActiveProfileName(active))
+        return;
+    bool anyAutoSwitch = false;
+    for (const ProfileSetting& setting : m_profileSettings)
+        anyAutoSwitch = anyAutoSwitch || setting.autoSwitch;
+    // One look at the process list per poll, and none when no profile would use it.
+    std::wstring foreground;
+    if (!anyAutoSwitch || !PcManager().GetForegroundExeName(foreground))
+        return;
+    for (const ProfileSetting& setting : m_profileSettings) {
+        if (!setting.autoSwitch || setting.linkedProgram != foreground)
+            continue;
+        // Shown only when the switch happened: a failed activation leaves the old profile in place.
+        if (setting.name != active && device.ActivateProfile(setting.name) && setting.profileDisplay)
+            ShowOsdProfileName(setting.name);
+        break;
+    }
+}
+
+void CTrayDialog::ShowOsdProfileName(const std::wstring& name)
+{
+    if (m_osd)
+        m_osd->ShowProfileName(name);
+}
+
+// ---- Events of the service ----
+
+void CTrayDialog::OnProfileChanged(DWORD)
+{
+    CDeviceManager device;
+    std::wstring active;
+    if (!device.GetActiveProfileName(active))
+        return;
+    ProfileSetting setting;
+    if (device.GetProfileSetting(active, setting) && setting.profileDisplay)
+        ShowOsdProfileName(active);
+}
+
+void CTrayDialog::OnLaunchApplication(DWORD kind, const wchar_t* file)
+{
+    if (kind != 1 || !file || !*file)
+        return;
+    TrayPlatform().ShellOpen(nullptr, file);
+}
+
+void CTrayDialog::OnRecordingStarted()
+{
+    {
+        CDeviceManager device;
+        device.BeginRecordingLeds();
+    }
+    MacroRecorder().Start();
+    RawInputRegistration& rawInput = RawInputRegistration::Shared();
+    rawInput.AddUsage(kHidUsageKeyboard);
+    rawInput.AddUsage(kHidUsageMouse);
+    rawInput.Register(m_hWnd);
+}
+
+void CTrayDialog::OnRecordingStopped()
+{
+    {
+        CDeviceManager device;
+        device.BlinkRecordingLeds();
+    }
+    RawInputRegistration::Shared().Unregister();
+    MacroRecorder().Stop();
+}
+
+void CTrayDialog::OnRecordingFinished(DWORD value, DWORD buttonId)
+{
+    {
+        CDeviceManager device;
+        device.SaveRecordedMacro(value, buttonId, MacroRecorder().Events());
+    }
+    MacroRecorder().Reset();
+}
+
+void CTrayDialog::OnRecordingCancelled()
+{
+    {
+        CDeviceManager device;
+        device.CancelRecordingLeds();
+    }
+    RawInputRegistration::Shared().Unregister();
+    MacroRecorder().Reset();
+}
+
+void CTrayDialog::CancelMacroRecording()
+{
+    {
+        CDeviceManager device;
+        device.ClearRecordingLeds();
+    }
+    RawInputRegistration::Shared().Unregister();
+    MacroRecorder().Reset();
+}
+
+LRESULT CTrayDialog::OnRawInput(UINT, WPARAM, LPARAM lParam, BOOL& handled)
+{
+    MacroRecorder().RecordRawInput(reinterpret_cast<HRAWINPUT>(lParam));
+    // The default processing frees the system's copy of the input.
+    handled = FALSE;
+    return 0;
+}
+
+// ---- System menu and close ----
+
+LRESULT CTrayDialog::OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled)
+{
+    if ((wParam & 0xFFF0) != kCmdAboutBox) {
+        handled = FALSE;
+        return 0;
+    }
+    CAboutDialog about(this);
+    about.DoModal();
+    return 0;
+}
+
+void CTrayDialog::Shutdown()
+{
+    if (m_shutDown)
+        return;
+    m_shutDown = true;
+    // A dialog whose icon failed set up nothing that needs undoing on the device.
+    if (m_iconCreated)
+        OnRecordingCancelled();
+    DisconnectEventSinks();
+    if (m_sessionRegistered && m_hWnd)
+        ::WTSUnRegisterSessionNotification(m_hWnd);
+    m_sessionRegistered = false;
+    if (m_deviceWatch && ::UnregisterDeviceNotification(m_deviceWatch))
+        m_deviceWatch = nullptr;
+    if (m_hWnd) {
+        DisarmAutoSwitch();
+        KillTimer(kTrayClickTimer);
+    }
+    m_pendingClickTimer = 0;
+    // After the sinks: the display's share of COM goes only once nothing of the service is held.
+    m_osd.reset();
+}
+
+LRESULT CTrayDialog::OnCloseTrayIcon(WORD, WORD, HWND, BOOL&)
+{
+    Shutdown();
+    DestroyWindow();
+    return 0;
+}
+
+LRESULT CTrayDialog::OnClose(UINT, WPARAM, LPARAM, BOOL&)
+{
+    Shutdown();
+    DestroyWindow();
+    return 0;
+}
+
+} // namespace tray

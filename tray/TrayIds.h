@@ -1,0 +1,45 @@
+// Identifiers the tray program's windows agree on: menu commands, timers, private messages and the
+// names it is known by to other processes.
+#pragma once
+
+#include <windows.h>
+
+namespace tray {
+
+// Menu commands. The profile items are consecutive; their index is the command minus the first.
+constexpr UINT kCmdLoadConfigurator = 32770;
+constexpr UINT kCmdProfileFirst = 32771;
+constexpr UINT kMenuProfileSlots = 11;
+constexpr UINT kCmdProfileLast = kCmdProfileFirst + kMenuProfileSlots - 1;  // 32781
+constexpr UINT kCmdCloseTray = 33000;
+constexpr UINT kCmdAboutBox = 0x0010;  // system menu command; the system keeps the low four bits
+
+// Timers of the hidden dialog and of the on-screen display window.
+constexpr UINT_PTR kAutoSwitchTimer = 700;
+constexpr UINT kAutoSwitchPeriodMs = 5000;
+constexpr UINT_PTR kTrayClickTimer = 701;
+constexpr UINT_PTR kOsdHideTimer = 101;
+constexpr UINT kOsdShowMs = 2000;
+
+// Private messages.
+constexpr UINT kTrayCallbackMessage = 0x464;
+constexpr UINT kOsdShowMessage = WM_USER + 12;
+
+// The notification-area icon's id, which the shell hands back with each callback.
+constexpr UINT kTrayIconId = 129;
+
+// Names other processes see.
+constexpr const wchar_t* kSingleInstanceMutex = L"TessarySysTray";
+constexpr const wchar_t* kDialogTitle = L"TessaryTray";
+constexpr const wchar_t* kConfiguratorExe = L"TessaryConfig.exe";
+constexpr const wchar_t* kOsdWindowClass = L"tsy_osd";
+
+// The keyboard as it appears in device-interface paths.
+constexpr const wchar_t* kDeviceVendorTag = L"VID_3F1D";
+constexpr const wchar_t* kDeviceProductTag = L"PID_0110";
+constexpr DWORD kKeyboardProductId = 0x0110;
+
+// Languages: the id taken when the registry names none.
+constexpr int kDefaultLanguageId = 345;
+
+} // namespace tray
