@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <functional>
 #include <vector>
 
 namespace {
@@ -110,10 +109,7 @@ TEST(RawInputDecodeTest, ReadsWholeReportsAndRefusesShortOrForeignOnes)
 }
 
 // ---------------------------------------------------------------------------------------------------
-// Registration and delivery
-
-std::vector<RawInputReport>* g_reports = nullptr;
-int g_unreadable = 0;
+// Registration
 
 // What the registration asked of the system; the system refuses while g_refuseRegistration is set.
 struct RegisterCall {
@@ -133,17 +129,6 @@ BOOL WINAPI RecordingRegister(PCRAWINPUTDEVICE devices, UINT count, UINT entrySi
     return RegisterRawInputDevices(devices, count, entrySize);
 }
 
-LRESULT CALLBACK RecorderProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    if (msg == WM_INPUT) {
-        RawInputReport report;
-        if (ReadRawInput(reinterpret_cast<HRAWINPUT>(lParam), &report) && g_reports)
-            g_reports->push_back(report);
-        else
-            ++g_unreadable;
-    }
-    return DefWindowProcW(wnd, msg, wParam, lParam);
-}
 
 const wchar_t kRecorderClass[] = L"TessaryRawInputTestRecorder";
 
@@ -176,15 +161,13 @@ protected:
     void SetUp() override
     {
         WNDCLASSW wc = {};
-        wc.lpfnWndProc = RecorderProc;
+        wc.lpfnWndProc = DefWindowProcW;
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = kRecorderClass;
         ASSERT_TRUE(RegisterClassW(&wc));
         m_window = CreateWindowExW(0, kRecorderClass, L"recorder", WS_OVERLAPPEDWINDOW, 0, 0, 200, 150, nullptr,
                                    nullptr, wc.hInstance, nullptr);
         ASSERT_NE(nullptr, m_window);
-        g_reports = &m_reports;
-        g_unreadable = 0;
         g_registerCalls.clear();
         g_refuseRegistration = false;
         ASSERT_TRUE(RegisteredDevices().empty()) << "raw input left registered by an earlier test";
@@ -192,7 +175,6 @@ protected:
     void TearDown() override
     {
         m_registration.Unregister();
-        g_reports = nullptr;
         if (m_window)
             DestroyWindow(m_window);
         UnregisterClassW(kRecorderClass, GetModuleHandleW(nullptr));
@@ -208,7 +190,6 @@ protected:
 
     RawInputRegistration m_registration{RecordingRegister};
     HWND m_window = nullptr;
-    std::vector<RawInputReport> m_reports;
 };
 
 TEST_F(RawInputWindowTest, RegistersKeyboardAndMouseForTheWindowUntilUnregistered)
