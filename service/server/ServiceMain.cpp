@@ -2,6 +2,8 @@
 //   /RegServer, /UnregServer   register or unregister the service and its proxy/stub DLL, then exit
 //   -Worker <class> <event>    the worker: the keyboard, its objects and the control pipe, serving its
 //                              class object under <class> and setting <event> once it does
+//   -Resident [ready file]     a registrar that outlives its workers (started by a script); it creates
+//                              the file once its class is registered
 //   otherwise (-Embedding)     the registrar COM starts: the service's class, forwarded to a worker
 // The worker serves until a quit request or until no client has used it for a while.
 #include "service/server/ComObjects.h"
@@ -102,9 +104,18 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
         if (IsSwitch(arguments[i], kWorkerSwitch))
             return i + 2 < arguments.size() ? ServeAsWorker(instance, arguments[i + 1], arguments[i + 2]) : 1;
     }
+    bool resident = false;
+    std::wstring readyFile;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        if (IsSwitch(arguments[i], kResidentSwitch)) {
+            resident = true;
+            if (i + 1 < arguments.size())
+                readyFile = arguments[i + 1];
+        }
+    }
     int code;
     {
-        CServiceRegistrar registrar;
+        CServiceRegistrar registrar(resident, readyFile);
         code = registrar.Run();
     }
     CoUninitialize();

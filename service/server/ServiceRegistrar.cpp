@@ -81,10 +81,37 @@ std::wstring ModulePath()
 
 CServiceRegistrar::~CServiceRegistrar()
 {
+    DropWorker();
+}
+
+void CServiceRegistrar::DropWorker()
+{
     if (m_workerFactory)
         m_workerFactory->Release();
+    m_workerFactory = nullptr;
     if (m_worker)
         CloseHandle(m_worker);
+    m_worker = nullptr;
+    m_workerId = 0;
+}
+
+bool CServiceRegistrar::EnsureWorker()
+{
+    if (m_workerFactory != nullptr)
+        return true;
+    // A second client arriving while a worker starts (the start waits in a COM-aware wait) is told to
+    // come back, as while a worker ends.
+    if (!m_resident || m_starting)
+        return false;
+    m_starting = true;
+    std::wstring error;
+    const bool started = StartWorker(error);
+    m_starting = false;
+    if (!started) {
+        Log(error);
+        DropWorker();
+    }
+    return started;
 }
 
 void CServiceRegistrar::Log(const std::wstring& line)
@@ -134,19 +161,21 @@ bool CServiceRegistrar::StartWorker(std::wstring& error)
         TerminateProcess(m_worker, 1);
         return false;
     }
+    IClassFactory* workerFactory = nullptr;
     const HRESULT hr = CoGetClassObject(workerClass, CLSCTX_LOCAL_SERVER, nullptr, IID_IClassFactory,
-                                        reinterpret_cast<void**>(&m_workerFactory));
+                                        reinterpret_cast<void**>(&workerFactory));
     if (FAILED(hr)) {
         error = L"the worker's class object is unreachable (" + FromUtf8(HresultText(hr)) + L")";
         TerminateProcess(m_worker, 1);
         return false;
     }
+    m_workerFactory = workerFactory;
     return true;
 }
 
 HRESULT CServiceRegistrar::CreateInstance(REFIID riid, void** object)
 {
-    if (m_stopping || m_workerFactory == nullptr)
+    if (m_stopping || !EnsureWorker())
         return CO_E_SERVER_STOPPING;
     // The worker's object comes back as a proxy; handed on, it connects the client to the worker.
     const HRESULT hr = m_workerFactory->CreateInstance(nullptr, riid, object);
@@ -155,7 +184,7 @@ HRESULT CServiceRegistrar::CreateInstance(REFIID riid, void** object)
 
 HRESULT CServiceRegistrar::LockServer(BOOL lock)
 {
-    if (m_stopping || m_workerFactory == nullptr)
+    if (m_stopping || !EnsureWorker())
         return CO_E_SERVER_STOPPING;
     const HRESULT hr = m_workerFactory->LockServer(lock);
     return WorkerGone(hr) ? CO_E_SERVER_STOPPING : hr;
@@ -164,7 +193,7 @@ HRESULT CServiceRegistrar::LockServer(BOOL lock)
 int CServiceRegistrar::Run()
 {
     std::wstring error;
-    if (!StartWorker(error)) {
+    if (!m_resident && !StartWorker(error)) {
         Log(error);
         return 1;
     }
@@ -175,17 +204,34 @@ int CServiceRegistrar::Run()
                                : E_OUTOFMEMORY;
     if (FAILED(hr)) {
         Log(L"cannot register the service's class: " + FromUtf8(HresultText(hr)));
-        TerminateProcess(m_worker, 1);
+        if (m_worker)
+            TerminateProcess(m_worker, 1);
         if (factory)
             factory->Release();
         return 1;
     }
-    Log(L"serving the class for worker " + std::to_wstring(m_workerId));
+    Log(m_resident ? std::wstring(L"serving the class, resident")
+                   : L"serving the class for worker " + std::to_wstring(m_workerId));
+    if (!m_readyFile.empty()) {
+        const HANDLE ready = CreateFileW(m_readyFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (ready != INVALID_HANDLE_VALUE)
+            CloseHandle(ready);
+    }
 
-    // The worker decides when the service ends (no clients, quit, or its death); the class goes with it.
+    // The worker decides when the service ends (no clients, quit, or its death); the class goes with it,
+    // unless the registrar is resident: then the next client gets a new worker.
     for (;;) {
-        const DWORD wait = MsgWaitForMultipleObjects(1, &m_worker, FALSE, INFINITE, QS_ALLINPUT);
-        if (wait != WAIT_OBJECT_0 + 1)
+        const DWORD handles = m_worker ? 1 : 0;
+        const DWORD wait = MsgWaitForMultipleObjects(handles, &m_worker, FALSE, INFINITE, QS_ALLINPUT);
+        if (wait == WAIT_OBJECT_0 && handles == 1) {
+            if (!m_resident)
+                break;
+            LogWorkerEnd();
+            DropWorker();
+            continue;
+        }
+        if (wait != WAIT_OBJECT_0 + handles)
             break;
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -195,13 +241,17 @@ int CServiceRegistrar::Run()
     }
     m_stopping = true;
     CoRevokeClassObject(cookie);
-    DWORD code = 0;
-    GetExitCodeProcess(m_worker, &code);
-    if (code != 0)
-        Log(L"worker " + std::to_wstring(m_workerId) + L" ended with " + FromUtf8(HexText(code)) + L": class revoked");
+    LogWorkerEnd();
     factory->Release();
     // Proxies go while COM is still up.
-    m_workerFactory->Release();
-    m_workerFactory = nullptr;
+    DropWorker();
     return 0;
+}
+
+void CServiceRegistrar::LogWorkerEnd()
+{
+    DWORD code = 0;
+    if (m_worker && GetExitCodeProcess(m_worker, &code) && code != 0 && code != STILL_ACTIVE)
+        Log(L"worker " + std::to_wstring(m_workerId) + L" ended with " + FromUtf8(HexText(code)) +
+            (m_resident ? L"" : L": class revoked"));
 }

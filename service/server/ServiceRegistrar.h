@@ -8,25 +8,33 @@
 // replace, and the service could not be started again. The worker registers under a class id of its
 // own, new for every start; when it dies, the registrar revokes the service's class and exits, and the
 // next client's CoCreateInstance starts both afresh.
+//
+// A resident registrar ("-Resident", started by a script rather than by COM) keeps the class when its
+// worker ends and starts a new worker for the next client. Every worker then inherits the script's
+// standard handles instead of those of whichever client happened to start it.
 #pragma once
 
 #include <windows.h>
 #include <unknwn.h>
 
 #include <string>
+#include <utility>
 
 // The command-line switch of the worker role: "-Worker <class id> <ready event name>".
 constexpr wchar_t kWorkerSwitch[] = L"Worker";
+// The switch of the resident registrar.
+constexpr wchar_t kResidentSwitch[] = L"Resident";
 
 class CServiceRegistrar {
 public:
-    CServiceRegistrar() = default;
+    explicit CServiceRegistrar(bool resident = false, std::wstring readyFile = {})
+        : m_resident(resident), m_readyFile(std::move(readyFile)) {}
     ~CServiceRegistrar();
     CServiceRegistrar(const CServiceRegistrar&) = delete;
     CServiceRegistrar& operator=(const CServiceRegistrar&) = delete;
 
-    // Starts the worker, registers the service's class and serves until the worker has ended. The
-    // process exit code.
+    // Starts the worker, registers the service's class and serves until the worker has ended (a
+    // resident registrar: until the process is ended). The process exit code.
     int Run();
 
     // The class object's work: a new root object from the worker.
@@ -35,10 +43,18 @@ public:
 
 private:
     bool StartWorker(std::wstring& error);
+    // Forgets an ended worker: its class object and process handle.
+    void DropWorker();
+    void LogWorkerEnd();
+    // A resident registrar without a worker starts one; false when none could be started.
+    bool EnsureWorker();
     void Log(const std::wstring& line);
 
     HANDLE m_worker = nullptr;
     DWORD m_workerId = 0;
     IClassFactory* m_workerFactory = nullptr;
     bool m_stopping = false;
+    const bool m_resident;
+    const std::wstring m_readyFile;
+    bool m_starting = false;
 };
