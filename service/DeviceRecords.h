@@ -49,11 +49,11 @@ constexpr size_t kRecordRepeatCountOffset = 29;
 // Key modifier bits of a type 5 record; the extended bit is also set for the Pause key.
 constexpr DWORD kKeyModifierExtended = 0x1000000;
 
-enum MacroPlayMode : BYTE {
-    kPlayOnce = 1,
-    kPlayCount = 2,
-    kPlayWhileHeld = 3,
-    kPlayUntilPressedAgain = 4,
+enum DevicePlayMode : BYTE {
+    kDevicePlayOnce = 1,
+    kDevicePlayCount = 2,
+    kDevicePlayWhileHeld = 3,
+    kDevicePlayUntilPressedAgain = 4,
 };
 
 // A typed field of a record at a byte offset from its start. The type-5 modifiers sit at an odd

@@ -19,13 +19,13 @@ constexpr DWORD kMaxEnumeration = 4096;
 constexpr size_t kMaxNameChars = 259;
 
 template <class T>
-bool GetSubObject(IServiceDevice* device, REFIID iid, CComRef<T>& out)
+bool GetSubObject(IServiceDevice* device, REFIID iid, ComRef<T>& out)
 {
     return device && SUCCEEDED(device->GetSubObject(iid, reinterpret_cast<IUnknown**>(out.Put()))) && out;
 }
 
 template <class T>
-bool GetSubObject(IDeviceProfile* profile, REFIID iid, CComRef<T>& out)
+bool GetSubObject(IDeviceProfile* profile, REFIID iid, ComRef<T>& out)
 {
     return profile && SUCCEEDED(profile->GetSubObject(iid, reinterpret_cast<IUnknown**>(out.Put()))) && out;
 }
@@ -86,10 +86,10 @@ CDeviceManager::CDeviceManager()
     }
     m_productId = kKeyboardProductId;
     for (DWORD index = 0; index < kMaxEnumeration; ++index) {
-        CComRef<IServiceDevice> device;
+        ComRef<IServiceDevice> device;
         if (FAILED(m_root->GetDevice(index, device.Put())) || !device)
             break;
-        CComRef<IDeviceIdentity> identity;
+        ComRef<IDeviceIdentity> identity;
         DWORD value = 0;
         DWORD productId = 0;
         if (device.As(IID_IDeviceIdentity, identity) && SUCCEEDED(identity->GetIdentity(&value, &productId)) &&
@@ -112,7 +112,7 @@ bool CDeviceManager::ReadSetting(IDeviceProfile* profile, ProfileSetting& settin
 {
     *linkedRead = false;
     *flagsRead = false;
-    CComRef<IProfilePropertyStore> store;
+    ComRef<IProfilePropertyStore> store;
     if (!GetSubObject(profile, IID_IProfilePropertyStore, store))
         return false;
 
@@ -145,7 +145,7 @@ bool CDeviceManager::GetAllProfileSettings(std::vector<ProfileSetting>& settings
     if (!HasProfiles())
         return false;
     for (DWORD index = 0; index < kMaxEnumeration; ++index) {
-        CComRef<IDeviceProfile> profile;
+        ComRef<IDeviceProfile> profile;
         if (FAILED(m_profiles->GetProfile(index, profile.Put())) || !profile)
             break;
         ProfileSetting setting;
@@ -167,7 +167,7 @@ bool CDeviceManager::GetProfileNames(std::vector<std::wstring>& names)
     if (!HasProfiles())
         return false;
     for (DWORD index = 0; index < kMaxEnumeration; ++index) {
-        CComRef<IDeviceProfile> profile;
+        ComRef<IDeviceProfile> profile;
         if (FAILED(m_profiles->GetProfile(index, profile.Put())) || !profile)
             break;
         std::wstring name;
@@ -182,7 +182,7 @@ bool CDeviceManager::GetProfileSetting(const std::wstring& name, ProfileSetting&
     if (!HasProfiles())
         return false;
     for (DWORD index = 0; index < kMaxEnumeration; ++index) {
-        CComRef<IDeviceProfile> profile;
+        ComRef<IDeviceProfile> profile;
         if (FAILED(m_profiles->GetProfile(index, profile.Put())) || !profile)
             break;
         std::wstring profileName;
@@ -204,13 +204,13 @@ bool CDeviceManager::GetActiveProfileName(std::wstring& name)
 {
     if (!HasProfiles())
         return false;
-    CComRef<IDeviceProfile> active;
+    ComRef<IDeviceProfile> active;
     if (FAILED(m_profiles->GetActiveProfile(active.Put())) || !active)
         return false;
     return ReadProfileName(active.Get(), name);
 }
 
-bool CDeviceManager::FindProfileByName(const std::wstring& name, CComRef<IDeviceProfile>& profile)
+bool CDeviceManager::FindProfileByName(const std::wstring& name, ComRef<IDeviceProfile>& profile)
 {
     if (!HasProfiles())
         return false;
@@ -227,25 +227,25 @@ bool CDeviceManager::FindProfileByName(const std::wstring& name, CComRef<IDevice
 
 bool CDeviceManager::ActivateProfile(const std::wstring& name)
 {
-    CComRef<IDeviceProfile> profile;
+    ComRef<IDeviceProfile> profile;
     if (!FindProfileByName(name, profile))
         return false;
     return SUCCEEDED(m_profiles->ActivateProfile(profile.Get()));
 }
 
-bool CDeviceManager::GetMacroStore(CComRef<IMacroStore>& store)
+bool CDeviceManager::GetMacroStore(ComRef<IMacroStore>& store)
 {
     return GetSubObject(m_device.Get(), IID_IMacroStore, store);
 }
 
 void CDeviceManager::NextMacroName(std::wstring& name)
 {
-    CComRef<IMacroStore> store;
+    ComRef<IMacroStore> store;
     if (!GetMacroStore(store))
         return;
     int largest = 0;
     for (DWORD index = 0; index < kMaxEnumeration; ++index) {
-        CComRef<IDeviceMacro> macro;
+        ComRef<IDeviceMacro> macro;
         if (FAILED(store->GetMacro(index, macro.Put())) || !macro)
             break;
         std::wstring macroName;
@@ -263,8 +263,8 @@ bool CDeviceManager::CreateDeviceMacro(const std::wstring& name, const std::vect
     MacroEventBuffer* buffer = BuildMacroEventBuffer(events.data(), events.size());
     if (!buffer)
         return false;
-    CComRef<IMacroStore> store;
-    CComRef<IDeviceMacro> macro;
+    ComRef<IMacroStore> store;
+    ComRef<IDeviceMacro> macro;
     if (!GetMacroStore(store) || FAILED(store->CreateMacro(macro.Put())) || !macro) {
         ::CoTaskMemFree(buffer);
         return false;
@@ -284,8 +284,8 @@ bool CDeviceManager::CreateDeviceMacro(const std::wstring& name, const std::vect
 
 bool CDeviceManager::DeleteDeviceMacro(const GUID& guid)
 {
-    CComRef<IMacroStore> store;
-    CComRef<IDeviceMacro> macro;
+    ComRef<IMacroStore> store;
+    ComRef<IDeviceMacro> macro;
     if (!GetMacroStore(store) || FAILED(store->FindMacro(guid, macro.Put())) || !macro)
         return false;
     return SUCCEEDED(store->DeleteMacro(macro.Get()));
@@ -293,21 +293,21 @@ bool CDeviceManager::DeleteDeviceMacro(const GUID& guid)
 
 bool CDeviceManager::BuildMacroAssignment(IDeviceProfile* profile, DWORD buttonId, const GUID& macroGuid)
 {
-    CComRef<IMacroStore> store;
+    ComRef<IMacroStore> store;
     if (!GetMacroStore(store))
         return false;
     bool found = false;
     GUID guid{};
     for (DWORD index = 0; index < kMaxEnumeration && !found; ++index) {
-        CComRef<IDeviceMacro> macro;
+        ComRef<IDeviceMacro> macro;
         if (FAILED(store->GetMacro(index, macro.Put())) || !macro)
             break;
         found = SUCCEEDED(macro->GetGuid(&guid)) && IsEqualGUID(guid, macroGuid);
     }
     if (!found)
         return false;
-    KeyAssignmentRecord record = MakeMacroAssignmentRecord(0, buttonId, guid, kPlayOnce, 0);
-    CComRef<IButtonAssignment> buttons;
+    KeyAssignmentRecord record = MakeMacroAssignmentRecord(0, buttonId, guid, kDevicePlayOnce, 0);
+    ComRef<IButtonAssignment> buttons;
     if (!GetSubObject(profile, IID_IButtonAssignment, buttons))
         return false;
     return SUCCEEDED(buttons->SetRecords(1, &record));
@@ -317,7 +317,7 @@ bool CDeviceManager::AssignMacroInActiveProfile(const GUID& macro, DWORD value, 
 {
     if (!HasProfiles())
         return false;
-    CComRef<IDeviceProfile> active;
+    ComRef<IDeviceProfile> active;
     if (FAILED(m_profiles->GetActiveProfile(active.Put())) || !active)
         return false;
     if (!BuildMacroAssignment(active.Get(), buttonId, macro))
@@ -331,7 +331,7 @@ bool CDeviceManager::AssignMacroInProfile(const std::wstring& profileName, const
     if (!HasProfiles())
         return false;
     for (DWORD index = 0; index < kMaxEnumeration; ++index) {
-        CComRef<IDeviceProfile> profile;
+        ComRef<IDeviceProfile> profile;
         if (FAILED(m_profiles->GetProfile(index, profile.Put())) || !profile)
             break;
         std::wstring name;
@@ -375,7 +375,7 @@ bool CDeviceManager::SaveRecordedMacro(DWORD value, DWORD buttonId, const std::v
     if (!lightsOff || name.empty() || !CreateDeviceMacro(name, events, macro))
         return false;
 
-    CComRef<IDeviceProfile> active;
+    ComRef<IDeviceProfile> active;
     if (!HasProfiles() || FAILED(m_profiles->GetActiveProfile(active.Put())) || !active ||
         !BuildMacroAssignment(active.Get(), buttonId, macro)) {
         // The user recorded for a button: a macro that no button plays is not what was asked for.
@@ -389,8 +389,8 @@ CDpiEventConnection* CDeviceManager::CreateDpiConnection(IDpiEventHandler* handl
 {
     if (!HasProfiles())
         return nullptr;
-    CComRef<IDeviceProfile> active;
-    CComRef<IDpiSource> source;
+    ComRef<IDeviceProfile> active;
+    ComRef<IDpiSource> source;
     if (FAILED(m_profiles->GetActiveProfile(active.Put())) || !active ||
         !GetSubObject(active.Get(), IID_IDpiSource, source))
         return nullptr;
@@ -406,7 +406,7 @@ CProfileEventConnection* CDeviceManager::CreateProfileConnection(IProfileEventHa
 
 CMacroEventConnection* CDeviceManager::CreateMacroConnection(IMacroEventHandler* handler)
 {
-    CComRef<IMacroRecordingSource> source;
+    ComRef<IMacroRecordingSource> source;
     if (!GetSubObject(m_device.Get(), IID_IMacroRecordingSource, source))
         return nullptr;
     return new CMacroEventConnection(source.Get(), handler);
@@ -414,7 +414,7 @@ CMacroEventConnection* CDeviceManager::CreateMacroConnection(IMacroEventHandler*
 
 CLaunchAppEventConnection* CDeviceManager::CreateLaunchConnection(ILaunchAppEventHandler* handler)
 {
-    CComRef<IApplicationEventSource> source;
+    ComRef<IApplicationEventSource> source;
     if (!GetSubObject(m_device.Get(), IID_IApplicationEventSource, source))
         return nullptr;
     return new CLaunchAppEventConnection(source.Get(), handler);
@@ -422,8 +422,8 @@ CLaunchAppEventConnection* CDeviceManager::CreateLaunchConnection(ILaunchAppEven
 
 bool CDeviceManager::SetLinkedProgram(const std::wstring& profileName, const std::wstring& program)
 {
-    CComRef<IDeviceProfile> profile;
-    CComRef<IProfilePropertyStore> store;
+    ComRef<IDeviceProfile> profile;
+    ComRef<IProfilePropertyStore> store;
     if (!FindProfileByName(profileName, profile) || !GetSubObject(profile.Get(), IID_IProfilePropertyStore, store))
         return false;
     const LinkedProgramProperty property = MakeLinkedProgramProperty(program);
@@ -433,8 +433,8 @@ bool CDeviceManager::SetLinkedProgram(const std::wstring& profileName, const std
 
 bool CDeviceManager::WriteFlag(const std::wstring& profileName, uint16_t mask, int value)
 {
-    CComRef<IDeviceProfile> profile;
-    CComRef<IProfilePropertyStore> store;
+    ComRef<IDeviceProfile> profile;
+    ComRef<IProfilePropertyStore> store;
     if (!FindProfileByName(profileName, profile) || !GetSubObject(profile.Get(), IID_IProfilePropertyStore, store))
         return false;
     const ProfileFlagsWrite write = MakeProfileFlagsWrite(static_cast<ProfileFlagBit>(mask), value != 0);
@@ -465,11 +465,11 @@ bool CDeviceManager::ApplyLedToActiveProfile(const CLed& led)
 
 bool CDeviceManager::ApplyLedToProfile(const std::wstring& profileName, const CLed& led)
 {
-    CComRef<IDeviceProfile> profile;
-    CComRef<ILedCollection> lights;
+    ComRef<IDeviceProfile> profile;
+    ComRef<ILedCollection> lights;
     if (!FindProfileByName(profileName, profile) || !GetSubObject(profile.Get(), IID_ILedCollection, lights))
         return false;
-    CComRef<IDeviceLed> light;
+    ComRef<IDeviceLed> light;
     bool found = false;
     for (DWORD index = 0; index < kMaxEnumeration && !found; ++index) {
         if (FAILED(lights->GetLed(index, light.Put())) || !light)
@@ -480,13 +480,13 @@ bool CDeviceManager::ApplyLedToProfile(const std::wstring& profileName, const CL
     if (!found)
         return false;
 
-    CComRef<ILedValue> value;
+    ComRef<ILedValue> value;
     if (light.As(IID_ILedValue, value))
         value->SetValue(static_cast<DWORD>(led.value));
-    CComRef<ILedBlink> blink;
+    ComRef<ILedBlink> blink;
     if (light.As(IID_ILedBlink, blink))
         blink->SetBlink(static_cast<DWORD>(led.blink), static_cast<DWORD>(led.onTimeMs), static_cast<DWORD>(led.offTimeMs));
-    CComRef<ILedAuxValue> aux;
+    ComRef<ILedAuxValue> aux;
     if (light.As(IID_ILedAuxValue, aux))
         aux->SetAuxValue(static_cast<DWORD>(led.auxValue));
     // Whether the light is on or off is what the recording depends on: that answer counts.
@@ -495,7 +495,7 @@ bool CDeviceManager::ApplyLedToProfile(const std::wstring& profileName, const CL
 
 bool CDeviceManager::SetDeviceMode(DWORD mode)
 {
-    CComRef<IDeviceMode> deviceMode;
+    ComRef<IDeviceMode> deviceMode;
     if (!GetSubObject(m_device.Get(), IID_IDeviceMode, deviceMode))
         return false;
     return SUCCEEDED(deviceMode->SetMode(mode));

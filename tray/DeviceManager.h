@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "DeviceService.h"
-#include "tray/ComRef.h"
+#include "framework/ComRef.h"
 #include "tray/EventConnections.h"
 #include "tray/LedScheme.h"
 #include "tray/ProfileSetting.h"
@@ -74,16 +74,16 @@ public:
 
 private:
     bool HasProfiles() const { return m_device && m_profiles; }
-    bool FindProfileByName(const std::wstring& name, CComRef<IDeviceProfile>& profile);
+    bool FindProfileByName(const std::wstring& name, ComRef<IDeviceProfile>& profile);
     bool ReadSetting(IDeviceProfile* profile, ProfileSetting& setting, bool* linkedRead, bool* flagsRead);
-    bool GetMacroStore(CComRef<IMacroStore>& store);
+    bool GetMacroStore(ComRef<IMacroStore>& store);
     bool BuildMacroAssignment(IDeviceProfile* profile, DWORD buttonId, const GUID& macro);
     bool WriteFlag(const std::wstring& profile, uint16_t mask, int value);
 
     DWORD m_productId = 0;
-    CComRef<IDeviceCollection> m_root;
-    CComRef<IServiceDevice> m_device;
-    CComRef<IProfileManager> m_profiles;
+    ComRef<IDeviceCollection> m_root;
+    ComRef<IServiceDevice> m_device;
+    ComRef<IProfileManager> m_profiles;
 };
 
 // The text of a profile's or macro's name; false when the name cannot be read.

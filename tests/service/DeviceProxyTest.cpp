@@ -593,8 +593,8 @@ TEST_F(CrossApartmentTest, PropertiesAreReadIntoTheCallersBufferAndNeverPastIt)
 
 TEST_F(CrossApartmentTest, ButtonRecordsAreReadIntoTheCallersBufferAndNeverPastIt)
 {
-    m_object.records = {MakeMacroAssignmentRecord(1, 0x1E, kProfileGuid, kPlayCount, 3),
-                        MakeMacroAssignmentRecord(1, 0x1F, kProfileGuid, kPlayOnce, 0)};
+    m_object.records = {MakeMacroAssignmentRecord(1, 0x1E, kProfileGuid, kDevicePlayCount, 3),
+                        MakeMacroAssignmentRecord(1, 0x1F, kProfileGuid, kDevicePlayOnce, 0)};
     IButtonAssignment* buttons = Remote<IButtonAssignment>(IID_IButtonAssignment);
     ASSERT_NE(nullptr, buttons);
     ButtonAssignmentInfo info = {};

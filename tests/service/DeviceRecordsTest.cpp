@@ -41,7 +41,7 @@ MacroEvent FromDevice(DWORD type, DWORD value)
 
 TEST(DeviceRecordLayout, MacroAssignmentPutsGuidPlayModeAndRepeatCountWhereTheDeviceReadsThem)
 {
-    const KeyAssignmentRecord record = MakeMacroAssignmentRecord(0, 0x0004001D, kMacroGuid, kPlayOnce, 0);
+    const KeyAssignmentRecord record = MakeMacroAssignmentRecord(0, 0x0004001D, kMacroGuid, kDevicePlayOnce, 0);
     ASSERT_EQ(32u, sizeof(record));
     EXPECT_EQ(0u, ReadAt<DWORD>(&record, 0));
     EXPECT_EQ(0x0004001Du, ReadAt<DWORD>(&record, 4));

@@ -133,22 +133,22 @@ protected:
     }
 
     template <class T>
-    void SubObject(IServiceDevice* device, ComPtr<T>& object)
+    void SubObject(IServiceDevice* device, ComRef<T>& object)
     {
         ASSERT_HRESULT_SUCCEEDED(device->GetSubObject(__uuidof(T), reinterpret_cast<IUnknown**>(object.Put())));
     }
     template <class T>
-    void SubObject(IDeviceProfile* profile, ComPtr<T>& object)
+    void SubObject(IDeviceProfile* profile, ComRef<T>& object)
     {
         ASSERT_HRESULT_SUCCEEDED(profile->GetSubObject(__uuidof(T), reinterpret_cast<IUnknown**>(object.Put())));
     }
 
-    void Active(ComPtr<IDeviceProfile>& profile) { ASSERT_HRESULT_SUCCEEDED(m_profiles->GetActiveProfile(profile.Put())); }
+    void Active(ComRef<IDeviceProfile>& profile) { ASSERT_HRESULT_SUCCEEDED(m_profiles->GetActiveProfile(profile.Put())); }
 
     DWORD ProfileCount()
     {
         DWORD count = 0;
-        ComPtr<IDeviceProfile> profile;
+        ComRef<IDeviceProfile> profile;
         while (SUCCEEDED(m_profiles->GetProfile(count, profile.Put())))
             ++count;
         return count;
@@ -165,17 +165,17 @@ protected:
         return -1;
     }
 
-    CTempFolder m_folder;
+    testfiles::CScopedFolder m_folder;
     CServiceUnderTest m_service{m_folder};
     bool m_comReady = false;
-    ComPtr<IDeviceCollection> m_collection;
-    ComPtr<IServiceDevice> m_device;
-    ComPtr<IProfileManager> m_profiles;
+    ComRef<IDeviceCollection> m_collection;
+    ComRef<IServiceDevice> m_device;
+    ComRef<IProfileManager> m_profiles;
 };
 
 TEST_F(DeviceServiceTest, NamesComeBackWholeThroughTheProxy)
 {
-    ComPtr<IDeviceProfile> profile;
+    ComRef<IDeviceProfile> profile;
     ASSERT_NO_FATAL_FAILURE(Active(profile));
     EXPECT_EQ(NameOf(profile.Get()), L"Profile 1");
 
@@ -195,8 +195,8 @@ TEST_F(DeviceServiceTest, NamesComeBackWholeThroughTheProxy)
     ASSERT_HRESULT_SUCCEEDED(profile->SetName(pairAtTheLimit.c_str()));
     EXPECT_EQ(NameOf(profile.Get()), std::wstring(258, L'x'));
 
-    ComPtr<IMacroStore> macros;
-    ComPtr<IDeviceMacro> macro;
+    ComRef<IMacroStore> macros;
+    ComRef<IDeviceMacro> macro;
     ASSERT_NO_FATAL_FAILURE(SubObject(m_device.Get(), macros));
     ASSERT_HRESULT_SUCCEEDED(macros->CreateMacro(macro.Put()));
     ASSERT_HRESULT_SUCCEEDED(macro->SetName(L"Makro \u00fc\u4e2d"));
@@ -207,8 +207,8 @@ TEST_F(DeviceServiceTest, NamesComeBackWholeThroughTheProxy)
     ASSERT_HRESULT_SUCCEEDED(macro->GetName(macroName.Put()));
     EXPECT_EQ(macroName.Text(), Repeated(255));
 
-    ComPtr<IApplicationEventSource> apps;
-    ComPtr<IDeviceApp> app;
+    ComRef<IApplicationEventSource> apps;
+    ComRef<IDeviceApp> app;
     ASSERT_NO_FATAL_FAILURE(SubObject(m_device.Get(), apps));
     ASSERT_HRESULT_SUCCEEDED(apps->CreateApp(app.Put()));
     const std::wstring path = L"C:\\Programme\\Spi\u00e9l\\game.exe";
@@ -226,12 +226,12 @@ TEST_F(DeviceServiceTest, NamesComeBackWholeThroughTheProxy)
 
 TEST_F(DeviceServiceTest, EnumerationsEndAtTheLastObjectAndFindsKnowOnlyLiveObjects)
 {
-    ComPtr<IServiceDevice> none;
+    ComRef<IServiceDevice> none;
     EXPECT_HRESULT_FAILED(m_collection->GetDevice(1, none.Put()));
     EXPECT_FALSE(none);
 
-    ComPtr<IDeviceProfile> first;
-    ComPtr<IDeviceProfile> second;
+    ComRef<IDeviceProfile> first;
+    ComRef<IDeviceProfile> second;
     ASSERT_HRESULT_SUCCEEDED(m_profiles->CreateProfile(first.Put()));
     ASSERT_HRESULT_SUCCEEDED(m_profiles->CreateProfile(second.Put()));
     const GUID firstGuid = GuidOf(first.Get());
@@ -240,7 +240,7 @@ TEST_F(DeviceServiceTest, EnumerationsEndAtTheLastObjectAndFindsKnowOnlyLiveObje
     EXPECT_NE(firstGuid, secondGuid);
     EXPECT_EQ(ProfileCount(), 3u);
 
-    ComPtr<IDeviceProfile> found;
+    ComRef<IDeviceProfile> found;
     ASSERT_HRESULT_SUCCEEDED(m_profiles->FindProfile(secondGuid, found.Put()));
     EXPECT_EQ(GuidOf(found.Get()), secondGuid);
     GUID unknown{};
@@ -248,7 +248,7 @@ TEST_F(DeviceServiceTest, EnumerationsEndAtTheLastObjectAndFindsKnowOnlyLiveObje
     EXPECT_HRESULT_FAILED(m_profiles->FindProfile(unknown, found.Put()));
 
     ASSERT_HRESULT_SUCCEEDED(m_profiles->ActivateProfile(second.Get()));
-    ComPtr<IDeviceProfile> active;
+    ComRef<IDeviceProfile> active;
     ASSERT_NO_FATAL_FAILURE(Active(active));
     EXPECT_EQ(GuidOf(active.Get()), secondGuid);
 
@@ -270,41 +270,41 @@ TEST_F(DeviceServiceTest, EnumerationsEndAtTheLastObjectAndFindsKnowOnlyLiveObje
     EXPECT_EQ(m_profiles->DeleteProfile(&foreign), E_INVALIDARG);
     EXPECT_EQ(ProfileCount(), 2u);
 
-    ComPtr<IMacroStore> macros;
+    ComRef<IMacroStore> macros;
     ASSERT_NO_FATAL_FAILURE(SubObject(m_device.Get(), macros));
-    ComPtr<IDeviceMacro> macro;
+    ComRef<IDeviceMacro> macro;
     EXPECT_HRESULT_FAILED(macros->GetMacro(0, macro.Put()));
     ASSERT_HRESULT_SUCCEEDED(macros->CreateMacro(macro.Put()));
     GUID macroGuid{};
     ASSERT_HRESULT_SUCCEEDED(macro->GetGuid(&macroGuid));
     EXPECT_NE(macroGuid, GUID{});
-    ComPtr<IDeviceMacro> listed;
+    ComRef<IDeviceMacro> listed;
     ASSERT_HRESULT_SUCCEEDED(macros->GetMacro(0, listed.Put()));
     EXPECT_HRESULT_FAILED(macros->GetMacro(1, listed.Put()));
     ASSERT_HRESULT_SUCCEEDED(macros->DeleteMacro(macro.Get()));
     EXPECT_HRESULT_FAILED(macros->FindMacro(macroGuid, listed.Put()));
 
-    ComPtr<IApplicationEventSource> apps;
+    ComRef<IApplicationEventSource> apps;
     ASSERT_NO_FATAL_FAILURE(SubObject(m_device.Get(), apps));
-    ComPtr<IDeviceApp> app;
+    ComRef<IDeviceApp> app;
     ASSERT_HRESULT_SUCCEEDED(apps->CreateApp(app.Put()));
     GUID appGuid{};
     ASSERT_HRESULT_SUCCEEDED(app->GetGuid(&appGuid));
-    ComPtr<IDeviceApp> foundApp;
+    ComRef<IDeviceApp> foundApp;
     ASSERT_HRESULT_SUCCEEDED(apps->FindApp(appGuid, foundApp.Put()));
     EXPECT_HRESULT_FAILED(apps->GetApp(1, foundApp.Put()));
     ASSERT_HRESULT_SUCCEEDED(apps->DeleteApp(app.Get()));
     EXPECT_HRESULT_FAILED(apps->FindApp(appGuid, foundApp.Put()));
 
-    ComPtr<IUnknown> nothing;
+    ComRef<IUnknown> nothing;
     EXPECT_EQ(m_device->GetSubObject(IID_IDeviceLed, nothing.Put()), E_NOINTERFACE);
 }
 
 TEST_F(DeviceServiceTest, PropertiesAndButtonRecordsReadBackAsSetWithinTheCallersBuffer)
 {
-    ComPtr<IDeviceProfile> profile;
+    ComRef<IDeviceProfile> profile;
     ASSERT_NO_FATAL_FAILURE(Active(profile));
-    ComPtr<IProfilePropertyStore> properties;
+    ComRef<IProfilePropertyStore> properties;
     ASSERT_NO_FATAL_FAILURE(SubObject(profile.Get(), properties));
 
     BYTE buffer[kLinkedProgramBytes] = {};
@@ -336,7 +336,7 @@ TEST_F(DeviceServiceTest, PropertiesAndButtonRecordsReadBackAsSetWithinTheCaller
     size = sizeof(buffer);
     EXPECT_HRESULT_FAILED(properties->GetProperty(0x1234, 0, buffer, 0, &size));
 
-    ComPtr<IButtonAssignment> buttons;
+    ComRef<IButtonAssignment> buttons;
     ASSERT_NO_FATAL_FAILURE(SubObject(profile.Get(), buttons));
     ButtonAssignmentInfo info{};
     ASSERT_HRESULT_SUCCEEDED(buttons->GetInfo(&info));
@@ -357,7 +357,7 @@ TEST_F(DeviceServiceTest, PropertiesAndButtonRecordsReadBackAsSetWithinTheCaller
 
     GUID macro{};
     ASSERT_HRESULT_SUCCEEDED(CoCreateGuid(&macro));
-    const KeyAssignmentRecord assigned = MakeMacroAssignmentRecord(0, records[2].buttonId, macro, kPlayOnce, 0);
+    const KeyAssignmentRecord assigned = MakeMacroAssignmentRecord(0, records[2].buttonId, macro, kDevicePlayOnce, 0);
     ASSERT_HRESULT_SUCCEEDED(buttons->SetRecords(1, &assigned));
     KeyAssignmentRecord unknownButton = assigned;
     unknownButton.buttonId = 0xFFFF;
@@ -370,12 +370,12 @@ TEST_F(DeviceServiceTest, PropertiesAndButtonRecordsReadBackAsSetWithinTheCaller
 
 TEST_F(DeviceServiceTest, LightsMacroEventsModeAndIdentityReadBackAsSet)
 {
-    ComPtr<IDeviceProfile> profile;
+    ComRef<IDeviceProfile> profile;
     ASSERT_NO_FATAL_FAILURE(Active(profile));
-    ComPtr<ILedCollection> lights;
+    ComRef<ILedCollection> lights;
     ASSERT_NO_FATAL_FAILURE(SubObject(profile.Get(), lights));
     std::vector<DWORD> ids;
-    ComPtr<IDeviceLed> light;
+    ComRef<IDeviceLed> light;
     for (DWORD i = 0; SUCCEEDED(lights->GetLed(i, light.Put())); ++i) {
         DWORD id = 0;
         ASSERT_HRESULT_SUCCEEDED(light->GetId(&id));
@@ -384,12 +384,12 @@ TEST_F(DeviceServiceTest, LightsMacroEventsModeAndIdentityReadBackAsSet)
     EXPECT_EQ(ids, (std::vector<DWORD>{1, 3, 4, 7}));
 
     ASSERT_HRESULT_SUCCEEDED(lights->GetLed(3, light.Put()));
-    ComPtr<ILedValue> value;
-    ComPtr<ILedBlink> blink;
-    ComPtr<ILedAuxValue> aux;
-    ASSERT_HRESULT_SUCCEEDED(light.As(value));
-    ASSERT_HRESULT_SUCCEEDED(light.As(blink));
-    ASSERT_HRESULT_SUCCEEDED(light.As(aux));
+    ComRef<ILedValue> value;
+    ComRef<ILedBlink> blink;
+    ComRef<ILedAuxValue> aux;
+    ASSERT_TRUE(light.As(IID_ILedValue, value));
+    ASSERT_TRUE(light.As(IID_ILedBlink, blink));
+    ASSERT_TRUE(light.As(IID_ILedAuxValue, aux));
     ASSERT_HRESULT_SUCCEEDED(value->SetValue(128));
     ASSERT_HRESULT_SUCCEEDED(blink->SetBlink(1, 300, 200));
     ASSERT_HRESULT_SUCCEEDED(aux->SetAuxValue(42));
@@ -407,8 +407,8 @@ TEST_F(DeviceServiceTest, LightsMacroEventsModeAndIdentityReadBackAsSet)
     ASSERT_HRESULT_SUCCEEDED(light->GetState(&state));
     EXPECT_EQ(state, 0u);
 
-    ComPtr<IMacroStore> macros;
-    ComPtr<IDeviceMacro> macro;
+    ComRef<IMacroStore> macros;
+    ComRef<IDeviceMacro> macro;
     ASSERT_NO_FATAL_FAILURE(SubObject(m_device.Get(), macros));
     ASSERT_HRESULT_SUCCEEDED(macros->CreateMacro(macro.Put()));
     const DeviceMacroEvent events[] = {{kDeviceEventKey, 0x1E}, {kDeviceEventDelay, 50}, {kDeviceEventKey, 0x1001E}};
@@ -427,7 +427,7 @@ TEST_F(DeviceServiceTest, LightsMacroEventsModeAndIdentityReadBackAsSet)
             EXPECT_TRUE(back[i].type == events[i].type && back[i].value == events[i].value) << i;
     }
 
-    ComPtr<IDeviceMode> mode;
+    ComRef<IDeviceMode> mode;
     ASSERT_NO_FATAL_FAILURE(SubObject(m_device.Get(), mode));
     ASSERT_HRESULT_SUCCEEDED(mode->SetMode(2));
     DWORD current = 0;
@@ -435,10 +435,10 @@ TEST_F(DeviceServiceTest, LightsMacroEventsModeAndIdentityReadBackAsSet)
     EXPECT_EQ(current, 2u);
     EXPECT_HRESULT_FAILED(mode->SetMode(5));
 
-    ComPtr<IDeviceIdentity> identity;
-    ComPtr<IKeyboardLayoutInfo> layout;
-    ASSERT_HRESULT_SUCCEEDED(m_device.As(identity));
-    ASSERT_HRESULT_SUCCEEDED(m_device.As(layout));
+    ComRef<IDeviceIdentity> identity;
+    ComRef<IKeyboardLayoutInfo> layout;
+    ASSERT_TRUE(m_device.As(IID_IDeviceIdentity, identity));
+    ASSERT_TRUE(m_device.As(IID_IKeyboardLayoutInfo, layout));
     DWORD first = 0, productId = 0, code = 99;
     ASSERT_HRESULT_SUCCEEDED(identity->GetIdentity(&first, &productId));
     EXPECT_EQ(productId, kKeyboardProductId);
@@ -451,22 +451,22 @@ TEST_F(DeviceServiceTest, TwoClientProcessesShareOneKeyboard)
 {
     const std::wstring name = L"Renamed elsewhere \u00e9";
     ASSERT_EQ(RunTestClient(L"rename-active \"" + name + L"\""), 0);
-    ComPtr<IDeviceProfile> profile;
+    ComRef<IDeviceProfile> profile;
     ASSERT_NO_FATAL_FAILURE(Active(profile));
     EXPECT_EQ(NameOf(profile.Get()), name);
 
     // And a second apartment of this process reaches the same device as well.
-    ComPtr<IDeviceProfile> created;
+    ComRef<IDeviceProfile> created;
     ASSERT_HRESULT_SUCCEEDED(m_profiles->CreateProfile(created.Put()));
     ASSERT_HRESULT_SUCCEEDED(created->SetName(L"Made on the first thread"));
     std::wstring seen;
     HANDLE thread = CreateThread(nullptr, 0, [](void* out) -> DWORD {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         {
-            ComPtr<IDeviceCollection> collection;
-            ComPtr<IServiceDevice> device;
-            ComPtr<IProfileManager> profiles;
-            ComPtr<IDeviceProfile> second;
+            ComRef<IDeviceCollection> collection;
+            ComRef<IServiceDevice> device;
+            ComRef<IProfileManager> profiles;
+            ComRef<IDeviceProfile> second;
             CoText text;
             if (SUCCEEDED(CServiceUnderTest::Connect(collection)) && SUCCEEDED(collection->GetDevice(0, device.Put())) &&
                 SUCCEEDED(device->GetSubObject(IID_IProfileManager, reinterpret_cast<IUnknown**>(profiles.Put()))) &&
@@ -484,13 +484,13 @@ TEST_F(DeviceServiceTest, TwoClientProcessesShareOneKeyboard)
 
 TEST_F(DeviceServiceTest, EventsReachTheSinksOnTheClientsThreadInOrder)
 {
-    ComPtr<IDeviceProfile> second;
+    ComRef<IDeviceProfile> second;
     ASSERT_HRESULT_SUCCEEDED(m_profiles->CreateProfile(second.Put()));
-    ComPtr<IDeviceProfile> active;
+    ComRef<IDeviceProfile> active;
     ASSERT_NO_FATAL_FAILURE(Active(active));
-    ComPtr<IMacroRecordingSource> recording;
-    ComPtr<IApplicationEventSource> apps;
-    ComPtr<IDpiSource> dpi;
+    ComRef<IMacroRecordingSource> recording;
+    ComRef<IApplicationEventSource> apps;
+    ComRef<IDpiSource> dpi;
     ASSERT_NO_FATAL_FAILURE(SubObject(m_device.Get(), recording));
     ASSERT_NO_FATAL_FAILURE(SubObject(m_device.Get(), apps));
     ASSERT_NO_FATAL_FAILURE(SubObject(active.Get(), dpi));
@@ -563,17 +563,17 @@ TEST_F(DeviceServiceTest, AClientThatDiesLeavesTheServiceWorking)
     EXPECT_TRUE(PumpUntil([&] { return SinksConnected("_IProfileManagerEvents") == 1; }))
         << "the dead client's sink was kept";
 
-    ComPtr<IDeviceProfile> profile;
+    ComRef<IDeviceProfile> profile;
     EXPECT_HRESULT_SUCCEEDED(m_profiles->CreateProfile(profile.Put()));
     EXPECT_HRESULT_SUCCEEDED(UnadviseSink(m_profiles.Get(), IID__IProfileManagerEvents, cookie));
 }
 
 TEST_F(DeviceServiceTest, ExportedFilesImportAsNewObjectsAndDamagedFilesChangeNothing)
 {
-    ComPtr<IDeviceProfile> profile;
+    ComRef<IDeviceProfile> profile;
     ASSERT_NO_FATAL_FAILURE(Active(profile));
     ASSERT_HRESULT_SUCCEEDED(profile->SetName(L"Export \u00e9"));
-    ComPtr<IProfilePropertyStore> properties;
+    ComRef<IProfilePropertyStore> properties;
     ASSERT_NO_FATAL_FAILURE(SubObject(profile.Get(), properties));
     const LinkedProgramProperty program = MakeLinkedProgramProperty(L"editor.exe");
     ASSERT_HRESULT_SUCCEEDED(properties->SetProperty(kLinkedProgramProperty, reinterpret_cast<const BYTE*>(&program), 0,
@@ -581,22 +581,22 @@ TEST_F(DeviceServiceTest, ExportedFilesImportAsNewObjectsAndDamagedFilesChangeNo
     const std::wstring profileFile = m_folder.File(L"exported.qnp");
     ASSERT_HRESULT_SUCCEEDED(profile->ExportToFile(profileFile.c_str()));
 
-    ComPtr<IDeviceProfile> imported;
+    ComRef<IDeviceProfile> imported;
     ASSERT_HRESULT_SUCCEEDED(m_profiles->ImportProfileFile(profileFile.c_str(), imported.Put()));
     EXPECT_NE(GuidOf(imported.Get()), GuidOf(profile.Get()));
     EXPECT_EQ(NameOf(imported.Get()), L"Export \u00e9");
-    ComPtr<IDeviceProfile> listed;
+    ComRef<IDeviceProfile> listed;
     ASSERT_HRESULT_SUCCEEDED(m_profiles->GetProfile(1, listed.Put()));
     EXPECT_EQ(GuidOf(listed.Get()), GuidOf(imported.Get()));
-    ComPtr<IProfilePropertyStore> importedProperties;
+    ComRef<IProfilePropertyStore> importedProperties;
     ASSERT_NO_FATAL_FAILURE(SubObject(imported.Get(), importedProperties));
     BYTE buffer[kLinkedProgramBytes] = {};
     DWORD size = sizeof(buffer);
     ASSERT_HRESULT_SUCCEEDED(importedProperties->GetProperty(kLinkedProgramProperty, 0, buffer, 0, &size));
     EXPECT_EQ(ReadLinkedProgramProperty(buffer, size), L"editor.exe");
 
-    ComPtr<IMacroStore> macros;
-    ComPtr<IDeviceMacro> macro;
+    ComRef<IMacroStore> macros;
+    ComRef<IDeviceMacro> macro;
     ASSERT_NO_FATAL_FAILURE(SubObject(m_device.Get(), macros));
     ASSERT_HRESULT_SUCCEEDED(macros->CreateMacro(macro.Put()));
     ASSERT_HRESULT_SUCCEEDED(macro->SetName(L"Combo"));
@@ -606,7 +606,7 @@ TEST_F(DeviceServiceTest, ExportedFilesImportAsNewObjectsAndDamagedFilesChangeNo
     CoTaskMemFree(sent);
     const std::wstring macroFile = m_folder.File(L"exported.qnm");
     ASSERT_HRESULT_SUCCEEDED(macro->ExportToFile(macroFile.c_str()));
-    ComPtr<IDeviceMacro> importedMacro;
+    ComRef<IDeviceMacro> importedMacro;
     ASSERT_HRESULT_SUCCEEDED(macros->ImportMacroFile(macroFile.c_str(), importedMacro.Put()));
     GUID original{}, copy{};
     ASSERT_HRESULT_SUCCEEDED(macro->GetGuid(&original));
@@ -626,8 +626,8 @@ TEST_F(DeviceServiceTest, ExportedFilesImportAsNewObjectsAndDamagedFilesChangeNo
     macroBytes.resize(macroBytes.size() - 3);
     WriteBytes(m_folder.File(L"short.qnm"), macroBytes);
     const std::string before = Joined(Control("state").lines);
-    ComPtr<IDeviceProfile> refused;
-    ComPtr<IDeviceMacro> refusedMacro;
+    ComRef<IDeviceProfile> refused;
+    ComRef<IDeviceMacro> refusedMacro;
     EXPECT_HRESULT_FAILED(m_profiles->ImportProfileFile(m_folder.File(L"flipped.qnp").c_str(), refused.Put()));
     EXPECT_FALSE(refused);
     EXPECT_HRESULT_FAILED(macros->ImportMacroFile(m_folder.File(L"short.qnm").c_str(), refusedMacro.Put()));
@@ -639,7 +639,7 @@ TEST_F(DeviceServiceTest, ExportedFilesImportAsNewObjectsAndDamagedFilesChangeNo
 
 TEST_F(DeviceServiceTest, TheKeyboardsMemoryOutlivesAKilledService)
 {
-    ComPtr<IDeviceProfile> profile;
+    ComRef<IDeviceProfile> profile;
     ASSERT_HRESULT_SUCCEEDED(m_profiles->CreateProfile(profile.Put()));
     ASSERT_HRESULT_SUCCEEDED(profile->SetName(L"Survivor"));
     ASSERT_HRESULT_SUCCEEDED(m_profiles->ActivateProfile(profile.Get()));
@@ -663,7 +663,7 @@ TEST_F(DeviceServiceTest, TheKeyboardsMemoryOutlivesAKilledService)
 
 TEST_F(DeviceServiceTest, ADamagedMemoryFileIsKeptAsideAndTheFactoryStateUsed)
 {
-    ComPtr<IDeviceProfile> profile;
+    ComRef<IDeviceProfile> profile;
     ASSERT_HRESULT_SUCCEEDED(m_profiles->CreateProfile(profile.Put()));
     profile.Reset();
     ReleaseObjects();
@@ -687,7 +687,7 @@ TEST_F(DeviceServiceTest, InjectedFailuresHitTheNamedCallThenStopAndTheCallLogSh
 {
     const std::wstring logFile = m_folder.File(L"calls.log");
     ControlOk("log " + Utf8FromWide(logFile));
-    ComPtr<IDeviceProfile> profile;
+    ComRef<IDeviceProfile> profile;
     ASSERT_NO_FATAL_FAILURE(Active(profile));
 
     ControlOk("fail IProfileManager.ActivateProfile 2 0x80070005");
@@ -704,7 +704,7 @@ TEST_F(DeviceServiceTest, InjectedFailuresHitTheNamedCallThenStopAndTheCallLogSh
 
     ControlOk("fail CreateProfile 5 0x8007000E");
     ControlOk("fail clear");
-    ComPtr<IDeviceProfile> created;
+    ComRef<IDeviceProfile> created;
     EXPECT_HRESULT_SUCCEEDED(m_profiles->CreateProfile(created.Put()));
 
     EXPECT_EQ(Control("fail NoSuchOperation 1").status, ControlStatus::Error);
@@ -721,8 +721,8 @@ TEST_F(DeviceServiceTest, InjectedFailuresHitTheNamedCallThenStopAndTheCallLogSh
 TEST_F(DeviceServiceTest, UnpluggedDevicesLeaveTheEnumerationAndTheirObjectsFail)
 {
     ControlOk("add-device 0x0111 0");
-    ComPtr<IServiceDevice> first;
-    ComPtr<IServiceDevice> keyboard;
+    ComRef<IServiceDevice> first;
+    ComRef<IServiceDevice> keyboard;
     ASSERT_HRESULT_SUCCEEDED(m_collection->GetDevice(0, first.Put()));
     ASSERT_HRESULT_SUCCEEDED(m_collection->GetDevice(1, keyboard.Put()));
     DeviceInfo info{};
@@ -734,9 +734,9 @@ TEST_F(DeviceServiceTest, UnpluggedDevicesLeaveTheEnumerationAndTheirObjectsFail
     FreeDeviceInfo(&info);
 
     ControlOk("unplug 1");
-    ComPtr<IServiceDevice> missing;
+    ComRef<IServiceDevice> missing;
     EXPECT_HRESULT_FAILED(m_collection->GetDevice(1, missing.Put()));
-    ComPtr<IDeviceProfile> profile;
+    ComRef<IDeviceProfile> profile;
     EXPECT_HRESULT_FAILED(m_profiles->GetActiveProfile(profile.Put())) << "an unplugged keyboard answered";
     EXPECT_EQ(Control("profile-key").status, ControlStatus::Error);
 

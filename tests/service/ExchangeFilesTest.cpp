@@ -38,7 +38,7 @@ std::vector<std::uint8_t> Reseal(std::vector<std::uint8_t> image)
 
 TEST(ExchangeFiles, ProfileAndMacroComeBackAsNewObjects)
 {
-    CTempFolder folder;
+    testfiles::CScopedFolder folder;
     Filled source;
     ASSERT_NO_FATAL_FAILURE(Fill(source));
     std::wstring error;
@@ -141,7 +141,7 @@ TEST(ExchangeFiles, OverLongTextIsCutAtTheField)
 
 TEST(ExchangeFiles, DamagedAndForeignFilesAreRefusedAndChangeNothing)
 {
-    CTempFolder folder;
+    testfiles::CScopedFolder folder;
     Filled source;
     ASSERT_NO_FATAL_FAILURE(Fill(source));
     std::wstring error;

@@ -1,8 +1,9 @@
-// Helpers of the tests that talk to the running device service: a COM pointer, the service pointed at a
+// Helpers of the tests that talk to the running device service: the service pointed at a
 // memory file of the test's own and stopped again afterwards, control commands, message pumping with a
 // deadline, and event sinks that record what reached them and on which thread.
 #pragma once
 
+#include "framework/ComRef.h"
 #include "service/control/ControlClient.h"
 #include "SimTestSupport.h"
 
@@ -12,47 +13,12 @@
 
 #include <objbase.h>
 #include <ocidl.h>
+
 #include <windows.h>
 
 #include <functional>
 #include <string>
 #include <vector>
-
-// ---- COM pointer ----
-
-template <class T>
-class ComPtr {
-public:
-    ComPtr() = default;
-    ~ComPtr() { Reset(); }
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-
-    T* Get() const { return m_pointer; }
-    T* operator->() const { return m_pointer; }
-    explicit operator bool() const { return m_pointer != nullptr; }
-    // For an out-parameter: what was held is released first.
-    T** Put()
-    {
-        Reset();
-        return &m_pointer;
-    }
-    void** PutVoid() { return reinterpret_cast<void**>(Put()); }
-    void Reset()
-    {
-        if (m_pointer)
-            m_pointer->Release();
-        m_pointer = nullptr;
-    }
-    template <class U>
-    HRESULT As(ComPtr<U>& other) const
-    {
-        return m_pointer ? m_pointer->QueryInterface(__uuidof(U), other.PutVoid()) : E_POINTER;
-    }
-
-private:
-    T* m_pointer = nullptr;
-};
 
 // A string the service returned, freed with CoTaskMemFree.
 class CoText {
@@ -136,7 +102,7 @@ public:
     static constexpr wchar_t kSettingsKey[] = L"Software\\Tessary\\SimKeyboard";
     static constexpr wchar_t kStateFileValue[] = L"StateFile";
 
-    explicit CServiceUnderTest(const CTempFolder& folder) : m_stateFile(folder.File(L"SimKeyboard.state")) {}
+    explicit CServiceUnderTest(const testfiles::CScopedFolder& folder) : m_stateFile(folder.File(L"SimKeyboard.state")) {}
     ~CServiceUnderTest() { RestoreSetting(); }
 
     const std::wstring& StateFile() const { return m_stateFile; }
@@ -151,7 +117,7 @@ public:
 
     // Creates the service's root object; the first call starts the process. COM can refuse the class
     // for a moment after a service process ended: such answers are retried until the deadline.
-    static HRESULT Connect(ComPtr<IDeviceCollection>& collection, DWORD timeoutMs = 20000)
+    static HRESULT Connect(ComRef<IDeviceCollection>& collection, DWORD timeoutMs = 20000)
     {
         const ULONGLONG deadline = GetTickCount64() + timeoutMs;
         HRESULT hr;
@@ -324,8 +290,8 @@ private:
 // Advises `sink` on the source's connection point of `events`; the cookie, or 0 on failure.
 inline DWORD AdviseSink(IUnknown* source, REFIID events, IUnknown* sink)
 {
-    ComPtr<IConnectionPointContainer> container;
-    ComPtr<IConnectionPoint> point;
+    ComRef<IConnectionPointContainer> container;
+    ComRef<IConnectionPoint> point;
     DWORD cookie = 0;
     if (FAILED(source->QueryInterface(IID_IConnectionPointContainer, container.PutVoid())) ||
         FAILED(container->FindConnectionPoint(events, point.Put())) || FAILED(point->Advise(sink, &cookie)))
@@ -335,8 +301,8 @@ inline DWORD AdviseSink(IUnknown* source, REFIID events, IUnknown* sink)
 
 inline HRESULT UnadviseSink(IUnknown* source, REFIID events, DWORD cookie)
 {
-    ComPtr<IConnectionPointContainer> container;
-    ComPtr<IConnectionPoint> point;
+    ComRef<IConnectionPointContainer> container;
+    ComRef<IConnectionPoint> point;
     HRESULT hr = source->QueryInterface(IID_IConnectionPointContainer, container.PutVoid());
     if (SUCCEEDED(hr))
         hr = container->FindConnectionPoint(events, point.Put());

@@ -2,6 +2,8 @@
 // device whose every kind of content differs from the factory's.
 #pragma once
 
+#include "../support/TestFiles.h"
+
 #include "service/sim/KeyboardState.h"
 
 #include <gtest/gtest.h>
@@ -17,41 +19,6 @@
 #include <iterator>
 #include <string>
 #include <vector>
-
-// A folder of its own under the temporary folder, removed with everything in it at the end.
-class CTempFolder {
-public:
-    CTempFolder()
-    {
-        static std::atomic<int> counter{0};
-        wchar_t base[MAX_PATH + 1] = {};
-        GetTempPathW(MAX_PATH, base);
-        m_path = std::wstring(base) + L"tessary-sim-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                 std::to_wstring(GetTickCount64()) + L"-" + std::to_wstring(++counter);
-        std::filesystem::create_directories(m_path);
-    }
-    ~CTempFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    CTempFolder(const CTempFolder&) = delete;
-    CTempFolder& operator=(const CTempFolder&) = delete;
-
-    std::wstring File(const std::wstring& name) const { return m_path + L"\\" + name; }
-    // Names of the files in the folder, sorted.
-    std::vector<std::wstring> Names() const
-    {
-        std::vector<std::wstring> names;
-        for (const auto& entry : std::filesystem::directory_iterator(m_path))
-            names.push_back(entry.path().filename().wstring());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-private:
-    std::wstring m_path;
-};
 
 inline std::vector<std::uint8_t> ReadBytes(const std::wstring& path)
 {

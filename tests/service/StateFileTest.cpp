@@ -25,7 +25,7 @@ std::vector<std::uint8_t> Reseal(std::vector<std::uint8_t> image)
 
 TEST(StateFile, SaveAndLoadKeepEveryField)
 {
-    CTempFolder folder;
+    testfiles::CScopedFolder folder;
     const std::wstring path = folder.File(L"Tessary\\SimKeyboard.state");  // the folder is created
     CKeyboardState saved;
     ASSERT_NO_FATAL_FAILURE(FillKeyboard(saved));
@@ -58,7 +58,7 @@ TEST(StateFile, SaveAndLoadKeepEveryField)
 
 TEST(StateFile, NoFileGivesTheFactoryState)
 {
-    CTempFolder folder;
+    testfiles::CScopedFolder folder;
     CKeyboardState state;
     ASSERT_NO_FATAL_FAILURE(FillKeyboard(state));
     const StateLoadResult result = LoadStateFile(folder.File(L"missing.state"), state);
@@ -70,7 +70,7 @@ TEST(StateFile, NoFileGivesTheFactoryState)
 
 TEST(StateFile, ASaveKilledHalfwayLeavesTheOldState)
 {
-    CTempFolder folder;
+    testfiles::CScopedFolder folder;
     const std::wstring path = folder.File(L"SimKeyboard.state");
     CKeyboardState old;
     std::wstring error;
@@ -97,7 +97,7 @@ TEST(StateFile, ASaveKilledHalfwayLeavesTheOldState)
 
 TEST(StateFile, UnusableFilesAreKeptAsideAndReported)
 {
-    CTempFolder folder;
+    testfiles::CScopedFolder folder;
     const std::wstring path = folder.File(L"SimKeyboard.state");
     CKeyboardState filled;
     ASSERT_NO_FATAL_FAILURE(FillKeyboard(filled));
@@ -130,7 +130,7 @@ TEST(StateFile, UnusableFilesAreKeptAsideAndReported)
 
 TEST(StateFile, SaveFailureLeavesTheFileAlone)
 {
-    CTempFolder folder;
+    testfiles::CScopedFolder folder;
     const std::wstring path = folder.File(L"SimKeyboard.state");
     CKeyboardState state;
     std::wstring error;

@@ -4,8 +4,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <atomic>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 namespace testfiles {
 
@@ -13,7 +16,7 @@ namespace testfiles {
 // trailing backslash, or an empty string when it could not be made.
 inline std::wstring MakeTempFolder(const wchar_t* prefix, std::initializer_list<const wchar_t*> subfolders = {})
 {
-    static int serial = 0;
+    static std::atomic<int> serial{0};
     wchar_t temp[MAX_PATH] = {};
     if (!GetTempPathW(MAX_PATH, temp))
         return L"";
@@ -69,5 +72,42 @@ inline std::wstring WinePath(const char* unixPath)
         path += (*c == '/') ? L'\\' : static_cast<wchar_t>(*c);
     return path;
 }
+
+// A fresh temporary folder of the test's own, removed with everything in it at the end of the scope.
+class CScopedFolder {
+public:
+    explicit CScopedFolder(const wchar_t* prefix = L"tessary-test") : m_folder(MakeTempFolder(prefix)) {}
+    ~CScopedFolder()
+    {
+        if (!m_folder.empty())
+            RemoveTree(m_folder);
+    }
+    CScopedFolder(const CScopedFolder&) = delete;
+    CScopedFolder& operator=(const CScopedFolder&) = delete;
+
+    // The folder without a trailing backslash; empty when it could not be made.
+    std::wstring Path() const { return m_folder.empty() ? m_folder : m_folder.substr(0, m_folder.size() - 1); }
+    std::wstring File(const std::wstring& name) const { return m_folder + name; }
+    // Names of the entries in the folder, sorted.
+    std::vector<std::wstring> Names() const
+    {
+        std::vector<std::wstring> names;
+        WIN32_FIND_DATAW found = {};
+        HANDLE find = FindFirstFileW((m_folder + L"*").c_str(), &found);
+        if (find != INVALID_HANDLE_VALUE) {
+            do {
+                const std::wstring name = found.cFileName;
+                if (name != L"." && name != L"..")
+                    names.push_back(name);
+            } while (FindNextFileW(find, &found));
+            FindClose(find);
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+private:
+    std::wstring m_folder;
+};
 
 } // namespace testfiles

@@ -64,7 +64,7 @@ TEST_F(PcManagerTest, LanguageAndFolderAreReadAsBoundedText)
 TEST_F(PcManagerTest, ConfiguratorStartsFromTheInstallationFolder)
 {
     CCurrentDirectoryGuard restore;
-    CScratchFolder folder;
+    testfiles::CScopedFolder folder;
 
     EXPECT_FALSE(m_manager.LaunchConfigurator()) << "no installation folder";
     EXPECT_TRUE(m_platform.shellCalls.empty());

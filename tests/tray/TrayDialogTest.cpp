@@ -104,7 +104,7 @@ protected:
 
     CFakePlatform m_platform;
     CScopedPlatform m_scoped;
-    CScratchFolder m_folder;
+    testfiles::CScopedFolder m_folder;
     CTempRegistryKey m_key;
     CCurrentDirectoryGuard m_restoreDirectory;
 };
@@ -235,7 +235,7 @@ TEST_F(TrayDialogTest, LaunchRequestOpensTheFileOnlyForKindOne)
 
 TEST_F(TrayDialogTest, SingleClickOpensTheMenuDoubleClickTheConfigurator)
 {
-    CScratchFolder install;
+    testfiles::CScopedFolder install;
     m_key.SetText(L"InstallDir", install.Path() + L"\\");
     auto dialog = StartDialog();
 

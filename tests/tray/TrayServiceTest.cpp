@@ -86,14 +86,14 @@ protected:
 
     void CComRename(const std::wstring& from, const std::wstring& to)
     {
-        ComPtr<IDeviceCollection> root;
+        ComRef<IDeviceCollection> root;
         ASSERT_HRESULT_SUCCEEDED(CServiceUnderTest::Connect(root));
-        ComPtr<IServiceDevice> device;
+        ComRef<IServiceDevice> device;
         ASSERT_HRESULT_SUCCEEDED(root->GetDevice(0, device.Put()));
-        ComPtr<IProfileManager> profiles;
+        ComRef<IProfileManager> profiles;
         ASSERT_HRESULT_SUCCEEDED(device->GetSubObject(IID_IProfileManager, reinterpret_cast<IUnknown**>(profiles.Put())));
         for (DWORD index = 0;; ++index) {
-            ComPtr<IDeviceProfile> profile;
+            ComRef<IDeviceProfile> profile;
             ASSERT_HRESULT_SUCCEEDED(profiles->GetProfile(index, profile.Put())) << "no profile " << testing::PrintToString(from);
             CoText name;
             profile->GetName(name.Put());
@@ -166,7 +166,7 @@ protected:
 
     CFakePlatform m_platform;
     CScopedPlatform m_scoped;
-    CTempFolder m_folder;
+    testfiles::CScopedFolder m_folder;
     CTempRegistryKey m_key;
     CServiceUnderTest m_service;
     CTestKeyboard m_keyboard;

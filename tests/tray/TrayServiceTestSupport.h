@@ -22,10 +22,10 @@ public:
         for (DWORD index = 0; index < 16; ++index) {
             if (FAILED(m_root->GetDevice(index, m_device.Put())))
                 break;
-            ComPtr<IDeviceIdentity> identity;
+            ComRef<IDeviceIdentity> identity;
             DWORD value = 0;
             DWORD product = 0;
-            if (SUCCEEDED(m_device.As(identity)) && SUCCEEDED(identity->GetIdentity(&value, &product)) &&
+            if (m_device.As(IID_IDeviceIdentity, identity) && SUCCEEDED(identity->GetIdentity(&value, &product)) &&
                 product == 0x0110) {
                 return SUCCEEDED(m_device->GetSubObject(IID_IProfileManager, reinterpret_cast<IUnknown**>(m_profiles.Put())));
             }
@@ -44,13 +44,13 @@ public:
     // A new profile with this name, not activated.
     bool AddProfile(const std::wstring& name)
     {
-        ComPtr<IDeviceProfile> profile;
+        ComRef<IDeviceProfile> profile;
         return SUCCEEDED(m_profiles->CreateProfile(profile.Put())) && SUCCEEDED(profile->SetName(name.c_str()));
     }
 
     std::wstring ActiveName()
     {
-        ComPtr<IDeviceProfile> active;
+        ComRef<IDeviceProfile> active;
         CoText name;
         if (FAILED(m_profiles->GetActiveProfile(active.Put())) || FAILED(active->GetName(name.Put())))
             return L"<none>";
@@ -59,7 +59,7 @@ public:
 
     DWORD Mode()
     {
-        ComPtr<IDeviceMode> mode;
+        ComRef<IDeviceMode> mode;
         DWORD value = 0;
         if (FAILED(m_device->GetSubObject(IID_IDeviceMode, reinterpret_cast<IUnknown**>(mode.Put()))) ||
             FAILED(mode->GetMode(&value)))
@@ -78,20 +78,20 @@ public:
     Light ActiveLight(DWORD id)
     {
         Light light;
-        ComPtr<IDeviceProfile> active;
-        ComPtr<ILedCollection> lights;
+        ComRef<IDeviceProfile> active;
+        ComRef<ILedCollection> lights;
         if (FAILED(m_profiles->GetActiveProfile(active.Put())) ||
             FAILED(active->GetSubObject(IID_ILedCollection, reinterpret_cast<IUnknown**>(lights.Put()))))
             return light;
         for (DWORD index = 0; index < 32; ++index) {
-            ComPtr<IDeviceLed> led;
+            ComRef<IDeviceLed> led;
             DWORD ledId = 0;
             if (FAILED(lights->GetLed(index, led.Put())))
                 break;
             if (FAILED(led->GetId(&ledId)) || ledId != id)
                 continue;
-            ComPtr<ILedBlink> blink;
-            light.found = SUCCEEDED(led->GetState(&light.on)) && SUCCEEDED(led.As(blink)) &&
+            ComRef<ILedBlink> blink;
+            light.found = SUCCEEDED(led->GetState(&light.on)) && led.As(IID_ILedBlink, blink) &&
                           SUCCEEDED(blink->GetBlink(&light.blink, &light.onMs, &light.offMs));
             break;
         }
@@ -106,11 +106,11 @@ public:
     std::vector<Macro> Macros()
     {
         std::vector<Macro> macros;
-        ComPtr<IMacroStore> store;
+        ComRef<IMacroStore> store;
         if (FAILED(m_device->GetSubObject(IID_IMacroStore, reinterpret_cast<IUnknown**>(store.Put()))))
             return macros;
         for (DWORD index = 0; index < 1024; ++index) {
-            ComPtr<IDeviceMacro> macro;
+            ComRef<IDeviceMacro> macro;
             if (FAILED(store->GetMacro(index, macro.Put())))
                 break;
             Macro entry;
@@ -132,8 +132,8 @@ public:
     std::vector<KeyAssignmentRecord> ActiveRecords()
     {
         std::vector<KeyAssignmentRecord> records;
-        ComPtr<IDeviceProfile> active;
-        ComPtr<IButtonAssignment> buttons;
+        ComRef<IDeviceProfile> active;
+        ComRef<IButtonAssignment> buttons;
         ButtonAssignmentInfo info{};
         if (FAILED(m_profiles->GetActiveProfile(active.Put())) ||
             FAILED(active->GetSubObject(IID_IButtonAssignment, reinterpret_cast<IUnknown**>(buttons.Put()))) ||
@@ -159,9 +159,9 @@ public:
     }
 
 private:
-    ComPtr<IDeviceCollection> m_root;
-    ComPtr<IServiceDevice> m_device;
-    ComPtr<IProfileManager> m_profiles;
+    ComRef<IDeviceCollection> m_root;
+    ComRef<IServiceDevice> m_device;
+    ComRef<IProfileManager> m_profiles;
 };
 
 // The hidden dialog, counting each event of the service after handling it.

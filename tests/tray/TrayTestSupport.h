@@ -3,6 +3,8 @@
 // are pumped.
 #pragma once
 
+#include "../support/TestFiles.h"
+
 #include "FakeTrayPlatform.h"
 
 #include <gtest/gtest.h>
@@ -51,32 +53,6 @@ public:
         ASSERT_EQ(ERROR_SUCCESS, ::RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size));
         ::RegCloseKey(key);
     }
-
-private:
-    std::wstring m_path;
-};
-
-// A folder of the test's own under the temporary folder, removed with its contents at the end.
-class CScratchFolder {
-public:
-    CScratchFolder()
-    {
-        wchar_t base[MAX_PATH + 1] = {};
-        ::GetTempPathW(MAX_PATH, base);
-        m_path = std::wstring(base) + L"tessary-tray-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                 std::to_wstring(NextTestSerial());
-        std::filesystem::create_directories(m_path);
-    }
-    ~CScratchFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    CScratchFolder(const CScratchFolder&) = delete;
-    CScratchFolder& operator=(const CScratchFolder&) = delete;
-
-    const std::wstring& Path() const { return m_path; }
-    std::wstring File(const std::wstring& name) const { return m_path + L"\\" + name; }
 
 private:
     std::wstring m_path;

@@ -7,7 +7,7 @@
 // TessaryTray.exe next to this program. Needs an X display. Usage: TessaryTrayBench [idle seconds]
 #include "service/DeviceRecords.h"
 #include "service/control/ControlClient.h"
-#include "tray/ComRef.h"
+#include "framework/ComRef.h"
 
 #include <windows.h>
 
@@ -16,7 +16,6 @@
 #include <string>
 #include <vector>
 
-using tray::CComRef;
 
 namespace {
 
@@ -129,22 +128,22 @@ void StopService()
 
 bool SetDisplayFlagEverywhere()
 {
-    CComRef<IDeviceCollection> root;
-    CComRef<IServiceDevice> device;
-    CComRef<IProfileManager> profiles;
+    ComRef<IDeviceCollection> root;
+    ComRef<IServiceDevice> device;
+    ComRef<IProfileManager> profiles;
     if (FAILED(CoCreateInstance(CLSID_DeviceService, nullptr, CLSCTX_LOCAL_SERVER, IID_IDeviceCollection, root.PutVoid())) ||
         FAILED(root->GetDevice(0, device.Put())) ||
         FAILED(device->GetSubObject(IID_IProfileManager, reinterpret_cast<IUnknown**>(profiles.Put()))))
         return false;
-    CComRef<IDeviceProfile> second;
+    ComRef<IDeviceProfile> second;
     if (FAILED(profiles->CreateProfile(second.Put())) || FAILED(second->SetName(L"Games")))
         return false;
     const ProfileFlagsWrite display = MakeProfileFlagsWrite(kProfileShowOsd, true);
     for (DWORD index = 0;; ++index) {
-        CComRef<IDeviceProfile> profile;
+        ComRef<IDeviceProfile> profile;
         if (FAILED(profiles->GetProfile(index, profile.Put())))
             return index > 0;
-        CComRef<IProfilePropertyStore> store;
+        ComRef<IProfilePropertyStore> store;
         if (FAILED(profile->GetSubObject(IID_IProfilePropertyStore, reinterpret_cast<IUnknown**>(store.Put()))) ||
             FAILED(store->SetProperty(kProfileFlagsProperty, reinterpret_cast<const BYTE*>(&display), 0, sizeof(display), 0)))
             return false;

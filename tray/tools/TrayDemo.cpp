@@ -6,7 +6,7 @@
 // Exit code 0 on success, 1 on failure or time-out, 2 for a wrong command line.
 #include "service/DeviceRecords.h"
 #include "service/control/ControlClient.h"
-#include "tray/ComRef.h"
+#include "framework/ComRef.h"
 #include "tray/DeviceManager.h"
 
 #include <windows.h>
@@ -15,7 +15,6 @@
 #include <string>
 #include <vector>
 
-using tray::CComRef;
 
 namespace {
 
@@ -65,9 +64,9 @@ int Prepare()
         fwprintf(stderr, L"TessaryTrayDemo: the device service could not be started\n");
         return 1;
     }
-    CComRef<IDeviceCollection> root;
-    CComRef<IServiceDevice> device;
-    CComRef<IProfileManager> profiles;
+    ComRef<IDeviceCollection> root;
+    ComRef<IServiceDevice> device;
+    ComRef<IProfileManager> profiles;
     if (FAILED(CoCreateInstance(CLSID_DeviceService, nullptr, CLSCTX_LOCAL_SERVER, IID_IDeviceCollection, root.PutVoid())) ||
         FAILED(root->GetDevice(0, device.Put())) ||
         FAILED(device->GetSubObject(IID_IProfileManager, reinterpret_cast<IUnknown**>(profiles.Put())))) {
@@ -81,7 +80,7 @@ int Prepare()
     for (const std::wstring& name : names)
         haveSecond = haveSecond || name == kSecondProfile;
     if (!haveSecond && names.size() < 2) {
-        CComRef<IDeviceProfile> profile;
+        ComRef<IDeviceProfile> profile;
         if (FAILED(profiles->CreateProfile(profile.Put())) || FAILED(profile->SetName(kSecondProfile))) {
             fwprintf(stderr, L"TessaryTrayDemo: the second profile could not be made\n");
             return 1;
@@ -90,10 +89,10 @@ int Prepare()
     // Only the display bit is written: whatever else the profiles have set stays.
     const ProfileFlagsWrite display = MakeProfileFlagsWrite(kProfileShowOsd, true);
     for (DWORD index = 0;; ++index) {
-        CComRef<IDeviceProfile> profile;
+        ComRef<IDeviceProfile> profile;
         if (FAILED(profiles->GetProfile(index, profile.Put())))
             break;
-        CComRef<IProfilePropertyStore> store;
+        ComRef<IProfilePropertyStore> store;
         if (FAILED(profile->GetSubObject(IID_IProfilePropertyStore, reinterpret_cast<IUnknown**>(store.Put()))) ||
             FAILED(store->SetProperty(kProfileFlagsProperty, reinterpret_cast<const BYTE*>(&display), 0, sizeof(display), 0))) {
             fwprintf(stderr, L"TessaryTrayDemo: the display flag could not be set\n");
