@@ -1,0 +1,120 @@
+// The configurator's connection to the keyboard through the device service: the product it looks for
+// and what that product can do, the connection (service root and chosen device) of one apartment, and
+// small helpers for the service's sub-objects, texts and enumerations.
+#pragma once
+
+#include "framework/ComRef.h"
+#include "service/DeviceRecords.h"
+
+#include <windows.h>
+
+#include <cstddef>
+#include <string>
+
+// What a device can do; an operation looks for the code in the product's capability list.
+enum DeviceCapability : DWORD {
+    kCapabilityProfiles = 1,
+    kCapabilityKeyAssignments = 3,
+    kCapabilityMacros = 4,
+    kCapabilityLeds = 5,
+    kCapabilityVersions = 6,
+    kCapabilityProfileProperties = 7,
+    kCapabilityAppList = 8,
+    kCapabilityColourStages = 9,
+};
+
+struct ProductDescriptor {
+    DWORD productId;
+    DWORD capabilities[6];
+    // The text that device-removal notifications of this product contain.
+    const wchar_t* devicePath;
+
+    bool Has(DWORD capability) const
+    {
+        for (DWORD listed : capabilities) {
+            if (listed == capability)
+                return true;
+        }
+        return false;
+    }
+};
+
+// This keyboard: product id 272, profiles, key assignments, macros, LEDs, versions, profile properties.
+extern const ProductDescriptor kKeyboardProduct;
+
+// The service root and the chosen device, used from the apartment that opened them only. Each thread
+// that talks to the service opens its own.
+class CDeviceConnection {
+public:
+    CDeviceConnection() = default;
+    CDeviceConnection(const CDeviceConnection&) = delete;
+    CDeviceConnection& operator=(const CDeviceConnection&) = delete;
+    ~CDeviceConnection() { Close(); }
+
+    // Creates the service root and keeps the first device (in the service's order) whose information
+    // can be read and names `productId`, with that information. False, holding nothing, when there is none.
+    bool Open(DWORD productId);
+    // Releases the device, then the root.
+    void Close();
+    bool IsOpen() const { return static_cast<bool>(m_device); }
+    IServiceDevice* Device() const { return m_device.Get(); }
+    // The chosen device's information as the search read it (its text already freed).
+    const DeviceInfo& Info() const { return m_info; }
+
+private:
+    ComRef<IDeviceCollection> m_root;
+    ComRef<IServiceDevice> m_device;
+    DeviceInfo m_info = {};
+};
+
+// A sub-object of a device or device profile (both offer GetSubObject).
+template <class TOwner, class TInterface>
+bool GetSubObject(TOwner* owner, REFIID iid, ComRef<TInterface>& out)
+{
+    out.Reset();
+    if (owner == nullptr)
+        return false;
+    if (FAILED(owner->GetSubObject(iid, out.PutUnknown())) || !out) {
+        out.Reset();
+        return false;
+    }
+    return true;
+}
+
+// A text the service returned, freed here: at most `maxLength` characters up to its terminator; null
+// reads as empty.
+std::wstring TakeServiceText(LPWSTR text, std::size_t maxLength);
+
+// The name of a device profile, macro or program entry (all offer GetName), bounded. False when the
+// call failed.
+template <class TObject>
+bool ReadServiceName(TObject* object, std::size_t maxLength, std::wstring& name)
+{
+    LPWSTR text = nullptr;
+    const HRESULT result = object->GetName(&text);
+    if (FAILED(result)) {
+        CoTaskMemFree(text);
+        return false;
+    }
+    name = TakeServiceText(text, maxLength);
+    return true;
+}
+
+template <class TObject>
+bool ReadServiceGuid(TObject* object, GUID& guid)
+{
+    GUID value{};
+    if (FAILED(object->GetGuid(&value)))
+        return false;
+    guid = value;
+    return true;
+}
+
+// Profiles and macros the device lists: indexes 0, 1, ... until the first failure.
+unsigned CountDeviceProfiles(IProfileManager* profiles);
+unsigned CountDeviceMacros(IMacroStore* macros);
+
+// "major.minor" with two minor digits, as versions are shown.
+std::wstring FormatDeviceVersion(DWORD major, DWORD minor);
+// The text of a version that could not be read.
+std::wstring UnknownDeviceVersion();

@@ -1,0 +1,38 @@
+// Reading the device into the configuration store: the configuration read after start-up (profiles'
+// properties, key assignments and lights, then the macros), and the pieces that imports reuse. Runs on
+// the store's own thread with that thread's connection.
+#pragma once
+
+#include "model/DeviceConnection.h"
+#include "model/IKeyboardConfig.h"
+
+#include <cstddef>
+#include <vector>
+
+// Fills the store's profiles (matched by GUID; the read creates none) and adds the device's macros.
+// Macros are read even when a profile's read failed, so that a later write does not take the store's
+// missing macros for deleted ones. True when everything was read; a device profile whose GUID cannot be
+// read is skipped and makes the result false. Only the low 16 bits of `mask` count.
+bool ReadConfiguration(IServiceDevice* device, const ProductDescriptor& product, IKeyboardConfig& store,
+                       unsigned mask, std::size_t buttonCount);
+
+// Name, GUID, linked program and flags of a device profile into a store profile. A profile without
+// linked program keeps its automatic switch as it is. Always true: every part is optional.
+bool ReadProfileProperties(IDeviceProfile* device, IKeyboardProfile& profile);
+
+// The profile's key assignments from up to `buttonCount` records (never more than the device returned).
+// False for no buttons or a failed read.
+bool ReadKeyAssignments(IKeyboardConfig& store, IKeyboardProfile* profile, IButtonAssignment* buttons,
+                        std::size_t buttonCount);
+
+// Light 1 and the lighting (4) of a device profile into the store; false when a light's id could not be
+// read (the other lights are still read).
+bool ReadLeds(IKeyboardConfig& store, IDeviceProfile* device, IKeyboardProfile* profile);
+
+// Adds every device macro whose name the store does not have yet, with GUID and events. False when a
+// macro's events could not be read (that macro is not added).
+bool ReadMacros(IMacroStore* macros, IKeyboardConfig& store);
+
+// A device macro's events in the model's terms. False only when the device failed; an empty macro is an
+// empty list.
+bool ReadMacroEvents(IDeviceMacro* macro, MacroEventList& events);

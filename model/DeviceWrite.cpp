@@ -1,0 +1,495 @@
+// The write of a configuration to the device, step by step.
+#include "model/DeviceWrite.h"
+
+#include "model/AssignmentRecords.h"
+#include "model/BoundedText.h"
+#include "model/GuidWords.h"
+#include "model/IGenDevice.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr DWORD kMaxEnumeration = 65536;
+constexpr DWORD kLedIdRecording = 1;
+constexpr DWORD kLedIdLighting = 4;
+
+bool Contains(const std::vector<GUID>& list, const GUID& guid)
+{
+    return std::find(list.begin(), list.end(), guid) != list.end();
+}
+
+bool SameEvents(const std::vector<DeviceMacroEvent>& a, const std::vector<DeviceMacroEvent>& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const DeviceMacroEvent& x, const DeviceMacroEvent& y) {
+        return x.type == y.type && x.value == y.value;
+    });
+}
+
+// The service's event buffer, freed on every path.
+class CEventBuffer {
+public:
+    explicit CEventBuffer(const std::vector<DeviceMacroEvent>& events)
+        : m_buffer(BuildMacroEventBuffer(events.data(), events.size()))
+    {
+    }
+    ~CEventBuffer() { CoTaskMemFree(m_buffer); }
+    CEventBuffer(const CEventBuffer&) = delete;
+    CEventBuffer& operator=(const CEventBuffer&) = delete;
+    const MacroEventBuffer* Get() const { return m_buffer; }
+
+private:
+    MacroEventBuffer* m_buffer;
+};
+
+enum class Resolution { Resolved, Unknown, ServiceFailed };
+
+class CConfigurationWriter {
+public:
+    CConfigurationWriter(IServiceDevice* device, const ProductDescriptor& product, CTransferSnapshot& config,
+                         unsigned mask)
+        : m_device(device), m_product(product), m_config(config), m_mask(mask & 0xFFFF)
+    {
+    }
+
+    bool Run()
+    {
+        if (m_device == nullptr)
+            return false;
+        const bool profilePass = m_product.Has(kCapabilityProfiles) && (m_mask & kTransferAnyProfilePass) != 0;
+        if (profilePass) {
+            if (!ProfileManager() || !PruneDeviceProfiles())
+                return false;
+            for (ProfileCopy& profile : m_config.profiles) {
+                if (!WriteProfile(profile))
+                    return false;
+            }
+            if (!RewriteStaleKeys())
+                return false;
+        }
+        if (Wants(kCapabilityMacros, kTransferMacros)) {
+            if (!MacroStore() || !PruneDeviceMacros() || !WriteMacros() || !RewriteStaleKeys())
+                return false;
+        }
+        if (profilePass && m_config.activeProfile >= 0)
+            return ActivateProfile(m_config.profiles[size_t(m_config.activeProfile)]);
+        return true;
+    }
+
+private:
+    bool Wants(DWORD capability, unsigned bits) const { return m_product.Has(capability) && (m_mask & bits) != 0; }
+
+    bool ProfileManager() { return m_profiles || GetSubObject(m_device, IID_IProfileManager, m_profiles); }
+    bool MacroStore() { return m_macros || GetSubObject(m_device, IID_IMacroStore, m_macros); }
+    bool AppSource() { return m_apps || GetSubObject(m_device, IID_IApplicationEventSource, m_apps); }
+
+    // ---- Profiles
+
+    // Deletes the device profiles the store does not have and notes the GUIDs of those it keeps.
+    bool PruneDeviceProfiles()
+    {
+        return PruneDeviceObjects<IDeviceProfile>(
+            [this](DWORD index, IDeviceProfile** profile) { return m_profiles->GetProfile(index, profile); },
+            [this](const GUID& guid) { return m_config.FindProfileByGuid(guid) != nullptr; },
+            [this](IDeviceProfile* profile) { return m_profiles->DeleteProfile(profile); }, m_deviceProfiles);
+    }
+
+    // Walks the device's list of objects, deleting those the store does not keep and noting the GUIDs of
+    // the others in `kept`. False when a deletion failed; the walk goes on past it. An object whose GUID
+    // cannot be read is left alone.
+    template <class Object, class GetAt, class Keeps, class Delete>
+    static bool PruneDeviceObjects(GetAt getAt, Keeps keeps, Delete remove, std::vector<GUID>& kept)
+    {
+        kept.clear();
+        bool ok = true;
+        GUID lastDeleted{};
+        DWORD lastDeletedIndex = kMaxEnumeration;
+        for (DWORD index = 0; index < kMaxEnumeration;) {
+            ComRef<Object> object;
+            if (FAILED(getAt(index, object.Put())) || !object)
+                break;
+            GUID guid{};
+            if (!ReadServiceGuid(object.Get(), guid)) {
+                ++index;
+                continue;
+            }
+            if (keeps(guid)) {
+                kept.push_back(guid);
+                ++index;
+                continue;
+            }
+            // The index stays after a deletion, as the next object moves up. A refused deletion, or one
+            // that the device reports but does not carry out, moves on instead of asking again forever.
+            if (index == lastDeletedIndex && guid == lastDeleted) {
+                ok = false;
+                ++index;
+                continue;
+            }
+            if (SUCCEEDED(remove(object.Get()))) {
+                lastDeleted = guid;
+                lastDeletedIndex = index;
+            } else {
+                ok = false;
+                ++index;
+            }
+        }
+        return ok;
+    }
+
+    bool WriteProfile(ProfileCopy& profile)
+    {
+        ComRef<IDeviceProfile> device;
+        if (!EnsureDeviceProfile(profile, device))
+            return false;
+        if (Wants(kCapabilityProfileProperties, kTransferProfileProperties) && !WriteProfileProperties(device.Get(), profile))
+            return false;
+        if (Wants(kCapabilityKeyAssignments, kTransferKeyAssignments)) {
+            if (!WriteKeyAssignments(device.Get(), profile))
+                return false;
+            profile.keysWritten = true;
+        }
+        if (Wants(kCapabilityLeds, kTransferLeds) && !WriteLeds(device.Get(), profile))
+            return false;
+        return true;
+    }
+
+    // The device profile of a store profile, named as the store names it. A profile without GUID, or one
+    // whose GUID the device no longer has, gets a new device profile: one lost profile must not make
+    // every later write fail.
+    bool EnsureDeviceProfile(ProfileCopy& profile, ComRef<IDeviceProfile>& device)
+    {
+        if (!IsNullGuid(profile.guid)) {
+            if (SUCCEEDED(m_profiles->FindProfile(profile.guid, device.Put())) && device) {
+                std::wstring name;
+                if (!ReadServiceName(device.Get(), kMaxPathText, name))
+                    return false;
+                // Compared exactly, so that a change of letter case reaches the device too.
+                return name == profile.name || SUCCEEDED(device->SetName(profile.name.c_str()));
+            }
+            // Listed a moment ago: the device has it but would not hand it out.
+            if (Contains(m_deviceProfiles, profile.guid))
+                return false;
+        }
+        return CreateDeviceProfile(profile, device, true);
+    }
+
+    bool CreateDeviceProfile(ProfileCopy& profile, ComRef<IDeviceProfile>& device, bool nameCounts)
+    {
+        if (FAILED(m_profiles->CreateProfile(device.Put())) || !device)
+            return false;
+        GUID guid{};
+        if (!ReadServiceGuid(device.Get(), guid) || IsNullGuid(guid)) {
+            // Nobody could ever name it again: take it back rather than leave it on the device.
+            m_profiles->DeleteProfile(device.Get());
+            device.Reset();
+            return false;
+        }
+        RetargetAssignments(kKindProfile, profile.guid, guid);
+        profile.guid = guid;
+        m_deviceProfiles.push_back(guid);
+        const bool named = SUCCEEDED(device->SetName(profile.name.c_str()));
+        return named || !nameCounts;
+    }
+
+    // The profile's name was made right by EnsureDeviceProfile.
+    bool WriteProfileProperties(IDeviceProfile* device, const ProfileCopy& profile)
+    {
+        if (profile.appFileName.size() > kLinkedProgramMaxChars)
+            return false;
+        ComRef<IProfilePropertyStore> properties;
+        if (!GetSubObject(device, IID_IProfilePropertyStore, properties))
+            return false;
+        const LinkedProgramProperty program = MakeLinkedProgramProperty(profile.appFileName);
+        if (FAILED(properties->SetProperty(kLinkedProgramProperty, reinterpret_cast<const BYTE*>(&program), 0,
+                                           sizeof(program), 0)))
+            return false;
+        const bool autoSwitch = !profile.appFileName.empty() && profile.autoSwitch;
+        const std::pair<ProfileFlagBit, bool> flags[] = {
+            {kProfileAutoSwitch, autoSwitch},
+            {kProfileSensitivityDisplay, profile.showDpiOsd},
+            {kProfileShowOsd, profile.showProfileOsd},
+        };
+        for (const auto& flag : flags) {
+            const ProfileFlagsWrite write = MakeProfileFlagsWrite(flag.first, flag.second);
+            if (FAILED(properties->SetProperty(kProfileFlagsProperty, reinterpret_cast<const BYTE*>(&write), 0,
+                                               sizeof(write), 0)))
+                return false;
+        }
+        return true;
+    }
+
+    // ---- Key assignments
+
+    bool WriteKeyAssignments(IDeviceProfile* device, ProfileCopy& profile)
+    {
+        if (!ResolveNamedAssignments(profile))
+            return false;
+        if (m_config.buttons.empty())
+            return false;
+        ComRef<IButtonAssignment> buttons;
+        if (!GetSubObject(device, IID_IButtonAssignment, buttons))
+            return false;
+        // A button the keyboard definition does not know has no assignment in the store: the device keeps
+        // what it holds for it.
+        for (size_t i = 0; i < m_config.buttons.size(); ++i) {
+            if (m_config.buttons[i].keyId != 0 && !WriteKey(buttons.Get(), profile, i))
+                return false;
+        }
+        return true;
+    }
+
+    bool WriteKey(IButtonAssignment* buttons, const ProfileCopy& profile, size_t key)
+    {
+        const ButtonSlot& slot = m_config.buttons[key];
+        const KeyAssignmentRecord record = AssignmentToRecord(profile.keys[key], slot.buttonId, slot.keyDefault);
+        return SUCCEEDED(buttons->SetRecords(1, &record));
+    }
+
+    // Keys already on the device that point at an object this write had to create again: written once
+    // more, so that the device never keeps a key aimed at nothing.
+    bool RewriteStaleKeys()
+    {
+        for (ProfileCopy& profile : m_config.profiles) {
+            if (std::find(profile.stale.begin(), profile.stale.end(), true) == profile.stale.end())
+                continue;
+            ComRef<IDeviceProfile> device;
+            ComRef<IButtonAssignment> buttons;
+            if (FAILED(m_profiles->FindProfile(profile.guid, device.Put())) || !device ||
+                !GetSubObject(device.Get(), IID_IButtonAssignment, buttons))
+                return false;
+            for (size_t i = 0; i < profile.stale.size(); ++i) {
+                if (profile.stale[i] && !WriteKey(buttons.Get(), profile, i))
+                    return false;
+                profile.stale[i] = false;
+            }
+        }
+        return true;
+    }
+
+    // Turns assignments that name a macro, profile or program by text into assignments by GUID, creating
+    // what the device does not have yet. A name the store does not know stays as it is (and is written as
+    // the key's default); false only when the device failed.
+    bool ResolveNamedAssignments(ProfileCopy& profile)
+    {
+        for (size_t i = 0; i < profile.keys.size(); ++i) {
+            if (!IsNamedAssignment(profile.keys[i].kind))
+                continue;
+            KeyAssignment resolved = profile.keys[i];
+            const Resolution outcome = Resolve(resolved);
+            if (outcome == Resolution::ServiceFailed)
+                return false;
+            if (outcome == Resolution::Resolved) {
+                profile.keys[i] = resolved;
+                profile.resolved[i] = true;
+            }
+        }
+        return true;
+    }
+
+    Resolution Resolve(KeyAssignment& assignment)
+    {
+        const std::wstring name = BoundedText(assignment.data.text, kAssignmentTextLength);
+        switch (assignment.kind) {
+        case kKindProfileText: {
+            ProfileCopy* target = m_config.FindProfileByName(name);
+            if (target == nullptr)
+                return Resolution::Unknown;
+            if (IsNullGuid(target->guid)) {
+                // The profile's own turn renames it if this name did not reach the device.
+                ComRef<IDeviceProfile> created;
+                if (!CreateDeviceProfile(*target, created, false))
+                    return Resolution::ServiceFailed;
+            }
+            MakeGuidAssignment(assignment, kKindProfile, target->guid);
+            return Resolution::Resolved;
+        }
+        case kKindMacroText: {
+            MacroCopy* macro = m_config.FindMacroByName(name);
+            if (macro == nullptr)
+                return Resolution::Unknown;
+            // A macro that already has a GUID (two keys given the same new macro) converts with it.
+            if (IsNullGuid(macro->guid) && (!MacroStore() || !CreateDeviceMacro(*macro) || IsNullGuid(macro->guid)))
+                return Resolution::ServiceFailed;
+            const uint32_t mode = assignment.param;
+            const uint8_t count = assignment.count;
+            MakeMacroAssignment(assignment, macro->guid, mode);
+            assignment.count = count;
+            return Resolution::Resolved;
+        }
+        case kKindLaunchProgramText: {
+            AppCopy* app = m_config.FindAppByName(name);
+            if (app == nullptr)
+                return Resolution::Unknown;
+            if (IsNullGuid(app->guid) && !CreateDeviceApp(*app))
+                return Resolution::ServiceFailed;
+            MakeGuidAssignment(assignment, kKindLaunchProgram, app->guid);
+            return Resolution::Resolved;
+        }
+        default:
+            return Resolution::Unknown;
+        }
+    }
+
+    bool CreateDeviceApp(AppCopy& app)
+    {
+        if (!AppSource())
+            return false;
+        ComRef<IDeviceApp> created;
+        if (FAILED(m_apps->CreateApp(created.Put())) || !created)
+            return false;
+        GUID guid{};
+        if (!ReadServiceGuid(created.Get(), guid) || IsNullGuid(guid)) {
+            m_apps->DeleteApp(created.Get());
+            return false;
+        }
+        // Nothing later writes a program entry's name: an entry that did not get it is taken back, so
+        // that the next write creates it whole.
+        if (FAILED(created->SetName(app.name.c_str()))) {
+            m_apps->DeleteApp(created.Get());
+            return false;
+        }
+        app.guid = guid;
+        return true;
+    }
+
+    // ---- Lights
+
+    // Light 1 and the lighting (4) as the profile has them, every other light off.
+    bool WriteLeds(IDeviceProfile* device, const ProfileCopy& profile)
+    {
+        ComRef<ILedCollection> leds;
+        if (!GetSubObject(device, IID_ILedCollection, leds))
+            return false;
+        for (DWORD index = 0; index < kMaxEnumeration; ++index) {
+            ComRef<IDeviceLed> led;
+            if (FAILED(leds->GetLed(index, led.Put())) || !led)
+                break;
+            DWORD id = 0;
+            if (FAILED(led->GetId(&id)))
+                return false;
+            const bool on = id == kLedIdRecording ? profile.led1On : id == kLedIdLighting ? profile.lightingOn : false;
+            if (FAILED(on ? led->TurnOn() : led->TurnOff()))
+                return false;
+        }
+        return true;
+    }
+
+    // ---- Macros
+
+    // Deletes the device macros the store does not have and notes the GUIDs of the others.
+    bool PruneDeviceMacros()
+    {
+        return PruneDeviceObjects<IDeviceMacro>(
+            [this](DWORD index, IDeviceMacro** macro) { return m_macros->GetMacro(index, macro); },
+            [this](const GUID& guid) { return m_config.FindMacroByGuid(guid) != nullptr; },
+            [this](IDeviceMacro* macro) { return m_macros->DeleteMacro(macro); }, m_deviceMacros);
+    }
+
+    bool WriteMacros()
+    {
+        for (MacroCopy& macro : m_config.macros) {
+            if (!WriteMacro(macro))
+                return false;
+        }
+        return true;
+    }
+
+    // Only what differs is written. Names are compared exactly: a rename that changes only letter case
+    // is a rename.
+    bool WriteMacro(MacroCopy& macro)
+    {
+        ComRef<IDeviceMacro> device;
+        if (IsNullGuid(macro.guid) || FAILED(m_macros->FindMacro(macro.guid, device.Put())) || !device) {
+            // A macro the device lists but would not hand out is not recreated beside itself.
+            if (!IsNullGuid(macro.guid) && Contains(m_deviceMacros, macro.guid))
+                return false;
+            return CreateDeviceMacro(macro);
+        }
+        std::wstring name;
+        if (!ReadServiceName(device.Get(), kMaxMacroName, name) || name != macro.name) {
+            if (FAILED(device->SetName(macro.name.c_str())))
+                return false;
+        }
+        MacroEventBuffer* current = nullptr;
+        bool same = false;
+        if (SUCCEEDED(device->GetEvents(&current)))
+            same = SameEvents(ReadReturnedMacroEventBuffer(current), macro.events);
+        CoTaskMemFree(current);
+        if (same)
+            return true;
+        CEventBuffer events(macro.events);
+        return events.Get() != nullptr && SUCCEEDED(device->SetEvents(events.Get()));
+    }
+
+    // A new device macro with the macro's events and name; the macro takes its GUID as soon as it is
+    // known, so that a later write completes it instead of creating another.
+    bool CreateDeviceMacro(MacroCopy& macro)
+    {
+        CEventBuffer events(macro.events);
+        if (events.Get() == nullptr)
+            return false;
+        ComRef<IDeviceMacro> created;
+        if (FAILED(m_macros->CreateMacro(created.Put())) || !created)
+            return false;
+        GUID guid{};
+        if (!ReadServiceGuid(created.Get(), guid) || IsNullGuid(guid)) {
+            m_macros->DeleteMacro(created.Get());
+            return false;
+        }
+        RetargetAssignments(kKindMacro, macro.guid, guid);
+        macro.guid = guid;
+        m_deviceMacros.push_back(guid);
+        return SUCCEEDED(created->SetEvents(events.Get())) && SUCCEEDED(created->SetName(macro.name.c_str()));
+    }
+
+    // An object the device lost comes back under a new GUID: the keys that pointed at the old one follow
+    // it. Those the device already holds are marked to be written again (RewriteStaleKeys).
+    void RetargetAssignments(int32_t kind, const GUID& from, const GUID& to)
+    {
+        if (IsNullGuid(from))
+            return;
+        for (ProfileCopy& profile : m_config.profiles) {
+            for (size_t i = 0; i < profile.keys.size(); ++i) {
+                KeyAssignment& key = profile.keys[i];
+                if (key.kind == kind && key.data.guid == from) {
+                    key.data.guid = to;
+                    profile.resolved[i] = true;
+                    if (profile.keysWritten) {
+                        profile.stale.resize(profile.keys.size());
+                        profile.stale[i] = true;
+                    }
+                }
+            }
+        }
+    }
+
+    // ---- Activation
+
+    bool ActivateProfile(const ProfileCopy& profile)
+    {
+        ComRef<IDeviceProfile> device;
+        return SUCCEEDED(m_profiles->FindProfile(profile.guid, device.Put())) && device &&
+               SUCCEEDED(m_profiles->ActivateProfile(device.Get()));
+    }
+
+    IServiceDevice* m_device;
+    const ProductDescriptor& m_product;
+    CTransferSnapshot& m_config;
+    unsigned m_mask;
+    ComRef<IProfileManager> m_profiles;
+    ComRef<IMacroStore> m_macros;
+    ComRef<IApplicationEventSource> m_apps;
+    // On the device and kept by the prune, or created by this write: an object listed here that cannot
+    // be found is a failure; one not listed is one the device lost, and is created again.
+    std::vector<GUID> m_deviceProfiles;
+    std::vector<GUID> m_deviceMacros;
+};
+
+}  // namespace
+
+bool WriteConfiguration(IServiceDevice* device, const ProductDescriptor& product, CTransferSnapshot& config,
+                        unsigned mask)
+{
+    CConfigurationWriter writer(device, product, config, mask);
+    return writer.Run();
+}

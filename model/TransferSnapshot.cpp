@@ -1,0 +1,189 @@
+// Taking the write's copy of the store and putting its outcome back.
+#include "model/TransferSnapshot.h"
+
+#include "model/AssignmentRecords.h"
+#include "model/GuidWords.h"
+#include "model/TextCompare.h"
+
+namespace {
+
+bool HoldsProfile(IKeyboardConfig& store, const IKeyboardProfile* profile)
+{
+    for (unsigned i = 0, n = store.GetProfileCount(); i < n; ++i) {
+        if (store.GetProfileAt(i) == profile)
+            return true;
+    }
+    return false;
+}
+
+bool HoldsMacro(IKeyboardConfig& store, const CMacro* macro)
+{
+    for (unsigned i = 0, n = store.GetMacroCount(); i < n; ++i) {
+        if (store.GetMacroAt(i) == macro)
+            return true;
+    }
+    return false;
+}
+
+bool HoldsApp(IKeyboardConfig& store, const AppEntry* entry)
+{
+    for (unsigned i = 0, n = store.GetAppCount(); i < n; ++i) {
+        if (store.GetAppAt(i) == entry)
+            return true;
+    }
+    return false;
+}
+
+void SetProfileGuid(IKeyboardProfile& profile, const GUID& guid)
+{
+    DWORD words[4];
+    GuidToWords(guid, words);
+    profile.SetGuid(words[0], words[1], words[2], words[3]);
+}
+
+}  // namespace
+
+std::vector<ButtonSlot> MakeButtonSlots(const std::vector<DWORD>& buttonIds, CKeyboardDef& keyboard)
+{
+    std::vector<ButtonSlot> slots;
+    slots.reserve(buttonIds.size());
+    for (DWORD id : buttonIds) {
+        ButtonSlot slot;
+        slot.buttonId = id;
+        slot.keyId = KeyIdOfButton(id, keyboard);
+        if (slot.keyId != 0)
+            slot.keyDefault = keyboard.GetDefaultScanCode(slot.keyId);
+        slots.push_back(slot);
+    }
+    return slots;
+}
+
+CTransferSnapshot CTransferSnapshot::Take(IKeyboardConfig& store, const std::vector<ButtonSlot>& buttons)
+{
+    CTransferSnapshot copy;
+    copy.buttons = buttons;
+
+    IKeyboardProfile* active = store.GetActiveProfile();
+    for (unsigned i = 0, n = store.GetProfileCount(); i < n; ++i) {
+        IKeyboardProfile* profile = store.GetProfileAt(i);
+        if (profile == nullptr)
+            continue;
+        ProfileCopy entry;
+        entry.origin = profile;
+        entry.name = profile->GetName();
+        profile->GetGuid(entry.guid);
+        entry.originalGuid = entry.guid;
+        entry.appFileName = profile->GetAppFileName();
+        entry.autoSwitch = profile->GetAutoSwitch() != 0;
+        entry.showDpiOsd = profile->GetShowDpiOsd();
+        entry.showProfileOsd = profile->GetShowProfileOsd() != 0;
+        entry.led1On = store.GetLed1On(profile);
+        entry.lightingOn = store.GetLightingOn(profile);
+        const bool holdsKeys = store.SupportsKeyAssignments(profile);
+        entry.keys.reserve(buttons.size());
+        for (const ButtonSlot& slot : buttons) {
+            KeyAssignment assignment;
+            if (!holdsKeys)
+                assignment.kind = kKindButtonOff;
+            else if (slot.keyId != 0)
+                store.GetKeyAssignment(assignment, slot.keyId, profile);
+            entry.keys.push_back(assignment);
+        }
+        entry.resolved.assign(buttons.size(), false);
+        if (profile == active)
+            copy.activeProfile = int(copy.profiles.size());
+        copy.profiles.push_back(std::move(entry));
+    }
+
+    for (unsigned i = 0, n = store.GetMacroCount(); i < n; ++i) {
+        CMacro* macro = store.GetMacroAt(i);
+        if (macro == nullptr)
+            continue;
+        MacroCopy entry;
+        entry.origin = macro;
+        entry.name = macro->GetName();
+        entry.guid = macro->Guid();
+        entry.originalGuid = entry.guid;
+        // Converted here: the conversion reads process-wide tables that belong to this thread's side.
+        entry.events = ToDeviceMacroEvents(macro->Events());
+        copy.macros.push_back(std::move(entry));
+    }
+
+    for (unsigned i = 0, n = store.GetAppCount(); i < n; ++i) {
+        AppEntry* app = store.GetAppAt(i);
+        if (app == nullptr)
+            continue;
+        copy.apps.push_back(AppCopy{app, app->name, app->guid, app->guid});
+    }
+    return copy;
+}
+
+void CTransferSnapshot::MergeInto(IKeyboardConfig& store) const
+{
+    for (const ProfileCopy& entry : profiles) {
+        if (!HoldsProfile(store, entry.origin))
+            continue;
+        GUID current{};
+        entry.origin->GetGuid(current);
+        if (entry.guid != entry.originalGuid && current == entry.originalGuid)
+            SetProfileGuid(*entry.origin, entry.guid);
+        for (size_t i = 0; i < buttons.size() && i < entry.keys.size(); ++i) {
+            if (entry.resolved[i] && buttons[i].keyId != 0)
+                store.SetKeyAssignment(buttons[i].keyId, entry.keys[i], entry.origin);
+        }
+    }
+    for (const MacroCopy& entry : macros) {
+        if (entry.guid != entry.originalGuid && HoldsMacro(store, entry.origin) &&
+            entry.origin->Guid() == entry.originalGuid)
+            entry.origin->SetGuid(entry.guid);
+    }
+    for (const AppCopy& entry : apps) {
+        if (entry.guid != entry.originalGuid && HoldsApp(store, entry.origin) && entry.origin->guid == entry.originalGuid)
+            entry.origin->guid = entry.guid;
+    }
+}
+
+ProfileCopy* CTransferSnapshot::FindProfileByGuid(const GUID& guid)
+{
+    for (ProfileCopy& entry : profiles) {
+        if (entry.guid == guid)
+            return &entry;
+    }
+    return nullptr;
+}
+
+ProfileCopy* CTransferSnapshot::FindProfileByName(const std::wstring& name)
+{
+    for (ProfileCopy& entry : profiles) {
+        if (EqualsNoCaseAZ(entry.name, name))
+            return &entry;
+    }
+    return nullptr;
+}
+
+MacroCopy* CTransferSnapshot::FindMacroByGuid(const GUID& guid)
+{
+    for (MacroCopy& entry : macros) {
+        if (entry.guid == guid)
+            return &entry;
+    }
+    return nullptr;
+}
+
+MacroCopy* CTransferSnapshot::FindMacroByName(const std::wstring& name)
+{
+    for (MacroCopy& entry : macros) {
+        if (EqualsNoCaseAZ(entry.name, name))
+            return &entry;
+    }
+    return nullptr;
+}
+
+AppCopy* CTransferSnapshot::FindAppByName(const std::wstring& name)
+{
+    for (AppCopy& entry : apps) {
+        if (EqualsNoCaseAZ(entry.name, name))
+            return &entry;
+    }
+    return nullptr;
+}

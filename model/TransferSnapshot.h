@@ -1,0 +1,85 @@
+// The copy of the configuration that a write to the device works from. It is taken from the store on the
+// thread that owns the store when the write starts, the worker thread reads and changes only the copy,
+// and what the write learned (new GUIDs, assignments resolved from names to GUIDs) is put back into the
+// store on the owner's thread when the write has ended. The worker never touches the store, so the user
+// interface may keep reading it while a write runs, and a worker that outlives the device object at exit
+// uses nothing that has been destroyed.
+#pragma once
+
+#include "model/IKeyboardConfig.h"
+#include "service/DeviceRecords.h"
+#include "skin/KeyboardDef.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// One button of the device, with what the conversions need to know about its key.
+struct ButtonSlot {
+    DWORD buttonId = 0;
+    int32_t keyId = 0;  // 0 when the keyboard has no such key
+    KeyScanCode keyDefault;
+};
+
+struct ProfileCopy {
+    IKeyboardProfile* origin = nullptr;  // compared with the store's profiles only, never followed unchecked
+    std::wstring name;
+    GUID guid{};
+    GUID originalGuid{};
+    std::wstring appFileName;
+    bool autoSwitch = false;
+    bool showDpiOsd = false;
+    bool showProfileOsd = false;
+    bool led1On = false;
+    bool lightingOn = false;
+    std::vector<KeyAssignment> keys;  // one per button slot
+    // Keys the write changed and the store takes back: names resolved to GUIDs, and GUIDs of objects the
+    // device had lost and got again under a new GUID.
+    std::vector<bool> resolved;
+    // The write's own progress: the keys are on the device, and which of them must be written again.
+    bool keysWritten = false;
+    std::vector<bool> stale;
+};
+
+struct MacroCopy {
+    CMacro* origin = nullptr;
+    std::wstring name;
+    GUID guid{};
+    GUID originalGuid{};
+    std::vector<DeviceMacroEvent> events;  // as the device stores them
+};
+
+struct AppCopy {
+    AppEntry* origin = nullptr;
+    std::wstring name;
+    GUID guid{};
+    GUID originalGuid{};
+};
+
+class CTransferSnapshot {
+public:
+    // Copies the store. Reading a key the profile never held adds it to the profile (as the store does
+    // for every reader), which is why this runs on the store's own thread.
+    static CTransferSnapshot Take(IKeyboardConfig& store, const std::vector<ButtonSlot>& buttons);
+
+    // Puts what the write learned into the store: the GUIDs that objects received and the assignments
+    // it changed. Objects the store no longer holds, or whose GUID changed meanwhile, are left alone.
+    void MergeInto(IKeyboardConfig& store) const;
+
+    std::vector<ButtonSlot> buttons;
+    std::vector<ProfileCopy> profiles;
+    std::vector<MacroCopy> macros;
+    std::vector<AppCopy> apps;
+    int activeProfile = -1;  // index into profiles
+
+    // Lookups as the store does them: GUIDs exactly, names up to the case of A-Z.
+    ProfileCopy* FindProfileByGuid(const GUID& guid);
+    ProfileCopy* FindProfileByName(const std::wstring& name);
+    MacroCopy* FindMacroByGuid(const GUID& guid);
+    MacroCopy* FindMacroByName(const std::wstring& name);
+    AppCopy* FindAppByName(const std::wstring& name);
+};
+
+// The button slots of the device's button ids, with each key's default from the keyboard definition.
+std::vector<ButtonSlot> MakeButtonSlots(const std::vector<DWORD>& buttonIds, CKeyboardDef& keyboard);

@@ -1,0 +1,257 @@
+// The device object against the simulated keyboard service: finding the keyboard, initialising the store
+// from it, reading its configuration, the single operations, and importing and exporting files.
+#include "DeviceLinkTestSupport.h"
+
+#include "model/NameTables.h"
+#include "skin/RawInput.h"
+
+namespace {
+
+const wchar_t kFirstName[] = L"Profile 1";
+
+MacroEventList GreetingEvents()
+{
+    return {MakeKeyEvent(0, 0x1E, kMacroPressed, 0), MakeDelayEvent(40), MakeKeyEvent(0, 0x1E, kMacroReleased, 0),
+            MakeMouseButtonEvent(MouseButtonFlagMap::Lookup(0x1).button, MouseButtonFlagMap::Lookup(0x1).state)};
+}
+
+}  // namespace
+
+TEST_F(DeviceLinkTest, InitializeListsTheKeyboardsProfilesVersionsAndButtons)
+{
+    CDeviceSide side;
+    ASSERT_TRUE(Keyboard().Initialize(m_store.get()));
+    EXPECT_TRUE(Keyboard().IsConnected());
+    std::wstring version;
+    Keyboard().GetFirmwareVersion(version);
+    EXPECT_EQ(version, L"1.05");
+    Keyboard().GetSecondaryVersion(version);
+    EXPECT_EQ(version, L"1.00");
+    EXPECT_EQ(Keyboard().GetProductId(), 272u);
+
+    ASSERT_EQ(m_store->GetProfileCount(), 1u);
+    EXPECT_EQ(m_store->GetProfileAt(0)->GetName(), kFirstName);
+    EXPECT_TRUE(GuidOf(m_store->GetProfileAt(0)) == side.ProfileAt(0));
+    ASSERT_EQ(Keyboard().ButtonIds().size(), ProductButtons().size());
+    for (size_t i = 0; i < ProductButtons().size(); ++i)
+        EXPECT_EQ(Keyboard().ButtonIds()[i], ProductButtons()[i].buttonId) << i;
+
+    EXPECT_EQ(Keyboard().GetDeviceProfileCount(), 1u);
+    EXPECT_EQ(Keyboard().GetDeviceMacroCount(), 0u);
+    EXPECT_TRUE(Keyboard().IsProfileOnDevice(m_store->GetProfileAt(0)));
+    DWORD layout = 99;
+    EXPECT_TRUE(Keyboard().GetLayoutCode(layout));
+    EXPECT_EQ(layout, 0u);
+    EXPECT_TRUE(Keyboard().StartMacroRecording());
+    EXPECT_NE(State().find(" mode 2"), std::string::npos);
+    EXPECT_TRUE(Keyboard().StopMacroRecording());
+    EXPECT_NE(State().find(" mode 1"), std::string::npos);
+}
+
+TEST_F(DeviceLinkTest, WithoutTheKeyboardOnlyTheSearchTalksToTheServiceAndTheStoreKeepsItsProfiles)
+{
+    m_store->AddProfile(L"Kept");
+    Command("unplug");
+    Mark();
+    IKeyboardDevice* device = nullptr;
+    EXPECT_FALSE(CreateKeyboardDevice(&device, m_store.get()));
+    ASSERT_NE(device, nullptr);
+    EXPECT_EQ(device, KeyboardDevice());
+    EXPECT_EQ(m_store->GetDevice(), device);
+    EXPECT_FALSE(AssignmentKindNames().empty());
+    EXPECT_FALSE(device->IsConnected());
+    std::wstring version;
+    device->GetFirmwareVersion(version);
+    EXPECT_EQ(version, L"0.00");
+    device->GetSecondaryVersion(version);
+    EXPECT_EQ(version, L"0.00");
+    EXPECT_FALSE(device->Transfer(m_store.get(), kTransferRead, kTransferReadMask));
+    EXPECT_FALSE(device->Transfer(m_store.get(), kTransferWrite, kTransferWriteMask));
+    EXPECT_EQ(device->GetDeviceProfileCount(), 0u);
+    ASSERT_EQ(m_store->GetProfileCount(), 1u);
+    EXPECT_EQ(m_store->GetProfileAt(0)->GetName(), L"Kept");
+    for (const std::string& call : Calls())
+        EXPECT_TRUE(IsSearchCall(call) && call != "IServiceDevice.GetInfo") << call;
+    DestroyKeyboardDevice();
+    EXPECT_EQ(KeyboardDevice(), nullptr);
+    Command("plug");
+}
+
+TEST_F(DeviceLinkTest, TheFirstKeyboardWhoseInformationCanBeReadIsChosen)
+{
+    Command("add-device 272");
+    GUID firstKeyboard{};
+    {
+        CDeviceSide side;
+        firstKeyboard = side.ProfileAt(0);
+    }
+    Command("fail IServiceDevice.GetInfo 1");
+    ASSERT_TRUE(Keyboard().Initialize(m_store.get()));
+    EXPECT_FALSE(GuidOf(m_store->GetProfileAt(0)) == firstKeyboard) << "the unreadable first keyboard is skipped";
+
+    COssleConfig otherStore;
+    CKeyboard other;
+    ASSERT_TRUE(other.Initialize(&otherStore));
+    EXPECT_TRUE(GuidOf(otherStore.GetProfileAt(0)) == firstKeyboard) << "of two keyboards the first is used";
+}
+
+TEST_F(DeviceLinkTest, ReadFillsProfilesAssignmentsLightsAndMacros)
+{
+    CDeviceSide side;
+    const GUID first = side.ProfileAt(0);
+    const GUID games = side.CreateProfile(L"Games");
+    const GUID greeting = side.CreateMacro(L"Greeting", ToDeviceMacroEvents(GreetingEvents()));
+    side.CreateMacro(L"Empty", {});
+    const GUID editor = side.CreateApp(L"C:\\Tools\\editor.exe");
+    side.SetProgram(games, L"game.exe");
+    side.SetFlag(games, kProfileAutoSwitch, true);
+    side.SetFlag(games, kProfileShowOsd, false);
+    side.SetFlag(first, kProfileShowOsd, true);
+    side.SetLed(games, 4, false);
+    side.SetRecord(games, MakeMacroAssignmentRecord(1, 0x1E, greeting, 3, 2));
+    side.SetRecord(games, KeyRecord(0x30, 0x2C, 0));
+    side.SetRecord(games, GuidRecord(0x2E, kServiceProfileSwitch, first));
+    side.SetRecord(games, GuidRecord(0x20, kServiceProgramStart, editor));
+    side.SetRecord(games, KeyRecord(0x45, 0x45, kKeyModifierExtended));
+    KeyAssignmentRecord fourValues = KeyRecord(0x12, 0, 0);
+    fourValues.serviceType = kServiceFourValues;
+    side.SetRecord(games, fourValues);
+    side.Activate(games);
+
+    ASSERT_TRUE(Keyboard().Initialize(m_store.get()));
+    IKeyboardProfile* profile = Profile(L"Games");
+    ASSERT_NE(profile, nullptr);
+    KeyAssignment kept;
+    SetKey(L"E", MakeSingleKeyAssignment(kept, 0x2D, 0, false), profile);
+    ASSERT_TRUE(Keyboard().Transfer(m_store.get(), kTransferRead, kTransferReadMask));
+
+    EXPECT_EQ(m_store->GetActiveProfile(), profile);
+    EXPECT_EQ(profile->GetAppFileName(), L"game.exe");
+    EXPECT_EQ(profile->GetAutoSwitch(), 1);
+    EXPECT_EQ(profile->GetShowProfileOsd(), 0);
+    EXPECT_EQ(Profile(kFirstName)->GetShowProfileOsd(), 1);
+    EXPECT_FALSE(m_store->GetLightingOn(profile));
+    EXPECT_TRUE(m_store->GetLightingOn(Profile(kFirstName)));
+
+    const KeyAssignment macro = Key(L"A", profile);
+    EXPECT_EQ(macro.kind, kKindMacro);
+    EXPECT_TRUE(macro.data.guid == greeting);
+    EXPECT_EQ(macro.param, uint32_t(kPlayWhilePressed));
+    EXPECT_EQ(macro.count, 2);
+    EXPECT_EQ(Key(L"B", profile).kind, kKindSingleKey);
+    EXPECT_EQ(Key(L"B", profile).data.key.scanCode, 0x2C);
+    EXPECT_EQ(Key(L"C", profile).kind, kKindProfile);
+    EXPECT_TRUE(Key(L"C", profile).data.guid == first);
+    EXPECT_EQ(Key(L"D", profile).kind, kKindLaunchProgram);
+    EXPECT_TRUE(Key(L"D", profile).data.guid == editor);
+    EXPECT_EQ(Key(L"Num Lock", profile).data.key.virtualKey, kVirtualKeyPause);
+    EXPECT_EQ(Key(L"Pause", profile).kind, kKindDefaultKey);
+    EXPECT_EQ(Key(L"F", profile).kind, kKindDefaultKey);
+    EXPECT_EQ(Key(L"E", profile).data.key.scanCode, 0x2D) << "a record the profile cannot hold leaves the key";
+
+    ASSERT_EQ(m_store->GetMacroCount(), 2u);
+    CMacro* read = m_store->FindMacroByName(L"Greeting");
+    ASSERT_NE(read, nullptr);
+    EXPECT_TRUE(read->Guid() == greeting);
+    EXPECT_TRUE(read->Events() == GreetingEvents());
+    EXPECT_TRUE(m_store->FindMacroByName(L"Empty")->Events().empty());
+    EXPECT_TRUE(Keyboard().IsMacroOnDevice(read));
+}
+
+TEST_F(DeviceLinkTest, ReadKeepsAutoSwitchOfAProfileWithoutLinkedProgram)
+{
+    CDeviceSide side;
+    side.SetFlag(side.ProfileAt(0), kProfileAutoSwitch, true);
+    ASSERT_TRUE(Keyboard().Initialize(m_store.get()));
+    EXPECT_EQ(m_store->GetProfileAt(0)->GetAutoSwitch(), 0);
+    ASSERT_TRUE(Keyboard().Transfer(m_store.get(), kTransferRead, kTransferReadMask));
+    EXPECT_EQ(m_store->GetProfileAt(0)->GetAutoSwitch(), 0);
+}
+
+TEST_F(DeviceLinkTest, ReadSkipsWhatItCannotReadAndStillReadsTheMacros)
+{
+    CDeviceSide side;
+    const GUID second = side.CreateProfile(L"Second");
+    const GUID third = side.CreateProfile(L"Third");
+    side.SetRecord(second, KeyRecord(0x1E, 0x2C, 0));
+    side.SetRecord(third, KeyRecord(0x1E, 0x2D, 0));
+    side.CreateMacro(L"Greeting", ToDeviceMacroEvents(GreetingEvents()));
+    ASSERT_TRUE(Keyboard().Initialize(m_store.get()));
+
+    // The active profile's GUID, then the first profile's: the first is skipped.
+    Command("fail IDeviceProfile.GetGuid 2");
+    EXPECT_FALSE(Keyboard().Transfer(m_store.get(), kTransferRead, kTransferReadMask));
+    EXPECT_EQ(Key(L"A", Profile(L"Second")).data.key.scanCode, 0x2C);
+    EXPECT_EQ(Key(L"A", Profile(L"Third")).data.key.scanCode, 0x2D);
+    EXPECT_EQ(m_store->GetMacroCount(), 1u);
+
+    // The last profile's key read fails: the macros are read all the same, or the next write would
+    // delete them from the device.
+    m_store->RemoveMacro(m_store->GetMacroAt(0));
+    m_store->RemoveProfile(Profile(kFirstName));
+    m_store->RemoveProfile(Profile(L"Second"));
+    Command("fail IButtonAssignment.GetAll 1");
+    EXPECT_FALSE(Keyboard().Transfer(m_store.get(), kTransferRead, kTransferReadMask));
+    EXPECT_EQ(m_store->GetMacroCount(), 1u);
+    EXPECT_EQ(Write(), 1);
+    EXPECT_EQ(side.MacroName(m_store->GetMacroAt(0)->Guid()), L"Greeting");
+}
+
+TEST_F(DeviceLinkTest, ProfileFilesGoOutAndComeBackAsNewProfilesAndAFailedImportLeavesNothing)
+{
+    CDeviceSide side;
+    side.SetRecord(side.ProfileAt(0), KeyRecord(0x1E, 0x2C, 0));
+    side.SetProgram(side.ProfileAt(0), L"tool.exe");
+    StartUp();
+    const std::wstring file = m_folder.File(L"exported.qnp");
+    ASSERT_TRUE(Keyboard().ExportProfileFile(file.c_str(), Profile(kFirstName)));
+
+    Command("fail IButtonAssignment.GetAll 1");
+    EXPECT_FALSE(Keyboard().ImportProfileFile(file.c_str(), m_store.get()));
+    EXPECT_EQ(m_store->GetProfileCount(), 1u);
+    EXPECT_EQ(Keyboard().GetDeviceProfileCount(), 1u);
+
+    ASSERT_TRUE(Keyboard().ImportProfileFile(file.c_str(), m_store.get()));
+    ASSERT_EQ(m_store->GetProfileCount(), 2u);
+    IKeyboardProfile* imported = m_store->GetProfileAt(1);
+    EXPECT_FALSE(GuidOf(imported) == GuidOf(m_store->GetProfileAt(0)));
+    EXPECT_TRUE(Keyboard().IsProfileOnDevice(imported));
+    EXPECT_EQ(imported->GetAppFileName(), L"tool.exe");
+    EXPECT_EQ(Key(L"A", imported).data.key.scanCode, 0x2C);
+    EXPECT_EQ(Keyboard().GetDeviceProfileCount(), 2u);
+
+    EXPECT_FALSE(Keyboard().ImportProfileFile(m_folder.File(L"missing.qnp").c_str(), m_store.get()));
+    EXPECT_EQ(m_store->GetProfileCount(), 2u);
+}
+
+TEST_F(DeviceLinkTest, MacroFilesGoOutAndComeBackAndAnImportUnderATakenNameLeavesNothing)
+{
+    CDeviceSide side;
+    side.CreateMacro(L"Greeting", ToDeviceMacroEvents(GreetingEvents()));
+    StartUp();
+    CMacro* macro = m_store->FindMacroByName(L"Greeting");
+    ASSERT_NE(macro, nullptr);
+    const std::wstring file = m_folder.File(L"greeting.qnm");
+    ASSERT_TRUE(Keyboard().ExportMacroFile(file.c_str(), macro));
+
+    EXPECT_FALSE(Keyboard().ImportMacroFile(file.c_str(), m_store.get()));
+    EXPECT_EQ(Keyboard().GetDeviceMacroCount(), 1u);
+    EXPECT_EQ(m_store->GetMacroCount(), 1u);
+
+    const GUID exported = macro->Guid();
+    m_store->RemoveMacro(macro);
+    ASSERT_TRUE(Keyboard().ImportMacroFile(file.c_str(), m_store.get()));
+    CMacro* imported = m_store->FindMacroByName(L"Greeting");
+    ASSERT_NE(imported, nullptr);
+    EXPECT_FALSE(imported->Guid() == exported);
+    EXPECT_TRUE(imported->Events() == GreetingEvents());
+    EXPECT_EQ(imported->GetDescription(), file);
+    EXPECT_TRUE(Keyboard().IsMacroOnDevice(imported));
+
+    // A macro the device never had: nothing is asked beyond finding the keyboard.
+    CMacro* unsent = m_store->AddMacro(L"Unsent");
+    Mark();
+    EXPECT_FALSE(Keyboard().ExportMacroFile(m_folder.File(L"unsent.qnm").c_str(), unsent));
+    for (const std::string& call : Calls())
+        EXPECT_TRUE(IsSearchCall(call)) << call;
+}
