@@ -4,6 +4,7 @@
 #pragma once
 
 #include "service/server/ServiceCore.h"
+#include "service/server/ServiceText.h"
 
 #include <windows.h>
 #include <unknwn.h>
@@ -101,6 +102,61 @@ public:
 protected:
     // The device, or null with the failure to report.
     CSimDevice* Device(HRESULT& hr) { return this->m_service.Device(m_device, hr); }
+
+    // A call that hands out one object through `out`: `out` is cleared first, and a null `out` is
+    // refused before the device is looked up; then `body` runs with the device.
+    template <class Out, class Body>
+    HRESULT CallHandingOut(const char* operation, const std::string& arguments, Out** out, Body body)
+    {
+        if (out)
+            *out = nullptr;
+        return this->Call(operation, arguments, [&]() -> HRESULT {
+            if (out == nullptr)
+                return E_POINTER;
+            HRESULT hr;
+            CSimDevice* device = Device(hr);
+            return device ? body(*device) : hr;
+        });
+    }
+
+    // A call that makes a new object: `create` makes it on the device and gives its GUID; the change is
+    // saved and `hand` hands the object out.
+    template <class Out, class Create, class HandOut>
+    HRESULT CallCreating(const char* operation, Out** out, Create create, HandOut hand)
+    {
+        return CallHandingOut(operation, "", out, [&](CSimDevice& device) -> HRESULT {
+            GUID created{};
+            const SimStatus status = create(device, created);
+            if (status != SimStatus::Ok)
+                return HresultOf(status);
+            this->m_service.Changed();
+            return hand(created, out);
+        });
+    }
+
+    // A call about an object a client passes back in. Only an `Object` the service handed out for this
+    // device names one: a null pointer is refused first, then a foreign object or one of another device,
+    // both before the device is looked up. A successful `operation` on the object's GUID is saved.
+    template <class Object, class Operation>
+    HRESULT CallOnOwnObject(const char* operation, IUnknown* given, Operation act)
+    {
+        const Object* object = ServiceObjectOf<Object>(given);
+        const std::string named = object ? GuidText(object->Guid()) : std::string(given ? "foreign" : "null");
+        return this->Call(operation, named, [&]() -> HRESULT {
+            if (given == nullptr)
+                return E_POINTER;
+            if (object == nullptr || object->DeviceSerial() != m_device)
+                return E_INVALIDARG;
+            HRESULT hr;
+            CSimDevice* device = Device(hr);
+            if (device == nullptr)
+                return hr;
+            const SimStatus status = act(*device, object->Guid());
+            if (status == SimStatus::Ok)
+                this->m_service.Changed();
+            return HresultOf(status);
+        });
+    }
 
     std::uint32_t m_device;
 };

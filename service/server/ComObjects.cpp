@@ -3,6 +3,7 @@
 // deleted, or whose device was removed, fails cleanly instead of reaching something else.
 #include "service/server/ComObjects.h"
 
+#include "service/server/ClassFactory.h"
 #include "service/server/ConnectionPoints.h"
 #include "service/sim/ExchangeFiles.h"
 
@@ -334,16 +335,9 @@ public:
 
     HRESULT STDMETHODCALLTYPE GetLed(DWORD index, IDeviceLed** led) override
     {
-        if (led)
-            *led = nullptr;
-        return Call("ILedCollection.GetLed", std::to_string(index), [&]() -> HRESULT {
-            if (led == nullptr)
-                return E_POINTER;
-            HRESULT hr;
-            CSimDevice* device = Device(hr);
-            if (device == nullptr)
-                return hr;
-            const SimProfile* profile = device->FindProfile(m_profile);
+        return CallHandingOut("ILedCollection.GetLed", std::to_string(index), led,
+                              [&](CSimDevice& device) -> HRESULT {
+            const SimProfile* profile = device.FindProfile(m_profile);
             if (profile == nullptr)
                 return kHrNotFound;
             if (index >= profile->leds.size())
@@ -483,83 +477,50 @@ public:
 
     HRESULT STDMETHODCALLTYPE GetProfile(DWORD index, IDeviceProfile** profile) override
     {
-        if (profile)
-            *profile = nullptr;
-        return Call("IProfileManager.GetProfile", std::to_string(index), [&]() -> HRESULT {
-            if (profile == nullptr)
-                return E_POINTER;
-            HRESULT hr;
-            CSimDevice* device = Device(hr);
-            if (device == nullptr)
-                return hr;
-            const SimProfile* found = device->ProfileAt(index);
+        return CallHandingOut("IProfileManager.GetProfile", std::to_string(index), profile,
+                              [&](CSimDevice& device) -> HRESULT {
+            const SimProfile* found = device.ProfileAt(index);
             return found ? Hand(found->guid, profile) : kHrNoMoreItems;
         });
     }
 
     HRESULT STDMETHODCALLTYPE FindProfile(GUID guid, IDeviceProfile** profile) override
     {
-        if (profile)
-            *profile = nullptr;
-        return Call("IProfileManager.FindProfile", GuidText(guid), [&]() -> HRESULT {
-            if (profile == nullptr)
-                return E_POINTER;
-            HRESULT hr;
-            CSimDevice* device = Device(hr);
-            if (device == nullptr)
-                return hr;
-            return device->FindProfile(guid) ? Hand(guid, profile) : kHrNotFound;
+        return CallHandingOut("IProfileManager.FindProfile", GuidText(guid), profile,
+                              [&](CSimDevice& device) -> HRESULT {
+            return device.FindProfile(guid) ? Hand(guid, profile) : kHrNotFound;
         });
     }
 
     HRESULT STDMETHODCALLTYPE ActivateProfile(IDeviceProfile* profile) override
     {
-        return Call("IProfileManager.ActivateProfile", Named(profile), [&]() -> HRESULT {
-            return OnProfile(profile, [](CSimDevice& device, const GUID& guid) { return device.ActivateProfile(guid); });
-        });
+        return CallOnOwnObject<CProfileObject>(
+            "IProfileManager.ActivateProfile", profile,
+            [](CSimDevice& device, const GUID& guid) { return device.ActivateProfile(guid); });
     }
 
     HRESULT STDMETHODCALLTYPE GetActiveProfile(IDeviceProfile** profile) override
     {
-        if (profile)
-            *profile = nullptr;
-        return Call("IProfileManager.GetActiveProfile", "", [&]() -> HRESULT {
-            if (profile == nullptr)
-                return E_POINTER;
-            HRESULT hr;
-            CSimDevice* device = Device(hr);
-            if (device == nullptr)
-                return hr;
-            const GUID active = device->ActiveProfile();
+        return CallHandingOut("IProfileManager.GetActiveProfile", "", profile,
+                              [&](CSimDevice& device) -> HRESULT {
+            const GUID active = device.ActiveProfile();
             return active == kSimNullGuid ? kHrNotFound : Hand(active, profile);
         });
     }
 
     HRESULT STDMETHODCALLTYPE CreateProfile(IDeviceProfile** profile) override
     {
-        if (profile)
-            *profile = nullptr;
-        return Call("IProfileManager.CreateProfile", "", [&]() -> HRESULT {
-            if (profile == nullptr)
-                return E_POINTER;
-            HRESULT hr;
-            CSimDevice* device = Device(hr);
-            if (device == nullptr)
-                return hr;
-            GUID created{};
-            const SimStatus status = device->CreateProfile(created);
-            if (status != SimStatus::Ok)
-                return HresultOf(status);
-            m_service.Changed();
-            return Hand(created, profile);
-        });
+        return CallCreating(
+            "IProfileManager.CreateProfile", profile,
+            [](CSimDevice& device, GUID& created) { return device.CreateProfile(created); },
+            [this](const GUID& guid, IDeviceProfile** out) { return Hand(guid, out); });
     }
 
     HRESULT STDMETHODCALLTYPE DeleteProfile(IDeviceProfile* profile) override
     {
-        return Call("IProfileManager.DeleteProfile", Named(profile), [&]() -> HRESULT {
-            return OnProfile(profile, [](CSimDevice& device, const GUID& guid) { return device.DeleteProfile(guid); });
-        });
+        return CallOnOwnObject<CProfileObject>(
+            "IProfileManager.DeleteProfile", profile,
+            [](CSimDevice& device, const GUID& guid) { return device.DeleteProfile(guid); });
     }
 
     HRESULT STDMETHODCALLTYPE Reserved1() override
@@ -598,31 +559,6 @@ private:
     {
         return Give(new (std::nothrow) CProfileObject(m_service, m_device, guid), IID_IDeviceProfile,
                     reinterpret_cast<void**>(profile));
-    }
-
-    static std::string Named(IDeviceProfile* profile)
-    {
-        const CProfileObject* object = ServiceObjectOf<CProfileObject>(profile);
-        return object ? GuidText(object->Guid()) : std::string(profile ? "foreign" : "null");
-    }
-
-    // Only a profile object of this device, handed out by the service, names a profile here.
-    template <class Operation>
-    HRESULT OnProfile(IDeviceProfile* profile, Operation operation)
-    {
-        if (profile == nullptr)
-            return E_POINTER;
-        const CProfileObject* object = ServiceObjectOf<CProfileObject>(profile);
-        if (object == nullptr || object->DeviceSerial() != m_device)
-            return E_INVALIDARG;
-        HRESULT hr;
-        CSimDevice* device = Device(hr);
-        if (device == nullptr)
-            return hr;
-        const SimStatus status = operation(*device, object->Guid());
-        if (status == SimStatus::Ok)
-            m_service.Changed();
-        return HresultOf(status);
     }
 };
 
@@ -757,73 +693,34 @@ public:
 
     HRESULT STDMETHODCALLTYPE GetMacro(DWORD index, IDeviceMacro** macro) override
     {
-        if (macro)
-            *macro = nullptr;
-        return Call("IMacroStore.GetMacro", std::to_string(index), [&]() -> HRESULT {
-            if (macro == nullptr)
-                return E_POINTER;
-            HRESULT hr;
-            CSimDevice* device = Device(hr);
-            if (device == nullptr)
-                return hr;
-            const SimMacro* found = device->MacroAt(index);
+        return CallHandingOut("IMacroStore.GetMacro", std::to_string(index), macro,
+                              [&](CSimDevice& device) -> HRESULT {
+            const SimMacro* found = device.MacroAt(index);
             return found ? Hand(found->guid, macro) : kHrNoMoreItems;
         });
     }
 
     HRESULT STDMETHODCALLTYPE FindMacro(GUID guid, IDeviceMacro** macro) override
     {
-        if (macro)
-            *macro = nullptr;
-        return Call("IMacroStore.FindMacro", GuidText(guid), [&]() -> HRESULT {
-            if (macro == nullptr)
-                return E_POINTER;
-            HRESULT hr;
-            CSimDevice* device = Device(hr);
-            if (device == nullptr)
-                return hr;
-            return device->FindMacro(guid) ? Hand(guid, macro) : kHrNotFound;
+        return CallHandingOut("IMacroStore.FindMacro", GuidText(guid), macro,
+                              [&](CSimDevice& device) -> HRESULT {
+            return device.FindMacro(guid) ? Hand(guid, macro) : kHrNotFound;
         });
     }
 
     HRESULT STDMETHODCALLTYPE CreateMacro(IDeviceMacro** macro) override
     {
-        if (macro)
-            *macro = nullptr;
-        return Call("IMacroStore.CreateMacro", "", [&]() -> HRESULT {
-            if (macro == nullptr)
-                return E_POINTER;
-            HRESULT hr;
-            CSimDevice* device = Device(hr);
-            if (device == nullptr)
-                return hr;
-            GUID created{};
-            const SimStatus status = device->CreateMacro(created);
-            if (status != SimStatus::Ok)
-                return HresultOf(status);
-            m_service.Changed();
-            return Hand(created, macro);
-        });
+        return CallCreating(
+            "IMacroStore.CreateMacro", macro,
+            [](CSimDevice& device, GUID& created) { return device.CreateMacro(created); },
+            [this](const GUID& guid, IDeviceMacro** out) { return Hand(guid, out); });
     }
 
     HRESULT STDMETHODCALLTYPE DeleteMacro(IDeviceMacro* macro) override
     {
-        const CMacroObject* object = ServiceObjectOf<CMacroObject>(macro);
-        return Call("IMacroStore.DeleteMacro", object ? GuidText(object->Guid()) : std::string(macro ? "foreign" : "null"),
-                    [&]() -> HRESULT {
-                        if (macro == nullptr)
-                            return E_POINTER;
-                        if (object == nullptr || object->DeviceSerial() != m_device)
-                            return E_INVALIDARG;
-                        HRESULT hr;
-                        CSimDevice* device = Device(hr);
-                        if (device == nullptr)
-                            return hr;
-                        const SimStatus status = device->DeleteMacro(object->Guid());
-                        if (status == SimStatus::Ok)
-                            m_service.Changed();
-                        return HresultOf(status);
-                    });
+        return CallOnOwnObject<CMacroObject>(
+            "IMacroStore.DeleteMacro", macro,
+            [](CSimDevice& device, const GUID& guid) { return device.DeleteMacro(guid); });
     }
 
     HRESULT STDMETHODCALLTYPE Reserved1() override
@@ -946,73 +843,34 @@ public:
 
     HRESULT STDMETHODCALLTYPE GetApp(DWORD index, IDeviceApp** app) override
     {
-        if (app)
-            *app = nullptr;
-        return Call("IApplicationEventSource.GetApp", std::to_string(index), [&]() -> HRESULT {
-            if (app == nullptr)
-                return E_POINTER;
-            HRESULT hr;
-            CSimDevice* device = Device(hr);
-            if (device == nullptr)
-                return hr;
-            const SimApp* found = device->AppAt(index);
+        return CallHandingOut("IApplicationEventSource.GetApp", std::to_string(index), app,
+                              [&](CSimDevice& device) -> HRESULT {
+            const SimApp* found = device.AppAt(index);
             return found ? Hand(found->guid, app) : kHrNoMoreItems;
         });
     }
 
     HRESULT STDMETHODCALLTYPE FindApp(GUID guid, IDeviceApp** app) override
     {
-        if (app)
-            *app = nullptr;
-        return Call("IApplicationEventSource.FindApp", GuidText(guid), [&]() -> HRESULT {
-            if (app == nullptr)
-                return E_POINTER;
-            HRESULT hr;
-            CSimDevice* device = Device(hr);
-            if (device == nullptr)
-                return hr;
-            return device->FindApp(guid) ? Hand(guid, app) : kHrNotFound;
+        return CallHandingOut("IApplicationEventSource.FindApp", GuidText(guid), app,
+                              [&](CSimDevice& device) -> HRESULT {
+            return device.FindApp(guid) ? Hand(guid, app) : kHrNotFound;
         });
     }
 
     HRESULT STDMETHODCALLTYPE CreateApp(IDeviceApp** app) override
     {
-        if (app)
-            *app = nullptr;
-        return Call("IApplicationEventSource.CreateApp", "", [&]() -> HRESULT {
-            if (app == nullptr)
-                return E_POINTER;
-            HRESULT hr;
-            CSimDevice* device = Device(hr);
-            if (device == nullptr)
-                return hr;
-            GUID created{};
-            const SimStatus status = device->CreateApp(created);
-            if (status != SimStatus::Ok)
-                return HresultOf(status);
-            m_service.Changed();
-            return Hand(created, app);
-        });
+        return CallCreating(
+            "IApplicationEventSource.CreateApp", app,
+            [](CSimDevice& device, GUID& created) { return device.CreateApp(created); },
+            [this](const GUID& guid, IDeviceApp** out) { return Hand(guid, out); });
     }
 
     HRESULT STDMETHODCALLTYPE DeleteApp(IDeviceApp* app) override
     {
-        const CAppObject* object = ServiceObjectOf<CAppObject>(app);
-        return Call("IApplicationEventSource.DeleteApp", object ? GuidText(object->Guid()) : std::string(app ? "foreign" : "null"),
-                    [&]() -> HRESULT {
-                        if (app == nullptr)
-                            return E_POINTER;
-                        if (object == nullptr || object->DeviceSerial() != m_device)
-                            return E_INVALIDARG;
-                        HRESULT hr;
-                        CSimDevice* device = Device(hr);
-                        if (device == nullptr)
-                            return hr;
-                        const SimStatus status = device->DeleteApp(object->Guid());
-                        if (status == SimStatus::Ok)
-                            m_service.Changed();
-                        return HresultOf(status);
-                    });
+        return CallOnOwnObject<CAppObject>(
+            "IApplicationEventSource.DeleteApp", app,
+            [](CSimDevice& device, const GUID& guid) { return device.DeleteApp(guid); });
     }
 
 private:
@@ -1181,29 +1039,9 @@ public:
 };
 
 // Registered with COM for the life of the process, so it does not count as a client.
-class CServiceClassFactory final : public IClassFactory {
+class CServiceClassFactory final : public CClassFactory {
 public:
     explicit CServiceClassFactory(CServiceCore& service) : m_service(service) {}
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
-    {
-        if (object == nullptr)
-            return E_POINTER;
-        *object = nullptr;
-        if (riid != IID_IUnknown && riid != IID_IClassFactory)
-            return E_NOINTERFACE;
-        *object = static_cast<IClassFactory*>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_refs)); }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const LONG refs = InterlockedDecrement(&m_refs);
-        if (refs == 0)
-            delete this;
-        return static_cast<ULONG>(refs);
-    }
 
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** object) override
     {
@@ -1231,7 +1069,6 @@ public:
 
 private:
     CServiceCore& m_service;
-    LONG m_refs = 1;
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 // The registrar process: the service's class registration, forwarded to the worker.
 #include "service/server/ServiceRegistrar.h"
 
+#include "service/server/ClassFactory.h"
 #include "service/server/ServiceSetup.h"
 #include "service/server/ServiceText.h"
 
@@ -25,29 +26,10 @@ bool WorkerGone(HRESULT hr)
 
 
 // Registered with COM for the life of the registrar.
-class CRegistrarFactory final : public IClassFactory {
+class CRegistrarFactory final : public CClassFactory {
 public:
     explicit CRegistrarFactory(CServiceRegistrar& registrar) : m_registrar(registrar) {}
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
-    {
-        if (object == nullptr)
-            return E_POINTER;
-        *object = nullptr;
-        if (riid != IID_IUnknown && riid != IID_IClassFactory)
-            return E_NOINTERFACE;
-        *object = static_cast<IClassFactory*>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_refs)); }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const LONG refs = InterlockedDecrement(&m_refs);
-        if (refs == 0)
-            delete this;
-        return static_cast<ULONG>(refs);
-    }
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** object) override
     {
         if (object == nullptr)
@@ -61,7 +43,6 @@ public:
 
 private:
     CServiceRegistrar& m_registrar;
-    LONG m_refs = 1;
 };
 
 std::wstring ModulePath()
