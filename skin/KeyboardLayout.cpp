@@ -14,9 +14,11 @@ int SysToUnicode(UINT virtualKey, UINT scanCode, const BYTE* keyState, wchar_t* 
 {
     return ::ToUnicode(virtualKey, scanCode, keyState, buffer, size, flags);
 }
+int SysGetLayoutList(int count, HKL* layouts) { return ::GetKeyboardLayoutList(count, layouts); }
 
 const KeyboardLayoutApi kSystemApi = {
     SysLoad, SysActivate, SysUnload, SysGetLayout, SysMapVirtualKey, SysVkKeyScan, SysKeyName, SysToUnicode,
+    SysGetLayoutList,
 };
 
 const KeyboardLayoutApi* g_api = &kSystemApi;

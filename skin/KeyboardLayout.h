@@ -17,6 +17,7 @@ struct KeyboardLayoutApi {
     int (*GetKeyNameText)(LONG keyData, wchar_t* buffer, int size);
     int (*ToUnicode)(UINT virtualKey, UINT scanCode, const BYTE* keyState, wchar_t* buffer, int size,
                      UINT flags);
+    int (*GetKeyboardLayoutList)(int count, HKL* layouts);
 };
 
 // The calls in use: the Win32 ones unless a test installed others.

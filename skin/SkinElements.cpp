@@ -6,7 +6,11 @@
 #include <string>
 
 #include "model/TextCompare.h"
+#include "skin/BitmapBtn.h"
+#include "skin/EditItem.h"
+#include "skin/EditItemSingleKey.h"
 #include "skin/FontItem.h"
+#include "skin/KeyboardLayoutSetting.h"
 #include "skin/LangTable.h"
 
 namespace {
@@ -29,6 +33,10 @@ struct ReaderRow {
 const ReaderRow kReaders[] = {
     {"FONT", &ReadFont},
     {"LANG", &ReadLang},
+    {"BUTTON", &ReadBitmapBtnElement},
+    {"EDITCTRL", &CreateEditItem},
+    {"EDITCTRLSK", &CreateEditItemSingleKeyInput},
+    {"KBLAYOUT", &ReadKeyboardLayoutElement},
 };
 
 std::map<std::string, SkinElementReader>& RegisteredReaders()

@@ -288,8 +288,26 @@ int FakeToUnicode(UINT vk, UINT, const BYTE* keyState, wchar_t* buffer, int size
     return (key->deadMask & (1 << slot)) ? -1 : 1;
 }
 
+// The active layout and every loaded one, as the session's list holds them.
+int FakeGetLayoutList(int count, HKL* layouts)
+{
+    std::set<HKL> all = g_fake->loaded;
+    if (g_fake->active)
+        all.insert(g_fake->active);
+    if (count == 0)
+        return static_cast<int>(all.size());
+    int written = 0;
+    for (HKL layout : all) {
+        if (written == count)
+            break;
+        layouts[written++] = layout;
+    }
+    return written;
+}
+
 const KeyboardLayoutApi kFakeApi = {
     FakeLoad, FakeActivate, FakeUnload, FakeGetLayout, FakeMapVirtualKey, FakeVkKeyScan, FakeKeyName, FakeToUnicode,
+    FakeGetLayoutList,
 };
 
 } // namespace
