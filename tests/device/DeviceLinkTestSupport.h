@@ -88,11 +88,23 @@ protected:
         m_keyboard.reset();
         EXPECT_TRUE(PumpUntil([] { return RunningDeviceTasks() == 0; })) << "a write outlived its test";
         m_store.reset();
+        // Every test gets a keyboard process of its own: the next client starts a new one. A process
+        // that served one test after another could stall in Wine's COM when one client's last release of
+        // an interface meets another client's call to it.
+        HANDLE worker = nullptr;
         if (m_hold.Held()) {
             ServiceCommand("log off");
             ServiceCommand("reset");
+            const ControlReply pid = ServiceCommand("pid");
+            if (pid.status == ControlStatus::Ok && pid.lines.size() == 1)
+                worker = OpenProcess(SYNCHRONIZE, FALSE, DWORD(std::stoul(pid.lines[0])));
+            ServiceCommand("quit");
         }
         m_hold.Release();
+        if (worker != nullptr) {
+            EXPECT_EQ(WaitForSingleObject(worker, kServiceStartMs), WAIT_OBJECT_0) << "the keyboard process did not end";
+            CloseHandle(worker);
+        }
         ResetAppFolder();
         if (m_com)
             CoUninitialize();
