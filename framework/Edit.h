@@ -28,4 +28,13 @@ public:
     {
         SendMessage(EM_REPLACESEL, canUndo, reinterpret_cast<LPARAM>(text));
     }
+    // Length of the line that holds character `charIndex` (-1: the lines of the selection).
+    int LineLength(int charIndex = -1) const { return static_cast<int>(SendMessage(EM_LINELENGTH, charIndex)); }
+    // Copies line `line` into `buffer` (at most maxChars characters, no terminator added); returns the
+    // number copied. The buffer must hold at least one WORD for the size the message reads from it.
+    int GetLine(int line, wchar_t* buffer, int maxChars) const
+    {
+        *reinterpret_cast<WORD*>(buffer) = static_cast<WORD>(maxChars);
+        return static_cast<int>(SendMessage(EM_GETLINE, line, reinterpret_cast<LPARAM>(buffer)));
+    }
 };

@@ -266,7 +266,8 @@ LRESULT CBitmapBtn::OnMouseMove(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
     if (::GetCapture() != m_hWnd) {
         if (::GetActiveWindow() && GetParent()) {
             m_hover = 1;
-            ::BringWindowToTop(m_hWnd);
+            if (m_raiseOnHover)
+                ::BringWindowToTop(m_hWnd);
             ::SetCapture(m_hWnd);
             Invalidate(FALSE);
         }

@@ -87,6 +87,8 @@ public:
     int m_blinkPeriod = 0;
     CBitmap* m_blinkImage = nullptr;  // the image shown while blinking; null when not blinking
     BYTE m_hot = 0;                   // over look forced by another item
+    // Hovering raises the button above its siblings; derived buttons that must keep their order clear it.
+    bool m_raiseOnHover = true;
 
 protected:
     LRESULT OnMouseMove(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);

@@ -6,12 +6,17 @@
 #include <string>
 
 #include "model/TextCompare.h"
+#include "skin/AnimatedBtn.h"
 #include "skin/BitmapBtn.h"
+#include "skin/DropdownListItem.h"
 #include "skin/EditItem.h"
 #include "skin/EditItemSingleKey.h"
 #include "skin/FontItem.h"
+#include "skin/KeyItem.h"
 #include "skin/KeyboardLayoutSetting.h"
 #include "skin/LangTable.h"
+#include "skin/ProfileBtn.h"
+#include "skin/TextItem.h"
 
 namespace {
 
@@ -34,9 +39,14 @@ const ReaderRow kReaders[] = {
     {"FONT", &ReadFont},
     {"LANG", &ReadLang},
     {"BUTTON", &ReadBitmapBtnElement},
+    {"PROFBUTTON", &CreateProfileBtn},
+    {"AVIBUTTON", &CreateAVIButton},
     {"EDITCTRL", &CreateEditItem},
     {"EDITCTRLSK", &CreateEditItemSingleKeyInput},
     {"KBLAYOUT", &ReadKeyboardLayoutElement},
+    {"TEXTITEM", &CreateTextItem},
+    {"KBDKEY", &CreateKeyboardKeyItem},
+    {"COMBO", &CreateDropdownListItem},
 };
 
 std::map<std::string, SkinElementReader>& RegisteredReaders()

@@ -223,6 +223,11 @@ bool ReadInteractiveFlag(const pugi::xml_node& element)
     return IsTrueFlag(element, "interactive");
 }
 
+bool ReadSortedFlag(const pugi::xml_node& element)
+{
+    return IsTrueFlag(element, "sorted");
+}
+
 CBitmap* ResolveSkinImage(const std::wstring& fileName)
 {
     std::wstring name = TrimmedFileName(fileName);

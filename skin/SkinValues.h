@@ -69,6 +69,8 @@ bool ReadMultiline(const pugi::xml_node& element, int itemId);
 // The ischeckbox / interactive flags: true when the value begins with 1, t, T, y or Y.
 bool ReadCheckboxFlag(const pugi::xml_node& element);
 bool ReadInteractiveFlag(const pugi::xml_node& element);
+// The sorted flag of a list (drop-down, list panel), read the same way.
+bool ReadSortedFlag(const pugi::xml_node& element);
 
 // Cache lookups of a file name (trimmed first); null for an empty name or a file that can't be loaded.
 CBitmap* ResolveSkinImage(const std::wstring& fileName);    // picture from skins\ (kind 0)
