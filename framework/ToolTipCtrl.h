@@ -31,6 +31,11 @@ public:
         ti.lpszText = const_cast<wchar_t*>(text);
         return static_cast<BOOL>(SendMessage(TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti)));
     }
+    void DelTool(HWND wnd, UINT_PTR id)
+    {
+        TTTOOLINFOW ti = MakeToolInfo(wnd, id);
+        SendMessage(TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    }
     void UpdateTipText(const wchar_t* text, HWND wnd, UINT_PTR id)
     {
         TTTOOLINFOW ti = MakeToolInfo(wnd, id);

@@ -1,13 +1,11 @@
-// The list-popup seam and its default.
+// The list-popup seam and its default, the list panel.
 #include "skin/ListPopup.h"
+
+#include "skin/ListPanelItem.h"
 
 namespace {
 
-int NoPopup(const ListPopupRequest&) { return -1; }
-
-int NoSubListChoice(const CListPanelItem*, std::wstring*) { return -1; }
-
-const ListPopupApi kDefaultApi = {NoPopup, NoSubListChoice};
+const ListPopupApi kDefaultApi = {RunListPanelPopup, ListPanelSubListChoice};
 
 const ListPopupApi* g_api = &kDefaultApi;
 

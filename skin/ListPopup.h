@@ -1,7 +1,6 @@
 // The list-popup seam: how a drop-down opens its entries as a modal list popup below itself, and how it
-// reads the current choice of an entry's sub-list. The list panel installs the real popup; until then
-// (and in tests) the calls go to the table installed here. The built-in default shows nothing and
-// returns "no choice".
+// reads the current choice of an entry's sub-list. The default is the list panel (CListPanel, and
+// CListPanelItem's selection for sub-lists); tests install a table of their own here.
 #pragma once
 
 #include <windows.h>

@@ -8,6 +8,8 @@
 #include "model/TextCompare.h"
 #include "skin/AnimatedBtn.h"
 #include "skin/BitmapBtn.h"
+#include "skin/BitmapItem.h"
+#include "skin/BitmapWnd.h"
 #include "skin/DropdownListItem.h"
 #include "skin/EditItem.h"
 #include "skin/EditItemSingleKey.h"
@@ -15,6 +17,8 @@
 #include "skin/KeyItem.h"
 #include "skin/KeyboardLayoutSetting.h"
 #include "skin/LangTable.h"
+#include "skin/ListCtrlEx.h"
+#include "skin/ListPanelItem.h"
 #include "skin/ProfileBtn.h"
 #include "skin/TextItem.h"
 
@@ -47,6 +51,10 @@ const ReaderRow kReaders[] = {
     {"TEXTITEM", &CreateTextItem},
     {"KBDKEY", &CreateKeyboardKeyItem},
     {"COMBO", &CreateDropdownListItem},
+    {"LISTPANEL", &CreateListPanelItem},
+    {"LISTCTRL", &CreateXListCtrl},
+    {"BITMAPITEM", &CreateBitmapItem},
+    {"BITMAPWINDOW", &CreateBitmapWindow},
 };
 
 std::map<std::string, SkinElementReader>& RegisteredReaders()
