@@ -8,7 +8,6 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe,winemenubuilder.exe=d"
 session_xvfb_pid=
 session_holder_pid=
-session_service_pid=
 session_own_wineserver=
 
 # session_start [own]: with "own" (the default) start a private Xvfb even when DISPLAY is set.
@@ -58,8 +57,7 @@ session_start() {
 }
 
 # session_register_service [build folder]: registers the build's device service and its proxy/stub DLL
-# in the session's prefix (default build/x64), and starts it resident: its class stays registered and
-# each worker it starts inherits no pipe of a test's, so a test's output ends with the test.
+# in the session's prefix (default build/x64), so that COM starts it for the programs and tests.
 session_register_service() {
   local exe=${1:-$session_root/build/x64}/bin/TessaryDeviceService.exe
   if [ ! -f "$exe" ]; then
@@ -67,27 +65,9 @@ session_register_service() {
     return 1
   fi
   wine "$exe" /RegServer </dev/null >/dev/null || { echo "session: registering the device service failed" >&2; return 1; }
-  local ready
-  ready=$(mktemp -u "$session_root/build/service-ready.XXXXXX")
-  wine "$exe" -Resident "Z:${ready//\//\\}" </dev/null >/dev/null 2>&1 &
-  session_service_pid=$!
-  local waited=0
-  while [ ! -f "$ready" ] && [ $waited -lt 300 ]; do
-    sleep 0.1
-    waited=$((waited + 1))
-  done
-  if [ ! -f "$ready" ]; then
-    echo "session: the device service did not start" >&2
-    return 1
-  fi
-  rm -f "$ready"
 }
 
 session_stop() {
-  if [ -n "$session_service_pid" ]; then
-    kill "$session_service_pid" 2>/dev/null || true
-    wait "$session_service_pid" 2>/dev/null || true
-  fi
   if [ -n "$session_holder_pid" ]; then
     kill "$session_holder_pid" 2>/dev/null || true
     wait "$session_holder_pid" 2>/dev/null || true

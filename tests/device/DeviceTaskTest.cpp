@@ -120,7 +120,7 @@ protected:
     void SetUp() override
     {
         m_path = L"Software\\Tessary\\Tests\\RegistryString-" + std::to_wstring(GetCurrentProcessId());
-        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, m_path.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, m_path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                                   KEY_READ | KEY_WRITE, nullptr, &m_key, nullptr),
                   ERROR_SUCCESS);
     }
