@@ -236,25 +236,29 @@ void CBitmapBtn::DrawItem(DRAWITEMSTRUCT* item)
         }
     }
 
-    if (!m_caption.empty()) {
-        composed.SetBkMode(TRANSPARENT);
-        composed.SetTextColor(TextColour(pressed, disabled));
-        CFont fallback;
-        HFONT font = m_font ? static_cast<HFONT>(*m_font) : nullptr;
-        if (!font) {
-            fallback.Attach(::CreateFontW(14, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0, 0x20,
-                                          L"Arial"));
-            font = fallback;
-        }
-        CSelectObject selectFont(composed, font);
-        // DrawText may write into the text it is given (DT_MODIFYSTRING): it gets a copy with room.
-        std::vector<wchar_t> text(m_caption.begin(), m_caption.end());
-        text.resize(text.size() + 5, L'\0');
-        RECT rc = client;
-        composed.DrawText(text.data(), static_cast<int>(m_caption.size()), &rc, m_drawTextFormat);
-    }
+    DrawCaption(composed, client, TextColour(pressed, disabled));
 
     ::BitBlt(item->hDC, 0, 0, width, height, composed, 0, 0, SRCCOPY);
+}
+
+void CBitmapBtn::DrawCaption(CDC& dc, const RECT& client, COLORREF colour) const
+{
+    if (m_caption.empty())
+        return;
+    dc.SetBkMode(TRANSPARENT);
+    dc.SetTextColor(colour);
+    CFont fallback;
+    HFONT font = m_font ? static_cast<HFONT>(*m_font) : nullptr;
+    if (!font) {
+        fallback.Attach(::CreateFontW(14, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0, 0x20, L"Arial"));
+        font = fallback;
+    }
+    CSelectObject selectFont(dc, font);
+    // DrawText may write into the text it is given (DT_MODIFYSTRING): it gets a copy with room.
+    std::vector<wchar_t> text(m_caption.begin(), m_caption.end());
+    text.resize(text.size() + 5, L'\0');
+    RECT rc = client;
+    dc.DrawText(text.data(), static_cast<int>(m_caption.size()), &rc, m_drawTextFormat);
 }
 
 LRESULT CBitmapBtn::OnMouseMove(UINT, WPARAM wParam, LPARAM lParam, BOOL&)

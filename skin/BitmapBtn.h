@@ -91,6 +91,8 @@ public:
     bool m_raiseOnHover = true;
 
 protected:
+    // The caption over the composed image, in `colour` and the button's font (Arial 14 bold without one).
+    void DrawCaption(CDC& dc, const RECT& client, COLORREF colour) const;
     LRESULT OnMouseMove(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnCaptureChanged(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnKillFocus(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);

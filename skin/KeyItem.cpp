@@ -114,21 +114,7 @@ void CKeyboardKeyItem::DrawItem(DRAWITEMSTRUCT* item)
             colour = m_clrOver;
         else if (disabled)
             colour = m_clrDisabled;
-        composed.SetBkMode(TRANSPARENT);
-        composed.SetTextColor(colour == 0 ? kUnsetTextColour : colour);
-        CFont fallback;
-        HFONT font = m_font ? static_cast<HFONT>(*m_font) : nullptr;
-        if (!font) {
-            fallback.Attach(::CreateFontW(14, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0, 0x20,
-                                          L"Arial"));
-            font = fallback;
-        }
-        CSelectObject selectFont(composed, font);
-        // DrawText may write into the text it is given (DT_MODIFYSTRING): it gets a copy with room.
-        std::vector<wchar_t> text(m_caption.begin(), m_caption.end());
-        text.resize(text.size() + 5, L'\0');
-        RECT rc = client;
-        composed.DrawText(text.data(), static_cast<int>(m_caption.size()), &rc, m_drawTextFormat);
+        DrawCaption(composed, client, colour == 0 ? kUnsetTextColour : colour);
     }
 
     ::BitBlt(item->hDC, 0, 0, width, height, composed, 0, 0, SRCCOPY);
