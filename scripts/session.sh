@@ -38,6 +38,14 @@ session_start() {
     wineserver -p
   fi
   session_own_wineserver=1
+  # A private Xvfb runs no window manager, yet Wine's X11 driver treats an activated window as managed
+  # and waits 2 s in DestroyWindow for a withdrawal that never comes. Unmanaged windows close at once;
+  # on a display of the user's, the window manager keeps its say.
+  if [ -n "$session_xvfb_pid" ]; then
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 || true
+  else
+    wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f </dev/null >/dev/null 2>&1 || true
+  fi
   # Wine's desktop and service processes start with the first program and keep its output pipes open:
   # start them here, detached from any pipe ctest reads, and wait until they are up.
   local holder=$session_root/build/x64/tests/desktop_holder.exe
