@@ -70,11 +70,15 @@ public:
     // Appends a profile with the class's defaults; the store sets no limit and checks no name.
     TProfile* AddProfile(const wchar_t* name) { return m_profiles.Append(std::make_unique<TProfile>(name)); }
 
+    // A copy under the same name, without the original's GUID: two profiles with one GUID would write
+    // into one device profile. The copy gets a device profile of its own on the next write.
     TProfile* DuplicateProfile(TProfile* profile)
     {
         if (profile == nullptr)
             return nullptr;
-        return m_profiles.Append(std::make_unique<TProfile>(*profile));
+        auto copy = std::make_unique<TProfile>(*profile);
+        copy->SetGuid(GUID{});
+        return m_profiles.Append(std::move(copy));
     }
 
     // A renamed copy takes the profile's place, its activity and its file; the old object is destroyed.

@@ -2,7 +2,8 @@
 // interfaces and the concrete device class. It holds the connection to the device service, the versions
 // and button ids read at initialisation, and the transfer machinery (a synchronous read, a write on a
 // worker thread); the device class supplies the read and write routines as static functions:
-//   static bool ReadRoutine(IServiceDevice*, const ProductDescriptor&, TConfig&, unsigned mask, size_t buttons);
+//   static bool ReadRoutine(IServiceDevice*, const ProductDescriptor&, TConfig&, unsigned mask, size_t buttons,
+//                           SeenOnDevice&);
 //   static bool WriteRoutine(IServiceDevice*, const ProductDescriptor&, CTransferSnapshot&, unsigned mask);
 #pragma once
 
@@ -14,6 +15,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -64,6 +66,7 @@ public:
             macro->SetDescription(path);
             macro->SetGuid(guid);
             macro->SetEvents(events);
+            Seen(config).AddMacro(guid);
             return true;
         }
         if (macro != nullptr)
@@ -185,7 +188,7 @@ protected:
                 return false;
         }
         auto copy = std::make_shared<CTransferSnapshot>(
-            CTransferSnapshot::Take(*config, MakeButtonSlots(m_buttonIds, KeyboardDef())));
+            CTransferSnapshot::Take(*config, MakeButtonSlots(m_buttonIds, KeyboardDef()), Seen(config)));
         const ProductDescriptor product = *m_descriptor;
         const DWORD pause = m_completionPauseMs;
         CDeviceTaskRunner::Work work = [copy, product, mask, pause]() {
@@ -196,7 +199,10 @@ protected:
             connection.Close();
             return ok;
         };
-        CDeviceTaskRunner::Finish finish = [copy, config](bool) { copy->MergeInto(*config); };
+        CDeviceTaskRunner::Finish finish = [this, copy, config](bool) {
+            copy->MergeInto(*config);
+            Seen(config) = copy->seen;
+        };
         return m_tasks.Start(std::move(work), std::move(finish), LPARAM(mask & 0xFFFF));
     }
 
@@ -205,8 +211,12 @@ protected:
         if (config == nullptr)
             return false;
         CConnectScope scope(*this);
-        return scope && TDevice::ReadRoutine(Device(), *m_descriptor, *config, mask, m_buttonIds.size());
+        return scope && TDevice::ReadRoutine(Device(), *m_descriptor, *config, mask, m_buttonIds.size(), Seen(config));
     }
+
+    // What a store has seen on the device: kept per store, since only those objects may a write of
+    // that store delete.
+    SeenOnDevice& Seen(const TConfig* config) { return m_seen[config]; }
 
     bool FindDeviceProfile(TProfile* profile, ComRef<IDeviceProfile>& device)
     {
@@ -233,4 +243,5 @@ protected:
     CDeviceTaskRunner m_tasks;
     DWORD m_completionPauseMs = kWriteCompletionPauseMs;
     DWORD m_destroyWaitMs = kDeviceTaskDestroyWaitMs;
+    std::map<const TConfig*, SeenOnDevice> m_seen;
 };

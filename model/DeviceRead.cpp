@@ -130,24 +130,41 @@ bool ReadMacroEvents(IDeviceMacro* macro, MacroEventList& events)
     return true;
 }
 
-bool ReadMacros(IMacroStore* macros, IKeyboardConfig& store)
+std::wstring NumberedName(const std::wstring& name, unsigned number, std::size_t maxChars)
 {
+    const std::wstring suffix = L" (" + std::to_wstring(number) + L")";
+    std::wstring base = name.substr(0, maxChars > suffix.size() ? maxChars - suffix.size() : 0);
+    // A cut between the halves of a surrogate pair would leave half a character.
+    if (!base.empty() && base.size() < name.size() && IS_HIGH_SURROGATE(base.back()))
+        base.pop_back();
+    return base + suffix;
+}
+
+bool ReadMacros(IMacroStore* macros, IKeyboardConfig& store, SeenOnDevice& seen)
+{
+    // Names tried before a macro is given up as unnameable: far more than a keyboard holds macros.
+    constexpr unsigned kMaxNameNumber = 70000;
     bool ok = true;
     for (DWORD index = 0; index < kMaxEnumeration; ++index) {
         ComRef<IDeviceMacro> device;
         if (FAILED(macros->GetMacro(index, device.Put())) || !device)
             break;
         std::wstring name;
-        if (!ReadServiceName(device.Get(), kMaxMacroName, name))
-            continue;
-        CMacro* macro = store.AddMacro(name.c_str());
-        if (macro == nullptr)
-            continue;
         GUID guid{};
-        if (!ReadServiceGuid(device.Get(), guid)) {
-            store.RemoveMacro(macro);
+        if (!ReadServiceName(device.Get(), kMaxMacroName, name) || !ReadServiceGuid(device.Get(), guid) ||
+            IsNullGuid(guid))
+            continue;
+        DWORD words[4];
+        GuidToWords(guid, words);
+        if (store.FindMacroByGuid(words[0], words[1], words[2], words[3]) != nullptr) {
+            seen.AddMacro(guid);
             continue;
         }
+        CMacro* macro = store.AddMacro(name.c_str());
+        for (unsigned number = 2; macro == nullptr && number < kMaxNameNumber; ++number)
+            macro = store.AddMacro(NumberedName(name, number, kMaxMacroName).c_str());
+        if (macro == nullptr)
+            continue;
         macro->SetGuid(guid);
         MacroEventList events;
         if (!ReadMacroEvents(device.Get(), events)) {
@@ -156,12 +173,13 @@ bool ReadMacros(IMacroStore* macros, IKeyboardConfig& store)
             continue;
         }
         macro->SetEvents(events);
+        seen.AddMacro(guid);
     }
     return ok;
 }
 
 bool ReadConfiguration(IServiceDevice* device, const ProductDescriptor& product, IKeyboardConfig& store,
-                       unsigned mask, std::size_t buttonCount)
+                       unsigned mask, std::size_t buttonCount, SeenOnDevice& seen)
 {
     if (device == nullptr)
         return false;
@@ -211,7 +229,7 @@ bool ReadConfiguration(IServiceDevice* device, const ProductDescriptor& product,
 
     if (wants(kCapabilityMacros, kTransferMacros)) {
         ComRef<IMacroStore> macros;
-        const bool macrosOk = GetSubObject(device, IID_IMacroStore, macros) && ReadMacros(macros.Get(), store);
+        const bool macrosOk = GetSubObject(device, IID_IMacroStore, macros) && ReadMacros(macros.Get(), store, seen);
         ok = ok && macrosOk;
     }
     return ok;

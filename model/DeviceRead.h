@@ -5,6 +5,7 @@
 
 #include "model/DeviceConnection.h"
 #include "model/IKeyboardConfig.h"
+#include "model/TransferSnapshot.h"
 
 #include <cstddef>
 #include <vector>
@@ -12,9 +13,10 @@
 // Fills the store's profiles (matched by GUID; the read creates none) and adds the device's macros.
 // Macros are read even when a profile's read failed, so that a later write does not take the store's
 // missing macros for deleted ones. True when everything was read; a device profile whose GUID cannot be
-// read is skipped and makes the result false. Only the low 16 bits of `mask` count.
+// read is skipped and makes the result false. Only the low 16 bits of `mask` count. The macros that
+// reach the store are added to `seen`.
 bool ReadConfiguration(IServiceDevice* device, const ProductDescriptor& product, IKeyboardConfig& store,
-                       unsigned mask, std::size_t buttonCount);
+                       unsigned mask, std::size_t buttonCount, SeenOnDevice& seen);
 
 // Name, GUID, linked program and flags of a device profile into a store profile. A profile without
 // linked program keeps its automatic switch as it is. Always true: every part is optional.
@@ -29,9 +31,13 @@ bool ReadKeyAssignments(IKeyboardConfig& store, IKeyboardProfile* profile, IButt
 // read (the other lights are still read).
 bool ReadLeds(IKeyboardConfig& store, IDeviceProfile* device, IKeyboardProfile* profile);
 
-// Adds every device macro whose name the store does not have yet, with GUID and events. False when a
-// macro's events could not be read (that macro is not added).
-bool ReadMacros(IMacroStore* macros, IKeyboardConfig& store);
+// Adds every device macro the store does not hold yet (by GUID), with GUID and events, and notes it in
+// `seen`. A name the store already has in other letter case gets a number ("Name (2)"), so that no
+// macro is left out. False when a macro's events could not be read (that macro is not added).
+bool ReadMacros(IMacroStore* macros, IKeyboardConfig& store, SeenOnDevice& seen);
+
+// `name` with " (number)" after it, the name cut so that the whole fits in `maxChars`.
+std::wstring NumberedName(const std::wstring& name, unsigned number, std::size_t maxChars);
 
 // A device macro's events in the model's terms. False only when the device failed; an empty macro is an
 // empty list.

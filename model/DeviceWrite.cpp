@@ -58,6 +58,7 @@ public:
             return false;
         const bool profilePass = m_product.Has(kCapabilityProfiles) && (m_mask & kTransferAnyProfilePass) != 0;
         if (profilePass) {
+            SeparateSharedGuids();
             if (!ProfileManager() || !PruneDeviceProfiles())
                 return false;
             for (ProfileCopy& profile : m_config.profiles) {
@@ -85,12 +86,29 @@ private:
 
     // ---- Profiles
 
-    // Deletes the device profiles the store does not have and notes the GUIDs of those it keeps.
+    // Two store profiles with one GUID (a copy that kept its original's) would both write into one
+    // device profile, the later overwriting the earlier: the later one gets a device profile of its own.
+    void SeparateSharedGuids()
+    {
+        for (size_t i = 0; i < m_config.profiles.size(); ++i) {
+            for (size_t j = 0; j < i; ++j) {
+                if (!IsNullGuid(m_config.profiles[i].guid) && m_config.profiles[i].guid == m_config.profiles[j].guid) {
+                    m_config.profiles[i].guid = GUID{};
+                    break;
+                }
+            }
+        }
+    }
+
+    // Deletes the device profiles the store saw and no longer has, and notes the GUIDs of those it
+    // leaves.
     bool PruneDeviceProfiles()
     {
         return PruneDeviceObjects<IDeviceProfile>(
             [this](DWORD index, IDeviceProfile** profile) { return m_profiles->GetProfile(index, profile); },
-            [this](const GUID& guid) { return m_config.FindProfileByGuid(guid) != nullptr; },
+            [this](const GUID& guid) {
+                return m_config.FindProfileByGuid(guid) != nullptr || !m_config.seen.HasProfile(guid);
+            },
             [this](IDeviceProfile* profile) { return m_profiles->DeleteProfile(profile); }, m_deviceProfiles);
     }
 
@@ -187,6 +205,7 @@ private:
         RetargetAssignments(kKindProfile, profile.guid, guid);
         profile.guid = guid;
         m_deviceProfiles.push_back(guid);
+        m_config.seen.AddProfile(guid);
         const bool named = SUCCEEDED(device->SetName(profile.name.c_str()));
         return named || !nameCounts;
     }
@@ -229,10 +248,11 @@ private:
         ComRef<IButtonAssignment> buttons;
         if (!GetSubObject(device, IID_IButtonAssignment, buttons))
             return false;
-        // A button the keyboard definition does not know has no assignment in the store: the device keeps
-        // what it holds for it.
+        // A button the keyboard definition does not know has no assignment in the store, and a key the
+        // profile never held (its record was of a kind the profile cannot hold, or could not be read)
+        // was never given anything by the user: the device keeps what it holds for both.
         for (size_t i = 0; i < m_config.buttons.size(); ++i) {
-            if (m_config.buttons[i].keyId != 0 && !WriteKey(buttons.Get(), profile, i))
+            if (m_config.buttons[i].keyId != 0 && profile.keys[i].kind != kKindNone && !WriteKey(buttons.Get(), profile, i))
                 return false;
         }
         return true;
@@ -376,12 +396,15 @@ private:
 
     // ---- Macros
 
-    // Deletes the device macros the store does not have and notes the GUIDs of the others.
+    // Deletes the device macros the store saw and no longer has, and notes the GUIDs of the others: a
+    // macro recorded on the keyboard while the configurator was open is not the configurator's.
     bool PruneDeviceMacros()
     {
         return PruneDeviceObjects<IDeviceMacro>(
             [this](DWORD index, IDeviceMacro** macro) { return m_macros->GetMacro(index, macro); },
-            [this](const GUID& guid) { return m_config.FindMacroByGuid(guid) != nullptr; },
+            [this](const GUID& guid) {
+                return m_config.FindMacroByGuid(guid) != nullptr || !m_config.seen.HasMacro(guid);
+            },
             [this](IDeviceMacro* macro) { return m_macros->DeleteMacro(macro); }, m_deviceMacros);
     }
 
@@ -439,6 +462,7 @@ private:
         RetargetAssignments(kKindMacro, macro.guid, guid);
         macro.guid = guid;
         m_deviceMacros.push_back(guid);
+        m_config.seen.AddMacro(guid);
         return SUCCEEDED(created->SetEvents(events.Get())) && SUCCEEDED(created->SetName(macro.name.c_str()));
     }
 

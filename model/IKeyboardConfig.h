@@ -27,7 +27,7 @@ public:
 
     // Appends a profile with its defaults restored. The store sets no limit and checks no name.
     virtual IKeyboardProfile* AddProfile(const wchar_t* name) = 0;
-    // Appends a copy with the same GUID and name; null for no profile.
+    // Appends a copy with the same name and no GUID (it is a new device profile); null for no profile.
     virtual IKeyboardProfile* DuplicateProfile(IKeyboardProfile* profile) = 0;
     // First profile in list order with this GUID.
     virtual IKeyboardProfile* FindProfileByGuid(DWORD w0, DWORD w1, DWORD w2, DWORD w3) const = 0;

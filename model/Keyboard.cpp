@@ -32,9 +32,9 @@ CKeyboard::CKeyboard() : Base(kKeyboardProduct) {}
 CKeyboard::~CKeyboard() = default;
 
 bool CKeyboard::ReadRoutine(IServiceDevice* device, const ProductDescriptor& product, IKeyboardConfig& config,
-                            unsigned mask, size_t buttonCount)
+                            unsigned mask, size_t buttonCount, SeenOnDevice& seen)
 {
-    return ReadConfiguration(device, product, config, mask, buttonCount);
+    return ReadConfiguration(device, product, config, mask, buttonCount, seen);
 }
 
 bool CKeyboard::WriteRoutine(IServiceDevice* device, const ProductDescriptor& product, CTransferSnapshot& config,
@@ -60,7 +60,10 @@ bool CKeyboard::Initialize(IKeyboardConfig* config)
     if (Descriptor().Has(kCapabilityVersions))
         TakeVersions();
     if (Descriptor().Has(kCapabilityProfiles)) {
-        ok = ListProfiles(*config) && ok;
+        // The store starts afresh from this device: it has seen only what is listed now.
+        SeenOnDevice& seen = Seen(config);
+        seen = SeenOnDevice();
+        ok = ListProfiles(*config, seen) && ok;
         if (Descriptor().Has(kCapabilityKeyAssignments))
             ok = ReadButtonIds() && ok;
     }
@@ -78,7 +81,7 @@ void CKeyboard::TakeVersions()
 
 // The store's profiles become the device's, by name and GUID. A profile that cannot be read is left out
 // and the others are still listed: every profile missing here would be deleted by the next write.
-bool CKeyboard::ListProfiles(IKeyboardConfig& config)
+bool CKeyboard::ListProfiles(IKeyboardConfig& config, SeenOnDevice& seen)
 {
     ComRef<IProfileManager> profiles;
     if (!GetSubObject(Device(), IID_IProfileManager, profiles))
@@ -101,6 +104,7 @@ bool CKeyboard::ListProfiles(IKeyboardConfig& config)
             continue;
         }
         SetProfileGuid(*profile, guid);
+        seen.AddProfile(guid);
     }
     return ok;
 }
@@ -168,6 +172,8 @@ bool CKeyboard::ImportProfileFile(const wchar_t* path, IKeyboardConfig* config)
         }
         if (ok && Descriptor().Has(kCapabilityLeds))
             ok = ReadLeds(*config, imported.Get(), profile);
+        if (ok)
+            Seen(config).AddProfile(guid);
     }
     if (!ok) {
         // Half an import helps nobody: the store drops the profile and the device the imported copy.

@@ -51,14 +51,14 @@ public:
     const std::vector<DWORD>& ButtonIds() const { return m_buttonIds; }
 
     static bool ReadRoutine(IServiceDevice* device, const ProductDescriptor& product, IKeyboardConfig& config,
-                            unsigned mask, size_t buttonCount);
+                            unsigned mask, size_t buttonCount, SeenOnDevice& seen);
     static bool WriteRoutine(IServiceDevice* device, const ProductDescriptor& product, CTransferSnapshot& config,
                              unsigned mask);
 
 private:
     bool SetDeviceMode(DWORD mode);
     void TakeVersions();
-    bool ListProfiles(IKeyboardConfig& config);
+    bool ListProfiles(IKeyboardConfig& config, SeenOnDevice& seen);
     bool ReadButtonIds();
 };
 

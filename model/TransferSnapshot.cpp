@@ -5,6 +5,8 @@
 #include "model/GuidWords.h"
 #include "model/TextCompare.h"
 
+#include <algorithm>
+
 namespace {
 
 bool HoldsProfile(IKeyboardConfig& store, const IKeyboardProfile* profile)
@@ -43,6 +45,19 @@ void SetProfileGuid(IKeyboardProfile& profile, const GUID& guid)
 
 }  // namespace
 
+bool SeenOnDevice::HasProfile(const GUID& guid) const
+{
+    return std::find(profiles.begin(), profiles.end(), guid) != profiles.end();
+}
+
+bool SeenOnDevice::HasMacro(const GUID& guid) const { return std::find(macros.begin(), macros.end(), guid) != macros.end(); }
+
+void SeenOnDevice::Add(std::vector<GUID>& list, const GUID& guid)
+{
+    if (!IsNullGuid(guid) && std::find(list.begin(), list.end(), guid) == list.end())
+        list.push_back(guid);
+}
+
 std::vector<ButtonSlot> MakeButtonSlots(const std::vector<DWORD>& buttonIds, CKeyboardDef& keyboard)
 {
     std::vector<ButtonSlot> slots;
@@ -58,10 +73,12 @@ std::vector<ButtonSlot> MakeButtonSlots(const std::vector<DWORD>& buttonIds, CKe
     return slots;
 }
 
-CTransferSnapshot CTransferSnapshot::Take(IKeyboardConfig& store, const std::vector<ButtonSlot>& buttons)
+CTransferSnapshot CTransferSnapshot::Take(IKeyboardConfig& store, const std::vector<ButtonSlot>& buttons,
+                                         const SeenOnDevice& seen)
 {
     CTransferSnapshot copy;
     copy.buttons = buttons;
+    copy.seen = seen;
 
     IKeyboardProfile* active = store.GetActiveProfile();
     for (unsigned i = 0, n = store.GetProfileCount(); i < n; ++i) {

@@ -57,11 +57,29 @@ struct AppCopy {
     GUID originalGuid{};
 };
 
+// The device profiles and macros one store has seen on the keyboard: read into it, imported through
+// it, or created by its writes. A write deletes from the keyboard only these, once the store no longer
+// has them; whatever the store never saw (unreadable, skipped by a read that failed, or made by another
+// program since) is not the store's to delete.
+struct SeenOnDevice {
+    std::vector<GUID> profiles;
+    std::vector<GUID> macros;
+
+    void AddProfile(const GUID& guid) { Add(profiles, guid); }
+    void AddMacro(const GUID& guid) { Add(macros, guid); }
+    bool HasProfile(const GUID& guid) const;
+    bool HasMacro(const GUID& guid) const;
+
+private:
+    static void Add(std::vector<GUID>& list, const GUID& guid);
+};
+
 class CTransferSnapshot {
 public:
     // Copies the store. Reading a key the profile never held adds it to the profile (as the store does
     // for every reader), which is why this runs on the store's own thread.
-    static CTransferSnapshot Take(IKeyboardConfig& store, const std::vector<ButtonSlot>& buttons);
+    static CTransferSnapshot Take(IKeyboardConfig& store, const std::vector<ButtonSlot>& buttons,
+                                  const SeenOnDevice& seen = SeenOnDevice());
 
     // Puts what the write learned into the store: the GUIDs that objects received and the assignments
     // it changed. Objects the store no longer holds, or whose GUID changed meanwhile, are left alone.
@@ -72,6 +90,8 @@ public:
     std::vector<MacroCopy> macros;
     std::vector<AppCopy> apps;
     int activeProfile = -1;  // index into profiles
+    // What the store had seen when the write started, and what the write created since.
+    SeenOnDevice seen;
 
     // Lookups as the store does them: GUIDs exactly, names up to the case of A-Z.
     ProfileCopy* FindProfileByGuid(const GUID& guid);

@@ -1,9 +1,12 @@
 // Registry, configurator start and process lookups of the tray program.
 #include "tray/PcManager.h"
 
+#include "skin/AppFolder.h"
+
 #include "tray/TrayIds.h"
 #include "tray/TrayPlatform.h"
 
+#include <cwchar>
 #include <vector>
 
 namespace tray {
@@ -60,16 +63,36 @@ bool CPcManager::ReadInstallDir(std::wstring& folder) const
     return ReadValue(L"InstallDir", folder);
 }
 
+namespace {
+
+// The configurator's full path in `folder`; empty for no folder.
+std::wstring ConfiguratorPath(const std::wstring& folder)
+{
+    if (folder.empty())
+        return std::wstring();
+    // "C:\" is the drive's root; without its backslash, "C:" would mean the drive's current directory.
+    const bool separated = folder.back() == L'\\' || folder.back() == L'/';
+    return folder + (separated ? L"" : L"\\") + kConfiguratorExe;
+}
+
+} // namespace
+
 bool CPcManager::LaunchConfigurator() const
 {
+    // Both programs are installed in one folder: the tray program's own stands in when the registry
+    // names none.
     std::wstring folder;
     if (!ReadInstallDir(folder))
+        folder = AppFolder();
+    const std::wstring program = ConfiguratorPath(folder);
+    if (program.empty())
         return false;
-    if (folder.back() == L'\\')
-        folder.pop_back();
-    // The shell resolves the bare file name against the current directory.
-    ::SetCurrentDirectoryW(folder.c_str());
-    HINSTANCE result = TrayPlatform().ShellOpen(nullptr, kConfiguratorExe);
+    std::wstring directory = program.substr(0, program.size() - std::wcslen(kConfiguratorExe));
+    if (directory.size() > 1 && directory[directory.size() - 2] != L':')
+        directory.pop_back();
+    ::SetCurrentDirectoryW(directory.c_str());
+    // By its full path: a bare name would let the shell's search start another program of that name.
+    HINSTANCE result = TrayPlatform().ShellOpen(nullptr, program.c_str());
     return reinterpret_cast<INT_PTR>(result) > 32;
 }
 

@@ -30,8 +30,9 @@ public:
     // The value "InstallDir", under the same rules.
     bool ReadInstallDir(std::wstring& folder) const;
 
-    // Makes the installation folder (one trailing backslash removed) the current directory and opens the
-    // configurator there. True when the shell took the start.
+    // Opens the configurator by its full path in the installation folder (the tray program's own folder
+    // when the registry names none), with that folder as the current directory. True when the shell
+    // took the start.
     bool LaunchConfigurator() const;
     // True when a process whose file name is exactly the configurator's (with case) runs.
     bool IsConfiguratorRunning() const;

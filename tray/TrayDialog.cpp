@@ -328,8 +328,18 @@ void CTrayDialog::SelectMenuProfile(size_t index)
     // The display follows the profile that becomes active, so its own flag decides.
     ProfileSetting chosen;
     const bool settingRead = device.GetProfileSetting(name, chosen);
-    if (device.ActivateProfile(name) && settingRead && chosen.profileDisplay)
+    if (ActivateOwnChoice(device, name) && settingRead && chosen.profileDisplay)
         ShowOsdProfileName(name);
+}
+
+bool CTrayDialog::ActivateOwnChoice(CDeviceManager& device, const std::wstring& name)
+{
+    // Noted before the call: the service's report may be handled while the call still waits.
+    m_ownActivation = name;
+    if (device.ActivateProfile(name))
+        return true;
+    m_ownActivation.clear();
+    return false;
 }
 
 void CTrayDialog::AutoSwitchPoll()
@@ -351,7 +361,7 @@ void CTrayDialog::AutoSwitchPoll()
         if (!setting.autoSwitch || setting.linkedProgram != foreground)
             continue;
         // Shown only when the switch happened: a failed activation leaves the old profile in place.
-        if (setting.name != active && device.ActivateProfile(setting.name) && setting.profileDisplay)
+        if (setting.name != active && ActivateOwnChoice(device, setting.name) && setting.profileDisplay)
             ShowOsdProfileName(setting.name);
         break;
     }
@@ -367,9 +377,13 @@ void CTrayDialog::ShowOsdProfileName(const std::wstring& name)
 
 void CTrayDialog::OnProfileChanged(DWORD)
 {
+    // The service reports every change, this program's own too: a name this program activated and
+    // showed itself is not shown again.
+    const std::wstring own = std::move(m_ownActivation);
+    m_ownActivation.clear();
     CDeviceManager device;
     std::wstring active;
-    if (!device.GetActiveProfileName(active))
+    if (!device.GetActiveProfileName(active) || (!own.empty() && active == own))
         return;
     ProfileSetting setting;
     if (device.GetProfileSetting(active, setting) && setting.profileDisplay)
@@ -408,11 +422,14 @@ void CTrayDialog::OnRecordingStopped()
 
 void CTrayDialog::OnRecordingFinished(DWORD value, DWORD buttonId)
 {
-    {
-        CDeviceManager device;
-        device.SaveRecordedMacro(value, buttonId, MacroRecorder().Events());
-    }
+    // The save calls the service, and while a call waits the service's next events are handled here: a
+    // new recording starting or a cancel changes the recorder. So the save works from its own copy of
+    // the events, and the recorder is done with this recording before the save, so that a recording
+    // started meanwhile goes on.
+    const std::vector<DeviceMacroEvent> events = MacroRecorder().Events();
     MacroRecorder().Reset();
+    CDeviceManager device;
+    device.SaveRecordedMacro(value, buttonId, events);
 }
 
 void CTrayDialog::OnRecordingCancelled()

@@ -21,6 +21,8 @@
 
 namespace tray {
 
+class CDeviceManager;
+
 class CTrayDialog : public CDialog,
                     public IDpiEventHandler,
                     public IProfileEventHandler,
@@ -54,7 +56,8 @@ public:
     void RefreshTrayMenu();
     void SelectMenuProfile(size_t index);
     void AutoSwitchPoll();
-    void ShowOsdProfileName(const std::wstring& name);
+    // Virtual so that tests can count what is shown.
+    virtual void ShowOsdProfileName(const std::wstring& name);
 
     // The recording on the device stops with the device or the session.
     void CancelMacroRecording();
@@ -116,6 +119,9 @@ private:
     void DisarmAutoSwitch();
     void ShowMenuAt(POINT point);
     bool IsDevicePresent();
+    // Activates the profile on the device, remembering that this program did it, so that the service's
+    // report of the change does not show the name a second time.
+    bool ActivateOwnChoice(CDeviceManager& device, const std::wstring& name);
 
     bool m_comInitialised = false;
     bool m_quitOnDestroy = false;
@@ -139,6 +145,8 @@ private:
     CTrayNotifyIcon m_icon;
     std::vector<std::wstring> m_profileNames;
     std::vector<ProfileSetting> m_profileSettings;
+    // The profile this program activated last, until the service reports the next change.
+    std::wstring m_ownActivation;
     HMENU m_menu = nullptr;
     POINT m_clickPoint{0, 0};
     UINT_PTR m_pendingClickTimer = 0;

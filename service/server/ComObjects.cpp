@@ -494,9 +494,11 @@ public:
 
     HRESULT STDMETHODCALLTYPE ActivateProfile(IDeviceProfile* profile) override
     {
-        return CallOnOwnObject<CProfileObject>(
-            "IProfileManager.ActivateProfile", profile,
-            [](CSimDevice& device, const GUID& guid) { return device.ActivateProfile(guid); });
+        return ReportingActiveChange([&] {
+            return CallOnOwnObject<CProfileObject>(
+                "IProfileManager.ActivateProfile", profile,
+                [](CSimDevice& device, const GUID& guid) { return device.ActivateProfile(guid); });
+        });
     }
 
     HRESULT STDMETHODCALLTYPE GetActiveProfile(IDeviceProfile** profile) override
@@ -510,17 +512,21 @@ public:
 
     HRESULT STDMETHODCALLTYPE CreateProfile(IDeviceProfile** profile) override
     {
-        return CallCreating(
-            "IProfileManager.CreateProfile", profile,
-            [](CSimDevice& device, GUID& created) { return device.CreateProfile(created); },
-            [this](const GUID& guid, IDeviceProfile** out) { return Hand(guid, out); });
+        return ReportingActiveChange([&] {
+            return CallCreating(
+                "IProfileManager.CreateProfile", profile,
+                [](CSimDevice& device, GUID& created) { return device.CreateProfile(created); },
+                [this](const GUID& guid, IDeviceProfile** out) { return Hand(guid, out); });
+        });
     }
 
     HRESULT STDMETHODCALLTYPE DeleteProfile(IDeviceProfile* profile) override
     {
-        return CallOnOwnObject<CProfileObject>(
-            "IProfileManager.DeleteProfile", profile,
-            [](CSimDevice& device, const GUID& guid) { return device.DeleteProfile(guid); });
+        return ReportingActiveChange([&] {
+            return CallOnOwnObject<CProfileObject>(
+                "IProfileManager.DeleteProfile", profile,
+                [](CSimDevice& device, const GUID& guid) { return device.DeleteProfile(guid); });
+        });
     }
 
     HRESULT STDMETHODCALLTYPE Reserved1() override
@@ -532,6 +538,32 @@ public:
     {
         if (profile)
             *profile = nullptr;
+        return ReportingActiveChange([&] { return ImportProfile(path, profile); });
+    }
+
+private:
+    // Every program hears of a change of the active profile, whichever program or key made it: `body`
+    // runs, and when the device's active profile is another one afterwards, the profile-changed event
+    // carries its index (none when the device has no profile left).
+    template <class Body>
+    HRESULT ReportingActiveChange(Body body)
+    {
+        HRESULT hr;
+        const CSimDevice* device = Device(hr);
+        const GUID before = device ? device->ActiveProfile() : kSimNullGuid;
+        const HRESULT result = body();
+        device = Device(hr);
+        if (device == nullptr || device->ActiveProfile() == before || device->ActiveProfile() == kSimNullGuid)
+            return result;
+        for (std::size_t i = 0; i < device->ProfileCount(); ++i) {
+            if (device->ProfileAt(i)->guid == device->ActiveProfile())
+                m_service.QueueEvent(DeviceEvent{m_device, DeviceEventKind::ProfileChanged, static_cast<DWORD>(i), 0, {}});
+        }
+        return result;
+    }
+
+    HRESULT ImportProfile(LPCWSTR path, IDeviceProfile** profile)
+    {
         return Call("IProfileManager.ImportProfileFile", ArgText(path), [&]() -> HRESULT {
             if (profile == nullptr)
                 return E_POINTER;
@@ -554,7 +586,6 @@ public:
         });
     }
 
-private:
     HRESULT Hand(const GUID& guid, IDeviceProfile** profile)
     {
         return Give(new (std::nothrow) CProfileObject(m_service, m_device, guid), IID_IDeviceProfile,

@@ -234,12 +234,14 @@ TEST_F(DeviceLinkTest, RenamesThatChangeOnlyLetterCaseReachTheKeyboard)
 
 TEST_F(DeviceLinkTest, AKeyboardThatRefusesToDeleteNeverHoldsTheWriteAndTheNextWriteTidiesUp)
 {
-    StartUp();
     {
         CDeviceSide side;
         side.CreateProfile(L"Stray");
         side.CreateMacro(L"Stray", {});
     }
+    StartUp();
+    m_store->RemoveProfile(Profile(L"Stray"));
+    m_store->RemoveMacro(m_store->FindMacroByName(L"Stray"));
     Command("fail IProfileManager.DeleteProfile 1000");
     Command("fail IMacroStore.DeleteMacro 1000");
     Mark();
@@ -260,20 +262,18 @@ TEST_F(DeviceLinkTest, AKeyboardThatRefusesToDeleteNeverHoldsTheWriteAndTheNextW
 class FailingStepTest : public DeviceLinkTest, public ::testing::WithParamInterface<const char*> {
 protected:
     // A store that touches every step: a renamed profile with keys naming a new macro, a new program
-    // entry and a new profile, a changed macro, and a profile and a macro on the device that the store
-    // lacks.
+    // entry and a new profile, a changed macro, and a profile and a macro the user deleted.
     void Prepare()
     {
         {
             CDeviceSide side;
             side.CreateMacro(L"Old", Events({{2, 0x1E}, {2, 0x1001E}}));
-        }
-        StartUp();
-        {
-            CDeviceSide side;
             side.CreateProfile(L"Stray profile");
             side.CreateMacro(L"Stray macro", {});
         }
+        StartUp();
+        m_store->RemoveProfile(Profile(L"Stray profile"));
+        m_store->RemoveMacro(m_store->FindMacroByName(L"Stray macro"));
         IKeyboardProfile* first = m_store->ReplaceProfileName(Profile(kFirstName), L"Renamed");
         CMacro* old = m_store->FindMacroByName(L"Old");
         ASSERT_NE(first, nullptr);

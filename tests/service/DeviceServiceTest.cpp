@@ -543,6 +543,27 @@ TEST_F(DeviceServiceTest, EventsReachTheSinksOnTheClientsThreadInOrder)
     EXPECT_EQ(SinksConnected("_IApplicationEvent"), 0);
 }
 
+TEST_F(DeviceServiceTest, EveryChangeOfTheActiveProfileReachesTheOtherProgram)
+{
+    ComRef<IDeviceProfile> first;
+    ASSERT_NO_FATAL_FAILURE(Active(first));
+    ComRef<IDeviceProfile> second;
+    ASSERT_HRESULT_SUCCEEDED(m_profiles->CreateProfile(second.Put()));
+    CRecordingSink sink;
+    const DWORD cookie = AdviseSink(m_profiles.Get(), IID__IProfileManagerEvents, sink.Unknown());
+    ASSERT_NE(cookie, 0u);
+
+    // A program activates a profile, activates it once more (no change), then deletes the active one.
+    ASSERT_HRESULT_SUCCEEDED(m_profiles->ActivateProfile(second.Get()));
+    ASSERT_HRESULT_SUCCEEDED(m_profiles->ActivateProfile(second.Get()));
+    ASSERT_HRESULT_SUCCEEDED(m_profiles->DeleteProfile(second.Get()));
+    ASSERT_TRUE(PumpUntil([&] { return sink.calls.size() >= 2; })) << sink.calls.size() << " events arrived";
+    EXPECT_EQ(sink.calls[0].first, 1u) << "the activated profile's index";
+    EXPECT_EQ(sink.calls[1].first, 0u) << "the deletion made the first profile active; the repeated activation "
+                                          "changed nothing and reported nothing";
+    EXPECT_HRESULT_SUCCEEDED(UnadviseSink(m_profiles.Get(), IID__IProfileManagerEvents, cookie));
+}
+
 TEST_F(DeviceServiceTest, AClientThatDiesLeavesTheServiceWorking)
 {
     CRecordingSink sink;

@@ -2,6 +2,8 @@
 //   service_test_client rename-active <name>  renames the keyboard's active profile, exit code 0 on success
 //   service_test_client hold <ready file>     advises a profile-events sink, creates the ready file and
 //                                             waits in its message loop until it is killed
+//   service_test_client record-macro <name>   stores a macro of one key press on the keyboard, as the
+//                                             tray program's recorder does, exit code 0 on success
 #include "DeviceService.h"
 
 #include <objbase.h>
@@ -27,21 +29,46 @@ public:
     HRESULT STDMETHODCALLTYPE OnActiveProfileChanged(DWORD) override { return S_OK; }
 };
 
-// The keyboard's profile manager (the first device: the tests' keyboard); null on failure.
-IProfileManager* ProfileManager()
+// A sub-object of the keyboard (the first device: the tests' keyboard); null on failure.
+IUnknown* KeyboardPart(REFIID part)
 {
     IDeviceCollection* collection = nullptr;
     IServiceDevice* device = nullptr;
-    IUnknown* manager = nullptr;
+    IUnknown* object = nullptr;
     if (SUCCEEDED(CoCreateInstance(CLSID_DeviceService, nullptr, CLSCTX_LOCAL_SERVER, IID_IDeviceCollection,
                                    reinterpret_cast<void**>(&collection))) &&
         SUCCEEDED(collection->GetDevice(0, &device)))
-        device->GetSubObject(IID_IProfileManager, &manager);
+        device->GetSubObject(part, &object);
     if (device)
         device->Release();
     if (collection)
         collection->Release();
-    return static_cast<IProfileManager*>(manager);
+    return object;
+}
+
+IProfileManager* ProfileManager() { return static_cast<IProfileManager*>(KeyboardPart(IID_IProfileManager)); }
+
+int RecordMacro(const wchar_t* name)
+{
+    auto* store = static_cast<IMacroStore*>(KeyboardPart(IID_IMacroStore));
+    if (!store)
+        return 2;
+    IDeviceMacro* macro = nullptr;
+    HRESULT hr = store->CreateMacro(&macro);
+    if (SUCCEEDED(hr)) {
+        // {0, count 1, key A pressed}, with the 8 unused bytes a sender leaves at the end.
+        struct {
+            DWORD reserved, count;
+            DWORD event[2];
+            DWORD unused[2];
+        } buffer = {0, 1, {2, 0x1E}, {0, 0}};
+        hr = macro->SetName(name);
+        if (SUCCEEDED(hr))
+            hr = macro->SetEvents(reinterpret_cast<MacroEventBuffer*>(&buffer));
+        macro->Release();
+    }
+    store->Release();
+    return SUCCEEDED(hr) ? 0 : 3;
 }
 
 int RenameActive(const wchar_t* name)
@@ -93,6 +120,8 @@ int wmain(int argc, wchar_t** argv)
         code = RenameActive(argv[2]);
     else if (std::wcscmp(argv[1], L"hold") == 0)
         code = Hold(argv[2]);
+    else if (std::wcscmp(argv[1], L"record-macro") == 0)
+        code = RecordMacro(argv[2]);
     CoUninitialize();
     return code;
 }

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <map>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,12 +18,18 @@ public:
     HRESULT CreateDeviceService(IDeviceCollection** root) override
     {
         ++serviceCreations;
+        // Runs once, at the moment the program turns to the service: what happens there meanwhile.
+        if (auto meanwhile = std::move(onNextServiceCreation)) {
+            onNextServiceCreation = nullptr;
+            meanwhile();
+        }
         if (realService)
             return tray::SystemTrayPlatform().CreateDeviceService(root);
         *root = nullptr;
         return REGDB_E_CLASSNOTREG;
     }
     int serviceCreations = 0;
+    std::function<void()> onNextServiceCreation;
 
     struct ShellCall {
         std::wstring file;

@@ -3,6 +3,8 @@
 
 #include "TrayTestSupport.h"
 
+#include "skin/AppFolder.h"
+
 using tray::CPcManager;
 
 namespace {
@@ -66,22 +68,41 @@ TEST_F(PcManagerTest, ConfiguratorStartsFromTheInstallationFolder)
     CCurrentDirectoryGuard restore;
     testfiles::CScopedFolder folder;
 
-    EXPECT_FALSE(m_manager.LaunchConfigurator()) << "no installation folder";
-    EXPECT_TRUE(m_platform.shellCalls.empty());
-
-    m_key.SetText(L"InstallDir", L"");
-    EXPECT_FALSE(m_manager.LaunchConfigurator()) << "an empty folder starts nothing";
-    EXPECT_TRUE(m_platform.shellCalls.empty());
-
+    // Started by its full path, never by a bare name the shell would search for.
     for (const std::wstring& written : {folder.Path(), folder.Path() + L"\\"}) {
         m_platform.shellCalls.clear();
         m_key.SetText(L"InstallDir", written);
         EXPECT_TRUE(m_manager.LaunchConfigurator()) << "InstallDir " << testing::PrintToString(written);
         ASSERT_EQ(1u, m_platform.shellCalls.size());
-        EXPECT_EQ(L"TessaryConfig.exe", m_platform.shellCalls[0].file);
+        EXPECT_EQ(folder.Path() + L"\\TessaryConfig.exe", m_platform.shellCalls[0].file);
         EXPECT_EQ(0, _wcsicmp(folder.Path().c_str(), m_platform.shellCalls[0].currentDirectory.c_str()))
             << testing::PrintToString(m_platform.shellCalls[0].currentDirectory);
     }
+}
+
+TEST_F(PcManagerTest, ConfiguratorOfADriveRootOrOfNoRegisteredFolderIsStillTheInstalledOne)
+{
+    CCurrentDirectoryGuard restore;
+    testfiles::CScopedFolder folder;
+    // Without a registered folder, the one both programs are installed in: the tray program's own.
+    SetAppFolder(folder.Path());
+    for (const wchar_t* value : {static_cast<const wchar_t*>(nullptr), L""}) {
+        m_platform.shellCalls.clear();
+        if (value)
+            m_key.SetText(L"InstallDir", value);
+        EXPECT_TRUE(m_manager.LaunchConfigurator());
+        ASSERT_EQ(1u, m_platform.shellCalls.size());
+        EXPECT_EQ(folder.Path() + L"\\TessaryConfig.exe", m_platform.shellCalls[0].file);
+    }
+    ResetAppFolder();
+
+    // "C:\\" is the root, not the drive's current directory that "C:" would be.
+    m_platform.shellCalls.clear();
+    m_key.SetText(L"InstallDir", L"C:\\");
+    EXPECT_TRUE(m_manager.LaunchConfigurator());
+    ASSERT_EQ(1u, m_platform.shellCalls.size());
+    EXPECT_EQ(L"C:\\TessaryConfig.exe", m_platform.shellCalls[0].file);
+    EXPECT_EQ(L"C:\\", m_platform.shellCalls[0].currentDirectory);
 
     // The shell's refusal (32 and below) is a failed start.
     m_platform.shellResult = SE_ERR_FNF;

@@ -251,7 +251,7 @@ TEST_F(TrayDialogTest, SingleClickOpensTheMenuDoubleClickTheConfigurator)
         ::SendMessageW(*dialog, tray::kTrayCallbackMessage, tray::kTrayIconId, WM_LBUTTONDOWN);
         ::SendMessageW(*dialog, tray::kTrayCallbackMessage, tray::kTrayIconId, WM_LBUTTONDBLCLK);
         ASSERT_EQ(1u, m_platform.shellCalls.size());
-        EXPECT_EQ(L"TessaryConfig.exe", m_platform.shellCalls[0].file);
+        EXPECT_EQ(install.Path() + L"\\TessaryConfig.exe", m_platform.shellCalls[0].file);
         PumpMessagesFor(::GetDoubleClickTime() + 300);
         EXPECT_EQ(-1, watcher.Seen().itemCount) << "the double click cancels the single click's menu";
     }

@@ -158,6 +158,17 @@ protected:
         return code;
     }
 
+    // The dialog started, one recording of A pressed, stopped: waiting for its button.
+    void RecordKeyAAndStop()
+    {
+        ASSERT_NO_FATAL_FAILURE(StartDialog());
+        ControlOk("record start");
+        ASSERT_TRUE(PumpUntil([&] { return m_dialog->started == 1; }, 5000));
+        tray::MacroRecorder().RecordReport(Key(kScanA, RI_KEY_MAKE));
+        ControlOk("record stop");
+        ASSERT_TRUE(PumpUntil([&] { return m_dialog->stopped == 1; }, 5000));
+    }
+
     DWORD FirstButtonId()
     {
         const std::vector<KeyAssignmentRecord> records = m_keyboard.ActiveRecords();
@@ -363,14 +374,48 @@ TEST_F(TrayServiceTest, RecordingSequenceStoresANumberedMacroOnTheButton)
     }
 }
 
+TEST_F(TrayServiceTest, ARecordingThatStartsWhileTheLastOneIsSavedSurvivesAndTheSavedMacroKeepsItsEvents)
+{
+    ASSERT_NO_FATAL_FAILURE(RecordKeyAAndStop());
+
+    // While the save talks to the service, the next recording starts and records a key.
+    constexpr USHORT kScanB = 0x30;
+    m_platform.onNextServiceCreation = [&] {
+        m_dialog->OnRecordingStarted();
+        tray::MacroRecorder().RecordReport(Key(kScanB, RI_KEY_MAKE));
+    };
+    ControlOk("record finish " + std::to_string(FirstButtonId()));
+    ASSERT_TRUE(PumpUntil([&] { return m_dialog->finished == 1; }, 5000));
+
+    const std::vector<CTestKeyboard::Macro> macros = m_keyboard.Macros();
+    ASSERT_EQ(1u, macros.size());
+    ASSERT_EQ(1u, macros[0].events.size()) << "the finished recording, not the new one";
+    EXPECT_EQ(kScanA, macros[0].events[0].value);
+    EXPECT_TRUE(tray::MacroRecorder().IsRecording()) << "the new recording goes on";
+    ASSERT_EQ(1u, tray::MacroRecorder().Events().size());
+    EXPECT_EQ(kScanB, tray::MacroRecorder().Events()[0].value);
+}
+
+TEST_F(TrayServiceTest, AProfileThisProgramChoseIsShownOnceAndOneAnotherProgramChoseIsShownToo)
+{
+    ASSERT_NO_FATAL_FAILURE(ArrangeThreeProfiles());
+    ASSERT_NO_FATAL_FAILURE(StartDialog());
+
+    m_dialog->RefreshTrayMenu();
+    ::SendMessageW(*m_dialog, WM_COMMAND, tray::kCmdProfileFirst + 2, 0);  // Video, from the menu
+    ASSERT_TRUE(PumpUntil([&] { return m_dialog->profileEvents >= 1; }, 5000)) << "the service reports it too";
+    {
+        // Another program, the configurator's Apply for one, activates Games.
+        CDeviceManager other;
+        ASSERT_TRUE(other.ActivateProfile(L"Games"));
+    }
+    ASSERT_TRUE(PumpUntil([&] { return !m_dialog->shown.empty() && m_dialog->shown.back() == L"Games"; }, 5000));
+    EXPECT_EQ((std::vector<std::wstring>{L"Video", L"Games"}), m_dialog->shown);
+}
+
 TEST_F(TrayServiceTest, CancelDropsTheRecording)
 {
-    ASSERT_NO_FATAL_FAILURE(StartDialog());
-    ControlOk("record start");
-    ASSERT_TRUE(PumpUntil([&] { return m_dialog->started == 1; }, 5000));
-    tray::MacroRecorder().RecordReport(Key(kScanA, RI_KEY_MAKE));
-    ControlOk("record stop");
-    ASSERT_TRUE(PumpUntil([&] { return m_dialog->stopped == 1; }, 5000));
+    ASSERT_NO_FATAL_FAILURE(RecordKeyAAndStop());
     EXPECT_EQ(1u, tray::MacroRecorder().Events().size()) << "a stop keeps the events";
 
     ControlOk("record cancel");

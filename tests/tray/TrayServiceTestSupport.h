@@ -173,6 +173,13 @@ public:
     int finished = 0;
     int cancelled = 0;
     int launches = 0;
+    std::vector<std::wstring> shown;  // names the on-screen display was asked to show
+
+    void ShowOsdProfileName(const std::wstring& name) override
+    {
+        shown.push_back(name);
+        CTrayDialog::ShowOsdProfileName(name);
+    }
 
     void OnProfileChanged(DWORD value) override
     {
