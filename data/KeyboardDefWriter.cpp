@@ -7,39 +7,19 @@
 
 namespace {
 
-std::string Trim(const std::string& text)
-{
-    const size_t first = text.find_first_not_of(" \t\r");
-    if (first == std::string::npos)
-        return {};
-    const size_t last = text.find_last_not_of(" \t\r");
-    return text.substr(first, last - first + 1);
-}
-
 std::vector<std::string> Split(const std::string& text, char separator)
 {
     std::vector<std::string> parts;
     size_t start = 0;
     for (;;) {
         const size_t end = text.find(separator, start);
-        parts.push_back(Trim(text.substr(start, end == std::string::npos ? std::string::npos : end - start)));
+        parts.push_back(TrimBlanks(text.substr(start, end == std::string::npos ? std::string::npos : end - start)));
         if (end == std::string::npos)
             return parts;
         start = end + 1;
     }
 }
 
-std::vector<std::string> Words(const std::string& text)
-{
-    std::vector<std::string> words;
-    size_t pos = 0;
-    while ((pos = text.find_first_not_of(" \t", pos)) != std::string::npos) {
-        const size_t end = text.find_first_of(" \t", pos);
-        words.push_back(text.substr(pos, end == std::string::npos ? std::string::npos : end - pos));
-        pos = end;
-    }
-    return words;
-}
 
 bool ToWide(const std::string& text, std::wstring& out)
 {
@@ -118,7 +98,7 @@ bool ParseEntry(const std::string& text, std::uint16_t& code, std::uint8_t& flag
 
 bool ParseSequence(const std::string& text, KeyCodeEntry (&block)[kKeySequenceLength])
 {
-    const std::vector<std::string> words = Words(text);
+    const std::vector<std::string> words = SplitWords(text);
     if (words.size() > static_cast<size_t>(kKeySequenceLength))
         return false;
     for (size_t i = 0; i < words.size(); ++i) {
@@ -138,6 +118,27 @@ void AppendU32(std::vector<BYTE>& out, std::uint32_t value) { AppendBytes(out, &
 
 } // namespace
 
+std::string TrimBlanks(const std::string& text)
+{
+    const size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string::npos)
+        return {};
+    const size_t last = text.find_last_not_of(" \t\r");
+    return text.substr(first, last - first + 1);
+}
+
+std::vector<std::string> SplitWords(const std::string& text)
+{
+    std::vector<std::string> words;
+    size_t pos = 0;
+    while ((pos = text.find_first_not_of(" \t", pos)) != std::string::npos) {
+        const size_t end = text.find_first_of(" \t", pos);
+        words.push_back(text.substr(pos, end == std::string::npos ? std::string::npos : end - pos));
+        pos = end;
+    }
+    return words;
+}
+
 bool ParseKeyboardDescription(const std::string& text, std::vector<KeyDescription>& keys, std::string& error)
 {
     keys.clear();
@@ -155,7 +156,7 @@ bool ParseKeyboardDescription(const std::string& text, std::vector<KeyDescriptio
         ++lineNumber;
         if (lineNumber == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0)
             line.erase(0, 3);
-        line = Trim(line);
+        line = TrimBlanks(line);
         if (line.empty() || line[0] == '#')
             continue;
 

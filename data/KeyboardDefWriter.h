@@ -28,6 +28,11 @@ struct KeyDescription {
 // holds the lines read before it.
 bool ParseKeyboardDescription(const std::string& text, std::vector<KeyDescription>& keys, std::string& error);
 
+// Text helpers of the readable description formats, shared with the skin generator: the text without
+// blanks, tabs and carriage returns at its ends, and its blank-separated words.
+std::string TrimBlanks(const std::string& text);
+std::vector<std::string> SplitWords(const std::string& text);
+
 // The key record file: the count, then every key in description order.
 std::vector<BYTE> WriteKeyRecordFile(const std::vector<KeyDescription>& keys);
 // One record as the key record file holds it (for building files record by record).

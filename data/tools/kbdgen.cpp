@@ -7,47 +7,13 @@
 #include <vector>
 
 #include "data/KeyboardDefWriter.h"
+#include "data/tools/ToolFiles.h"
 
 namespace {
 
-// The build passes Unix paths when it runs us under Wine; the Z: drive is the Unix root there.
-std::wstring WindowsPath(const wchar_t* path)
+bool WriteBytes(const std::wstring& path, const std::vector<BYTE>& bytes)
 {
-    std::wstring result = path;
-    if (!result.empty() && result[0] == L'/')
-        result.insert(0, L"Z:");
-    for (wchar_t& c : result) {
-        if (c == L'/')
-            c = L'\\';
-    }
-    return result;
-}
-
-bool ReadWholeFile(const std::wstring& path, std::string& text)
-{
-    FILE* file = _wfopen(path.c_str(), L"rb");
-    if (!file)
-        return false;
-    char buffer[4096];
-    size_t read;
-    while ((read = fread(buffer, 1, sizeof(buffer), file)) > 0)
-        text.append(buffer, read);
-    const bool ok = !ferror(file);
-    fclose(file);
-    return ok;
-}
-
-bool WriteWholeFile(const std::wstring& path, const std::vector<BYTE>& bytes)
-{
-    FILE* file = _wfopen(path.c_str(), L"wb");
-    if (!file)
-        return false;
-    const bool written = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    const bool closed = fclose(file) == 0;
-    if (written && closed)
-        return true;
-    _wremove(path.c_str());
-    return false;
+    return WriteWholeFile(path, bytes.data(), bytes.size());
 }
 
 } // namespace
@@ -73,7 +39,7 @@ int wmain(int argc, wchar_t** argv)
         fprintf(stderr, "%ls: %s\n", input.c_str(), error.c_str());
         return 1;
     }
-    if (!WriteWholeFile(records, WriteKeyRecordFile(keys)) || !WriteWholeFile(defaults, WriteKeyDefaultsFile(keys))) {
+    if (!WriteBytes(records, WriteKeyRecordFile(keys)) || !WriteBytes(defaults, WriteKeyDefaultsFile(keys))) {
         _wremove(records.c_str());
         fprintf(stderr, "kbdgen: cannot write the output files\n");
         return 1;
