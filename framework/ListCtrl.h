@@ -105,4 +105,5 @@ public:
     int GetTopIndex() const { return static_cast<int>(SendMessage(LVM_GETTOPINDEX)); }
     int GetCountPerPage() const { return static_cast<int>(SendMessage(LVM_GETCOUNTPERPAGE)); }
     BOOL DeleteItem(int item) { return static_cast<BOOL>(SendMessage(LVM_DELETEITEM, item)); }
+    BOOL DeleteAllItems() { return static_cast<BOOL>(SendMessage(LVM_DELETEALLITEMS)); }
 };

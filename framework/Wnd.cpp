@@ -37,12 +37,37 @@ bool IsImeWindow(HWND wnd)
 
 CWnd::~CWnd()
 {
+    for (CWndWatch* watch = m_watches; watch; watch = watch->m_next) {
+        watch->m_deleted = true;
+        watch->m_wnd = nullptr;
+    }
+    m_watches = nullptr;
     if (m_hWnd) {
         HWND wnd = m_hWnd;
         // Unbind first: the derived parts of this object are gone, so no message may reach them.
         Unbind();
         if (::IsWindow(wnd))
             ::DestroyWindow(wnd);
+    }
+}
+
+CWndWatch::CWndWatch(CWnd* wnd) : m_wnd(wnd)
+{
+    if (m_wnd) {
+        m_next = m_wnd->m_watches;
+        m_wnd->m_watches = this;
+    }
+}
+
+CWndWatch::~CWndWatch()
+{
+    if (!m_wnd)
+        return;
+    for (CWndWatch** link = &m_wnd->m_watches; *link; link = &(*link)->m_next) {
+        if (*link == this) {
+            *link = m_next;
+            break;
+        }
     }
 }
 
@@ -198,7 +223,11 @@ LRESULT CWnd::Dispatch(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
     MSG current = {wnd, msg, wParam, lParam, 0, {0, 0}};
     const MSG* previous = m_currentMsg;
     m_currentMsg = &current;
+    CWndWatch self(this);
     LRESULT result = WindowProc(msg, wParam, lParam);
+    // A handler may have deleted this object (closing the window's page): nothing of it is left to put back.
+    if (self.Deleted())
+        return result;
     m_currentMsg = previous;
     if (msg == WM_NCDESTROY && m_hWnd == wnd) {
         Unbind();
@@ -307,8 +336,10 @@ BOOL CWnd::ReflectChildNotify(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& r
     MSG current = {child, OCM_BASE + msg, wParam, lParam, 0, {0, 0}};
     const MSG* previous = object->m_currentMsg;
     object->m_currentMsg = &current;
+    CWndWatch childObject(object);
     BOOL handled = object->ProcessWindowMessage(child, OCM_BASE + msg, wParam, lParam, result);
-    object->m_currentMsg = previous;
+    if (!childObject.Deleted())
+        object->m_currentMsg = previous;
     return handled;
 }
 

@@ -18,6 +18,8 @@
 
 #include "framework/MsgMap.h"
 
+class CWndWatch;
+
 class CWnd {
 public:
     CWnd() = default;
@@ -153,6 +155,31 @@ protected:
 
     WNDPROC m_superProc = nullptr;
     const MSG* m_currentMsg = nullptr;
+
+private:
+    friend class CWndWatch;
+    CWndWatch* m_watches = nullptr;  // told by the destructor that this object is gone
+};
+
+// Tells code that runs a nested message loop, or sends a message, on behalf of a window object whether
+// that object was deleted meanwhile: a loop runs every message of the program, and one of them (a
+// device removal closing the page) may free the object whose handler is still on the stack. Watches
+// live on the stack of the thread that owns the window.
+class CWndWatch {
+public:
+    // Watches `wnd`; a null window is never reported deleted.
+    explicit CWndWatch(CWnd* wnd);
+    ~CWndWatch();
+    CWndWatch(const CWndWatch&) = delete;
+    CWndWatch& operator=(const CWndWatch&) = delete;
+
+    bool Deleted() const { return m_deleted; }
+
+private:
+    friend class CWnd;
+    CWnd* m_wnd;
+    CWndWatch* m_next = nullptr;
+    bool m_deleted = false;
 };
 
 // Walks PreTranslateMessage from msg->hwnd up through its parents to the top-level window; true when

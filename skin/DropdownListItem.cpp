@@ -148,7 +148,12 @@ LRESULT CDropdownListItem::OnLButtonDown(UINT, WPARAM, LPARAM, BOOL&)
 
     m_open = true;
     Invalidate();
+    CWndWatch self(this);
     const int result = ListPopup().RunListPopup(request);
+    // The popup's loop runs every message of the program: a device removal may have closed the page
+    // and freed this box with it.
+    if (self.Deleted())
+        return 0;
     m_open = false;
     Invalidate();
 

@@ -96,7 +96,10 @@ bool CEditItem::DigitKeepsValueInRange(wchar_t digit) const
     end = end < start ? start : (end > length ? length : end);
     text.replace(static_cast<size_t>(start), static_cast<size_t>(end - start), 1, digit);
     const int value = ParseDecimal(text);
-    return value >= m_minValue && value <= m_maxValue;
+    // The program sets only a minimum for fields without a ceiling: a maximum below the minimum (the
+    // start value -1 among them) bounds nothing.
+    const bool bounded = m_maxValue >= m_minValue;
+    return value >= m_minValue && (!bounded || value <= m_maxValue);
 }
 
 // ---------------------------------------------------------------------------------------------------

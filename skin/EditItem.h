@@ -31,7 +31,8 @@ public:
     END_MSG_MAP()
 
     // In digits-only mode, keeps every key but editing and digit keys, and every digit that would take
-    // the value out of [m_minValue, m_maxValue], from reaching the control.
+    // the value out of [m_minValue, m_maxValue] (no upper bound when m_maxValue < m_minValue), from
+    // reaching the control.
     BOOL PreTranslateMessage(MSG* msg) override;
 
     CFont* m_font = nullptr;            // the FONT item's font; the skin's item list owns it
@@ -45,7 +46,7 @@ public:
     COLORREF m_clrDisabledText = 0;
     BYTE m_numericOnly = 0;             // digits-only mode; the program turns it on
     int m_minValue = 0;
-    int m_maxValue = -1;
+    int m_maxValue = -1;                // below m_minValue: no upper bound
     int m_borderWidth = 1;              // read from the skin, not drawn
     CBrush m_backBrush;                 // background of both looks, made from m_clrBack
 

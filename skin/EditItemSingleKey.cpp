@@ -9,7 +9,8 @@
 
 CEditItemSingleKeyInput::~CEditItemSingleKeyInput()
 {
-    RawInputRegistration::Shared().Unregister();
+    if (m_holdsRawInput)
+        RawInputRegistration::Shared().Unregister();
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -109,7 +110,7 @@ CGUIItem* CreateEditItemSingleKeyInput(const pugi::xml_node& element, SkinLoadCo
         return nullptr;
     RawInputRegistration& rawInput = RawInputRegistration::Shared();
     rawInput.AddUsage(kHidUsageKeyboard);
-    rawInput.Register(item->m_hWnd);
+    item->m_holdsRawInput = rawInput.Register(item->m_hWnd);
     ApplyEditTextLimit(element, *item);
     item->m_type = SkinItemType::EditItemSingleKey;
     return item.release();

@@ -13,7 +13,8 @@
 class CEditItemSingleKeyInput : public CEditItem {
 public:
     CEditItemSingleKeyInput() = default;
-    // Ends the program's raw-input registration (the reader made it for this field).
+    // Ends the program's raw-input registration when the reader made it for this field; a field that
+    // never held it leaves another holder's registration alone.
     ~CEditItemSingleKeyInput() override;
 
     BEGIN_MSG_MAP(CEditItemSingleKeyInput)
@@ -32,6 +33,8 @@ public:
 
     // The last key shown: its codes (scanCode, virtualKey, state, flags) and name.
     KeyStroke m_stroke;
+    // The shared raw-input registration was made for this field.
+    bool m_holdsRawInput = false;
 
 protected:
     LRESULT OnInput(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);

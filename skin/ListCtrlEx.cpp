@@ -15,7 +15,11 @@ namespace {
 
 void PanelMenu(CListPanelItem* menu, HWND wnd, int height, int x, int y, std::wstring* text)
 {
-    *text = menu->GetEntryText(menu->PopupEntryList(wnd, height, x, y));
+    CWndWatch list(CWnd::FromHandlePermanent(wnd));
+    const int choice = menu->PopupEntryList(wnd, height, x, y);
+    // The menu is an item of the list's page: when the list went during the popup, so did the menu.
+    if (!list.Deleted())
+        *text = menu->GetEntryText(choice);
 }
 
 bool SystemOpenProgramFile(HWND owner, std::wstring* path)
@@ -132,6 +136,20 @@ LRESULT CXListCtrl::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled)
     if (m_toolTip.IsWindow())
         m_toolTip.DestroyWindow();
     bHandled = FALSE;
+    return 0;
+}
+
+LRESULT CXListCtrl::OnDeleteItem(int, NMHDR* header, BOOL&)
+{
+    // A row takes its cells with it, so pages that delete rows leak nothing. Rows whose cells went at
+    // WM_DESTROY arrive here without data.
+    const auto* view = reinterpret_cast<const NMLISTVIEW*>(header);
+    if (view->iItem == m_editRow)
+        EndEdit(false);
+    else if (m_editRow >= 0 && view->iItem < m_editRow)
+        --m_editRow;
+    SetItemData(view->iItem, 0);
+    delete reinterpret_cast<XListRowCells*>(view->lParam);
     return 0;
 }
 
@@ -580,12 +598,17 @@ LRESULT CXListCtrl::OnRButtonDown(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&)
     if (row == -1 || !GetCellRect(row, hit.iSubItem, &cellRect))
         return result;
     const int key = RowKey(row);
+    // The menu's loop runs every message of the program: a device removal may free the page, and this
+    // list with it, before the menu returns.
+    CWndWatch self(this);
     XListNotifyRecord opening = {key, 0, nullptr};
     HWND owner = ::GetWindow(m_hWnd, GW_OWNER);
     ::SendMessageW(owner ? owner : GetParent(), WM_XLIST_MENUOPENING, reinterpret_cast<WPARAM>(m_hWnd),
                    reinterpret_cast<LPARAM>(&opening));
     std::wstring text;
     XListCtrlCalls().PopupMenu(m_contextMenu, m_hWnd, 0, pt.x, cellRect.top, &text);
+    if (self.Deleted())
+        return result;
     OnMenuChoice(row, key, text);
     return result;
 }

@@ -129,6 +129,7 @@ public:
         MESSAGE_HANDLER(WM_RBUTTONDOWN, OnRButtonDown)
         MESSAGE_HANDLER(WM_LBUTTONDBLCLK, OnLButtonDblClk)
         REFLECTED_NOTIFY_CODE_HANDLER(LVN_COLUMNCLICK, OnColumnClick)
+        REFLECTED_NOTIFY_CODE_HANDLER(LVN_DELETEITEM, OnDeleteItem)
         NOTIFY_CODE_HANDLER(TTN_NEEDTEXTW, OnNeedText)
     END_MSG_MAP()
 
@@ -196,6 +197,7 @@ protected:
     LRESULT OnRButtonDown(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnLButtonDblClk(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnColumnClick(int id, NMHDR* header, BOOL& bHandled);
+    LRESULT OnDeleteItem(int id, NMHDR* header, BOOL& bHandled);
     LRESULT OnNeedText(int id, NMHDR* header, BOOL& bHandled);
 
 private:

@@ -206,7 +206,12 @@ LRESULT CListPanelList::OnLButtonDown(UINT msg, WPARAM wParam, LPARAM lParam, BO
         GetItemRect(m_hotRow, &bounds, LVIR_BOUNDS);
         const int count = static_cast<int>(subList->m_entries.size());
         const int height = (bounds.bottom - bounds.top) * std::min(count, kMaxSubListRows);
+        CWndWatch self(this);
         const int result = subList->PopupEntryList(m_hWnd, height, bounds.right, bounds.top);
+        // The sub-list's loop runs every message of the program: the panel may have ended (freeing
+        // this list), or a page closed meanwhile may have taken this list's window and the sub-list.
+        if (self.Deleted() || !IsWindow())
+            return 0;
         m_subChoice = result;
         if (result >= 0 && result < count)
             subList->SetCurSel(result);

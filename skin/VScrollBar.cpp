@@ -148,6 +148,9 @@ LRESULT CVScrollBar::OnPaint(UINT, WPARAM, LPARAM, BOOL&)
 LRESULT CVScrollBar::OnLButtonDown(UINT, WPARAM, LPARAM lParam, BOOL& bHandled)
 {
     const POINT point = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    const HWND holder = ::GetCapture();
+    if (holder != m_hWnd)
+        m_returnCapture = m_scrolled && holder == m_scrolled;
     ::SetCapture(m_hWnd);
     if (InThumb(point)) {
         m_dragging = true;
@@ -234,7 +237,10 @@ LRESULT CVScrollBar::OnLButtonUp(UINT, WPARAM, LPARAM lParam, BOOL&)
     m_downHeld = false;
     m_dragging = false;
     LRESULT result = DefWindowProc();
-    // The list may hold the capture for itself (an open drop-down list does): it gets it back.
-    ::SetCapture(m_scrolled);
+    // A list that held the capture for itself (an open drop-down list does) gets it back; any other
+    // window would take every later mouse message of the program from the window under the pointer.
+    if (m_returnCapture)
+        ::SetCapture(m_scrolled);
+    m_returnCapture = false;
     return result;
 }

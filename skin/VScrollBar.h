@@ -46,6 +46,7 @@ public:
     bool m_upHeld = false;
     bool m_downHeld = false;
     bool m_dragging = false;
+    bool m_returnCapture = false;  // the scrolled window held the mouse capture when the press came
     bool m_hasBitmaps = false;
     bool m_loaded = false;
     Part m_parts[kPartCount];

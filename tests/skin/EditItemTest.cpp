@@ -195,6 +195,23 @@ TEST_F(EditItemTest, SingleKeyFieldHoldsTheKeyboardRegistrationUntilItIsDeleted)
     EXPECT_EQ(GetRegisteredRawInputDevices(devices, &count, sizeof(RAWINPUTDEVICE)), 0u);
 }
 
+TEST_F(EditItemTest, ASingleKeyFieldThatNeverHeldTheRegistrationLeavesItsHolderRecording)
+{
+    // Another recorder (the macro page's) holds the registration for its own window.
+    RawInputRegistration& shared = RawInputRegistration::Shared();
+    shared.AddUsage(kHidUsageMouse);
+    ASSERT_TRUE(shared.Register(m_parent));
+
+    Load("<EDITCTRLSK name=\"EDITCTRL_POPUP_SINGLEKEYENTRY\"/>");
+    ASSERT_NE(Find<CEditItemSingleKeyInput>(kSingleKey, SkinItemType::EditItemSingleKey), nullptr);
+    DeleteSkinItems(m_list);
+    EXPECT_TRUE(shared.IsRegistered()) << "a field whose own registration was refused";
+
+    ASSERT_TRUE(LoadSkinPanelFile(m_folder + L"xml\\edit.xml", &m_list, nullptr));
+    EXPECT_EQ(Types(m_list), std::vector<int>{SkinItemType::Font}) << "the field could not be made";
+    EXPECT_TRUE(shared.IsRegistered()) << "a field whose creation failed";
+}
+
 // ---------------------------------------------------------------------------------------------------
 // Look and notification
 
@@ -278,6 +295,18 @@ TEST_F(DigitsOnlyTest, DigitsThatLeaveTheRangeAreRefused)
     Start(L"", 0, 0);
     EXPECT_FALSE(Type('0', L'0')) << "below the minimum";
     EXPECT_EQ(m_edit->GetWindowText(), L"");
+}
+
+TEST_F(DigitsOnlyTest, AFieldWithoutAMaximumTakesEveryDigit)
+{
+    m_edit->m_minValue = 1;
+    m_edit->m_maxValue = -1;  // never set
+    EXPECT_TRUE(Type('5', L'5'));
+    EXPECT_TRUE(Type('0', L'0'));
+    EXPECT_TRUE(Type('0', L'0'));
+    EXPECT_EQ(m_edit->GetWindowText(), L"500");
+    Start(L"", 0, 0);
+    EXPECT_FALSE(Type('0', L'0')) << "the minimum still holds";
 }
 
 TEST_F(DigitsOnlyTest, OnlyEditingAndDigitKeysPass)

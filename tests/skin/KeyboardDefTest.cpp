@@ -441,6 +441,16 @@ TEST_F(KeyboardDefElement, DataIsBoundedByItsOwnBinaryEntry)
     EXPECT_EQ(2u, KeyboardDef().Records().size());
 }
 
+TEST_F(KeyboardDefElement, TheKeyboardPageFindsTheBuiltKeyFilesBesideThePrograms)
+{
+    ClearSkinResources();
+    SetAppFolder(HostPath(PROGRAM_DIR));
+    ASSERT_TRUE(LoadXml("<KEYBOARD><KEYBOARDDEF name='KBDDEF_WINDOWS' file='Keyboard.bin' "
+                        "kbddefaults='KeyboardDefaults.bin'/></KEYBOARD>"));
+    EXPECT_NE(nullptr, KeyboardDef().FindKeyRecord(HashKeyName(L"Esc")));
+    EXPECT_EQ(1, KeyboardDef().GetDefaultScanCode(HashKeyName(L"Delete")).extended);
+}
+
 // The files the build made from the product's keyboard description.
 TEST(ProductKeyboard, GeneratedFilesHoldEveryKeyOfTheKeyboardPage)
 {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "../framework/TestSupport.h"
+#include "HeapWatch.h"
 #include "SkinLoaderTestSupport.h"
 #include "SkinTestSupport.h"
 #include "skin/ListCtrlEx.h"
@@ -235,6 +236,25 @@ TEST_F(ListCtrlExTest, RowsAreFoundByKeyAndUnknownKeysOrColumnsChangeNothing)
     ASSERT_EQ(5, m_list->AddColumn(L"late", 6, XListColumnKind::CheckBox, 40, false, nullptr, nullptr, nullptr));
     EXPECT_EQ(0, m_list->SetCellValue(6, 0, 1));
     EXPECT_EQ(1, m_list->SetCellText(6, 0, L"text"));
+}
+
+TEST_F(ListCtrlExTest, DeletedRowsFreeTheirCellsAndLeaveTheOthersIntact)
+{
+    MakeProfileTable(1);
+    const long before = heapwatch::LiveBlocks();
+    for (int row = 1; row <= 4; ++row) {
+        ASSERT_EQ(row, m_list->InsertRow(row, kWhite, kBlue, kBlue, kWhite));
+        m_list->Cell(row, 0)->key = row;
+    }
+    ASSERT_GT(heapwatch::LiveBlocks(), before);
+    ASSERT_TRUE(m_list->DeleteItem(2));
+    ASSERT_TRUE(m_list->DeleteItem(3));
+    ASSERT_TRUE(m_list->DeleteItem(1));
+    EXPECT_EQ(before + 2, heapwatch::LiveBlocks()) << "the new rows' cells less one row";
+    EXPECT_EQ(1, m_list->FindRowByKey(3));
+    EXPECT_EQ(0, m_list->FindRowByKey(0));
+    ASSERT_TRUE(m_list->DeleteAllItems());
+    EXPECT_EQ(before - 2, heapwatch::LiveBlocks()) << "every row's cells";
 }
 
 TEST_F(ListCtrlExTest, CheckCellsToggleOnlyInTheirMiddleAndExclusiveColumnsKeepOneOn)

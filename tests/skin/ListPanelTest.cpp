@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <dbt.h>
 
 #include <functional>
 #include <memory>
@@ -11,13 +12,16 @@
 #include <vector>
 
 #include "../framework/TestSupport.h"
+#include "HeapWatch.h"
 #include "SkinLoaderTestSupport.h"
 #include "SkinTestSupport.h"
 #include "skin/DropdownListItem.h"
 #include "skin/FontItem.h"
+#include "skin/ListCtrlEx.h"
 #include "skin/ListPanel.h"
 #include "skin/ListPanelItem.h"
 #include "skin/ListPopup.h"
+#include "skin/PopupBox.h"
 #include "skin/VScrollBar.h"
 
 namespace {
@@ -482,6 +486,124 @@ TEST_F(ListPanelTest, ARowWithASubListOpensItBesideTheRowAndKeepsItsChoice)
     EXPECT_EQ((std::vector<LONG>{row.right, row.top, row.right + 80, row.top + 5 * rowHeight}),
               (std::vector<LONG>{nested.left, nested.top, nested.right, nested.bottom}))
         << "beside the row, at most five rows high";
+}
+
+// A page of a skinned dialog as the configurator holds one: a drop-down and a table with its context
+// menu, all items of the panel. A device removal closes it by freeing the whole page at once.
+bool g_removedWhileListOpen = false;
+
+class CRemovablePage : public CPopupBox {
+public:
+    explicit CRemovablePage(std::unique_ptr<CRemovablePage>& holder)
+        : CPopupBox(nullptr, RECT{100, 100, 400, 300}, PopupBoxTemplate()), m_holder(holder)
+    {
+    }
+
+    BEGIN_MSG_MAP(CRemovablePage)
+        MESSAGE_HANDLER(WM_DEVICECHANGE, OnDeviceChange)
+        CHAIN_MSG_MAP(CPopupBox)
+    END_MSG_MAP()
+
+    bool Build()
+    {
+        if (!Create())
+            return false;
+        ShowWindow(SW_SHOWNOACTIVATE);
+        m_box = new CDropdownListItem;
+        m_items.push_back(m_box);
+        m_box->AddEntry(L"first");
+        m_box->m_listHeight = 60;
+        auto* menu = new CListPanelItem;
+        m_items.push_back(menu);
+        menu->m_owner = this;
+        menu->m_width = 100;
+        menu->m_defaultHeight = 60;
+        menu->SetEntries(Entries({L"cut"}));
+        m_table = new CXListCtrl;
+        m_items.push_back(m_table);
+        m_table->m_contextMenu = menu;
+        return m_box->Create(L"", WS_CHILD | WS_VISIBLE | SS_NOTIFY, RECT{10, 10, 130, 30}, m_hWnd, 7) &&
+               m_table->Create(WS_CHILD | WS_VISIBLE | LVS_REPORT, RECT{10, 40, 290, 190}, m_hWnd, 8) &&
+               m_table->AddColumn(L"Name", 2, XListColumnKind::Edit, 200, false, nullptr, nullptr, nullptr) == 0 &&
+               m_table->InsertRow(0, kWhite, kBlue, kBlue, kWhite) == 0;
+    }
+
+    CDropdownListItem* m_box = nullptr;
+    CXListCtrl* m_table = nullptr;
+
+private:
+    LRESULT OnDeviceChange(UINT, WPARAM wParam, LPARAM, BOOL&)
+    {
+        if (wParam == DBT_DEVICEREMOVECOMPLETE) {
+            g_removedWhileListOpen = !IsWindowEnabled();  // a list popup disables the page it runs on
+            m_holder.reset();
+        }
+        return TRUE;
+    }
+
+    std::unique_ptr<CRemovablePage>& m_holder;
+};
+
+class PageRemovalTest : public ListPanelTest {
+protected:
+    void SetUp() override
+    {
+        ListPanelTest::SetUp();
+        INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_LISTVIEW_CLASSES};
+        ::InitCommonControlsEx(&icc);
+        m_page = std::make_unique<CRemovablePage>(m_page);
+        ASSERT_TRUE(m_page->Build());
+    }
+    void TearDown() override
+    {
+        m_page.reset();
+        ListPanelTest::TearDown();
+    }
+
+    // Opens a list with `press` and, while it shows, removes the device: the page must be gone, and
+    // nothing may write to its memory after it was freed.
+    void RemoveWhileOpen(const std::function<void()>& press)
+    {
+        g_removedWhileListOpen = false;
+        const HWND page = *m_page;
+        heapwatch::Quarantine freed;
+        RunWithScript(
+            [&] {
+                press();
+                return 0;
+            },
+            [&](HWND popup, HWND) {
+                if (popup == page)
+                    return false;
+                ::SendMessageW(page, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, 0);
+                return true;
+            });
+        EXPECT_TRUE(g_removedWhileListOpen);
+        EXPECT_FALSE(m_page);
+        EXPECT_FALSE(::IsWindow(page));
+        EXPECT_EQ(0, freed.WrittenAfterDelete()) << "blocks of the freed page written to";
+    }
+
+    std::unique_ptr<CRemovablePage> m_page;
+};
+
+TEST_F(PageRemovalTest, ADeviceRemovalWhileADropdownIsOpenClosesThePageSafely)
+{
+    const HWND box = *m_page->m_box;
+    RemoveWhileOpen([&] { ::SendMessageW(box, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5)); });
+}
+
+TEST_F(PageRemovalTest, ADeviceRemovalWhileATablesMenuIsOpenClosesThePageSafely)
+{
+    const HWND table = *m_page->m_table;
+    RECT cell = {};
+    ASSERT_TRUE(m_page->m_table->GetCellRect(0, 0, &cell));
+    const LPARAM at = MAKELPARAM(cell.left + 5, (cell.top + cell.bottom) / 2);
+    RemoveWhileOpen([&] {
+        // The list-view follows a right press until the button comes up.
+        ::PostMessageW(table, WM_RBUTTONUP, 0, at);
+        ::SendMessageW(table, WM_RBUTTONDOWN, MK_RBUTTON, at);
+    });
 }
 
 TEST(ListPanelItemTest, EntriesAndSelectionFollowTheEntryTexts)

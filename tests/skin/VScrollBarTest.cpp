@@ -167,6 +167,7 @@ TEST_F(VScrollBarTest, TheThumbFollowsTheListsPositionWithinItsLimits)
 
 TEST_F(VScrollBarTest, APressOnTheSpineScrollsOnePageTowardsItAndGivesTheCaptureBack)
 {
+    ::SetCapture(m_list);  // as an open drop-down list holds it
     Press(60);
     EXPECT_EQ(m_bar->m_hWnd, ::GetCapture());
     Release(60);
@@ -180,6 +181,13 @@ TEST_F(VScrollBarTest, APressOnTheSpineScrollsOnePageTowardsItAndGivesTheCapture
     Release(30);
     ASSERT_TRUE(m_list.Drain());
     EXPECT_EQ((std::vector<WPARAM>{SB_PAGEUP}), m_list.codes);
+}
+
+TEST_F(VScrollBarTest, AListThatDidNotHoldTheMouseIsNotHandedItAfterAPress)
+{
+    Press(60);
+    Release(60);
+    EXPECT_NE(m_list.m_hWnd, ::GetCapture()) << "the list would take every later click";
 }
 
 TEST_F(VScrollBarTest, AShortPressOnAnArrowScrollsOneLine)
