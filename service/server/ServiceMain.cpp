@@ -37,6 +37,44 @@ bool IsSwitch(const std::wstring& argument, const wchar_t* name)
     return argument.size() > 1 && (argument[0] == L'/' || argument[0] == L'-') && lstrcmpiW(argument.c_str() + 1, name) == 0;
 }
 
+// Ends the process with `code` unless it is disarmed (destroyed) within kTeardownMs.
+class CTeardownDeadline {
+public:
+    static constexpr DWORD kTeardownMs = 3000;
+
+    explicit CTeardownDeadline(int code) : m_code(code)
+    {
+        m_done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        if (m_done)
+            m_thread = CreateThread(nullptr, 0, &CTeardownDeadline::Watch, this, 0, nullptr);
+    }
+    ~CTeardownDeadline()
+    {
+        if (m_thread) {
+            SetEvent(m_done);
+            WaitForSingleObject(m_thread, INFINITE);
+            CloseHandle(m_thread);
+        }
+        if (m_done)
+            CloseHandle(m_done);
+    }
+    CTeardownDeadline(const CTeardownDeadline&) = delete;
+    CTeardownDeadline& operator=(const CTeardownDeadline&) = delete;
+
+private:
+    static DWORD WINAPI Watch(void* parameter)
+    {
+        auto* self = static_cast<CTeardownDeadline*>(parameter);
+        if (WaitForSingleObject(self->m_done, kTeardownMs) == WAIT_TIMEOUT)
+            TerminateProcess(GetCurrentProcess(), static_cast<UINT>(self->m_code));
+        return 0;
+    }
+
+    const int m_code;
+    HANDLE m_done = nullptr;
+    HANDLE m_thread = nullptr;
+};
+
 int ServeAsWorker(HINSTANCE instance, const std::wstring& classText, const std::wstring& readyName)
 {
     CLSID workerClass{};
@@ -72,11 +110,17 @@ int ServeAsWorker(HINSTANCE instance, const std::wstring& classText, const std::
     }
     service.Shutdown();
     pipe.Stop();
+    const int code = SUCCEEDED(hr) ? 0 : 1;
+    // The keyboard's memory is saved: nothing is left that COM's tear-down could lose. That tear-down
+    // can wait forever under Wine 8 (a client's call that reaches the apartment while its stubs are
+    // unregistered waits for this thread, which waits for the call), and a worker that never ends keeps
+    // its class registered and the service unusable. So it gets a bounded time.
+    CTeardownDeadline deadline(code);
     if (factory)
         factory->Release();
     // COM goes before the service object: releasing the clients' stubs still reaches it.
     CoUninitialize();
-    return SUCCEEDED(hr) ? 0 : 1;
+    return code;
 }
 
 } // namespace
@@ -90,7 +134,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
         arguments.push_back(argv[i]);
     LocalFree(argv);
 
-    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
+    bool registrar = true;
+    for (const std::wstring& argument : arguments) {
+        if (IsSwitch(argument, L"RegServer") || IsSwitch(argument, L"UnregServer") || IsSwitch(argument, kWorkerSwitch))
+            registrar = false;
+    }
+    // The worker is one single-threaded apartment by design. The registrar holds no state that needs
+    // one thread, and in a single-threaded apartment Wine 8 can deadlock it: a client's release of an
+    // interface's last reference waits, on the apartment's thread, for the calls to that interface,
+    // which wait for that thread. In the multithreaded apartment each call runs on a thread of its own.
+    if (FAILED(CoInitializeEx(nullptr, registrar ? COINIT_MULTITHREADED : COINIT_APARTMENTTHREADED)))
         return 1;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         if (IsSwitch(arguments[i], L"RegServer") || IsSwitch(arguments[i], L"UnregServer")) {

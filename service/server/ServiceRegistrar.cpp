@@ -80,19 +80,17 @@ bool CServiceRegistrar::EnsureWorker()
 {
     if (m_workerFactory != nullptr)
         return true;
-    // A second client arriving while a worker starts (the start waits in a COM-aware wait) is told to
-    // come back, as while a worker ends.
-    if (!m_resident || m_starting)
+    if (!m_resident)
         return false;
-    m_starting = true;
+    // Called with the lock held: a second client arriving while a worker starts waits for that start.
     std::wstring error;
-    const bool started = StartWorker(error);
-    m_starting = false;
-    if (!started) {
+    if (!StartWorker(error)) {
         Log(error);
-        DropWorker();
+        return false;
     }
-    return started;
+    // The serving loop waits for the new worker's end from now on.
+    PostThreadMessageW(m_loopThread, WM_NULL, 0, 0);
+    return true;
 }
 
 void CServiceRegistrar::Log(const std::wstring& line)
@@ -130,49 +128,67 @@ bool CServiceRegistrar::StartWorker(std::wstring& error)
         return false;
     }
     CloseHandle(process.hThread);
-    m_worker = process.hProcess;
-    m_workerId = process.dwProcessId;
 
-    const HANDLE waits[2] = {ready, m_worker};
+    // The members take the worker only once it serves: the serving loop never waits on the handle of
+    // a start that failed.
+    const HANDLE waits[2] = {ready, process.hProcess};
     DWORD index = 0;
     const HRESULT waited = CoWaitForMultipleHandles(0, kWorkerStartMs, 2, const_cast<HANDLE*>(waits), &index);
     CloseHandle(ready);
+    IClassFactory* workerFactory = nullptr;
+    HRESULT hr = E_FAIL;
     if (waited != S_OK || index != 0) {
         error = waited == RPC_S_CALLPENDING ? L"the worker did not start in time" : L"the worker ended at start";
-        TerminateProcess(m_worker, 1);
-        return false;
+    } else {
+        hr = CoGetClassObject(workerClass, CLSCTX_LOCAL_SERVER, nullptr, IID_IClassFactory,
+                              reinterpret_cast<void**>(&workerFactory));
+        if (FAILED(hr))
+            error = L"the worker's class object is unreachable (" + FromUtf8(HresultText(hr)) + L")";
     }
-    IClassFactory* workerFactory = nullptr;
-    const HRESULT hr = CoGetClassObject(workerClass, CLSCTX_LOCAL_SERVER, nullptr, IID_IClassFactory,
-                                        reinterpret_cast<void**>(&workerFactory));
     if (FAILED(hr)) {
-        error = L"the worker's class object is unreachable (" + FromUtf8(HresultText(hr)) + L")";
-        TerminateProcess(m_worker, 1);
+        TerminateProcess(process.hProcess, 1);
+        CloseHandle(process.hProcess);
         return false;
     }
+    m_worker = process.hProcess;
+    m_workerId = process.dwProcessId;
     m_workerFactory = workerFactory;
     return true;
 }
 
+IClassFactory* CServiceRegistrar::WorkerFactory()
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (m_stopping || !EnsureWorker())
+        return nullptr;
+    m_workerFactory->AddRef();
+    return m_workerFactory;
+}
+
 HRESULT CServiceRegistrar::CreateInstance(REFIID riid, void** object)
 {
-    if (m_stopping || !EnsureWorker())
+    IClassFactory* factory = WorkerFactory();
+    if (factory == nullptr)
         return CO_E_SERVER_STOPPING;
     // The worker's object comes back as a proxy; handed on, it connects the client to the worker.
-    const HRESULT hr = m_workerFactory->CreateInstance(nullptr, riid, object);
+    const HRESULT hr = factory->CreateInstance(nullptr, riid, object);
+    factory->Release();
     return WorkerGone(hr) ? CO_E_SERVER_STOPPING : hr;
 }
 
 HRESULT CServiceRegistrar::LockServer(BOOL lock)
 {
-    if (m_stopping || !EnsureWorker())
+    IClassFactory* factory = WorkerFactory();
+    if (factory == nullptr)
         return CO_E_SERVER_STOPPING;
-    const HRESULT hr = m_workerFactory->LockServer(lock);
+    const HRESULT hr = factory->LockServer(lock);
+    factory->Release();
     return WorkerGone(hr) ? CO_E_SERVER_STOPPING : hr;
 }
 
 int CServiceRegistrar::Run()
 {
+    m_loopThread = GetCurrentThreadId();
     std::wstring error;
     if (!m_resident && !StartWorker(error)) {
         Log(error);
@@ -202,12 +218,19 @@ int CServiceRegistrar::Run()
 
     // The worker decides when the service ends (no clients, quit, or its death); the class goes with it,
     // unless the registrar is resident: then the next client gets a new worker.
+    // Class object calls run on COM's threads: this loop only watches the worker and reads messages.
     for (;;) {
-        const DWORD handles = m_worker ? 1 : 0;
-        const DWORD wait = MsgWaitForMultipleObjects(handles, &m_worker, FALSE, INFINITE, QS_ALLINPUT);
+        HANDLE worker;
+        {
+            std::lock_guard<std::mutex> lock(m_lock);
+            worker = m_worker;
+        }
+        const DWORD handles = worker ? 1 : 0;
+        const DWORD wait = MsgWaitForMultipleObjects(handles, &worker, FALSE, INFINITE, QS_ALLINPUT);
         if (wait == WAIT_OBJECT_0 && handles == 1) {
             if (!m_resident)
                 break;
+            std::lock_guard<std::mutex> lock(m_lock);
             LogWorkerEnd();
             DropWorker();
             continue;
@@ -220,7 +243,10 @@ int CServiceRegistrar::Run()
             DispatchMessageW(&msg);
         }
     }
-    m_stopping = true;
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_stopping = true;
+    }
     CoRevokeClassObject(cookie);
     LogWorkerEnd();
     factory->Release();

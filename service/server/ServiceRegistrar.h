@@ -17,6 +17,7 @@
 #include <windows.h>
 #include <unknwn.h>
 
+#include <mutex>
 #include <string>
 #include <utility>
 
@@ -46,8 +47,10 @@ private:
     // Forgets an ended worker: its class object and process handle.
     void DropWorker();
     void LogWorkerEnd();
-    // A resident registrar without a worker starts one; false when none could be started.
+    // A resident registrar without a worker starts one; false when none could be started. The lock is held.
     bool EnsureWorker();
+    // The worker's class object with a reference of the caller's, or null when there is none.
+    IClassFactory* WorkerFactory();
     void Log(const std::wstring& line);
 
     HANDLE m_worker = nullptr;
@@ -56,5 +59,8 @@ private:
     bool m_stopping = false;
     const bool m_resident;
     const std::wstring m_readyFile;
-    bool m_starting = false;
+    // The class object's calls arrive on COM's threads (a multithreaded apartment): the worker's
+    // members and the stop flag are read and changed under this lock.
+    std::mutex m_lock;
+    DWORD m_loopThread = 0;
 };
