@@ -1,6 +1,7 @@
 // The registrar process: the service's class registration, forwarded to the worker.
 #include "service/server/ServiceRegistrar.h"
 
+#include "service/ServiceStart.h"
 #include "service/server/ClassFactory.h"
 #include "service/server/ServiceSetup.h"
 #include "service/server/ServiceText.h"
@@ -193,6 +194,10 @@ int CServiceRegistrar::Run()
     }
     Log(m_resident ? std::wstring(L"serving the class, resident")
                    : L"serving the class for worker " + std::to_wstring(m_workerId));
+    // A client that started this process waits for this event instead of COM's fixed start-up wait.
+    HANDLE serving = CreateEventW(nullptr, TRUE, FALSE, kServiceServingEvent);
+    if (serving)
+        SetEvent(serving);
     if (!m_readyFile.empty()) {
         const HANDLE ready = CreateFileW(m_readyFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                          FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -221,6 +226,10 @@ int CServiceRegistrar::Run()
         }
     }
     m_stopping = true;
+    if (serving) {
+        ResetEvent(serving);
+        CloseHandle(serving);
+    }
     CoRevokeClassObject(cookie);
     LogWorkerEnd();
     factory->Release();
