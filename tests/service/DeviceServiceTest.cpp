@@ -684,6 +684,21 @@ TEST_F(DeviceServiceTest, ChangesOlderThanTheSaveAgeLimitOutliveAKilledService)
     EXPECT_FALSE(FileExists(m_service.StateFile() + L".tmp"));
 }
 
+// A client that finds the service stopped starts it itself and goes on once it serves (not after COM's
+// fixed wait); one that finds it serving starts nothing.
+TEST_F(DeviceServiceTest, AClientStartsAStoppedServiceOnceAndFindsItServing)
+{
+    ReleaseObjects();
+    ASSERT_TRUE(CServiceUnderTest::StopRunning());
+    ASSERT_TRUE(StartDeviceService());
+    const ControlReply first = Control("pid");
+    ASSERT_EQ(first.status, ControlStatus::Ok) << "serving, yet the keyboard does not answer";
+    EXPECT_TRUE(StartDeviceService());
+    EXPECT_EQ(Control("pid").lines, first.lines) << "a second service was started";
+    ASSERT_NO_FATAL_FAILURE(ConnectKeyboard());
+    EXPECT_EQ(ProfileCount(), 1u);
+}
+
 TEST_F(DeviceServiceTest, ADamagedMemoryFileIsKeptAsideAndTheFactoryStateUsed)
 {
     ComRef<IDeviceProfile> profile;
