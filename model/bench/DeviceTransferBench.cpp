@@ -37,7 +37,8 @@ constexpr int kMacros = 20;
 constexpr int kEventsPerMacro = 100;
 constexpr UINT kDoneMessage = WM_APP + 7;
 constexpr DWORD kDeadlineMs = 600000;
-constexpr int kNullCalls = 1000;
+constexpr int kNullBatches = 9;
+constexpr int kNullCallsPerBatch = 100;
 
 bool Command(const std::string& command)
 {
@@ -125,8 +126,9 @@ struct Figure {
     bool ok = false;
 };
 
-// The mean time of a call that changes nothing (the active profile's GUID), over many; 0 when the
-// service could not be reached.
+// The time of a call that changes nothing (the active profile's GUID): the median of the mean times of
+// several batches, so that a moment when another program takes the machine does not move the floor;
+// 0 when the service could not be reached.
 double NullCallMs()
 {
     ComRef<IDeviceCollection> root;
@@ -140,10 +142,15 @@ double NullCallMs()
         return 0;
     GUID guid{};
     profile->GetGuid(&guid);  // the first call of an interface loads its proxy
-    const double start = Now();
-    for (int i = 0; i < kNullCalls; ++i)
-        profile->GetGuid(&guid);
-    return (Now() - start) / kNullCalls;
+    std::vector<double> batches;
+    for (int batch = 0; batch < kNullBatches; ++batch) {
+        const double start = Now();
+        for (int i = 0; i < kNullCallsPerBatch; ++i)
+            profile->GetGuid(&guid);
+        batches.push_back((Now() - start) / kNullCallsPerBatch);
+    }
+    std::sort(batches.begin(), batches.end());
+    return batches[batches.size() / 2];
 }
 
 void Print(const char* what, const Figure& figure, double nullCallMs)
@@ -214,11 +221,13 @@ bool Round(int round, const std::wstring& log)
     }
     FillStore(*store, keyboard->ButtonIds());
 
-    const double nullCallMs = NullCallMs();
-    std::printf("round %d (%d profiles x %zu buttons, %d macros x %d events), a null call %.3f ms\n", round,
-                kProfiles, keyboard->ButtonIds().size(), kMacros, kEventsPerMacro, nullCallMs);
+    std::printf("round %d (%d profiles x %zu buttons, %d macros x %d events)\n", round, kProfiles,
+                keyboard->ButtonIds().size(), kMacros, kEventsPerMacro);
+    // The null call is timed right before each figure, under the same load.
+    double nullCallMs = NullCallMs();
     const Figure created = TimedWrite(*keyboard, *store, report, log);
     Print("write, everything new", created, nullCallMs);
+    nullCallMs = NullCallMs();
     const Figure rewritten = TimedWrite(*keyboard, *store, report, log);
     Print("write, everything on the device", rewritten, nullCallMs);
 
@@ -226,6 +235,7 @@ bool Round(int round, const std::wstring& log)
     store = std::make_unique<COssleConfig>();
     keyboard = std::make_unique<CKeyboard>();
     Figure read;
+    nullCallMs = NullCallMs();
     const size_t before = LogLines(log);
     const double start = Now();
     read.ok = keyboard->Initialize(store.get()) && keyboard->Transfer(store.get(), kTransferRead, kTransferReadMask);
