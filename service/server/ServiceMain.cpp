@@ -1,7 +1,9 @@
 // TessaryDeviceService.exe: the simulated keyboard's device service, a COM local server.
 //   /RegServer, /UnregServer   register or unregister the service and its proxy/stub DLL, then exit
-//   -Worker <class> <event>    the worker: the keyboard, its objects and the control pipe, serving its
-//                              class object under <class> and setting <event> once it does
+//   -Worker <class> <event> [serving event]
+//                              the worker: the keyboard, its objects and the control pipe, serving its
+//                              class object under <class> and setting <event> once it does; it resets
+//                              the serving event when it stops
 //   -Resident [ready file]     a registrar that outlives its workers (started by a script); it creates
 //                              the file once its class is registered
 //   otherwise (-Embedding)     the registrar COM starts: the service's class, forwarded to a worker
@@ -37,7 +39,8 @@ bool IsSwitch(const std::wstring& argument, const wchar_t* name)
     return argument.size() > 1 && (argument[0] == L'/' || argument[0] == L'-') && lstrcmpiW(argument.c_str() + 1, name) == 0;
 }
 
-int ServeAsWorker(HINSTANCE instance, const std::wstring& classText, const std::wstring& readyName)
+int ServeAsWorker(HINSTANCE instance, const std::wstring& classText, const std::wstring& readyName,
+                  const std::wstring& servingName)
 {
     CLSID workerClass{};
     if (FAILED(CLSIDFromString(classText.c_str(), &workerClass)))
@@ -68,6 +71,13 @@ int ServeAsWorker(HINSTANCE instance, const std::wstring& classText, const std::
             CloseHandle(ready);
         }
         service.RunMessageLoop();
+        if (!servingName.empty()) {
+            HANDLE serving = OpenEventW(EVENT_MODIFY_STATE, FALSE, servingName.c_str());
+            if (serving) {
+                ResetEvent(serving);
+                CloseHandle(serving);
+            }
+        }
         CoRevokeClassObject(cookie);
     }
     service.Shutdown();
@@ -102,7 +112,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
             return ok ? 0 : 1;
         }
         if (IsSwitch(arguments[i], kWorkerSwitch))
-            return i + 2 < arguments.size() ? ServeAsWorker(instance, arguments[i + 1], arguments[i + 2]) : 1;
+            return i + 2 < arguments.size()
+                       ? ServeAsWorker(instance, arguments[i + 1], arguments[i + 2],
+                                       i + 3 < arguments.size() ? arguments[i + 3] : std::wstring())
+                       : 1;
     }
     bool resident = false;
     std::wstring readyFile;

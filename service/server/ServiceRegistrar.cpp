@@ -123,6 +123,10 @@ bool CServiceRegistrar::StartWorker(std::wstring& error)
     }
 
     std::wstring command = L"\"" + ModulePath() + L"\" -" + kWorkerSwitch + L" " + classText + L" " + readyName;
+    // A worker whose end ends the service clears the serving event itself as it stops, so a client
+    // that saw it stop never finds the event still set while this process has yet to notice.
+    if (!m_resident)
+        command += std::wstring(L" ") + kServiceServingEvent;
     STARTUPINFOW startup = {sizeof(startup)};
     PROCESS_INFORMATION process = {};
     if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
