@@ -345,6 +345,12 @@ void CServiceCore::SaveNow()
         if (!m_saveFailed)
             Log("cannot save the memory file: " + ToUtf8(error));
         m_saveFailed = true;
+        // Tried again after the age limit (a reader holding the file for a moment is the usual cause),
+        // without waiting for another change.
+        m_unsaved = true;
+        m_unsavedSince = GetTickCount64();
+        if (m_window && !m_shuttingDown)
+            SetTimer(m_window, kSaveTimer, kStateSaveMaxAgeMs, nullptr);
         return;
     }
     if (m_saveFailed)

@@ -98,8 +98,8 @@ public:
     // Called after every change: schedules the save of the memory file (kStateSaveQuietMs and
     // kStateSaveMaxAgeMs in StateFile.h).
     void Changed();
-    // Saves the memory file now. A failed save is logged: the change stays in the device's memory and
-    // the next save writes it.
+    // Saves the memory file now. A failed save is logged and tried again kStateSaveMaxAgeMs later: the
+    // change stays in the device's memory meanwhile.
     void SaveNow();
     const std::wstring& StateFile() const { return m_stateFile; }
 
