@@ -2,6 +2,7 @@
 #include "model/DeviceConnection.h"
 
 #include "model/BoundedText.h"
+#include "service/ServiceStart.h"
 
 #include <cstdio>
 
@@ -24,8 +25,7 @@ constexpr DWORD kMaxEnumeration = 65536;
 bool CDeviceConnection::Open(DWORD productId)
 {
     Close();
-    if (FAILED(CoCreateInstance(CLSID_DeviceService, nullptr, kServiceContext, IID_IDeviceCollection,
-                                reinterpret_cast<void**>(m_root.Put()))) ||
+    if (FAILED(CreateDeviceService(kServiceContext, IID_IDeviceCollection, reinterpret_cast<void**>(m_root.Put()))) ||
         !m_root) {
         m_root.Reset();
         return false;

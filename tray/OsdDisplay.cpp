@@ -165,6 +165,14 @@ void COsdDisplay::ShowProfileName(const std::wstring& name)
         return;
     m_window.SetText(name);
     m_window.PostMessage(kOsdShowMessage);
+    // The request is handled, and the name painted, at once rather than when the thread next waits: a
+    // profile-change handler still has its service objects to release, several calls to the service,
+    // and the name would wait for all of them.
+    MSG message;
+    if (::PeekMessageW(&message, m_window.m_hWnd, kOsdShowMessage, kOsdShowMessage, PM_REMOVE)) {
+        ::DispatchMessageW(&message);
+        m_window.UpdateWindow();
+    }
 }
 
 } // namespace tray

@@ -63,7 +63,8 @@ public:
 
     // Creates the text window, hidden; S_OK when it exists, otherwise E_FAIL.
     HRESULT CreateOsdWindows();
-    // Shows the name (cut to 254 characters) when the window handles the posted request.
+    // Shows the name (cut to 254 characters): posts the request to the window and handles it before
+    // returning, so the name is on screen by then.
     void ShowProfileName(const std::wstring& name);
 
     HWND Window() const { return m_window.m_hWnd; }

@@ -1,6 +1,8 @@
 // The Win32 side of the tray program's platform seam.
 #include "tray/TrayPlatform.h"
 
+#include "service/ServiceStart.h"
+
 #include <tlhelp32.h>
 
 namespace tray {
@@ -11,8 +13,7 @@ public:
     HRESULT CreateDeviceService(IDeviceCollection** root) override
     {
         const DWORD context = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER;
-        return ::CoCreateInstance(CLSID_DeviceService, nullptr, context, IID_IDeviceCollection,
-                                  reinterpret_cast<void**>(root));
+        return ::CreateDeviceService(context, IID_IDeviceCollection, reinterpret_cast<void**>(root));
     }
 
     HINSTANCE ShellOpen(HWND owner, const wchar_t* file) override

@@ -4,9 +4,10 @@
 // write again with everything on the device, then a read into a fresh store. Each round starts from the
 // factory state. Prints the service calls (from the service's call log) and the milliseconds from the
 // start of the transfer to its report; the completion pause is set to 0, so the fixed pause is not in
-// the figures.
+// the figures. Beside each: the floor, that many calls of one that changes nothing (timed in the same
+// round, under the same call log), and the ratio of the time to it.
 //
-//   DeviceTransferBench [--rounds N]
+//   DeviceTransferBench [--rounds N] [--log FILE]    (--log keeps the service's call log in FILE)
 #include "service/DeviceRecords.h"
 
 #include "data/KeyboardDefWriter.h"
@@ -14,6 +15,7 @@
 #include "model/Keyboard.h"
 #include "model/OssleConfig.h"
 #include "service/control/ControlClient.h"
+#include "framework/ComRef.h"
 #include "service/sim/ProductKeyboard.h"
 #include "skin/AppFolder.h"
 
@@ -35,6 +37,8 @@ constexpr int kMacros = 20;
 constexpr int kEventsPerMacro = 100;
 constexpr UINT kDoneMessage = WM_APP + 7;
 constexpr DWORD kDeadlineMs = 600000;
+constexpr int kNullBatches = 9;
+constexpr int kNullCallsPerBatch = 100;
 
 bool Command(const std::string& command)
 {
@@ -122,10 +126,39 @@ struct Figure {
     bool ok = false;
 };
 
-void Print(const char* what, const Figure& figure)
+// The time of a call that changes nothing (the active profile's GUID): the median of the mean times of
+// several batches, so that a moment when another program takes the machine does not move the floor;
+// 0 when the service could not be reached.
+double NullCallMs()
 {
-    std::printf("  %-34s %6zu calls %10.1f ms%s\n", what, figure.calls, figure.milliseconds,
-                figure.ok ? "" : "  (FAILED)");
+    ComRef<IDeviceCollection> root;
+    ComRef<IServiceDevice> device;
+    ComRef<IProfileManager> profiles;
+    ComRef<IDeviceProfile> profile;
+    if (FAILED(CoCreateInstance(CLSID_DeviceService, nullptr, CLSCTX_LOCAL_SERVER, IID_IDeviceCollection, root.PutVoid())) ||
+        FAILED(root->GetDevice(0, device.Put())) ||
+        FAILED(device->GetSubObject(IID_IProfileManager, profiles.PutUnknown())) ||
+        FAILED(profiles->GetActiveProfile(profile.Put())))
+        return 0;
+    GUID guid{};
+    profile->GetGuid(&guid);  // the first call of an interface loads its proxy
+    std::vector<double> batches;
+    for (int batch = 0; batch < kNullBatches; ++batch) {
+        const double start = Now();
+        for (int i = 0; i < kNullCallsPerBatch; ++i)
+            profile->GetGuid(&guid);
+        batches.push_back((Now() - start) / kNullCallsPerBatch);
+    }
+    std::sort(batches.begin(), batches.end());
+    return batches[batches.size() / 2];
+}
+
+void Print(const char* what, const Figure& figure, double nullCallMs)
+{
+    const double floor = double(figure.calls) * nullCallMs;
+    std::printf("  %-34s %6zu calls %10.1f ms   floor %6zu x %.3f ms = %8.1f ms   ratio %.2f%s\n", what,
+                figure.calls, figure.milliseconds, figure.calls, nullCallMs, floor,
+                floor > 0 ? figure.milliseconds / floor : 0.0, figure.ok ? "" : "  (FAILED)");
 }
 
 // Every key of every profile assigned: every third key to a macro (by name), the others to a key.
@@ -190,19 +223,25 @@ bool Round(int round, const std::wstring& log)
 
     std::printf("round %d (%d profiles x %zu buttons, %d macros x %d events)\n", round, kProfiles,
                 keyboard->ButtonIds().size(), kMacros, kEventsPerMacro);
-    Print("write, everything new", TimedWrite(*keyboard, *store, report, log));
-    Print("write, everything on the device", TimedWrite(*keyboard, *store, report, log));
+    // The null call is timed right before each figure, under the same load.
+    double nullCallMs = NullCallMs();
+    const Figure created = TimedWrite(*keyboard, *store, report, log);
+    Print("write, everything new", created, nullCallMs);
+    nullCallMs = NullCallMs();
+    const Figure rewritten = TimedWrite(*keyboard, *store, report, log);
+    Print("write, everything on the device", rewritten, nullCallMs);
 
     keyboard.reset();
     store = std::make_unique<COssleConfig>();
     keyboard = std::make_unique<CKeyboard>();
     Figure read;
+    nullCallMs = NullCallMs();
     const size_t before = LogLines(log);
     const double start = Now();
     read.ok = keyboard->Initialize(store.get()) && keyboard->Transfer(store.get(), kTransferRead, kTransferReadMask);
     read.milliseconds = Now() - start;
     read.calls = LogLines(log) - before;
-    Print("initialise and read", read);
+    Print("initialise and read", read, nullCallMs);
     return true;
 }
 
@@ -211,9 +250,12 @@ bool Round(int round, const std::wstring& log)
 int wmain(int argc, wchar_t** argv)
 {
     int rounds = 3;
+    std::wstring keptLog;
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::wcscmp(argv[i], L"--rounds") == 0)
             rounds = std::max(1, _wtoi(argv[i + 1]));
+        if (std::wcscmp(argv[i], L"--log") == 0)
+            keptLog = argv[i + 1];
     }
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) || !LoadKeyboard())
         return 1;
@@ -232,7 +274,7 @@ int wmain(int argc, wchar_t** argv)
             const std::wstring folder = std::wstring(temp) + L"tessary-transfer-bench-" + std::to_wstring(GetCurrentProcessId());
             std::filesystem::create_directories(folder);
             SetAppFolder(folder);
-            const std::wstring log = folder + L"\\calls.log";
+            const std::wstring log = keptLog.empty() ? folder + L"\\calls.log" : keptLog;
             if (Command("log " + Utf8FromWide(log))) {
                 result = 0;
                 for (int round = 1; round <= rounds && result == 0; ++round)

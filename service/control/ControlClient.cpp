@@ -2,6 +2,7 @@
 #include "service/control/ControlClient.h"
 
 #include "DeviceService.h"
+#include "service/ServiceStart.h"
 
 #include <algorithm>
 
@@ -247,8 +248,7 @@ HRESULT CServiceHold::Acquire()
     if (m_service)
         return S_OK;
     // IUnknown needs no proxy of ours: the hold works even before the proxy DLL is registered.
-    return CoCreateInstance(CLSID_DeviceService, nullptr, CLSCTX_LOCAL_SERVER, IID_IUnknown,
-                            reinterpret_cast<void**>(&m_service));
+    return CreateDeviceService(CLSCTX_LOCAL_SERVER, IID_IUnknown, reinterpret_cast<void**>(&m_service));
 }
 
 void CServiceHold::Release()

@@ -15,6 +15,7 @@ namespace {
 constexpr wchar_t kWindowClass[] = L"TessaryDeviceServiceWindow";
 constexpr UINT kFireEventsMessage = WM_APP + 1;
 constexpr UINT_PTR kIdleTimer = 1;
+constexpr UINT_PTR kSaveTimer = 2;
 
 // A sink whose process or apartment is gone: calling it again can only fail the same way.
 bool SinkIsGone(HRESULT hr)
@@ -162,7 +163,7 @@ void CServiceCore::LoadState()
     for (std::size_t i = 0; i < m_state.DeviceCount(); ++i)
         m_serials.push_back(m_nextSerial++);
     if (result.outcome != StateLoadResult::Outcome::Loaded)
-        Changed();
+        SaveNow();
 }
 
 void CServiceCore::RunMessageLoop()
@@ -185,7 +186,7 @@ void CServiceCore::Shutdown()
     sinks.swap(m_sinks);
     for (SinkEntry& entry : sinks)
         entry.sink->Release();
-    Changed();
+    SaveNow();
     Log("service stopped");
 }
 
@@ -230,7 +231,7 @@ void CServiceCore::ResetState()
     const std::uint32_t keyboard = KeyboardSerial();
     m_state.ResetToFactory();
     m_serials.assign(1, keyboard);
-    Changed();
+    SaveNow();
 }
 
 void CServiceCore::ReplaceDevices(std::vector<std::unique_ptr<CSimDevice>> devices, std::vector<std::uint32_t> serials)
@@ -310,12 +311,46 @@ bool CServiceCore::RemoveDevice(std::size_t index, std::string& error)
 
 void CServiceCore::Changed()
 {
+    const ULONGLONG now = GetTickCount64();
+    if (!m_unsaved) {
+        m_unsaved = true;
+        m_unsavedSince = now;
+    }
+    const ULONGLONG age = now - m_unsavedSince;
+    // A burst of calls can keep the timer from firing (it comes only when the queue is empty): the age
+    // limit is kept here as well.
+    if (age >= kStateSaveMaxAgeMs || !m_window) {
+        SaveNow();
+        return;
+    }
+    // Replacing the timer restarts the quiet time.
+    SetTimer(m_window, kSaveTimer, static_cast<UINT>(std::min<ULONGLONG>(kStateSaveQuietMs, kStateSaveMaxAgeMs - age)), nullptr);
+}
+
+void CServiceCore::OnSaveTimer()
+{
+    KillTimer(m_window, kSaveTimer);
+    if (m_unsaved)
+        SaveNow();
+}
+
+void CServiceCore::SaveNow()
+{
+    if (m_window)
+        KillTimer(m_window, kSaveTimer);
+    m_unsaved = false;
     std::wstring error;
     if (SaveStateFile(m_stateFile, m_state, error) != SimStatus::Ok) {
         // One line per failing stretch, not one per call.
         if (!m_saveFailed)
             Log("cannot save the memory file: " + ToUtf8(error));
         m_saveFailed = true;
+        // Tried again after the age limit (a reader holding the file for a moment is the usual cause),
+        // without waiting for another change.
+        m_unsaved = true;
+        m_unsavedSince = GetTickCount64();
+        if (m_window && !m_shuttingDown)
+            SetTimer(m_window, kSaveTimer, kStateSaveMaxAgeMs, nullptr);
         return;
     }
     if (m_saveFailed)
@@ -500,6 +535,10 @@ LRESULT CServiceCore::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return 1;
     }
     case WM_TIMER:
+        if (wParam == kSaveTimer) {
+            OnSaveTimer();
+            return 0;
+        }
         if (wParam == kIdleTimer) {
             KillTimer(m_window, kIdleTimer);
             if (m_holds == 0 && !m_shuttingDown) {

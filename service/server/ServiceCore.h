@@ -1,5 +1,5 @@
 // The device service's core, living on its single-threaded apartment: the one keyboard state every client
-// shares, the memory file it is saved to after each change, the service log, the call monitor, the
+// shares, the memory file it is saved to once a burst of changes settles, the service log, the call monitor, the
 // advised event sinks with the asynchronous firing of events, the message-only window that brings control
 // commands onto this thread, and the count of what keeps the process alive.
 #pragma once
@@ -95,9 +95,12 @@ public:
     // False when the index is past the end or the device is the only product keyboard.
     bool RemoveDevice(std::size_t index, std::string& error);
 
-    // Saves the memory file; called after every change. A failed save is logged: the change stays in
-    // the device's memory and the next save writes it.
+    // Called after every change: schedules the save of the memory file (kStateSaveQuietMs and
+    // kStateSaveMaxAgeMs in StateFile.h).
     void Changed();
+    // Saves the memory file now. A failed save is logged and tried again kStateSaveMaxAgeMs later: the
+    // change stays in the device's memory meanwhile.
+    void SaveNow();
     const std::wstring& StateFile() const { return m_stateFile; }
 
     // ---- Logs ----
@@ -138,6 +141,7 @@ private:
     HRESULT CallSink(IUnknown* sink, const DeviceEvent& event);
     void DropSink(DWORD cookie);
     void ArmIdleTimer();
+    void OnSaveTimer();
     void ReplaceDevices(std::vector<std::unique_ptr<CSimDevice>> devices, std::vector<std::uint32_t> serials);
 
     CKeyboardState m_state;
@@ -145,6 +149,8 @@ private:
     std::uint32_t m_nextSerial = 1;
     std::wstring m_stateFile;
     bool m_saveFailed = false;
+    bool m_unsaved = false;
+    ULONGLONG m_unsavedSince = 0;  // tick of the first change not yet saved
 
     CLogFile m_serviceLog;
     CCallMonitor m_calls;

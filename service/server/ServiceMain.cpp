@@ -1,7 +1,9 @@
 // TessaryDeviceService.exe: the simulated keyboard's device service, a COM local server.
 //   /RegServer, /UnregServer   register or unregister the service and its proxy/stub DLL, then exit
-//   -Worker <class> <event>    the worker: the keyboard, its objects and the control pipe, serving its
-//                              class object under <class> and setting <event> once it does
+//   -Worker <class> <event> [serving event]
+//                              the worker: the keyboard, its objects and the control pipe, serving its
+//                              class object under <class> and setting <event> once it does; it resets
+//                              the serving event when it stops
 //   -Resident [ready file]     a registrar that outlives its workers (started by a script); it creates
 //                              the file once its class is registered
 //   otherwise (-Embedding)     the registrar COM starts: the service's class, forwarded to a worker
@@ -75,7 +77,8 @@ private:
     HANDLE m_thread = nullptr;
 };
 
-int ServeAsWorker(HINSTANCE instance, const std::wstring& classText, const std::wstring& readyName)
+int ServeAsWorker(HINSTANCE instance, const std::wstring& classText, const std::wstring& readyName,
+                  const std::wstring& servingName)
 {
     CLSID workerClass{};
     if (FAILED(CLSIDFromString(classText.c_str(), &workerClass)))
@@ -106,6 +109,13 @@ int ServeAsWorker(HINSTANCE instance, const std::wstring& classText, const std::
             CloseHandle(ready);
         }
         service.RunMessageLoop();
+        if (!servingName.empty()) {
+            HANDLE serving = OpenEventW(EVENT_MODIFY_STATE, FALSE, servingName.c_str());
+            if (serving) {
+                ResetEvent(serving);
+                CloseHandle(serving);
+            }
+        }
         CoRevokeClassObject(cookie);
     }
     service.Shutdown();
@@ -155,7 +165,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
             return ok ? 0 : 1;
         }
         if (IsSwitch(arguments[i], kWorkerSwitch))
-            return i + 2 < arguments.size() ? ServeAsWorker(instance, arguments[i + 1], arguments[i + 2]) : 1;
+            return i + 2 < arguments.size()
+                       ? ServeAsWorker(instance, arguments[i + 1], arguments[i + 2],
+                                       i + 3 < arguments.size() ? arguments[i + 3] : std::wstring())
+                       : 1;
     }
     bool resident = false;
     std::wstring readyFile;

@@ -1,6 +1,7 @@
 // The registrar process: the service's class registration, forwarded to the worker.
 #include "service/server/ServiceRegistrar.h"
 
+#include "service/ServiceStart.h"
 #include "service/server/ClassFactory.h"
 #include "service/server/ServiceSetup.h"
 #include "service/server/ServiceText.h"
@@ -120,6 +121,10 @@ bool CServiceRegistrar::StartWorker(std::wstring& error)
     }
 
     std::wstring command = L"\"" + ModulePath() + L"\" -" + kWorkerSwitch + L" " + classText + L" " + readyName;
+    // A worker whose end ends the service clears the serving event itself as it stops, so a client
+    // that saw it stop never finds the event still set while this process has yet to notice.
+    if (!m_resident)
+        command += std::wstring(L" ") + kServiceServingEvent;
     STARTUPINFOW startup = {sizeof(startup)};
     PROCESS_INFORMATION process = {};
     if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
@@ -209,6 +214,10 @@ int CServiceRegistrar::Run()
     }
     Log(m_resident ? std::wstring(L"serving the class, resident")
                    : L"serving the class for worker " + std::to_wstring(m_workerId));
+    // A client that started this process waits for this event instead of COM's fixed start-up wait.
+    HANDLE serving = CreateEventW(nullptr, TRUE, FALSE, kServiceServingEvent);
+    if (serving)
+        SetEvent(serving);
     if (!m_readyFile.empty()) {
         const HANDLE ready = CreateFileW(m_readyFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                          FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -246,6 +255,10 @@ int CServiceRegistrar::Run()
     {
         std::lock_guard<std::mutex> lock(m_lock);
         m_stopping = true;
+    }
+    if (serving) {
+        ResetEvent(serving);
+        CloseHandle(serving);
     }
     CoRevokeClassObject(cookie);
     LogWorkerEnd();

@@ -12,6 +12,13 @@
 // Larger files are not memory files (a full device is far smaller).
 constexpr std::uint64_t kMaxStateFileBytes = 64ull << 20;
 
+// When the service saves: a burst of changes (a full write makes over a thousand) once it has been
+// quiet for kStateSaveQuietMs, and never later than kStateSaveMaxAgeMs after its first unsaved change,
+// so a killed service loses at most the changes of its last kStateSaveMaxAgeMs (plus a timer's
+// lateness). Stopping always saves.
+constexpr unsigned kStateSaveQuietMs = 50;
+constexpr unsigned kStateSaveMaxAgeMs = 250;
+
 // The whole file image: envelope "TSKBSTAT", version 1, body as service/sim/README.md describes.
 std::vector<std::uint8_t> SerializeState(const CKeyboardState& state);
 // Reads an image; BadFile with a reason (and `out` untouched) when it is damaged, foreign or breaks a

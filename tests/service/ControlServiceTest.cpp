@@ -9,6 +9,7 @@
 
 #include "DeviceService.h"
 #include "service/DeviceRecords.h"
+#include "service/ServiceStart.h"
 #include "service/control/ControlClient.h"
 #include "NoticeTestSupport.h"
 
@@ -30,8 +31,8 @@ protected:
     {
         ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
         m_initialised = true;
-        const HRESULT hr = CoCreateInstance(CLSID_DeviceService, nullptr, CLSCTX_LOCAL_SERVER,
-                                            IID_IDeviceCollection, reinterpret_cast<void**>(&m_collection));
+        const HRESULT hr = CreateDeviceService(CLSCTX_LOCAL_SERVER, IID_IDeviceCollection,
+                                               reinterpret_cast<void**>(&m_collection));
         ASSERT_EQ(hr, S_OK) << "the device service is not registered in this Wine prefix";
         ASSERT_TRUE(WaitForControlPipe(kStartMs));
         const ControlReply plugged = Send("plug");

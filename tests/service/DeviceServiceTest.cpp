@@ -4,6 +4,7 @@
 #include "ServiceTestSupport.h"
 
 #include "service/DeviceRecords.h"
+#include "service/sim/StateFile.h"
 
 #include <algorithm>
 #include <cstring>
@@ -34,6 +35,14 @@ std::wstring NameOf(IDeviceProfile* profile)
     CoText name;
     EXPECT_HRESULT_SUCCEEDED(profile->GetName(name.Put()));
     return name.Text();
+}
+
+// Whether the file holds the text as the memory file stores it (UTF-16).
+bool FileHoldsText(const std::wstring& path, const std::wstring& text)
+{
+    const std::vector<std::uint8_t> bytes = ReadBytes(path);
+    const auto* first = reinterpret_cast<const std::uint8_t*>(text.data());
+    return std::search(bytes.begin(), bytes.end(), first, first + text.size() * sizeof(wchar_t)) != bytes.end();
 }
 
 std::string ReadTextFile(const std::wstring& path)
@@ -658,12 +667,26 @@ TEST_F(DeviceServiceTest, ExportedFilesImportAsNewObjectsAndDamagedFilesChangeNo
     EXPECT_EQ(Joined(Control("state").lines), before);
 }
 
-TEST_F(DeviceServiceTest, TheKeyboardsMemoryOutlivesAKilledService)
+// The memory file is saved once a burst of changes goes quiet, and during a longer burst once its first
+// unsaved change is kStateSaveMaxAgeMs old: a killed service keeps every change older than that.
+TEST_F(DeviceServiceTest, ChangesOlderThanTheSaveAgeLimitOutliveAKilledService)
 {
     ComRef<IDeviceProfile> profile;
     ASSERT_HRESULT_SUCCEEDED(m_profiles->CreateProfile(profile.Put()));
-    ASSERT_HRESULT_SUCCEEDED(profile->SetName(L"Survivor"));
+    ASSERT_HRESULT_SUCCEEDED(profile->SetName(L"Settled"));
     ASSERT_HRESULT_SUCCEEDED(m_profiles->ActivateProfile(profile.Get()));
+    EXPECT_TRUE(PumpUntil([&] { return FileHoldsText(m_service.StateFile(), L"Settled"); }, kStateSaveMaxAgeMs + 5000))
+        << "a change was not saved once the calls stopped";
+
+    // A burst that never goes quiet: the other profile renamed again and again until the change to keep
+    // is older than the limit (by the time its call returned, it was made), then the kill.
+    ASSERT_HRESULT_SUCCEEDED(profile->SetName(L"Survivor"));
+    const ULONGLONG kept = GetTickCount64();
+    ComRef<IDeviceProfile> other;
+    ASSERT_HRESULT_SUCCEEDED(m_profiles->GetProfile(0, other.Put()));
+    for (int i = 0; GetTickCount64() <= kept + kStateSaveMaxAgeMs; ++i)
+        ASSERT_HRESULT_SUCCEEDED(other->SetName(i % 2 ? L"Busy 1" : L"Busy 2"));
+    other.Reset();
     profile.Reset();
 
     HANDLE process = CServiceUnderTest::OpenServiceProcess();
@@ -680,6 +703,21 @@ TEST_F(DeviceServiceTest, TheKeyboardsMemoryOutlivesAKilledService)
     EXPECT_EQ(NameOf(profile.Get()), L"Survivor");
     EXPECT_EQ(ProfileCount(), 2u);
     EXPECT_FALSE(FileExists(m_service.StateFile() + L".tmp"));
+}
+
+// A client that finds the service stopped starts it itself and goes on once it serves (not after COM's
+// fixed wait); one that finds it serving starts nothing.
+TEST_F(DeviceServiceTest, AClientStartsAStoppedServiceOnceAndFindsItServing)
+{
+    ReleaseObjects();
+    ASSERT_TRUE(CServiceUnderTest::StopRunning());
+    ASSERT_TRUE(StartDeviceService());
+    const ControlReply first = Control("pid");
+    ASSERT_EQ(first.status, ControlStatus::Ok) << "serving, yet the keyboard does not answer";
+    EXPECT_TRUE(StartDeviceService());
+    EXPECT_EQ(Control("pid").lines, first.lines) << "a second service was started";
+    ASSERT_NO_FATAL_FAILURE(ConnectKeyboard());
+    EXPECT_EQ(ProfileCount(), 1u);
 }
 
 TEST_F(DeviceServiceTest, ADamagedMemoryFileIsKeptAsideAndTheFactoryStateUsed)

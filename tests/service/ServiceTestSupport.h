@@ -4,6 +4,7 @@
 #pragma once
 
 #include "framework/ComRef.h"
+#include "service/ServiceStart.h"
 #include "service/control/ControlClient.h"
 #include "SimTestSupport.h"
 
@@ -122,8 +123,7 @@ public:
         const ULONGLONG deadline = GetTickCount64() + timeoutMs;
         HRESULT hr;
         for (;;) {
-            hr = CoCreateInstance(CLSID_DeviceService, nullptr, CLSCTX_LOCAL_SERVER, IID_IDeviceCollection,
-                                  collection.PutVoid());
+            hr = CreateDeviceService(CLSCTX_LOCAL_SERVER, IID_IDeviceCollection, collection.PutVoid());
             if (SUCCEEDED(hr) || GetTickCount64() >= deadline)
                 return hr;
             PumpUntil([] { return false; }, 100);

@@ -96,6 +96,15 @@ TEST_F(OsdDisplayTest, ShowsTheNameInGreenForTwoSeconds)
     EXPECT_TRUE(m_osd.TextWindow().Text().empty());
 }
 
+TEST_F(OsdDisplayTest, TheNameIsOnScreenBeforeTheCallerGoesOn)
+{
+    // A profile-change handler releases its service objects after asking: the name must not wait for that.
+    m_osd.ShowProfileName(L"Games");
+    EXPECT_TRUE(::IsWindowVisible(m_osd.Window()));
+    EXPECT_EQ(L"Games", m_osd.TextWindow().Text());
+    ASSERT_TRUE(PumpMessagesUntil([&] { return !::IsWindowVisible(m_osd.Window()); }, 6000));
+}
+
 TEST_F(OsdDisplayTest, NewNameReplacesTheShownOneAndStaysItsOwnTime)
 {
     ASSERT_TRUE(ShowAndWait(L"First"));
