@@ -527,7 +527,9 @@ void COssleAppDlg::OnClose()
 {
     if (m_device && m_device->IsConnected() && !m_device->IsBusy())
         m_device->StopMacroRecording();
-    DefWindowProc();
+    // The dialog manager's own close would look for a control with the Cancel id, which a skin's
+    // text item may carry: the dialog ends through its Cancel handling directly.
+    OnCancel();
     EndDeviceWatch();
 }
 
