@@ -118,6 +118,7 @@ BOOL COssleAppDlg::OnInitDialog()
         ::SetLayeredWindowAttributes(m_hWnd, RGB(255, 0, 255), 0, LWA_COLORKEY);
     }
     SetWindowText(kDialogTitle);
+    CenterWindowOver(m_hWnd, nullptr);
 
     LoadSkinFile(m_keyPage, kKeyPagePanel, this);
     if (CKeyboardLayoutSetting* layout = SelectedKeyboardLayout()) {

@@ -1,6 +1,7 @@
 // The configurator's popups: binding their items, what OK and Cancel hand back, and the mode buttons.
 #include "configurator/Popups.h"
 
+#include <algorithm>
 #include <cwchar>
 
 #include "configurator/ConfigIds.h"
@@ -42,6 +43,24 @@ std::wstring FirstLine(CEditItem* edit)
 
 } // namespace
 
+void CenterWindowOver(HWND window, HWND over)
+{
+    RECT area = {};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    RECT target = area;
+    if (over && ::IsWindow(over))
+        ::GetWindowRect(over, &target);
+    RECT own = {};
+    ::GetWindowRect(window, &own);
+    const int width = own.right - own.left;
+    const int height = own.bottom - own.top;
+    int x = target.left + (target.right - target.left - width) / 2;
+    int y = target.top + (target.bottom - target.top - height) / 2;
+    x = std::max(static_cast<int>(area.left), std::min(x, static_cast<int>(area.right) - width));
+    y = std::max(static_cast<int>(area.top), std::min(y, static_cast<int>(area.bottom) - height));
+    ::SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void SetPopupShownHook(PopupShownHook hook)
 {
     ShownHook() = std::move(hook);
@@ -80,6 +99,7 @@ BOOL COsslePopup::OnCommand(WPARAM wParam, LPARAM lParam)
 BOOL COsslePopup::OnInitDialog()
 {
     const BOOL result = CPopupBox::OnInitDialog();
+    CenterWindowOver(m_hWnd, ::GetWindow(m_hWnd, GW_OWNER));
     PostMessage(WM_POPUP_SHOWN);
     return result;
 }
@@ -337,6 +357,7 @@ void COssleMacroAssignmentPopup::OnOK()
 BOOL CConfigSingleKeyPopup::OnInitDialog()
 {
     const BOOL result = CPopupBoxSingleKeyEntry::OnInitDialog();
+    CenterWindowOver(m_hWnd, ::GetWindow(m_hWnd, GW_OWNER));
     PostMessage(WM_POPUP_SHOWN);
     return result;
 }

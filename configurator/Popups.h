@@ -21,6 +21,9 @@ class CTextItem;
 using PopupShownHook = std::function<void(CPopupBox& popup)>;
 void SetPopupShownHook(PopupShownHook hook);
 
+// Centres a window over another one (over the work area without one), kept inside the work area.
+void CenterWindowOver(HWND window, HWND over);
+
 // Posted to a popup by itself at the end of its initialisation; runs the shown hook.
 constexpr UINT WM_POPUP_SHOWN = WM_APP + 0x102;
 

@@ -299,3 +299,23 @@ TEST_F(ConfigDialogTest, PickedKeyOffersOnlyAssignmentsWithSomethingToAssign)
     EXPECT_EQ(Dialog().SelectedKey(), nullptr) << "a second click un-picks the key";
     EXPECT_FALSE(IsWindowEnabled(AssignButton(kIdAssignDefault)));
 }
+
+TEST_F(ConfigDialogTest, ExitDropsUnappliedChangesAndHelpOpensTheManual)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenDialog());
+    Click(MainButton(kIdButtonHelp));
+    ASSERT_EQ(m_platform.opened.size(), 1u);
+    EXPECT_EQ(m_platform.opened[0].file, AppFolder() + L"Manuals\\index.html");
+
+    PickKey(kEsc);
+    AnswerPopups({[](CPopupBox& popup) {
+        TypeKey(popup, 'A', 0x1E);
+        PopupOk(popup);
+    }});
+    Click(AssignButton(kIdAssignSingleKey), [&] { return Dialog().IsDirty(); });
+    Mark();
+    Click(MainButton(kIdButtonExit), [&] { return !DialogOpen(); });
+    EXPECT_FALSE(DialogOpen());
+    EXPECT_EQ(CountCalls("IButtonAssignment.SetRecords"), 0u) << "closing writes nothing";
+    EXPECT_EQ(KeyboardKey(L"Esc").kind, kKindDefaultKey);
+}
