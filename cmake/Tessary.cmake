@@ -34,3 +34,25 @@ function(tessary_test target)
     set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${lock_file})
   endif()
 endfunction()
+
+# tessary_resources(<target> <rc> <svg> <manifest>): the program's resource script gets the icon rendered
+# from the SVG at 16, 32 and 48 pixels (rsvg-convert, packed by ImageMagick) as <svg name>.ico, and the
+# manifest, both found by name through the target's resource include path.
+function(tessary_resources target rc svg manifest)
+  get_filename_component(stem ${svg} NAME_WE)
+  set(dir ${CMAKE_CURRENT_BINARY_DIR}/icons)
+  set(ico ${dir}/${stem}.ico)
+  add_custom_command(
+    OUTPUT ${ico}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
+    COMMAND rsvg-convert -w 16 -h 16 ${svg} -o ${dir}/${stem}-16.png
+    COMMAND rsvg-convert -w 32 -h 32 ${svg} -o ${dir}/${stem}-32.png
+    COMMAND rsvg-convert -w 48 -h 48 ${svg} -o ${dir}/${stem}-48.png
+    COMMAND convert ${dir}/${stem}-16.png ${dir}/${stem}-32.png ${dir}/${stem}-48.png ${ico}
+    DEPENDS ${svg}
+    COMMENT "Rendering ${stem}.ico"
+    VERBATIM)
+  set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS "${ico};${manifest}")
+  get_filename_component(manifest_dir ${manifest} DIRECTORY)
+  target_include_directories(${target} PRIVATE ${dir} ${manifest_dir})
+endfunction()

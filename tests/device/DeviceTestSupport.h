@@ -6,6 +6,7 @@
 #include "../support/TestFiles.h"
 
 #include "data/KeyboardDefWriter.h"
+#include "framework/Wnd.h"
 #include "model/DeviceTask.h"
 #include "service/sim/ProductKeyboard.h"
 #include "skin/KeyboardDef.h"
@@ -43,6 +44,7 @@ inline void LoadProductKeyboard()
 inline int32_t KeyIdOf(const wchar_t* name) { return HashKeyName(name); }
 
 // Pumps this thread's messages until `done` holds or the deadline passes; the final answer of `done`.
+// Each message passes the pre-translation walk of our windows first, as in the programs' loops.
 inline bool PumpUntil(const std::function<bool()>& done, DWORD deadlineMs = kTestDeadlineMs)
 {
     const ULONGLONG end = GetTickCount64() + deadlineMs;
@@ -53,8 +55,10 @@ inline bool PumpUntil(const std::function<bool()>& done, DWORD deadlineMs = kTes
         MsgWaitForMultipleObjects(0, nullptr, FALSE, DWORD(std::min<ULONGLONG>(end - now, 50)), QS_ALLINPUT);
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
+            if (!WalkPreTranslateTree(&message)) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
         }
     }
     return true;

@@ -1,0 +1,677 @@
+// COssleAppDlg, the frame: opening and reading the keyboard, the pages, Apply, OK and close, the help
+// and web buttons, the profile selector, the watch for the keyboard's removal, and the lock that keeps
+// the store still while a write runs.
+#include "configurator/MainDialog.h"
+
+#include <algorithm>
+
+#include "configurator/ConfigPlatform.h"
+#include "configurator/Popups.h"
+#include "skin/AppFolder.h"
+#include "skin/BitmapBtn.h"
+#include "skin/BitmapWnd.h"
+#include "skin/KeyboardLayoutSetting.h"
+#include "skin/SkinLoader.h"
+#include "skin/TextItem.h"
+
+using namespace config;
+
+namespace {
+
+// {378DE44C-56EF-11D1-BC8C-00A0C91405DD}: the mouse interface class, under which the keyboard's
+// pointing interface comes and goes.
+const GUID kMouseInterfaceClass = {0x378DE44C, 0x56EF, 0x11D1, {0xBC, 0x8C, 0x00, 0xA0, 0xC9, 0x14, 0x05, 0xDD}};
+
+const int kTabIds[4] = {kIdTabAssignKeys, kIdTabProfiles, kIdTabMacros, kIdTabLighting};
+const unsigned kTabPages[4] = {kPageKeyAssignment, kPageProfiles, kPageMacros, kPageLighting};
+
+template <class T>
+T* BindItem(const SkinItemList& list, int id, int type)
+{
+    CGUIItem* item = FindItemById(list, id);
+    return item && item->m_type == type ? dynamic_cast<T*>(item) : nullptr;
+}
+
+bool HasWindow(const CGUIItem* item)
+{
+    return item && item->m_window && item->m_window != reinterpret_cast<HWND>(static_cast<INT_PTR>(-1)) &&
+           ::IsWindow(item->m_window);
+}
+
+void EnableItem(CBitmapBtn* button, bool enable)
+{
+    if (button && button->m_hWnd && (::IsWindowEnabled(button->m_hWnd) != FALSE) != enable) {
+        button->EnableWindow(enable ? TRUE : FALSE);
+        button->Invalidate(FALSE);
+    }
+}
+
+} // namespace
+
+COssleAppDlg::COssleAppDlg(IKeyboardDevice* device, IKeyboardConfig* config)
+    : CGUIPanel(kMainPanel, MainTemplate(), nullptr), m_device(device), m_config(config)
+{
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    m_icon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kMainIconId), IMAGE_ICON,
+                                             ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0));
+    m_smallIcon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kMainIconId), IMAGE_ICON,
+                                                  ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0));
+}
+
+COssleAppDlg::~COssleAppDlg()
+{
+    // The pages' widgets are children of this window: they go before it does.
+    if (m_hWnd)
+        DestroyWindow();
+    for (SkinItemList* page : {&m_keyPage, &m_layoutPage, &m_profilesPage, &m_macrosPage, &m_lightingPage})
+        FreeSkinItemList(*page);
+    if (m_icon)
+        ::DestroyIcon(m_icon);
+    if (m_smallIcon)
+        ::DestroyIcon(m_smallIcon);
+}
+
+CDialogTemplate COssleAppDlg::MainTemplate()
+{
+    RegisterWindowClass(::GetModuleHandleW(nullptr));
+    return CDialogTemplate(WS_POPUP | DS_SETFONT | DS_FIXEDSYS, WS_EX_LAYERED | WS_EX_APPWINDOW, 0, 0, 320, 200,
+                           L"", kMainWindowClass);
+}
+
+bool COssleAppDlg::RegisterWindowClass(HINSTANCE instance)
+{
+    WNDCLASSEXW existing = {};
+    existing.cbSize = sizeof(existing);
+    if (::GetClassInfoExW(instance, kMainWindowClass, &existing))
+        return true;
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.style = CS_BYTEALIGNWINDOW | CS_SAVEBITS | CS_DBLCLKS;
+    windowClass.lpfnWndProc = ::DefDlgProcW;
+    windowClass.cbWndExtra = DLGWINDOWEXTRA;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(kMainIconId));
+    windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
+    windowClass.lpszClassName = kMainWindowClass;
+    return ::RegisterClassExW(&windowClass) != 0;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Opening
+
+BOOL COssleAppDlg::OnInitDialog()
+{
+    CGUIPanel::OnInitDialog();
+    if (m_icon)
+        SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon));
+    if (m_smallIcon)
+        SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon));
+    RegisterDeviceWatch();
+
+    // Magenta is the skin's transparent colour. A panel shaped by its mask needs no colour key, and a
+    // colour key on a shaped window paints black outside the shape, so the key is set only without one.
+    if (m_region) {
+        ::SetWindowLongPtrW(m_hWnd, GWL_EXSTYLE, GetExStyle() & ~static_cast<LONG_PTR>(WS_EX_LAYERED));
+    } else {
+        ::SetWindowLongPtrW(m_hWnd, GWL_EXSTYLE, GetExStyle() | WS_EX_LAYERED);
+        ::SetLayeredWindowAttributes(m_hWnd, RGB(255, 0, 255), 0, LWA_COLORKEY);
+    }
+    SetWindowText(kDialogTitle);
+    CenterWindowOver(m_hWnd, nullptr);
+
+    LoadSkinFile(m_keyPage, kKeyPagePanel, this);
+    if (CKeyboardLayoutSetting* layout = SelectedKeyboardLayout()) {
+        if (!layout->m_pageFile.empty())
+            LoadSkinFile(m_layoutPage, layout->m_pageFile, this);
+    }
+    LoadSkinFile(m_profilesPage, kProfilesPagePanel, this);
+    LoadSkinFile(m_macrosPage, kMacrosPagePanel, this);
+    LoadSkinFile(m_lightingPage, kLightingPagePanel, this);
+    BindSkinItems();
+    ShowPage(kPageKeyAssignment);
+
+    if (m_device)
+        m_device->SetTransferNotify(m_hWnd, WM_TRANSFER_DONE);
+    if (m_device && m_config && m_device->IsConnected()) {
+        m_device->Transfer(m_config, kTransferRead, kTransferReadMask);
+        if (!m_config->GetActiveProfile())
+            m_config->SetActiveProfile(m_config->GetProfileAt(0));
+        if (!m_config->GetActiveProfile()) {
+            ArmNoDeviceTimer(kNoDeviceStartMs);
+            return TRUE;
+        }
+        RefreshAllViews();
+        RefreshProfileViews();
+        SetDirty(false);
+        return TRUE;
+    }
+    ArmNoDeviceTimer(kNoDeviceStartMs);
+    return TRUE;
+}
+
+void COssleAppDlg::BindSkinItems()
+{
+    for (int i = 0; i < 4; ++i)
+        m_tabs[i] = BindItem<CBitmapBtn>(m_items, kTabIds[i], SkinItemType::BitmapButton);
+    m_okButton = BindItem<CBitmapBtn>(m_items, kIdButtonOk, SkinItemType::BitmapButton);
+    m_cancelButton = BindItem<CBitmapBtn>(m_items, kIdButtonCancel, SkinItemType::BitmapButton);
+    m_applyButton = BindItem<CBitmapBtn>(m_items, kIdButtonApply, SkinItemType::BitmapButton);
+    m_helpButton = BindItem<CBitmapBtn>(m_items, kIdButtonHelp, SkinItemType::BitmapButton);
+    m_exitButton = BindItem<CBitmapBtn>(m_items, kIdButtonExit, SkinItemType::BitmapButton);
+    m_updateButton = BindItem<CBitmapBtn>(m_items, kIdButtonUpdate, SkinItemType::BitmapButton);
+    m_firmwareText = BindItem<CTextItem>(m_items, kIdTextFirmware, SkinItemType::TextItem);
+    m_driverText = BindItem<CTextItem>(m_items, kIdTextDriver, SkinItemType::TextItem);
+    m_keyProfileSelector = BindItem<CDropdownListItem>(m_keyPage, kIdProfileSelector, SkinItemType::DropdownList);
+    m_lightingProfileSelector =
+        BindItem<CDropdownListItem>(m_lightingPage, kIdProfileSelector, SkinItemType::DropdownList);
+    BindKeyPageItems();
+}
+
+void COssleAppDlg::RefreshAllViews()
+{
+    for (CBitmapBtn* tab : m_tabs) {
+        if (tab)
+            tab->m_toggleOnClick = 0;
+    }
+    for (CBitmapBtn* button : m_assignButtons) {
+        if (button)
+            button->m_toggleOnClick = 0;
+    }
+    if (m_device) {
+        std::wstring version;
+        if (m_firmwareText && m_device->GetFirmwareVersion(version))
+            m_firmwareText->SetText(version);
+        if (m_driverText && m_device->GetSecondaryVersion(version))
+            m_driverText->SetText(version);
+    }
+    RefreshKeyLabels();
+    EnableAssignButtons(m_selectedKey != nullptr);
+    Invalidate(FALSE);
+}
+
+void COssleAppDlg::RefreshProfileViews()
+{
+    FillProfileSelector(m_keyProfileSelector);
+    FillProfileSelector(m_lightingProfileSelector);
+    RefreshKeyLabels();
+    if (m_config) {
+        const bool lit = m_config->GetLightingOn(nullptr);
+        if (auto* on = BindItem<CBitmapBtn>(m_lightingPage, kIdLedOn, SkinItemType::BitmapButton))
+            on->SetSelected(lit ? 1 : 0);
+        if (auto* off = BindItem<CBitmapBtn>(m_lightingPage, kIdLedOff, SkinItemType::BitmapButton))
+            off->SetSelected(lit ? 0 : 1);
+    }
+}
+
+void COssleAppDlg::FillProfileSelector(CDropdownListItem* selector)
+{
+    if (!selector || !m_config)
+        return;
+    selector->ClearEntries();
+    int active = 0;
+    IKeyboardProfile* current = m_config->GetActiveProfile();
+    for (unsigned i = 0; i < m_config->GetProfileCount(); ++i) {
+        IKeyboardProfile* profile = m_config->GetProfileAt(i);
+        if (!profile)
+            continue;
+        selector->InsertEntry(profile->GetName(), static_cast<int>(i));
+        if (profile == current)
+            active = static_cast<int>(i);
+    }
+    selector->SetCurSel(active);
+}
+
+void COssleAppDlg::ActivateProfile(IKeyboardProfile* profile)
+{
+    if (!CanEditStore())
+        return;
+    m_config->SetActiveProfile(profile);
+    RefreshProfileViews();
+    SetDirty(true);
+}
+
+void COssleAppDlg::ActivateFirstProfile()
+{
+    if (m_config)
+        ActivateProfile(m_config->GetProfileAt(0));
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Pages
+
+void COssleAppDlg::SetTabChecked(int index, bool checked)
+{
+    if (m_tabs[index] && (m_tabs[index]->m_checked != 0) != checked)
+        m_tabs[index]->SetSelected(checked ? 1 : 0);
+}
+
+void COssleAppDlg::ShowPage(unsigned flags)
+{
+    SkinItemList* page = nullptr;
+    if (flags & kPageKeyAssignment)
+        page = &m_keyPage;
+    else if (flags & kPageProfiles)
+        page = &m_profilesPage;
+    else if (flags & kPageMacros)
+        page = &m_macrosPage;
+    else if (flags & kPageLighting)
+        page = &m_lightingPage;
+    if (!page || page == m_currentPage)
+        return;
+    ShowSkinItems(m_keyPage, (flags & kPageKeys) != 0);
+    ShowSkinItems(m_layoutPage, (flags & kPageLayout) != 0);
+    ShowSkinItems(m_profilesPage, (flags & kPageProfiles) != 0);
+    ShowSkinItems(m_macrosPage, (flags & kPageMacros) != 0);
+    ShowSkinItems(m_lightingPage, (flags & kPageLighting) != 0);
+    for (int i = 0; i < 4; ++i)
+        SetTabChecked(i, (flags & kTabPages[i]) != 0);
+    m_currentPage = page;
+    if (page != &m_keyPage) {
+        if (m_selectedKey)
+            m_selectedKey->ClearHover();
+        m_selectedKey = nullptr;
+        if (m_keyHint) {
+            m_keyHint->m_selected = 0;
+            m_keyHint->SetCaption(L"");
+            m_keyHint->m_keyPicture = nullptr;
+            m_keyHint->m_assignmentKind = 0;
+        }
+        EnableAssignButtons(false);
+    }
+    Invalidate(FALSE);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Commands
+
+CGUIItem* COssleAppDlg::FindSender(HWND window) const
+{
+    if (!window)
+        return nullptr;
+    if (CGUIItem* item = FindItemByHwnd(m_items, window))
+        return item;
+    return m_currentPage ? FindItemByHwnd(*m_currentPage, window) : nullptr;
+}
+
+BOOL COssleAppDlg::OnCommand(WPARAM wParam, LPARAM lParam)
+{
+    CGUIItem* sender = FindSender(reinterpret_cast<HWND>(lParam));
+    if (sender && (sender->m_type == SkinItemType::BitmapButton || sender->m_type == SkinItemType::TextItem)) {
+        switch (sender->m_id) {
+        case kIdButtonFacebook:
+            OpenShell(L"OPEN", kSocialPageUrl);
+            break;
+        case kIdButtonTwitter:
+            OpenShell(L"OPEN", kSocialAccountUrl);
+            break;
+        case kIdButtonCommunity:
+            OpenShell(L"OPEN", kCommunityUrl);
+            break;
+        case kIdButtonUpdate:
+            OpenShell(L"OPEN", kSupportUrl);
+            break;
+        case kIdButtonHelp:
+            OpenShell(L"OPEN", AppFolder() + kManualPage);
+            break;
+        case kIdButtonExit:
+        case kIdButtonCancel:
+            PostMessage(WM_CLOSE);
+            break;
+        case kIdButtonOk:
+            ApplyAndClose();
+            break;
+        case kIdButtonApply: {
+            HCURSOR previous = ::GetCursor();
+            if (previous)
+                ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+            ApplySettings();
+            if (previous && !m_transferRunning)
+                ::SetCursor(previous);
+            break;
+        }
+        case kIdTabAssignKeys:
+            ShowPage(kPageKeyAssignment);
+            break;
+        case kIdTabProfiles:
+            ShowPage(kPageProfiles);
+            break;
+        case kIdTabMacros:
+            ShowPage(kPageMacros);
+            break;
+        case kIdTabLighting:
+            ShowPage(kPageLighting);
+            break;
+        case kIdAssignDefault:
+            AssignDefaultKey();
+            break;
+        case kIdAssignSingleKey:
+            AssignSingleKey();
+            break;
+        case kIdAssignMacro:
+            AssignMacro();
+            break;
+        case kIdAssignProfile:
+            AssignProfileSwitch();
+            break;
+        case kIdAssignLaunch:
+            AssignLaunchProgram();
+            break;
+        default:
+            break;
+        }
+    }
+    return CGUIPanel::OnCommand(wParam, lParam);
+}
+
+void COssleAppDlg::OpenShell(const wchar_t* verb, const std::wstring& file)
+{
+    ConfigPlatform().ShellOpen(nullptr, verb, file.c_str());
+}
+
+LRESULT COssleAppDlg::OnDropdownSelChange(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
+{
+    CGUIItem* sender = FindSender(reinterpret_cast<HWND>(lParam));
+    if (!sender || sender->m_type != SkinItemType::DropdownList || sender->m_id != kIdProfileSelector)
+        return 0;
+    const int index = static_cast<int>(wParam);
+    if (!CanEditStore()) {
+        // The choice is not taken during a write: the selector goes back to the active profile.
+        FillProfileSelector(dynamic_cast<CDropdownListItem*>(sender));
+        return 0;
+    }
+    // By position, not by name: two profiles may carry names that differ only in letter case.
+    IKeyboardProfile* profile = index >= 0 ? m_config->GetProfileAt(static_cast<unsigned>(index)) : nullptr;
+    if (profile && profile != m_config->GetActiveProfile())
+        ActivateProfile(profile);
+    return 0;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Apply, OK and close
+
+bool COssleAppDlg::CanEditStore() const
+{
+    return m_config && !m_transferRunning && !(m_device && m_device->IsBusy());
+}
+
+void COssleAppDlg::SetDirty(bool dirty)
+{
+    m_dirty = dirty;
+    EnableItem(m_applyButton, dirty);
+}
+
+bool COssleAppDlg::ApplySettings()
+{
+    if (!m_device || !m_config || m_transferRunning || m_device->IsBusy())
+        return false;
+    if (!m_device->Transfer(m_config, kTransferWrite, kTransferWriteMask)) {
+        SetDirty(true);
+        return false;
+    }
+    SetDirty(false);
+    m_transferRunning = true;
+    LockStoreInput(true);
+    return true;
+}
+
+void COssleAppDlg::LockStoreInput(bool lock)
+{
+    if (lock) {
+        m_lockedWindows.clear();
+        auto lockList = [this](const SkinItemList& list) {
+            for (CGUIItem* item : list) {
+                if (HasWindow(item) && ::IsWindowEnabled(item->m_window)) {
+                    ::EnableWindow(item->m_window, FALSE);
+                    m_lockedWindows.push_back(item->m_window);
+                }
+            }
+        };
+        for (const SkinItemList* page : {&m_keyPage, &m_layoutPage, &m_profilesPage, &m_macrosPage, &m_lightingPage})
+            lockList(*page);
+        for (CBitmapBtn* tab : m_tabs) {
+            if (tab && tab->IsWindowEnabled()) {
+                tab->EnableWindow(FALSE);
+                m_lockedWindows.push_back(tab->m_hWnd);
+            }
+        }
+    } else {
+        for (HWND window : m_lockedWindows) {
+            if (::IsWindow(window))
+                ::EnableWindow(window, TRUE);
+        }
+        m_lockedWindows.clear();
+        RefreshKeyMarks();
+    }
+    // The pointer shows at once what the dialog does.
+    POINT cursor = {};
+    ::GetCursorPos(&cursor);
+    ::SetCursorPos(cursor.x, cursor.y);
+}
+
+LRESULT COssleAppDlg::OnSetCursor(UINT, WPARAM, LPARAM, BOOL& bHandled)
+{
+    if (!m_transferRunning) {
+        bHandled = FALSE;
+        return 0;
+    }
+    ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    return TRUE;
+}
+
+LRESULT COssleAppDlg::OnTransferDone(UINT, WPARAM wParam, LPARAM, BOOL&)
+{
+    if (!m_transferRunning)
+        return 0;
+    m_transferRunning = false;
+    LockStoreInput(false);
+    if (wParam == 0) {
+        // Nothing is lost: the store still holds every change, so the next Apply writes it again.
+        m_closeAfterTransfer = false;
+        SetDirty(true);
+        COssleWarningDlg warning(this, kWriteFailedPopup);
+        RunPopup(warning);
+        return 0;
+    }
+    if (m_closeAfterTransfer) {
+        m_closeAfterTransfer = false;
+        ApplyAndClose();
+    }
+    return 0;
+}
+
+void COssleAppDlg::ApplyAndClose()
+{
+    if (m_transferRunning || (m_device && m_device->IsBusy())) {
+        m_closeAfterTransfer = true;
+        return;
+    }
+    if (m_dirty) {
+        if (ApplySettings()) {
+            m_closeAfterTransfer = true;
+            return;
+        }
+        // No write could start: closing now would drop the changes without a word.
+        COssleWarningDlg warning(this, kWriteFailedPopup);
+        RunPopup(warning);
+        return;
+    }
+    PostMessage(WM_CLOSE);
+}
+
+void COssleAppDlg::OnOK()
+{
+    ApplyAndClose();
+}
+
+void COssleAppDlg::OnCancel()
+{
+    CGUIPanel::OnCancel();
+}
+
+BOOL COssleAppDlg::PreTranslateMessage(MSG* msg)
+{
+    if (msg->message == WM_KEYDOWN && msg->wParam == VK_SPACE)
+        msg->wParam = VK_RETURN;
+    return CGUIPanel::PreTranslateMessage(msg);
+}
+
+LRESULT COssleAppDlg::OnCloseMessage(UINT, WPARAM, LPARAM, BOOL&)
+{
+    OnClose();
+    return 0;
+}
+
+void COssleAppDlg::OnClose()
+{
+    if (m_device && m_device->IsConnected() && !m_device->IsBusy())
+        m_device->StopMacroRecording();
+    // The dialog manager's own close would look for a control with the Cancel id, which a skin's
+    // text item may carry: the dialog ends through its Cancel handling directly.
+    OnCancel();
+    EndDeviceWatch();
+}
+
+LRESULT COssleAppDlg::OnDestroyMessage(UINT, WPARAM, LPARAM, BOOL& bHandled)
+{
+    bHandled = FALSE;  // the panel's own handling follows
+    EndDeviceWatch();
+    if (m_noDeviceTimer) {
+        KillTimer(kNoDeviceTimer);
+        m_noDeviceTimer = 0;
+    }
+    if (m_device)
+        m_device->SetTransferNotify(nullptr, 0);
+    return 0;
+}
+
+LRESULT COssleAppDlg::OnHelpMessage(UINT, WPARAM, LPARAM, BOOL&)
+{
+    return OnHelpInfo();
+}
+
+BOOL COssleAppDlg::OnHelpInfo()
+{
+    OpenShell(L"OPEN", AppFolder() + kManualPage);
+    return FALSE;
+}
+
+INT_PTR COssleAppDlg::RunPopup(CDialog& popup)
+{
+    CDialog* previous = m_openPopup;
+    m_openPopup = &popup;
+    const INT_PTR result = popup.DoModal();
+    m_openPopup = previous;
+    return result;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Frame messages
+
+LRESULT COssleAppDlg::OnQueryDragIcon(UINT, WPARAM, LPARAM, BOOL&)
+{
+    return reinterpret_cast<LRESULT>(m_icon);
+}
+
+LRESULT COssleAppDlg::OnNcHitTest(UINT, WPARAM, LPARAM, BOOL&)
+{
+    const LRESULT hit = DefWindowProc();
+    return hit == HTCLIENT ? HTCAPTION : hit;
+}
+
+LRESULT COssleAppDlg::OnNcMouseMove(UINT, WPARAM, LPARAM, BOOL& bHandled)
+{
+    bHandled = FALSE;
+    ClearKeyHint();
+    return 0;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Device watch
+
+void COssleAppDlg::RegisterDeviceWatch()
+{
+    if (m_deviceNotify)
+        return;
+    DEV_BROADCAST_DEVICEINTERFACE_W filter = {};
+    filter.dbcc_size = sizeof(filter);
+    filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    filter.dbcc_classguid = kMouseInterfaceClass;
+    m_deviceNotify = ::RegisterDeviceNotificationW(m_hWnd, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
+}
+
+void COssleAppDlg::EndDeviceWatch()
+{
+    if (m_deviceNotify) {
+        ::UnregisterDeviceNotification(m_deviceNotify);
+        m_deviceNotify = nullptr;
+    }
+}
+
+LRESULT COssleAppDlg::OnDeviceChangeMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
+{
+    return OnDeviceChange(static_cast<UINT>(wParam), static_cast<DWORD_PTR>(lParam));
+}
+
+BOOL COssleAppDlg::OnDeviceChange(UINT event, DWORD_PTR data)
+{
+    // Only removals carry a record of their own; for other events the data is not ours to read.
+    if (event != DBT_DEVICEREMOVECOMPLETE || data == 0)
+        return TRUE;
+    const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(data);
+    if (header->dbch_devicetype != DBT_DEVTYP_DEVICEINTERFACE ||
+        header->dbch_size < sizeof(DEV_BROADCAST_DEVICEINTERFACE_W))
+        return TRUE;
+    const auto* device = reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_W*>(data);
+    const size_t nameChars = (header->dbch_size - offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_name)) / sizeof(wchar_t);
+    std::wstring path(device->dbcc_name, std::find(device->dbcc_name, device->dbcc_name + nameChars, L'\0'));
+    ::CharUpperBuffW(&path[0], static_cast<DWORD>(path.size()));
+    if (path.find(kDeviceVendorTag) == std::wstring::npos || path.find(kDeviceProductTag) == std::wstring::npos)
+        return TRUE;
+    // The first removal closes the configurator; another one before it is gone adds nothing.
+    if (!m_noDeviceHandled)
+        ArmNoDeviceTimer(kNoDeviceRemovalMs);
+    return TRUE;
+}
+
+void COssleAppDlg::ArmNoDeviceTimer(UINT milliseconds)
+{
+    m_noDeviceHandled = true;
+    m_noDeviceTimer = SetTimer(kNoDeviceTimer, milliseconds);
+}
+
+LRESULT COssleAppDlg::OnTimerMessage(UINT, WPARAM wParam, LPARAM, BOOL& bHandled)
+{
+    if (wParam != kNoDeviceTimer) {
+        bHandled = FALSE;
+        return 0;
+    }
+    OnTimer(wParam);
+    return 0;
+}
+
+void COssleAppDlg::OnTimer(UINT_PTR id)
+{
+    if (id != kNoDeviceTimer || !m_noDeviceTimer)
+        return;
+    KillTimer(kNoDeviceTimer);
+    m_noDeviceTimer = 0;
+    if (m_openPopup) {
+        // A popup asks about a keyboard that is gone: it ends first, and its caller stores nothing;
+        // the no-device popup follows once its loop has returned.
+        m_openPopup->EndDialog(IDCANCEL);
+        m_noDeviceTimer = SetTimer(kNoDeviceTimer, kNoDeviceRemovalMs);
+        return;
+    }
+    ShowNoDevicePopup();
+}
+
+void COssleAppDlg::ShowNoDevicePopup()
+{
+    // A recording keyboard goes back to its normal mode, in case it is still there.
+    if (m_device && m_device->IsConnected() && !m_device->IsBusy())
+        m_device->StopMacroRecording();
+    COssleWarningDlg popup(this, kNoDevicePopup);
+    RunPopup(popup);
+    PostMessage(WM_CLOSE);
+}

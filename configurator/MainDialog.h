@@ -1,0 +1,181 @@
+// COssleAppDlg: the configurator's one window, a skinned dialog built from MainPage.xml whose pages are
+// further skin files loaded into it and shown one at a time. It reads the keyboard's configuration when
+// it opens, routes the widgets' notifications to the page handlers, keeps the dirty state with its Apply
+// button, writes on Apply, OK or Enter, and closes when the keyboard goes.
+//
+// Members are defined by room: MainDialog.cpp holds the frame (start, pages, apply, close, device watch,
+// profile selector), KeyPage.cpp the key-assignment page.
+//
+// A write runs on the device object's worker. From its start until its outcome arrives the dialog takes
+// no input that would change the store: the page widgets are disabled, the pointer shows the wait
+// cursor, and every handler that edits the store refuses. OK during a write waits for the outcome,
+// writes what changed since, then closes; a failed write makes the dialog dirty again and says so.
+#pragma once
+
+#include <windows.h>
+#include <dbt.h>
+
+#include <string>
+#include <vector>
+
+#include "configurator/ConfigIds.h"
+#include "model/IGenDevice.h"
+#include "model/IKeyboardConfig.h"
+#include "skin/DropdownListItem.h"
+#include "skin/GUIPanel.h"
+#include "skin/KeyItem.h"
+
+class CBitmapBtn;
+class CBitmapWindow;
+class CDialog;
+class CTextItem;
+
+class COssleAppDlg : public CGUIPanel {
+public:
+    COssleAppDlg(IKeyboardDevice* device, IKeyboardConfig* config);
+    ~COssleAppDlg() override;
+
+    // The main dialog's template: a layered popup on the window class "SINGLE_INSTANCE_APP_TESSARY".
+    static CDialogTemplate MainTemplate();
+    // Registers that class (the dialog procedure's class, with icon 130); true when it exists.
+    static bool RegisterWindowClass(HINSTANCE instance);
+
+    BEGIN_MSG_MAP(COssleAppDlg)
+        MESSAGE_HANDLER(WM_QUERYDRAGICON, OnQueryDragIcon)
+        MESSAGE_HANDLER(WM_NCHITTEST, OnNcHitTest)
+        MESSAGE_HANDLER(WM_NCMOUSEMOVE, OnNcMouseMove)
+        MESSAGE_HANDLER(WM_SETCURSOR, OnSetCursor)
+        MESSAGE_HANDLER(WM_TIMER, OnTimerMessage)
+        MESSAGE_HANDLER(WM_CLOSE, OnCloseMessage)
+        MESSAGE_HANDLER(WM_DESTROY, OnDestroyMessage)
+        MESSAGE_HANDLER(WM_HELP, OnHelpMessage)
+        MESSAGE_HANDLER(WM_DEVICECHANGE, OnDeviceChangeMessage)
+        MESSAGE_HANDLER(config::WM_TRANSFER_DONE, OnTransferDone)
+        MESSAGE_HANDLER(WM_DROPDOWN_SELCHANGE, OnDropdownSelChange)
+        MESSAGE_HANDLER(WM_KEYITEM_HOVER, OnKeyItemHover)
+        MESSAGE_HANDLER(WM_KEYITEM_CLICK, OnKeyItemClick)
+        CHAIN_MSG_MAP(CGUIPanel)
+    END_MSG_MAP()
+
+    // ---- Frame (MainDialog.cpp)
+    BOOL OnInitDialog() override;
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    BOOL PreTranslateMessage(MSG* msg) override;
+    void OnOK() override;
+    void OnCancel() override;
+    void BindSkinItems() override;
+    virtual void OnClose();
+    virtual BOOL OnHelpInfo();
+    BOOL OnDeviceChange(UINT event, DWORD_PTR data);
+    void OnTimer(UINT_PTR id);
+
+    void SetDirty(bool dirty);
+    bool IsDirty() const { return m_dirty; }
+    // Hands the whole configuration to the device object's worker; false when a write runs already or
+    // none could start.
+    bool ApplySettings();
+    void ShowPage(unsigned flags);
+    void RefreshAllViews();
+    void RefreshProfileViews();
+    void ActivateProfile(IKeyboardProfile* profile);
+    void ActivateFirstProfile();
+    void FillProfileSelector(CDropdownListItem* selector);
+    // True from the start of a write until its outcome arrived: the store must not be edited.
+    bool TransferRunning() const { return m_transferRunning; }
+    // Runs a popup modally as this dialog's one open popup, which a removal of the keyboard ends.
+    INT_PTR RunPopup(CDialog& popup);
+
+    // ---- Key-assignment page (KeyPage.cpp)
+    LRESULT OnKeyItemHover(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnKeyItemClick(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    void ClearKeyHint();
+    void ShowKeyHint(CKeyboardKeyItem* key);
+    void RefreshKeyLabels();
+    void RefreshKeyMarks();
+    void EnableAssignButtons(bool enable);
+    void AssignDefaultKey();
+    void AssignSingleKey();
+    void AssignMacro();
+    void AssignProfileSwitch();
+    void AssignLaunchProgram();
+    void ResetKeysUsingMacro(CMacro* macro);
+    void ResetKeysUsingProfile(IKeyboardProfile* profile);
+    // The key item of the layout page with this id and a key definition, or null.
+    CKeyboardKeyItem* FindKeyItem(int id) const;
+    CKeyboardKeyItem* SelectedKey() const { return m_selectedKey; }
+    CKeyboardKeyItem* HoveredKey() const { return m_hoveredKey; }
+    CBitmapWindow* KeyHint() const { return m_keyHint; }
+
+    // Page lists; all widgets are children of this dialog.
+    SkinItemList m_keyPage;
+    SkinItemList m_layoutPage;
+    SkinItemList m_profilesPage;
+    SkinItemList m_macrosPage;
+    SkinItemList m_lightingPage;
+    SkinItemList* m_currentPage = nullptr;
+
+    // Bound items of the frame.
+    CBitmapBtn* m_tabs[4] = {};  // assign keys, profiles, macros, lighting
+    CBitmapBtn* m_okButton = nullptr;
+    CBitmapBtn* m_cancelButton = nullptr;
+    CBitmapBtn* m_applyButton = nullptr;
+    CBitmapBtn* m_helpButton = nullptr;
+    CBitmapBtn* m_exitButton = nullptr;
+    CBitmapBtn* m_updateButton = nullptr;
+    CTextItem* m_firmwareText = nullptr;
+    CTextItem* m_driverText = nullptr;
+    CDropdownListItem* m_keyProfileSelector = nullptr;
+    CDropdownListItem* m_lightingProfileSelector = nullptr;
+    // Bound items of the key page.
+    CBitmapBtn* m_assignButtons[5] = {};
+    CTextItem* m_assignLabels[5] = {};
+    CBitmapWindow* m_keyHint = nullptr;
+
+private:
+    LRESULT OnQueryDragIcon(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnNcHitTest(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnNcMouseMove(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnSetCursor(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnTimerMessage(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnCloseMessage(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnDestroyMessage(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnHelpMessage(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnDeviceChangeMessage(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnTransferDone(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnDropdownSelChange(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+
+    void RegisterDeviceWatch();
+    void EndDeviceWatch();
+    void ArmNoDeviceTimer(UINT milliseconds);
+    void ShowNoDevicePopup();
+    // Disables or re-enables every widget that edits the store, and the wait cursor with it.
+    void LockStoreInput(bool lock);
+    // OK's end: applies what is dirty (waiting for a running write first), then closes.
+    void ApplyAndClose();
+    void OpenShell(const wchar_t* verb, const std::wstring& file);
+    CGUIItem* FindSender(HWND window) const;
+    void BindKeyPageItems();
+    // The finishing steps every assignment command shares.
+    void FinishAssignment(CKeyboardKeyItem* key, bool checked);
+    bool StoreAssignment(CKeyboardKeyItem* key, const KeyAssignment& record);
+    KeyAssignment CurrentAssignment(CKeyboardKeyItem* key);
+    KeyAssignment DefaultAssignment(CKeyboardKeyItem* key) const;
+    bool CanEditStore() const;
+    void SetTabChecked(int index, bool checked);
+
+    IKeyboardDevice* m_device;
+    IKeyboardConfig* m_config;
+    HICON m_icon = nullptr;
+    HICON m_smallIcon = nullptr;
+    HDEVNOTIFY m_deviceNotify = nullptr;
+    UINT_PTR m_noDeviceTimer = 0;
+    bool m_noDeviceHandled = false;  // a removal was taken: later ones show no second popup
+    bool m_dirty = false;
+    bool m_transferRunning = false;
+    bool m_closeAfterTransfer = false;
+    std::vector<HWND> m_lockedWindows;  // widgets disabled for a write, enabled again after it
+    CDialog* m_openPopup = nullptr;
+    CKeyboardKeyItem* m_selectedKey = nullptr;
+    CKeyboardKeyItem* m_hoveredKey = nullptr;
+    int m_macroPageState = 1;
+};

@@ -1,0 +1,168 @@
+// COssleAppApp: single instance, start-up, the main dialog's run and tear-down.
+#include "configurator/OssleApp.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+
+#include "configurator/ConfigIds.h"
+#include "configurator/ConfigPlatform.h"
+#include "configurator/MainDialog.h"
+#include "model/Keyboard.h"
+#include "model/NameTables.h"
+#include "model/OssleConfig.h"
+#include "skin/AppFolder.h"
+#include "skin/KeyboardLayoutSetting.h"
+#include "skin/LangTable.h"
+#include "skin/SkinLoader.h"
+
+using namespace config;
+
+COssleAppApp::COssleAppApp() : m_registryPath(kMakerKey) {}
+
+COssleAppApp::~COssleAppApp()
+{
+    ExitInstance();
+}
+
+IKeyboardConfig* COssleAppApp::Config() const
+{
+    return m_store.get();
+}
+
+bool COssleAppApp::InitInstance()
+{
+    if (ClaimSingleInstance() != InstanceClaim::First)
+        return false;
+    StartServices();
+    ReadRegistryAndStartTray();
+    LoadTables();
+    RunMainDialog();
+    TearDown();
+    return false;
+}
+
+int COssleAppApp::ExitInstance()
+{
+    TearDown();
+    if (m_mutex) {
+        ::ReleaseMutex(m_mutex);
+        ::CloseHandle(m_mutex);
+        m_mutex = nullptr;
+    }
+    return 0;
+}
+
+COssleAppApp::InstanceClaim COssleAppApp::ClaimSingleInstance()
+{
+    COssleAppDlg::RegisterWindowClass(::GetModuleHandleW(nullptr));
+    // The mutex stays ours until the process ends: a window class alone would let a second start slip
+    // through before the first one's window exists.
+    HANDLE mutex = ::CreateMutexW(nullptr, TRUE, kInstanceMutex);
+    const DWORD error = ::GetLastError();
+    if (!mutex)
+        return InstanceClaim::Failed;
+    if (error != ERROR_ALREADY_EXISTS) {
+        m_mutex = mutex;
+        return InstanceClaim::First;
+    }
+    ::CloseHandle(mutex);
+
+    // The first configurator may still be starting: its window comes soon.
+    IConfigPlatform& platform = ConfigPlatform();
+    const ULONGLONG deadline = platform.TickCount() + m_activateWaitMs;
+    HWND running = nullptr;
+    while (!(running = ::FindWindowW(kMainWindowClass, nullptr)) && platform.TickCount() < deadline)
+        platform.Sleep(50);
+    if (running) {
+        HWND popup = ::GetLastActivePopup(running);
+        ::BringWindowToTop(running);
+        if (popup && ::IsIconic(popup))
+            ::ShowWindow(popup, SW_RESTORE);
+        else
+            ::SetForegroundWindow(popup ? popup : running);
+    }
+    return InstanceClaim::AnotherRuns;
+}
+
+void COssleAppApp::StartServices()
+{
+    INITCOMMONCONTROLSEX controls = {};
+    controls.dwSize = sizeof(controls);
+    controls.dwICC = 0xFF;
+    ::InitCommonControlsEx(&controls);
+    m_com = SUCCEEDED(::CoInitialize(nullptr));
+    ::SetCurrentDirectoryW(AppFolder().c_str());
+    m_store = std::make_unique<COssleConfig>();
+    CreateKeyboardDevice(&m_device, m_store.get());
+}
+
+void COssleAppApp::ReadRegistryAndStartTray()
+{
+    IConfigPlatform& platform = ConfigPlatform();
+    int languageId = kDefaultLanguageId;
+    HKEY key = nullptr;
+    // Read access is all the configurator needs; the key is made only when it is not there at all.
+    LONG status = platform.OpenKey(m_registryRoot, m_registryPath.c_str(), KEY_READ, &key);
+    if (status == ERROR_FILE_NOT_FOUND)
+        status = platform.CreateKey(m_registryRoot, m_registryPath.c_str(), KEY_READ, &key);
+    if (status == ERROR_SUCCESS && key) {
+        wchar_t text[kRegistryStringChars] = {};
+        if (ReadRegistryString(key, L"Language", text) == ERROR_SUCCESS)
+            languageId = FindLanguageId(text);
+        std::wstring folder;
+        if (ReadRegistryString(key, L"InstallDir", text) == ERROR_SUCCESS)
+            folder = text;
+        if (!folder.empty() && folder.back() == L'\\')
+            folder.pop_back();
+        if (!folder.empty())
+            ::SetCurrentDirectoryW(folder.c_str());
+        platform.ShellOpen(nullptr, L"open", kTrayExe);
+        ::RegCloseKey(key);
+    }
+    m_languageId = languageId;
+    SetSelectedLanguageId(languageId >= kDefaultLanguageId && languageId <= kLastLanguageId ? languageId : -1);
+}
+
+void COssleAppApp::LoadTables()
+{
+    LoadSkinFile(m_languageItems, L"Language.xml", nullptr);
+    const int languageId = m_languageId == -1 ? kDefaultLanguageId : m_languageId;
+    auto table = LanguageMap().find(languageId);
+    if (m_languageId != -1 && table != LanguageMap().end())
+        SetCurrentLangTable(table->second);
+
+    m_layoutId = kDefaultKeyboardLayoutId;
+    DWORD code = 0;
+    if (m_device && m_device->IsConnected() && m_device->GetLayoutCode(code))
+        m_layoutId = MapLayoutCode(static_cast<int>(code));
+    LoadSkinFile(m_layoutItems, L"KeyboardLayout.xml", nullptr);
+    if (!SelectKeyboardLayout(m_layoutId))
+        SelectKeyboardLayout(kDefaultKeyboardLayoutId);
+}
+
+void COssleAppApp::RunMainDialog()
+{
+    COssleAppDlg dialog(m_device, m_store.get());
+    dialog.DoModal();
+}
+
+void COssleAppApp::TearDown()
+{
+    if (m_device || KeyboardDevice()) {
+        DestroyKeyboardDevice();
+        m_device = nullptr;
+    }
+    m_store.reset();
+    if (!m_layoutItems.empty()) {
+        RestoreKeyboardLayout();
+        FreeSkinItemList(m_layoutItems);
+    }
+    if (!m_languageItems.empty()) {
+        SetCurrentLangTable(nullptr);
+        FreeSkinItemList(m_languageItems);
+    }
+    if (m_com) {
+        ::CoUninitialize();
+        m_com = false;
+    }
+}

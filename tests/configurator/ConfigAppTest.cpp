@@ -1,0 +1,147 @@
+// The configurator's start-up and tear-down: one instance per session, the registry read for reading
+// only and within bounds, and the device object's running write outliving nothing it uses.
+#include "ConfigTestSupport.h"
+
+#include "configurator/OssleApp.h"
+#include "model/Keyboard.h"
+
+using namespace config;
+
+namespace {
+
+// The maker's key of a test: below the current user, gone at the end of the test.
+class CTestKey {
+public:
+    CTestKey() : m_path(L"Software\\TessaryConfigTest\\" + std::to_wstring(GetCurrentProcessId())) {}
+    ~CTestKey() { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\TessaryConfigTest"); }
+    void SetText(const wchar_t* name, const std::wstring& text)
+    {
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, m_path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                       DWORD((text.size() + 1) * sizeof(wchar_t)));
+        RegCloseKey(key);
+    }
+    void SetNumber(const wchar_t* name, DWORD value)
+    {
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, m_path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+        RegCloseKey(key);
+    }
+    const std::wstring m_path;
+};
+
+class ConfigStartTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        wchar_t folder[MAX_PATH] = {};
+        GetCurrentDirectoryW(MAX_PATH, folder);
+        m_startFolder = folder;
+        SetConfigPlatform(&m_platform);
+    }
+    void TearDown() override
+    {
+        SetConfigPlatform(nullptr);
+        SetCurrentDirectoryW(m_startFolder.c_str());
+        SetSelectedLanguageId(-1);
+    }
+    // Reads the test's key as start-up does; the folder the tray program was started from, if it was.
+    std::wstring ReadKey(COssleAppApp& app)
+    {
+        app.m_registryRoot = HKEY_CURRENT_USER;
+        app.m_registryPath = m_key.m_path;
+        SetCurrentDirectoryW(m_folder.Path().c_str());
+        app.ReadRegistryAndStartTray();
+        for (const auto& opened : m_platform.opened) {
+            if (opened.file == kTrayExe)
+                return opened.folder;
+        }
+        return L"";
+    }
+
+    CFakeConfigPlatform m_platform;
+    CTestKey m_key;
+    testfiles::CScopedFolder m_folder;
+    std::wstring m_startFolder;
+};
+
+} // namespace
+
+TEST_F(ConfigStartTest, SecondStartBringsTheFirstForwardAndCreatesNothing)
+{
+    COssleAppApp first;
+    ASSERT_EQ(first.ClaimSingleInstance(), COssleAppApp::InstanceClaim::First);
+    HWND window = CreateWindowExW(0, kMainWindowClass, L"first", WS_POPUP | WS_VISIBLE, 10, 10, 100, 60, nullptr,
+                                  nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(window, nullptr);
+    HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 200, 10, 100, 60, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+    SetForegroundWindow(other);
+
+    COssleAppApp second;
+    EXPECT_FALSE(second.InitInstance());
+    EXPECT_EQ(second.Config(), nullptr);
+    EXPECT_EQ(second.Device(), nullptr);
+    EXPECT_EQ(KeyboardDevice(), nullptr) << "a second start must not reach for the keyboard";
+    EXPECT_FALSE(second.HoldsInstanceMutex());
+    EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == window; }, 5000)) << "the first comes forward";
+    second.ExitInstance();
+
+    // The first keeps its claim for its whole life, also when its window is gone.
+    DestroyWindow(window);
+    DestroyWindow(other);
+    COssleAppApp third;
+    third.m_activateWaitMs = 0;
+    EXPECT_EQ(third.ClaimSingleInstance(), COssleAppApp::InstanceClaim::AnotherRuns);
+    first.ExitInstance();
+    COssleAppApp fourth;
+    EXPECT_EQ(fourth.ClaimSingleInstance(), COssleAppApp::InstanceClaim::First);
+}
+
+TEST_F(ConfigStartTest, RegistryIsOnlyReadAndOddValuesCountAsMissing)
+{
+    m_key.SetNumber(L"Language", 347);
+    m_key.SetText(L"InstallDir", L"C:\\" + std::wstring(37, L'd'));  // 40 characters
+    COssleAppApp app;
+    const std::wstring trayFolder = ReadKey(app);
+    ASSERT_EQ(m_platform.accesses.size(), 1u);
+    EXPECT_EQ(m_platform.accesses[0], REGSAM(KEY_READ));
+    EXPECT_TRUE(m_platform.created.empty()) << "a key that exists is not created";
+    EXPECT_EQ(app.LanguageId(), kDefaultLanguageId) << "a number is no language name";
+    EXPECT_EQ(trayFolder, m_folder.Path()) << "an overlong folder is not taken";
+
+    m_platform.opened.clear();
+    m_key.SetText(L"Language", L"French");
+    m_key.SetText(L"InstallDir", L"C:\\windows\\\\");
+    COssleAppApp named;
+    EXPECT_TRUE(_wcsicmp(ReadKey(named).c_str(), L"C:\\windows") == 0) << "the tray starts from the folder";
+    EXPECT_EQ(named.LanguageId(), FindLanguageId(L"French"));
+}
+
+TEST_F(ConfigStartTest, MissingKeyIsCreatedForReadingOnly)
+{
+    COssleAppApp app;
+    const std::wstring trayFolder = ReadKey(app);
+    ASSERT_EQ(m_platform.created.size(), 1u);
+    EXPECT_EQ(m_platform.created[0], REGSAM(KEY_READ));
+    EXPECT_EQ(app.LanguageId(), kDefaultLanguageId);
+    EXPECT_EQ(trayFolder, m_folder.Path());
+}
+
+TEST_F(ConfigDialogTest, TearDownWaitsForARunningWrite)
+{
+    COssleAppApp app;
+    app.StartServices();
+    ASSERT_NE(KeyboardDevice(), nullptr);
+    ASSERT_GE(app.Config()->GetProfileCount(), 1u);
+    KeyboardDevice()->SetCompletionPause(600);
+    ASSERT_TRUE(app.Device()->Transfer(app.Config(), kTransferWrite, kTransferWriteMask));
+    app.TearDown();
+    EXPECT_EQ(RunningDeviceTasks(), 0u) << "the write ended before the store it came from";
+    EXPECT_EQ(KeyboardDevice(), nullptr);
+    EXPECT_EQ(app.Config(), nullptr);
+}

@@ -1,0 +1,315 @@
+// The main dialog over the simulated keyboard: giving keys their five kinds of function through the
+// key-assignment page and its popups, Apply and what the keyboard then holds, the dialog while a write
+// runs, a failed write, OK during a write, and the keyboard's removal.
+#include "ConfigTestSupport.h"
+
+#include "skin/BitmapWnd.h"
+#include "skin/EditItemSingleKey.h"
+
+using namespace config;
+
+namespace {
+
+constexpr int kEsc = 420;  // BUTTON_KB_ESC
+constexpr int kF1 = 421;   // BUTTON_KB_F1
+
+void TypeKey(CPopupBox& popup, UINT virtualKey, UINT scanCode)
+{
+    HWND edit = PopupItem(popup, CPopupBoxSingleKeyEntry::kKeyEditId);
+    PostMessageW(edit, WM_KEYDOWN, virtualKey, 1 | (LPARAM(scanCode) << 16));
+    PostMessageW(edit, WM_KEYUP, virtualKey, 1 | (LPARAM(scanCode) << 16) | (3u << 30));
+}
+
+int EntryIndex(CPopupBox& popup, const std::wstring& text)
+{
+    auto* list = dynamic_cast<CDropdownListItem*>(FindItemById(popup.m_items, kIdPopupList));
+    for (size_t i = 0; list && i < list->m_entries.size(); ++i) {
+        if (list->GetEntryText(int(i)) == text)
+            return int(i);
+    }
+    return -1;
+}
+
+} // namespace
+
+TEST_F(ConfigDialogTest, SingleKeyAndDefaultAreKeptUntilApplyWritesThemToTheKeyboard)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenDialog());
+    EXPECT_FALSE(IsWindowEnabled(MainButton(kIdButtonApply))) << "a dialog just opened has nothing to apply";
+    PickKey(kEsc);
+    ASSERT_EQ(Dialog().SelectedKey(), Dialog().FindKeyItem(kEsc));
+    EXPECT_TRUE(IsWindowEnabled(AssignButton(kIdAssignSingleKey)));
+
+    AnswerPopups({[](CPopupBox& popup) {
+        TypeKey(popup, 'A', 0x1E);
+        PopupOk(popup);
+    }});
+    Click(AssignButton(kIdAssignSingleKey), [&] { return Dialog().IsDirty(); });
+    const KeyAssignment esc = StoredKey(L"Esc");
+    EXPECT_EQ(esc.kind, kKindSingleKey);
+    EXPECT_EQ(esc.data.key.scanCode, 0x1E);
+    EXPECT_TRUE(IsWindowEnabled(MainButton(kIdButtonApply)));
+    EXPECT_EQ(Dialog().FindKeyItem(kEsc)->m_checked, 1) << "the key shows that it has a function of its own";
+    EXPECT_EQ(Dialog().SelectedKey(), nullptr);
+    EXPECT_FALSE(IsWindowEnabled(AssignButton(kIdAssignSingleKey))) << "no key is picked any more";
+    EXPECT_EQ(KeyboardKey(L"Esc").kind, kKindDefaultKey) << "nothing reaches the keyboard before Apply";
+
+    PickKey(kEsc);
+    Click(AssignButton(kIdAssignDefault));
+    EXPECT_EQ(StoredKey(L"Esc").kind, kKindDefaultKey);
+    PickKey(kF1);
+    AnswerPopups({[](CPopupBox& popup) {
+        TypeKey(popup, 'B', 0x30);
+        PopupOk(popup);
+    }});
+    Click(AssignButton(kIdAssignSingleKey), [&] { return StoredKey(L"F1").kind == kKindSingleKey; });
+
+    ASSERT_NO_FATAL_FAILURE(ApplyAndWait());
+    EXPECT_FALSE(Dialog().IsDirty());
+    EXPECT_FALSE(IsWindowEnabled(MainButton(kIdButtonApply)));
+    const KeyAssignment f1 = KeyboardKey(L"F1");
+    EXPECT_EQ(f1.kind, kKindSingleKey);
+    EXPECT_EQ(f1.data.key.scanCode, 0x30);
+    EXPECT_EQ(KeyboardKey(L"Esc").kind, kKindDefaultKey);
+}
+
+TEST_F(ConfigDialogTest, MacroIsAssignedWithItsModeAndARepeatCountThatNeverWraps)
+{
+    CDeviceSide().CreateMacro(L"Greeting", {});
+    ASSERT_NO_FATAL_FAILURE(OpenDialog());
+    ASSERT_EQ(m_store->GetMacroCount(), 1u);
+    PickKey(kEsc);
+    ASSERT_TRUE(IsWindowEnabled(AssignButton(kIdAssignMacro)));
+    AnswerPopups({
+        [](CPopupBox& popup) {
+            ChooseEntry(popup, 0);
+            PostClick(PopupItem(popup, kIdPlayMultiple));
+            PopupOk(popup);
+        },
+        [](CPopupBox& popup) {
+            TypeDigits(popup, L"300");  // the last digit would make 300: it is refused, not wrapped to 44
+            PopupOk(popup);
+        },
+    });
+    Click(AssignButton(kIdAssignMacro), [&] { return Dialog().IsDirty(); });
+    EXPECT_EQ(m_shownPanels, (std::vector<std::wstring>{kSelectMacroPopup, kRepeatCountPopup}));
+    KeyAssignment esc = StoredKey(L"Esc");
+    EXPECT_EQ(esc.kind, kKindMacro);
+    EXPECT_EQ(esc.param, uint32_t(kPlayMultiple));
+    EXPECT_EQ(esc.count, 30);
+    GUID guid{};
+    m_store->GetMacroAt(0)->GetGuid(guid);
+    EXPECT_TRUE(esc.data.guid == guid);
+
+    // Opened again on that key, the popup shows the macro and mode the key has.
+    std::wstring shownName;
+    int shownMode = 0;
+    PickKey(kEsc);
+    AnswerPopups({[&](CPopupBox& popup) {
+        auto& macroPopup = dynamic_cast<COssleMacroAssignmentPopup&>(popup);
+        shownName = macroPopup.m_list ? macroPopup.m_list->m_selectedText : L"";
+        for (CBitmapBtn* button : macroPopup.m_modeButtons)
+            shownMode += button && button->m_checked ? COssleMacroAssignmentPopup::ModeOfButton(button->m_id) : 0;
+        popup.EndDialog(IDCANCEL);
+    }});
+    Click(AssignButton(kIdAssignMacro), [&] { return m_shownPanels.size() == 1 && !HasPendingInput(); });
+    EXPECT_EQ(shownName, L"Greeting");
+    EXPECT_EQ(shownMode, int(kPlayMultiple));
+
+    // A repeat count that is not given plays the macro once.
+    PickKey(kF1);
+    AnswerPopups({[](CPopupBox& popup) {
+        PostClick(PopupItem(popup, kIdPlayMultiple));
+        PopupOk(popup);
+    }});
+    Click(AssignButton(kIdAssignMacro), [&] { return StoredKey(L"F1").kind == kKindMacro; });
+    EXPECT_EQ(StoredKey(L"F1").param, uint32_t(kPlayOnce));
+    EXPECT_EQ(StoredKey(L"F1").count, 0);
+}
+
+TEST_F(ConfigDialogTest, ProfileSwitchAndSelectorTakeTheProfileAtItsPlaceNotItsName)
+{
+    CDeviceSide device;
+    device.CreateProfile(L"WORK");
+    const GUID work = device.CreateProfile(L"Work");
+    ASSERT_NO_FATAL_FAILURE(OpenDialog());
+    int workIndex = -1;
+    for (unsigned i = 0; i < m_store->GetProfileCount(); ++i) {
+        if (GuidOf(m_store->GetProfileAt(i)) == work)
+            workIndex = int(i);
+    }
+    ASSERT_GE(workIndex, 0);
+
+    PickKey(kEsc);
+    AnswerPopups({[](CPopupBox& popup) {
+        ChooseEntry(popup, EntryIndex(popup, L"Work"));
+        PopupOk(popup);
+    }});
+    Click(AssignButton(kIdAssignProfile), [&] { return Dialog().IsDirty(); });
+    const KeyAssignment esc = StoredKey(L"Esc");
+    EXPECT_EQ(esc.kind, kKindProfile);
+    EXPECT_TRUE(esc.data.guid == work) << "the switch goes to the profile chosen, not the first of that name";
+
+    HWND selector = ItemWindow(Dialog().m_keyPage, kIdProfileSelector);
+    PostMessageW(Dialog().m_hWnd, WM_DROPDOWN_SELCHANGE, workIndex, reinterpret_cast<LPARAM>(selector));
+    PumpUntil([&] { return !HasPendingInput(); });
+    EXPECT_TRUE(GuidOf(m_store->GetActiveProfile()) == work);
+}
+
+TEST_F(ConfigDialogTest, LaunchProgramReusesItsEntryAndRefusesAnOverlongPath)
+{
+    const std::wstring program = L"C:\\Tools\\run.exe";
+    const std::wstring overlong = L"C:\\" + std::wstring(247, L'x') + L"\\a.exe";
+    ASSERT_EQ(overlong.size(), 256u);
+    m_platform.chosenFiles = {program, program, overlong};
+    ASSERT_NO_FATAL_FAILURE(OpenDialog());
+    for (int key : {kEsc, kF1}) {
+        PickKey(key);
+        Click(AssignButton(kIdAssignLaunch));
+    }
+    EXPECT_EQ(m_store->GetAppCount(), 1u) << "the same program is one entry";
+    EXPECT_EQ(StoredKey(L"F1").kind, kKindLaunchProgramText);
+    EXPECT_EQ(std::wstring(StoredKey(L"F1").data.text), program);
+
+    PickKey(kEsc);
+    AnswerPopups({PopupOk});
+    Click(AssignButton(kIdAssignLaunch));
+    EXPECT_EQ(m_shownPanels, std::vector<std::wstring>{kPathLimitPopup});
+    EXPECT_EQ(std::wstring(StoredKey(L"Esc").data.text), program) << "an overlong path changes nothing";
+    EXPECT_EQ(m_store->GetAppCount(), 1u);
+}
+
+TEST_F(ConfigDialogTest, WhileAWriteRunsTheDialogTakesNoInputThatChangesTheStore)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenDialog());
+    Keyboard().SetCompletionPause(1500);
+    PickKey(kEsc);
+    Click(AssignButton(kIdAssignDefault));
+    Click(MainButton(kIdButtonApply), [&] { return Dialog().TransferRunning(); });
+
+    EXPECT_FALSE(IsWindowEnabled(MainButton(kIdTabProfiles)));
+    EXPECT_FALSE(IsWindowEnabled(Dialog().FindKeyItem(kF1)->m_hWnd));
+    EXPECT_FALSE(IsWindowEnabled(ItemWindow(Dialog().m_keyPage, kIdProfileSelector)));
+    EXPECT_TRUE(IsWindowEnabled(MainButton(kIdButtonOk))) << "OK stays, to close after the write";
+    PostMessageW(Dialog().m_hWnd, WM_KEYITEM_HOVER, 0, kF1);
+    PickKey(kF1);
+    EXPECT_TRUE(Dialog().TransferRunning());
+    EXPECT_EQ(Dialog().HoveredKey(), nullptr) << "hovering reads the store, which a write must not see change";
+    EXPECT_EQ(Dialog().SelectedKey(), nullptr);
+
+    ASSERT_TRUE(PumpUntil([&] { return !Dialog().TransferRunning(); }));
+    EXPECT_TRUE(IsWindowEnabled(MainButton(kIdTabProfiles)));
+    EXPECT_TRUE(IsWindowEnabled(Dialog().FindKeyItem(kF1)->m_hWnd));
+    EXPECT_FALSE(Dialog().IsDirty());
+    PickKey(kF1);
+    EXPECT_EQ(Dialog().SelectedKey(), Dialog().FindKeyItem(kF1)) << "the page takes input again";
+}
+
+TEST_F(ConfigDialogTest, FailedWriteLeavesTheChangesToApplyAgainAndTellsTheUser)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenDialog());
+    PickKey(kEsc);
+    AnswerPopups({[](CPopupBox& popup) {
+        TypeKey(popup, 'A', 0x1E);
+        PopupOk(popup);
+    }});
+    Click(AssignButton(kIdAssignSingleKey), [&] { return Dialog().IsDirty(); });
+    Command("fail IButtonAssignment.SetRecords 1");
+    AnswerPopups({[&](CPopupBox& popup) { PopupOk(popup); }});
+    ASSERT_NO_FATAL_FAILURE(ApplyAndWait());
+    PumpUntil([&] { return !HasPendingInput(); });
+    EXPECT_EQ(m_shownPanels, std::vector<std::wstring>{kWriteFailedPopup});
+    EXPECT_TRUE(Dialog().IsDirty());
+    EXPECT_TRUE(IsWindowEnabled(MainButton(kIdButtonApply)));
+
+    ASSERT_NO_FATAL_FAILURE(ApplyAndWait());
+    EXPECT_FALSE(Dialog().IsDirty());
+    EXPECT_EQ(KeyboardKey(L"Esc").kind, kKindSingleKey);
+}
+
+TEST_F(ConfigDialogTest, SpaceDuringAWriteWaitsForItThenCloses)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenDialog());
+    Keyboard().SetCompletionPause(800);
+    PickKey(kEsc);
+    AnswerPopups({[](CPopupBox& popup) {
+        TypeKey(popup, 'A', 0x1E);
+        PopupOk(popup);
+    }});
+    Click(AssignButton(kIdAssignSingleKey), [&] { return Dialog().IsDirty(); });
+    Click(MainButton(kIdButtonApply), [&] { return Dialog().TransferRunning(); });
+    PostMessageW(Dialog().m_hWnd, WM_KEYDOWN, VK_SPACE, 1 | (0x39 << 16));
+    PumpUntil([&] { return !HasPendingInput(); });
+    EXPECT_TRUE(DialogOpen()) << "the dialog waits for the running write";
+    ASSERT_TRUE(PumpUntil([&] { return !DialogOpen(); }));
+    EXPECT_EQ(KeyboardKey(L"Esc").kind, kKindSingleKey);
+}
+
+TEST_F(ConfigDialogTest, TwoRemovalsShowOneNoDevicePopupAndTheConfiguratorCloses)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenDialog());
+    SendRemoval(Dialog().m_hWnd, L"\\\\?\\hid#vid_3f1d&pid_0999#1#{378de44c}");
+    HWND dialog = Dialog().m_hWnd;
+    AnswerPopups({[dialog](CPopupBox& popup) {
+        SendRemoval(dialog);
+        PopupOk(popup);
+    }});
+    SendRemoval(dialog);
+    ASSERT_TRUE(PumpUntil([&] { return !DialogOpen(); }));
+    EXPECT_EQ(m_shownPanels, std::vector<std::wstring>{kNoDevicePopup});
+}
+
+TEST_F(ConfigDialogTest, RemovalDuringTheKeyPopupEndsItStopsRecordingAndStillCloses)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenDialog());
+    PickKey(kEsc);
+    Mark();
+    HWND dialog = Dialog().m_hWnd;
+    AnswerPopups({
+        [dialog](CPopupBox& popup) {
+            TypeKey(popup, 'A', 0x1E);
+            SendRemoval(dialog);
+        },
+        PopupOk,
+    });
+    Click(AssignButton(kIdAssignSingleKey), [&] { return !DialogOpen(); });
+    EXPECT_EQ(m_shownPanels, (std::vector<std::wstring>{L"SingleKeyPopup.xml", kNoDevicePopup}));
+    EXPECT_NE(StoredKey(L"Esc").kind, kKindSingleKey) << "a popup ended by the removal stores nothing";
+    EXPECT_GE(CountCalls("IDeviceMode.SetMode"), 2u) << "recording started and stopped again";
+}
+
+TEST_F(ConfigDialogTest, PickedKeyOffersOnlyAssignmentsWithSomethingToAssign)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenDialog());
+    ASSERT_EQ(m_store->GetMacroCount(), 0u);
+    for (int id = kIdAssignDefault; id <= kIdAssignLaunch; ++id)
+        EXPECT_FALSE(IsWindowEnabled(AssignButton(id))) << id;
+    PickKey(kEsc);
+    EXPECT_TRUE(IsWindowEnabled(AssignButton(kIdAssignDefault)));
+    EXPECT_FALSE(IsWindowEnabled(AssignButton(kIdAssignMacro))) << "no macro to assign";
+    EXPECT_EQ(IsWindowEnabled(AssignButton(kIdAssignProfile)) != FALSE, m_store->GetProfileCount() >= 2);
+    EXPECT_EQ(Dialog().KeyHint()->m_selected, 1) << "the hint stays on the picked key";
+    PickKey(kEsc);
+    EXPECT_EQ(Dialog().SelectedKey(), nullptr) << "a second click un-picks the key";
+    EXPECT_FALSE(IsWindowEnabled(AssignButton(kIdAssignDefault)));
+}
+
+TEST_F(ConfigDialogTest, ExitDropsUnappliedChangesAndHelpOpensTheManual)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenDialog());
+    Click(MainButton(kIdButtonHelp));
+    ASSERT_EQ(m_platform.opened.size(), 1u);
+    EXPECT_EQ(m_platform.opened[0].file, AppFolder() + L"Manuals\\index.html");
+
+    PickKey(kEsc);
+    AnswerPopups({[](CPopupBox& popup) {
+        TypeKey(popup, 'A', 0x1E);
+        PopupOk(popup);
+    }});
+    Click(AssignButton(kIdAssignSingleKey), [&] { return Dialog().IsDirty(); });
+    Mark();
+    Click(MainButton(kIdButtonExit), [&] { return !DialogOpen(); });
+    EXPECT_FALSE(DialogOpen());
+    EXPECT_EQ(CountCalls("IButtonAssignment.SetRecords"), 0u) << "closing writes nothing";
+    EXPECT_EQ(KeyboardKey(L"Esc").kind, kKindDefaultKey);
+}
