@@ -65,7 +65,7 @@ bool ReadProfileProperties(IDeviceProfile* device, IKeyboardProfile& profile)
 }
 
 bool ReadKeyAssignments(IKeyboardConfig& store, IKeyboardProfile* profile, IButtonAssignment* buttons,
-                        std::size_t buttonCount)
+                        std::size_t buttonCount, SeenOnDevice::KeyMap* asRead)
 {
     if (buttonCount == 0 || buttons == nullptr || buttonCount > kMaxEnumeration)
         return false;
@@ -83,6 +83,9 @@ bool ReadKeyAssignments(IKeyboardConfig& store, IKeyboardProfile* profile, IButt
             continue;
         const KeyAssignment assignment = RecordToAssignment(record, keyboard.GetDefaultScanCode(keyId));
         store.SetKeyAssignment(keyId, assignment, profile);
+        // What the store made of it: it keeps only the kinds a profile can hold.
+        if (asRead != nullptr)
+            (*asRead)[keyId] = StoredKeyAssignment(store, keyId, profile);
         if (assignment.kind != kKindButtonOff)
             anyActive = true;
     }
@@ -217,8 +220,13 @@ bool ReadConfiguration(IServiceDevice* device, const ProductDescriptor& product,
                     ReadProfileProperties(deviceProfile.Get(), *profile);
                 if (wants(kCapabilityKeyAssignments, kTransferKeyAssignments)) {
                     ComRef<IButtonAssignment> buttons;
+                    SeenOnDevice::KeyMap read;
                     profileOk = GetSubObject(deviceProfile.Get(), IID_IButtonAssignment, buttons) &&
-                                ReadKeyAssignments(store, profile, buttons.Get(), buttonCount);
+                                ReadKeyAssignments(store, profile, buttons.Get(), buttonCount, &read);
+                    if (profileOk)
+                        seen.SetKeys(guid, std::move(read));
+                    else
+                        seen.ForgetKeys(guid);
                 }
                 if (profileOk && wants(kCapabilityLeds, kTransferLeds))
                     profileOk = ReadLeds(store, deviceProfile.Get(), profile);

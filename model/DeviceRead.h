@@ -14,7 +14,7 @@
 // Macros are read even when a profile's read failed, so that a later write does not take the store's
 // missing macros for deleted ones. True when everything was read; a device profile whose GUID cannot be
 // read is skipped and makes the result false. Only the low 16 bits of `mask` count. The macros that
-// reach the store are added to `seen`.
+// reach the store are added to `seen`, and so are the keys of each profile whose keys were read.
 bool ReadConfiguration(IServiceDevice* device, const ProductDescriptor& product, IKeyboardConfig& store,
                        unsigned mask, std::size_t buttonCount, SeenOnDevice& seen);
 
@@ -23,9 +23,10 @@ bool ReadConfiguration(IServiceDevice* device, const ProductDescriptor& product,
 bool ReadProfileProperties(IDeviceProfile* device, IKeyboardProfile& profile);
 
 // The profile's key assignments from up to `buttonCount` records (never more than the device returned).
-// False for no buttons or a failed read.
+// False for no buttons or a failed read. `asRead`, when given, receives each key read as the store then
+// holds it, for the write to tell the keys the user changed.
 bool ReadKeyAssignments(IKeyboardConfig& store, IKeyboardProfile* profile, IButtonAssignment* buttons,
-                        std::size_t buttonCount);
+                        std::size_t buttonCount, SeenOnDevice::KeyMap* asRead = nullptr);
 
 // Light 1 and the lighting (4) of a device profile into the store; false when a light's id could not be
 // read (the other lights are still read).

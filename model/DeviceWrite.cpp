@@ -241,6 +241,11 @@ private:
 
     bool WriteKeyAssignments(IDeviceProfile* device, ProfileCopy& profile)
     {
+        // Decided before names turn into GUIDs: a key the user gave a name is a change, whatever GUID the
+        // name resolves to. A profile this write created has no keys on record, so all of them go out.
+        std::vector<bool> changed(m_config.buttons.size(), false);
+        for (size_t i = 0; i < m_config.buttons.size() && i < profile.keys.size(); ++i)
+            changed[i] = !m_config.seen.KeyUnchanged(profile.guid, m_config.buttons[i].keyId, profile.keys[i]);
         if (!ResolveNamedAssignments(profile))
             return false;
         if (m_config.buttons.empty())
@@ -250,9 +255,11 @@ private:
             return false;
         // A button the keyboard definition does not know has no assignment in the store, and a key the
         // profile never held (its record was of a kind the profile cannot hold, or could not be read)
-        // was never given anything by the user: the device keeps what it holds for both.
+        // was never given anything by the user: the device keeps what it holds for both. So does a key
+        // the user left as it was read or written last.
         for (size_t i = 0; i < m_config.buttons.size(); ++i) {
-            if (m_config.buttons[i].keyId != 0 && profile.keys[i].kind != kKindNone && !WriteKey(buttons.Get(), profile, i))
+            if (m_config.buttons[i].keyId != 0 && profile.keys[i].kind != kKindNone && changed[i] &&
+                !WriteKey(buttons.Get(), profile, i))
                 return false;
         }
         return true;
@@ -262,7 +269,10 @@ private:
     {
         const ButtonSlot& slot = m_config.buttons[key];
         const KeyAssignmentRecord record = AssignmentToRecord(profile.keys[key], slot.buttonId, slot.keyDefault);
-        return SUCCEEDED(buttons->SetRecords(1, &record));
+        if (FAILED(buttons->SetRecords(1, &record)))
+            return false;
+        m_config.seen.NoteKey(profile.guid, slot.keyId, profile.keys[key]);
+        return true;
     }
 
     // Keys already on the device that point at an object this write had to create again: written once

@@ -159,6 +159,7 @@ bool CKeyboard::ImportProfileFile(const wchar_t* path, IKeyboardConfig* config)
     std::wstring name;
     GUID guid{};
     IKeyboardProfile* profile = nullptr;
+    SeenOnDevice::KeyMap keys;
     bool ok = ReadServiceName(imported.Get(), kMaxPathText, name) && ReadServiceGuid(imported.Get(), guid) &&
               (profile = config->AddProfile(name.c_str())) != nullptr;
     if (ok) {
@@ -168,12 +169,15 @@ bool CKeyboard::ImportProfileFile(const wchar_t* path, IKeyboardConfig* config)
         if (Descriptor().Has(kCapabilityKeyAssignments)) {
             ComRef<IButtonAssignment> buttons;
             ok = GetSubObject(imported.Get(), IID_IButtonAssignment, buttons) &&
-                 ReadKeyAssignments(*config, profile, buttons.Get(), m_buttonIds.size());
+                 ReadKeyAssignments(*config, profile, buttons.Get(), m_buttonIds.size(), &keys);
         }
         if (ok && Descriptor().Has(kCapabilityLeds))
             ok = ReadLeds(*config, imported.Get(), profile);
-        if (ok)
+        if (ok) {
             Seen(config).AddProfile(guid);
+            if (Descriptor().Has(kCapabilityKeyAssignments))
+                Seen(config).SetKeys(guid, std::move(keys));
+        }
     }
     if (!ok) {
         // Half an import helps nobody: the store drops the profile and the device the imported copy.

@@ -6,6 +6,7 @@
 #include "model/TextCompare.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -58,6 +59,70 @@ void SeenOnDevice::Add(std::vector<GUID>& list, const GUID& guid)
         list.push_back(guid);
 }
 
+SeenOnDevice::ProfileKeys* SeenOnDevice::FindKeys(const GUID& profile)
+{
+    for (ProfileKeys& entry : keys) {
+        if (entry.profile == profile)
+            return &entry;
+    }
+    return nullptr;
+}
+
+void SeenOnDevice::SetKeys(const GUID& profile, KeyMap read)
+{
+    if (IsNullGuid(profile))
+        return;
+    if (ProfileKeys* entry = FindKeys(profile))
+        entry->keys = std::move(read);
+    else
+        keys.push_back(ProfileKeys{profile, std::move(read)});
+}
+
+void SeenOnDevice::ForgetKeys(const GUID& profile)
+{
+    keys.erase(std::remove_if(keys.begin(), keys.end(), [&](const ProfileKeys& entry) { return entry.profile == profile; }),
+               keys.end());
+}
+
+void SeenOnDevice::NoteKey(const GUID& profile, int32_t keyId, const KeyAssignment& assignment)
+{
+    if (IsNullGuid(profile))
+        return;
+    ProfileKeys* entry = FindKeys(profile);
+    if (entry == nullptr) {
+        keys.push_back(ProfileKeys{profile, {}});
+        entry = &keys.back();
+    }
+    entry->keys[keyId] = assignment;
+}
+
+bool SeenOnDevice::KeyUnchanged(const GUID& profile, int32_t keyId, const KeyAssignment& assignment) const
+{
+    for (const ProfileKeys& entry : keys) {
+        if (entry.profile != profile)
+            continue;
+        const auto key = entry.keys.find(keyId);
+        if (key == entry.keys.end())
+            return false;
+        // Byte for byte: two records that differ only where their kind reads nothing are sent again,
+        // which costs a call and loses nothing.
+        const KeyAssignment& known = key->second;
+        return known.kind == assignment.kind && known.param == assignment.param && known.count == assignment.count &&
+               std::memcmp(&known.data, &assignment.data, sizeof(known.data)) == 0;
+    }
+    return false;
+}
+
+KeyAssignment StoredKeyAssignment(IKeyboardConfig& store, int32_t keyId, IKeyboardProfile* profile)
+{
+    KeyAssignment assignment;
+    if (!store.SupportsKeyAssignments(profile))
+        assignment.kind = kKindButtonOff;
+    else if (keyId != 0)
+        store.GetKeyAssignment(assignment, keyId, profile);
+    return assignment;
+}
+
 std::vector<ButtonSlot> MakeButtonSlots(const std::vector<DWORD>& buttonIds, CKeyboardDef& keyboard)
 {
     std::vector<ButtonSlot> slots;
@@ -96,16 +161,9 @@ CTransferSnapshot CTransferSnapshot::Take(IKeyboardConfig& store, const std::vec
         entry.showProfileOsd = profile->GetShowProfileOsd() != 0;
         entry.led1On = store.GetLed1On(profile);
         entry.lightingOn = store.GetLightingOn(profile);
-        const bool holdsKeys = store.SupportsKeyAssignments(profile);
         entry.keys.reserve(buttons.size());
-        for (const ButtonSlot& slot : buttons) {
-            KeyAssignment assignment;
-            if (!holdsKeys)
-                assignment.kind = kKindButtonOff;
-            else if (slot.keyId != 0)
-                store.GetKeyAssignment(assignment, slot.keyId, profile);
-            entry.keys.push_back(assignment);
-        }
+        for (const ButtonSlot& slot : buttons)
+            entry.keys.push_back(StoredKeyAssignment(store, slot.keyId, profile));
         entry.resolved.assign(buttons.size(), false);
         if (profile == active)
             copy.activeProfile = int(copy.profiles.size());

@@ -12,6 +12,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -61,16 +62,38 @@ struct AppCopy {
 // it, or created by its writes. A write deletes from the keyboard only these, once the store no longer
 // has them; whatever the store never saw (unreadable, skipped by a read that failed, or made by another
 // program since) is not the store's to delete.
+//
+// Likewise for keys: per device profile, the store's assignment of each key as the store last read it
+// from the keyboard or wrote it there. A write sends only the keys whose assignment differs, that is,
+// those the user changed: another program may have changed the others on the keyboard since (the tray
+// assigns the macros it records), and the store's view of them is older than the keyboard's. A profile
+// without an entry (new on the keyboard, or whose keys could not be read) has every key written.
 struct SeenOnDevice {
+    using KeyMap = std::map<int32_t, KeyAssignment>;
+    struct ProfileKeys {
+        GUID profile;
+        KeyMap keys;
+    };
+
     std::vector<GUID> profiles;
     std::vector<GUID> macros;
+    std::vector<ProfileKeys> keys;
 
     void AddProfile(const GUID& guid) { Add(profiles, guid); }
     void AddMacro(const GUID& guid) { Add(macros, guid); }
     bool HasProfile(const GUID& guid) const;
     bool HasMacro(const GUID& guid) const;
 
+    // What a read of the profile's keys left in the store; a read that failed forgets the profile's keys.
+    void SetKeys(const GUID& profile, KeyMap read);
+    void ForgetKeys(const GUID& profile);
+    // A key the write sent.
+    void NoteKey(const GUID& profile, int32_t keyId, const KeyAssignment& assignment);
+    // The key is known to hold `assignment` on the keyboard, as far as this store is concerned.
+    bool KeyUnchanged(const GUID& profile, int32_t keyId, const KeyAssignment& assignment) const;
+
 private:
+    ProfileKeys* FindKeys(const GUID& profile);
     static void Add(std::vector<GUID>& list, const GUID& guid);
 };
 
@@ -100,6 +123,9 @@ public:
     MacroCopy* FindMacroByName(const std::wstring& name);
     AppCopy* FindAppByName(const std::wstring& name);
 };
+
+// A key's assignment as a write sends it: the store's, or "button off" for a profile that holds no keys.
+KeyAssignment StoredKeyAssignment(IKeyboardConfig& store, int32_t keyId, IKeyboardProfile* profile);
 
 // The button slots of the device's button ids, with each key's default from the keyboard definition.
 std::vector<ButtonSlot> MakeButtonSlots(const std::vector<DWORD>& buttonIds, CKeyboardDef& keyboard);

@@ -1,6 +1,6 @@
 // What Apply must never take from the keyboard: objects the configurator did not read (unreadable,
-// skipped, or made by another program while it was open), records its profiles cannot hold, and the
-// device profile of a profile that was copied.
+// skipped, or made by another program while it was open), records its profiles cannot hold, keys another
+// program assigned while the user left them alone, and the device profile of a profile that was copied.
 #include "DeviceLinkTestSupport.h"
 
 #include <cstring>
@@ -24,6 +24,13 @@ DWORD RunSecondClient(const std::wstring& arguments)
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return code;
+}
+
+uint16_t ScanOf(const KeyAssignmentRecord& record)
+{
+    uint16_t scan = 0;
+    GetRecordField(record, kRecordKeyScanOffset, &scan);
+    return scan;
 }
 
 }  // namespace
@@ -79,6 +86,45 @@ TEST_F(DeviceLinkTest, KeyRecordsAProfileCannotHoldSurviveApplyUntilTheUserAssig
     const KeyAssignmentRecord kept = side.RecordOf(profile, 0x1E);
     EXPECT_EQ(std::memcmp(&kept, &click, sizeof(kept)), 0) << "the key the user left alone";
     EXPECT_EQ(side.RecordOf(profile, 0x30).serviceType, DWORD(kServiceKey)) << "the key the user assigned";
+}
+
+TEST_F(DeviceLinkTest, ApplyKeepsTheMacroTheTrayAssignedMeanwhileAndWritesTheKeyTheUserChanged)
+{
+    StartUp();
+    IKeyboardProfile* first = Profile(kFirstName);
+    const GUID profile = GuidOf(first);
+    // While the configurator is open, the tray records a macro and assigns it to key A.
+    ASSERT_EQ(RunSecondClient(L"record-macro \"New Macro1\" 1E"), 0u);
+    CDeviceSide side;
+    const KeyAssignmentRecord recorded = side.RecordOf(profile, 0x1E);
+    ASSERT_EQ(recorded.serviceType, DWORD(kServiceMacro));
+    KeyAssignment single;
+    SetKey(L"B", MakeSingleKeyAssignment(single, 0x2D, 0, false), first);
+    Mark();
+    ASSERT_EQ(Write(), 1);
+
+    const KeyAssignmentRecord kept = side.RecordOf(profile, 0x1E);
+    EXPECT_EQ(std::memcmp(&kept, &recorded, sizeof(kept)), 0) << "the tray's recording still plays on A";
+    EXPECT_EQ(ScanOf(side.RecordOf(profile, 0x30)), 0x2D) << "the key the user changed";
+    EXPECT_EQ(CountCalls("IButtonAssignment.SetRecords"), 1u) << "no key the user left alone was written";
+}
+
+TEST_F(DeviceLinkTest, EveryLaterChangeOfAKeyReachesTheKeyboardBackToItsDefaultToo)
+{
+    StartUp();
+    IKeyboardProfile* first = Profile(kFirstName);
+    const GUID profile = GuidOf(first);
+    KeyAssignment assignment;
+    SetKey(L"A", MakeSingleKeyAssignment(assignment, 0x2C, 0, false), first);
+    ASSERT_EQ(Write(), 1);
+    SetKey(L"A", MakeSingleKeyAssignment(assignment, 0x2D, 0, false), first);
+    ASSERT_EQ(Write(), 1);
+    CDeviceSide side;
+    EXPECT_EQ(ScanOf(side.RecordOf(profile, 0x1E)), 0x2D);
+    // The key as it was read: still a change from what the last Apply put on the keyboard.
+    SetKey(L"A", MakeDefaultAssignment(assignment, 0x1E, false), first);
+    ASSERT_EQ(Write(), 1);
+    EXPECT_EQ(ScanOf(side.RecordOf(profile, 0x1E)), 0x1E);
 }
 
 TEST_F(DeviceLinkTest, ACopiedProfileNeverWritesOverItsOriginal)

@@ -2,9 +2,13 @@
 //   service_test_client rename-active <name>  renames the keyboard's active profile, exit code 0 on success
 //   service_test_client hold <ready file>     advises a profile-events sink, creates the ready file and
 //                                             waits in its message loop until it is killed
-//   service_test_client record-macro <name>   stores a macro of one key press on the keyboard, as the
-//                                             tray program's recorder does, exit code 0 on success
+//   service_test_client record-macro <name> [button id]
+//                                             stores a macro of one key press on the keyboard, as the
+//                                             tray program's recorder does, and with a button id (hex)
+//                                             assigns it to that button of the active profile as the
+//                                             recorder then does; exit code 0 on success
 #include "DeviceService.h"
+#include "service/DeviceRecords.h"
 
 #include <objbase.h>
 #include <ocidl.h>
@@ -48,12 +52,39 @@ IUnknown* KeyboardPart(REFIID part)
 
 IProfileManager* ProfileManager() { return static_cast<IProfileManager*>(KeyboardPart(IID_IProfileManager)); }
 
-int RecordMacro(const wchar_t* name)
+// The recorded macro plays on the button in the active profile, which is activated again so that the
+// keyboard takes the new record at once.
+HRESULT AssignToActiveProfile(const GUID& macro, DWORD buttonId)
+{
+    IProfileManager* manager = ProfileManager();
+    if (!manager)
+        return E_FAIL;
+    IDeviceProfile* active = nullptr;
+    IButtonAssignment* buttons = nullptr;
+    HRESULT hr = manager->GetActiveProfile(&active);
+    if (SUCCEEDED(hr))
+        hr = active->GetSubObject(IID_IButtonAssignment, reinterpret_cast<IUnknown**>(&buttons));
+    if (SUCCEEDED(hr)) {
+        const KeyAssignmentRecord record = MakeMacroAssignmentRecord(0, buttonId, macro, kDevicePlayOnce, 0);
+        hr = buttons->SetRecords(1, &record);
+    }
+    if (SUCCEEDED(hr))
+        hr = manager->ActivateProfile(active);
+    if (buttons)
+        buttons->Release();
+    if (active)
+        active->Release();
+    manager->Release();
+    return hr;
+}
+
+int RecordMacro(const wchar_t* name, const wchar_t* button)
 {
     auto* store = static_cast<IMacroStore*>(KeyboardPart(IID_IMacroStore));
     if (!store)
         return 2;
     IDeviceMacro* macro = nullptr;
+    GUID guid{};
     HRESULT hr = store->CreateMacro(&macro);
     if (SUCCEEDED(hr)) {
         // {0, count 1, key A pressed}, with the 8 unused bytes a sender leaves at the end.
@@ -65,9 +96,13 @@ int RecordMacro(const wchar_t* name)
         hr = macro->SetName(name);
         if (SUCCEEDED(hr))
             hr = macro->SetEvents(reinterpret_cast<MacroEventBuffer*>(&buffer));
+        if (SUCCEEDED(hr))
+            hr = macro->GetGuid(&guid);
         macro->Release();
     }
     store->Release();
+    if (SUCCEEDED(hr) && button != nullptr)
+        hr = AssignToActiveProfile(guid, DWORD(std::wcstoul(button, nullptr, 16)));
     return SUCCEEDED(hr) ? 0 : 3;
 }
 
@@ -113,7 +148,7 @@ int Hold(const wchar_t* readyFile)
 
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc != 3 || FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
+    if (argc < 3 || argc > 4 || FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
         return 1;
     int code = 1;
     if (std::wcscmp(argv[1], L"rename-active") == 0)
@@ -121,7 +156,7 @@ int wmain(int argc, wchar_t** argv)
     else if (std::wcscmp(argv[1], L"hold") == 0)
         code = Hold(argv[2]);
     else if (std::wcscmp(argv[1], L"record-macro") == 0)
-        code = RecordMacro(argv[2]);
+        code = RecordMacro(argv[2], argc == 4 ? argv[3] : nullptr);
     CoUninitialize();
     return code;
 }
