@@ -10,6 +10,7 @@
 // The worker serves until a quit request or until no client has used it for a while.
 #include "service/server/ComObjects.h"
 #include "service/server/ControlPipe.h"
+#include "service/server/InterfacePins.h"
 #include "service/server/ServiceCore.h"
 #include "service/server/ServiceRegistrar.h"
 #include "service/server/ServiceSetup.h"
@@ -96,6 +97,9 @@ int ServeAsWorker(HINSTANCE instance, const std::wstring& classText, const std::
         Report(error);
         return 1;
     }
+    CInterfacePins pins;
+    if (!pins.Pin())
+        service.Log("not every interface could be pinned: a client's release may stall the service");
     IClassFactory* factory = NewServiceClassFactory(service);
     DWORD cookie = 0;
     const HRESULT hr = factory ? CoRegisterClassObject(workerClass, factory, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE, &cookie)
@@ -126,6 +130,7 @@ int ServeAsWorker(HINSTANCE instance, const std::wstring& classText, const std::
     // unregistered waits for this thread, which waits for the call), and a worker that never ends keeps
     // its class registered and the service unusable. So it gets a bounded time.
     CTeardownDeadline deadline(code);
+    pins.Release();
     if (factory)
         factory->Release();
     // COM goes before the service object: releasing the clients' stubs still reaches it.
