@@ -37,8 +37,9 @@ const IID* const kServedInterfaces[] = {
     &IID_IEnumConnections,
 };
 
-// The object behind the pins. Its stubs are never reached: their marshalled data never leaves this
-// process, so no call can name them, and no method but IUnknown's is ever called on it.
+// The object behind the pins: one for the process, never freed. Its stubs are never reached: their
+// marshalled data never leaves this process, so no call can name them, and no method but IUnknown's is
+// ever called on it.
 class CPinTarget final : public IUnknown {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
@@ -49,30 +50,21 @@ public:
         for (const IID* served : kServedInterfaces) {
             if (IsEqualIID(riid, *served)) {
                 *object = static_cast<IUnknown*>(this);
-                AddRef();
                 return S_OK;
             }
         }
         return E_NOINTERFACE;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_refs)); }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const LONG refs = InterlockedDecrement(&m_refs);
-        if (refs == 0)
-            delete this;
-        return static_cast<ULONG>(refs);
-    }
-
-private:
-    LONG m_refs = 1;
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
 };
+
+CPinTarget g_pinTarget;
 
 } // namespace
 
 bool CInterfacePins::Pin()
 {
-    auto* target = new CPinTarget();
     bool all = true;
     for (const IID* served : kServedInterfaces) {
         IStream* stream = nullptr;
@@ -80,14 +72,13 @@ bool CInterfacePins::Pin()
             all = false;
             continue;
         }
-        if (FAILED(CoMarshalInterface(stream, *served, target, MSHCTX_LOCAL, nullptr, MSHLFLAGS_TABLESTRONG))) {
+        if (FAILED(CoMarshalInterface(stream, *served, &g_pinTarget, MSHCTX_LOCAL, nullptr, MSHLFLAGS_TABLESTRONG))) {
             stream->Release();
             all = false;
             continue;
         }
         m_streams.push_back(stream);
     }
-    target->Release();
     return all;
 }
 
