@@ -568,6 +568,20 @@ INT_PTR COssleAppDlg::RunPopup(CDialog& popup)
 // ---------------------------------------------------------------------------------------------------
 // Frame messages
 
+LRESULT COssleAppDlg::OnAutomation(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
+{
+    LRESULT state = IsWindowVisible() ? kAutomationShown : 0;
+    if (m_dirty)
+        state |= kAutomationDirty;
+    if (m_transferRunning)
+        state |= kAutomationWriting;
+    if (m_openPopup)
+        state |= kAutomationPopupOpen;
+    if (m_selectedKey)
+        state |= static_cast<LRESULT>(m_selectedKey->m_id) << 16;
+    return AnswerAutomation(m_hWnd, {&m_items, &m_keyPage, &m_layoutPage, m_currentPage}, wParam, lParam, state);
+}
+
 LRESULT COssleAppDlg::OnQueryDragIcon(UINT, WPARAM, LPARAM, BOOL&)
 {
     return reinterpret_cast<LRESULT>(m_icon);

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "configurator/Automation.h"
 #include "configurator/ConfigIds.h"
 #include "model/IGenDevice.h"
 #include "model/IKeyboardConfig.h"
@@ -54,6 +55,7 @@ public:
         MESSAGE_HANDLER(WM_DROPDOWN_SELCHANGE, OnDropdownSelChange)
         MESSAGE_HANDLER(WM_KEYITEM_HOVER, OnKeyItemHover)
         MESSAGE_HANDLER(WM_KEYITEM_CLICK, OnKeyItemClick)
+        MESSAGE_HANDLER(config::AutomationMessage(), OnAutomation)
         CHAIN_MSG_MAP(CGUIPanel)
     END_MSG_MAP()
 
@@ -143,6 +145,8 @@ private:
     LRESULT OnDeviceChangeMessage(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnTransferDone(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnDropdownSelChange(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    // The lookup for drivers in other processes (configurator/Automation.h).
+    LRESULT OnAutomation(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
 
     void RegisterDeviceWatch();
     void EndDeviceWatch();

@@ -110,6 +110,11 @@ LRESULT COsslePopup::OnShown(UINT, WPARAM, LPARAM, BOOL&)
     return 0;
 }
 
+LRESULT COsslePopup::OnAutomation(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
+{
+    return AnswerAutomation(m_hWnd, {&m_items}, wParam, lParam, kAutomationIsPopup);
+}
+
 // ---------------------------------------------------------------------------------------------------
 // COssleWarningDlg
 
@@ -366,4 +371,9 @@ LRESULT CConfigSingleKeyPopup::OnShown(UINT, WPARAM, LPARAM, BOOL&)
 {
     RunShownHook(*this);
     return 0;
+}
+
+LRESULT CConfigSingleKeyPopup::OnAutomation(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
+{
+    return AnswerAutomation(m_hWnd, {&m_items}, wParam, lParam, kAutomationIsPopup);
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "configurator/Automation.h"
 #include "skin/DropdownListItem.h"
 #include "skin/PopupBox.h"
 #include "skin/PopupBoxSingleKeyEntry.h"
@@ -33,6 +34,7 @@ public:
 
     BEGIN_MSG_MAP(COsslePopup)
         MESSAGE_HANDLER(WM_POPUP_SHOWN, OnShown)
+        MESSAGE_HANDLER(config::AutomationMessage(), OnAutomation)
         CHAIN_MSG_MAP(CPopupBox)
     END_MSG_MAP()
 
@@ -47,6 +49,7 @@ public:
 
 protected:
     LRESULT OnShown(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnAutomation(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
 };
 
 // A message, warning or yes/no question. The heading gets the suffix appended, or is replaced by the
@@ -146,6 +149,7 @@ public:
 
     BEGIN_MSG_MAP(CConfigSingleKeyPopup)
         MESSAGE_HANDLER(WM_POPUP_SHOWN, OnShown)
+        MESSAGE_HANDLER(config::AutomationMessage(), OnAutomation)
         CHAIN_MSG_MAP(CPopupBoxSingleKeyEntry)
     END_MSG_MAP()
 
@@ -153,4 +157,5 @@ public:
 
 protected:
     LRESULT OnShown(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnAutomation(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
 };

@@ -5,6 +5,7 @@
 #include "TrayTestSupport.h"
 
 #include "ScreenSupport.h"
+#include "../support/TestProgram.h"
 #include "service/control/DeviceNotice.h"
 #include "skin/AppFolder.h"
 #include "skin/SkinResources.h"
@@ -578,56 +579,6 @@ TEST_F(TrayServiceTest, ClosedDialogIsNoLongerReachedByTheService)
     sink->Release();
     EXPECT_EQ(1u, m_keyboard.Mode());
 }
-
-namespace {
-
-// A top-level window of the process with this class (and title, when given).
-HWND FindProcessWindow(DWORD processId, const wchar_t* className, const wchar_t* title = nullptr)
-{
-    for (HWND window = ::FindWindowExW(nullptr, nullptr, className, title); window;
-         window = ::FindWindowExW(nullptr, window, className, title)) {
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(window, &owner);
-        if (owner == processId)
-            return window;
-    }
-    return nullptr;
-}
-
-class CProgram {
-public:
-    explicit CProgram(const std::wstring& path)
-    {
-        std::wstring command = L"\"" + path + L"\"";
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        if (CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_process))
-            CloseHandle(m_process.hThread);
-    }
-    ~CProgram()
-    {
-        if (m_process.hProcess) {
-            if (WaitForSingleObject(m_process.hProcess, 0) != WAIT_OBJECT_0)
-                TerminateProcess(m_process.hProcess, 1);
-            CloseHandle(m_process.hProcess);
-        }
-    }
-    bool Started() const { return m_process.hProcess != nullptr; }
-    DWORD Id() const { return m_process.dwProcessId; }
-    // The exit code once ended within the time, else STILL_ACTIVE.
-    DWORD WaitForExit(DWORD timeoutMs)
-    {
-        PumpUntil([&] { return WaitForSingleObject(m_process.hProcess, 0) == WAIT_OBJECT_0; }, timeoutMs);
-        DWORD code = STILL_ACTIVE;
-        GetExitCodeProcess(m_process.hProcess, &code);
-        return code;
-    }
-
-private:
-    PROCESS_INFORMATION m_process{};
-};
-
-} // namespace
 
 TEST_F(TrayServiceTest, ProgramRunsOnceShowsTheDisplayAndEndsOnClose)
 {

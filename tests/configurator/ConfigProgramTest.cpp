@@ -1,0 +1,151 @@
+// TessaryConfig.exe as a user runs it, against the simulated keyboard service and the installed skin
+// set, driven from this process through the configurator's automation lookup: the five kinds of
+// assignment reach the keyboard's records on Apply, a removed keyboard closes the program after its
+// popup, and a second start hands over to the running one. The tray program the configurator starts is
+// closed at the end of each test.
+#include "../device/DeviceLinkTestSupport.h"
+#include "../support/TestProgram.h"
+
+#include "configurator/ConfigIds.h"
+#include "configurator/tools/ConfigDriver.h"
+#include "service/control/DeviceNotice.h"
+
+namespace {
+
+constexpr DWORD kProgramMs = 30000;
+
+// The keyboard's records of the active profile, by button id ("0x0000003B" -> "type 5 data ..."), as
+// the control tool prints them; keys with their factory record are not listed.
+std::map<std::string, std::string> ActiveRecords()
+{
+    std::map<std::string, std::string> records;
+    const ControlReply reply = ServiceCommand("state");
+    bool active = false;
+    for (const std::string& line : reply.lines) {
+        if (line.rfind("  profile ", 0) == 0)
+            active = line.find(" active ") != std::string::npos;
+        else if (active && line.rfind("    record ", 0) == 0)
+            records[line.substr(11, 10)] = line.substr(line.find(" type ") + 1);
+    }
+    return records;
+}
+
+std::string TypeOf(const std::map<std::string, std::string>& records, const char* button)
+{
+    auto found = records.find(button);
+    return found == records.end() ? "factory" : found->second.substr(0, found->second.find(" data"));
+}
+
+} // namespace
+
+class ConfigProgramTest : public DeviceLinkTest {
+protected:
+    void SetUp() override
+    {
+        ASSERT_NO_FATAL_FAILURE(DeviceLinkTest::SetUp());
+        m_program = m_folder.File(L"tool.exe");
+        ASSERT_TRUE(testfiles::WriteBytes(m_program, "MZ", 2));
+    }
+
+    void TearDown() override
+    {
+        m_second.reset();
+        m_first.reset();  // a configurator the test did not end is ended here
+        // The tray program the configurator started is closed as its menu would close it.
+        if (m_tray) {
+            if (m_trayWindow && IsWindow(m_trayWindow))
+                PostMessageW(m_trayWindow, WM_CLOSE, 0, 0);
+            EXPECT_TRUE(PumpUntil([&] { return WaitForSingleObject(m_tray, 0) == WAIT_OBJECT_0; }, kProgramMs));
+            if (WaitForSingleObject(m_tray, 0) != WAIT_OBJECT_0)
+                TerminateProcess(m_tray, 1);
+            CloseHandle(m_tray);
+        }
+        DeviceLinkTest::TearDown();
+    }
+
+    std::unique_ptr<CProgram> Start()
+    {
+        return std::make_unique<CProgram>(testfiles::WinePath(TESSARY_BIN_DIR) + L"\\TessaryConfig.exe");
+    }
+    void StartFirst()
+    {
+        m_first = Start();
+        ASSERT_TRUE(m_first->Started());
+        ASSERT_TRUE(m_driver.WaitShown(kProgramMs)) << m_driver.Error();
+        // The configurator starts the tray program, which the shell finds beside it.
+        ASSERT_TRUE(PumpUntil([&] { return (m_trayWindow = FindWindowW(L"#32770", L"TessaryTray")) != nullptr; }, kProgramMs))
+            << "the configurator starts the tray program";
+        DWORD trayId = 0;
+        GetWindowThreadProcessId(m_trayWindow, &trayId);
+        m_tray = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, trayId);
+    }
+
+    CConfigDriver m_driver{kProgramMs};
+    std::unique_ptr<CProgram> m_first;
+    std::unique_ptr<CProgram> m_second;
+    std::wstring m_program;
+
+private:
+    HWND m_trayWindow = nullptr;
+    HANDLE m_tray = nullptr;
+};
+
+TEST_F(ConfigProgramTest, EachKindOfAssignmentReachesTheKeyboardOnApply)
+{
+    {
+        CDeviceSide side;
+        side.CreateProfile(L"Games");
+        side.CreateMacro(L"Greeting", {});
+        // Esc sends Space, so that giving it back its own function shows.
+        side.SetRecord(side.ProfileAt(0), KeyRecord(0x01, 0x39, 0));
+    }
+    ASSERT_NO_FATAL_FAILURE(StartFirst());
+    ASSERT_EQ(TypeOf(ActiveRecords(), "0x00000001"), "type 5");
+
+    const int esc = config::kIdFirstKey, f1 = esc + 1, f2 = esc + 2, f3 = esc + 3, f4 = esc + 4;
+    EXPECT_TRUE(m_driver.PickKey(esc) && m_driver.AssignDefault()) << m_driver.Error();
+    EXPECT_TRUE(m_driver.PickKey(f1) && m_driver.AssignSingleKey(VK_F5, 0x3F)) << m_driver.Error();
+    EXPECT_TRUE(m_driver.PickKey(f2) && m_driver.AssignMacro(0, 2, 3)) << m_driver.Error();
+    EXPECT_TRUE(m_driver.PickKey(f3) && m_driver.AssignProfile(0)) << m_driver.Error();
+    EXPECT_TRUE(m_driver.PickKey(f4) && m_driver.AssignLaunch(m_program)) << m_driver.Error();
+    EXPECT_EQ(TypeOf(ActiveRecords(), "0x0000003B"), "factory") << "nothing is written before Apply";
+    ASSERT_TRUE(m_driver.Apply()) << m_driver.Error();
+
+    const auto records = ActiveRecords();
+    EXPECT_EQ(TypeOf(records, "0x00000001"), "factory");
+    EXPECT_EQ(records.count("0x0000003B") ? records.at("0x0000003B").substr(0, 16) : "", "type 5 data 3F00");
+    EXPECT_EQ(TypeOf(records, "0x0000003C"), "type 8");
+    EXPECT_EQ(TypeOf(records, "0x0000003D"), "type 3");
+    EXPECT_EQ(TypeOf(records, "0x0000003E"), "type 9");
+
+    EXPECT_TRUE(m_driver.Exit()) << m_driver.Error();
+    EXPECT_EQ(m_first->WaitForExit(kProgramMs), 0u);
+}
+
+TEST_F(ConfigProgramTest, UnpluggedKeyboardEndsTheConfiguratorAfterItsPopup)
+{
+    ASSERT_NO_FATAL_FAILURE(StartFirst());
+    Command("unplug");
+    ASSERT_TRUE(BroadcastDeviceChange(DeviceChange::Removal, DeviceInterfacePath(kKeyboardProduct.productId, 0)));
+    ASSERT_TRUE(m_driver.AnswerPopup(true)) << "the no-device popup: " << m_driver.Error();
+    EXPECT_EQ(m_first->WaitForExit(kProgramMs), 0u);
+    EXPECT_EQ(CConfigDriver::MainWindow(), nullptr);
+}
+
+TEST_F(ConfigProgramTest, SecondStartBringsTheRunningOneForwardAndEnds)
+{
+    ASSERT_NO_FATAL_FAILURE(StartFirst());
+    HWND main = CConfigDriver::MainWindow();
+    // Another program's window is in front.
+    HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 80, 60, nullptr, nullptr,
+                                 nullptr, nullptr);
+    ASSERT_NE(other, nullptr);
+    EXPECT_TRUE(PumpUntil([&] { SetForegroundWindow(other); return GetForegroundWindow() == other; }));
+
+    m_second = Start();
+    ASSERT_TRUE(m_second->Started());
+    EXPECT_EQ(m_second->WaitForExit(kProgramMs), 0u) << "the second start ends";
+    EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == main; })) << "the running one comes forward";
+    EXPECT_EQ(CConfigDriver::MainWindow(), main) << "and keeps its dialog";
+    DestroyWindow(other);
+}

@@ -1,0 +1,61 @@
+// A program the test starts as a process of its own, ended by its handle if the test did not end it,
+// and the windows of a process.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// A top-level window of the process with this class (and title, when given).
+inline HWND FindProcessWindow(DWORD processId, const wchar_t* className, const wchar_t* title = nullptr)
+{
+    for (HWND window = ::FindWindowExW(nullptr, nullptr, className, title); window;
+         window = ::FindWindowExW(nullptr, window, className, title)) {
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        if (owner == processId)
+            return window;
+    }
+    return nullptr;
+}
+
+class CProgram {
+public:
+    explicit CProgram(const std::wstring& path)
+    {
+        std::wstring command = L"\"" + path + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        if (CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_process))
+            CloseHandle(m_process.hThread);
+    }
+    ~CProgram()
+    {
+        if (m_process.hProcess) {
+            if (WaitForSingleObject(m_process.hProcess, 0) != WAIT_OBJECT_0)
+                TerminateProcess(m_process.hProcess, 1);
+            CloseHandle(m_process.hProcess);
+        }
+    }
+    bool Started() const { return m_process.hProcess != nullptr; }
+    DWORD Id() const { return m_process.dwProcessId; }
+    // The exit code once ended within the time, else STILL_ACTIVE.
+    DWORD WaitForExit(DWORD timeoutMs)
+    {
+        const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+        while (WaitForSingleObject(m_process.hProcess, 0) != WAIT_OBJECT_0 && GetTickCount64() < deadline) {
+            // This thread's windows keep answering while it waits.
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageW(&msg);
+            MsgWaitForMultipleObjects(1, &m_process.hProcess, FALSE, 20, QS_ALLINPUT);
+        }
+        DWORD code = STILL_ACTIVE;
+        GetExitCodeProcess(m_process.hProcess, &code);
+        return code;
+    }
+
+private:
+    PROCESS_INFORMATION m_process{};
+};
+
