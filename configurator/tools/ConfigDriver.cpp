@@ -108,8 +108,17 @@ bool CConfigDriver::Click(HWND window, int itemId)
         return Fail("no window for skin item " + std::to_string(itemId));
     if (!::IsWindowEnabled(item) || !::IsWindowVisible(item))
         return Fail("skin item " + std::to_string(itemId) + " is disabled or hidden");
-    ::PostMessageW(item, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
-    ::PostMessageW(item, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+    // The pointer goes where the click is, as a user's would: a skinned button follows the real pointer
+    // while it holds the mouse, and a pointer left elsewhere (by whatever ran before) would take the
+    // press away from it.
+    RECT rect = {};
+    ::GetClientRect(item, &rect);
+    POINT point = {(rect.right - rect.left) / 2, (rect.bottom - rect.top) / 2};
+    POINT screen = point;
+    ::ClientToScreen(item, &screen);
+    ::SetCursorPos(screen.x, screen.y);
+    ::PostMessageW(item, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(point.x, point.y));
+    ::PostMessageW(item, WM_LBUTTONUP, 0, MAKELPARAM(point.x, point.y));
     return true;
 }
 
