@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "configurator/ConfigPlatform.h"
+#include "configurator/FileVersions.h"
 #include "configurator/Popups.h"
 #include "skin/AppFolder.h"
 #include "skin/BitmapBtn.h"
@@ -178,12 +179,15 @@ void COssleAppDlg::RefreshAllViews()
         if (button)
             button->m_toggleOnClick = 0;
     }
-    if (m_device) {
-        std::wstring version;
-        if (m_firmwareText && m_device->GetFirmwareVersion(version))
-            m_firmwareText->SetText(version);
-        if (m_driverText && m_device->GetSecondaryVersion(version))
-            m_driverText->SetText(version);
+    // Each version line keeps its skin label in front of the number.
+    std::wstring version;
+    if (m_firmwareText && m_device && m_device->GetFirmwareVersion(version))
+        m_firmwareText->SetText(m_firmwareText->GetText() + L": " + version);
+    if (m_driverText) {
+        CFileVersions program;
+        program.SetModulePath();
+        program.ReadVersionInfo();
+        m_driverText->SetText(ProductVersionLine(m_driverText->GetText(), program));
     }
     RefreshKeyLabels();
     EnableAssignButtons(m_selectedKey != nullptr);

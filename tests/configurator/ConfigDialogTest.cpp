@@ -1,7 +1,11 @@
 // The main dialog over the simulated keyboard: giving keys their five kinds of function through the
 // key-assignment page and its popups, Apply and what the keyboard then holds, the dialog while a write
-// runs, a failed write, OK during a write, and the keyboard's removal.
+// runs, a failed write, OK during a write, the keyboard's removal, and the version lines.
 #include "ConfigTestSupport.h"
+
+#include <regex>
+
+#include "configurator/FileVersions.h"
 
 #include "skin/BitmapWnd.h"
 #include "skin/EditItemSingleKey.h"
@@ -312,4 +316,25 @@ TEST_F(ConfigDialogTest, ExitDropsUnappliedChangesAndHelpOpensTheManual)
     EXPECT_FALSE(DialogOpen());
     EXPECT_EQ(CountCalls("IButtonAssignment.SetRecords"), 0u) << "closing writes nothing";
     EXPECT_EQ(KeyboardKey(L"Esc").kind, kKindDefaultKey);
+}
+
+TEST_F(ConfigDialogTest, VersionLinesKeepTheirLabelsInFrontOfTheNumbers)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenDialog());
+    std::wstring firmware;
+    ASSERT_TRUE(Keyboard().GetFirmwareVersion(firmware));
+    auto text = [this](int id) {
+        auto* item = dynamic_cast<CTextItem*>(FindItemById(Dialog().m_items, id));
+        return item ? item->GetText() : std::wstring(L"(missing)");
+    };
+    EXPECT_EQ(text(kIdTextFirmware), L"Firmware version: " + firmware);
+    EXPECT_TRUE(std::regex_match(text(kIdTextDriver), std::wregex(L"Software version: [0-9]+\\.[0-9]{2,}")))
+        << text(kIdTextDriver);
+
+    CFileVersions versions;
+    versions.m_productParts[0] = L"1";
+    versions.m_productParts[1] = L"2";
+    EXPECT_EQ(ProductVersionLine(L"Software version", versions), L"Software version: 1.02");
+    versions.m_productParts[1] = L"12";
+    EXPECT_EQ(ProductVersionLine(L"Software version", versions), L"Software version: 1.12");
 }

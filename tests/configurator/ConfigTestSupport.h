@@ -184,7 +184,10 @@ protected:
                       Button("BUTTON_APPLY", 500, 360) + Button("BUTTON_EXIT", 600, 4) +
                       Button("BUTTON_HELP", 550, 4) + Button("BUTTON_ASSIGNKEYS", 10, 4) +
                       Button("BUTTON_MANAGEPROFILES", 60, 4) + Button("BUTTON_MANAGEMACROS", 110, 4) +
-                      Button("BUTTON_LIGHTINGMAINTENANCE", 160, 4) + "</BUTTONLIST></GUIPANEL>");
+                      Button("BUTTON_LIGHTINGMAINTENANCE", 160, 4) + "</BUTTONLIST><TEXTLIST>"
+                      "<TEXTITEM name=\"TEXT_FIRMWAREVER\" textkey=\"Firmware version\">" + Rect(10, 350, 200, 16) +
+                      "</TEXTITEM><TEXTITEM name=\"TEXT_DRIVERVER\" textkey=\"Software version\">" +
+                      Rect(10, 370, 200, 16) + "</TEXTITEM></TEXTLIST></GUIPANEL>");
         std::string assign = "<ITEMLIST><BUTTONLIST>";
         const char* kinds[] = {"DEFAULT", "SINGLEKEY", "MACRO", "PROFILE", "LAUNCHPROGRAM"};
         for (int i = 0; i < 5; ++i)
