@@ -181,7 +181,8 @@ void COssleAppDlg::ShowKeyHint(CKeyboardKeyItem* key)
         text = L" " + FileNameOf(record.data.text);
         break;
     default:
-        text = key->m_caption;
+        // Keys whose legends are part of the keyboard picture carry no caption: their name says the same.
+        text = key->m_caption.empty() ? key->m_keyName : key->m_caption;
         break;
     }
     m_keyHint->m_keyPicture = &key->m_bmpInfo;

@@ -1,6 +1,6 @@
 // The main dialog over the simulated keyboard: giving keys their five kinds of function through the
 // key-assignment page and its popups, Apply and what the keyboard then holds, the dialog while a write
-// runs, a failed write, OK during a write, the keyboard's removal, and the version lines.
+// runs, a failed write, OK during a write, the keyboard's removal, the version lines, and the hint of a picked key.
 #include "ConfigTestSupport.h"
 
 #include <regex>
@@ -337,4 +337,15 @@ TEST_F(ConfigDialogTest, VersionLinesKeepTheirLabelsInFrontOfTheNumbers)
     EXPECT_EQ(ProductVersionLine(L"Software version", versions), L"Software version: 1.02");
     versions.m_productParts[1] = L"12";
     EXPECT_EQ(ProductVersionLine(L"Software version", versions), L"Software version: 1.12");
+}
+
+TEST_F(ConfigDialogTest, HintNamesAPickedKeyThatKeepsItsDefaultFunction)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenDialog());
+    CKeyboardKeyItem* key = Dialog().FindKeyItem(kEsc);
+    ASSERT_NE(key, nullptr);
+    ASSERT_FALSE(key->m_keyName.empty());
+    PickKey(kEsc);
+    EXPECT_EQ(Dialog().KeyHint()->m_assignmentKind, 0);
+    EXPECT_EQ(Dialog().KeyHint()->m_caption, key->m_keyName) << "the hint's caption strip stays empty";
 }
