@@ -31,18 +31,7 @@ CProfileBtn::CProfileBtn()
 
 void CProfileBtn::SetTooltip(const std::wstring& text)
 {
-    if (!m_toolTip.m_hWnd && m_toolTip.Create(m_hWnd, 0))
-        m_toolTip.Activate(FALSE);
-    if (!m_toolTip.m_hWnd)
-        return;
-    m_toolTip.Activate(FALSE);
-    if (m_toolTip.GetToolCount() == 0) {
-        RECT client = {};
-        GetClientRect(&client);
-        m_toolTip.AddTool(m_hWnd, text.c_str(), client, 1);
-    }
-    m_toolTip.UpdateTipText(text.c_str(), m_hWnd, 1);
-    m_toolTip.Activate(TRUE);
+    m_toolTip.SetClientTool(m_hWnd, text, text);
 }
 
 CBitmap* CProfileBtn::StateImage(bool pressed, bool disabled)
@@ -161,9 +150,6 @@ CGUIItem* CreateProfileBtn(const pugi::xml_node& element, SkinLoadContext& conte
     if (ReadTooltip(element, tooltip))
         button->SetTooltip(tooltip);
 
-    button->m_id = id;
-    button->m_type = SkinItemType::ProfileButton;
-    button->m_window = button->m_hWnd;
-    button->m_owner = parent;
+    button->SetSkinItem(id, SkinItemType::ProfileButton, button->m_hWnd, parent);
     return button.release();
 }

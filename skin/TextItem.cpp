@@ -267,9 +267,6 @@ CGUIItem* CreateTextItem(const pugi::xml_node& element, SkinLoadContext& context
             (*text).*row.colour = colour;
     }
 
-    text->m_id = id;
-    text->m_type = SkinItemType::TextItem;
-    text->m_window = text->m_hWnd;
-    text->m_owner = parent;
+    text->SetSkinItem(id, SkinItemType::TextItem, text->m_hWnd, parent);
     return text.release();
 }
