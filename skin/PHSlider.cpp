@@ -90,8 +90,7 @@ void CPHSlider::SetCapRange(int min, int max)
 
 void CPHSlider::SetValue(int value)
 {
-    // Signed: a value below the range (a pointer left of an offset track) is the low end, not the top.
-    m_value = std::max(CapRangeMin, std::min(value, CapRangeMax));
+    m_value = ClampToCap(value);
     if (!m_hWnd)
         return;
     // The thumb shows the value it keeps.
@@ -108,13 +107,19 @@ void CPHSlider::SetTooltip(const std::wstring& key)
 int CPHSlider::ValueAtCentre(int x) const
 {
     if (!HasSteps())
-        return std::max(CapRangeMin, std::min(m_rangeMin, CapRangeMax));
+        return ClampToCap(m_rangeMin);
     const int centre = std::clamp(x, m_minCentreX, std::max(m_minCentreX, m_maxCentreX));
     // Half a step to the right, so a thumb within half a step of a value's position takes that value.
     const float offset = static_cast<float>(centre - m_track.left - m_leftOffset +
                                             static_cast<int>(m_pixelsPerStep * 0.5f));
     const int steps = static_cast<int>(std::ceil(offset / m_pixelsPerStep));
-    return std::max(CapRangeMin, std::min(m_rangeMin - 1 + steps, CapRangeMax));
+    return ClampToCap(m_rangeMin - 1 + steps);
+}
+
+int CPHSlider::ClampToCap(int value) const
+{
+    // Signed: a value below the range (a pointer left of an offset track) is the low end, not the top.
+    return std::max(CapRangeMin, std::min(value, CapRangeMax));
 }
 
 int CPHSlider::CentreFromClient(LPARAM lParam) const

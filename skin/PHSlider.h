@@ -88,6 +88,7 @@ protected:
     LRESULT OnEraseBkgnd(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
 
 private:
+    int ClampToCap(int value) const;
     // The x of a client point in parent coordinates, kept between the leftmost and rightmost centre.
     int CentreFromClient(LPARAM lParam) const;
     void Notify() const;

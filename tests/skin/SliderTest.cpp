@@ -167,6 +167,10 @@ TEST_F(SliderTest, AStageThumbReleasedWhereItWasDraggedReportsTheValueTheDragSho
     ASSERT_NE(nullptr, offset);
     Drag(*offset->m_thumbs[0], 25, -100);
     EXPECT_EQ(1, offset->m_thumbs[0]->m_value);
+    offset->m_thumbs[0]->SetValue(10);
+    offset->m_thumbs[0]->SetValue(-5);
+    EXPECT_EQ(1, offset->m_thumbs[0]->m_value);
+    EXPECT_EQ(-5, LeftInParent(*offset->m_thumbs[0])) << "at the track's left end";
 
     ASSERT_TRUE(m_panel.Drain());
     // Posted once to the container the slider was created in, which is also its parent.
