@@ -7,7 +7,6 @@
 #include <string>
 
 #include "skin/BitmapItem.h"
-#include "skin/DrawingHelpers.h"
 #include "skin/SkinElements.h"
 #include "skin/SkinValues.h"
 
@@ -50,15 +49,10 @@ bool CAPMSlider::Create(const RECT& rc, HWND in, int id, const CBitmapItem* cont
 
 CPHSlider* CAPMSlider::AddStage(int stageId, int value, COLORREF colour)
 {
-    auto stage = std::make_unique<CPHSlider>();
-    stage->m_rangeMin = m_rangeMin;
-    stage->m_rangeMax = m_rangeMax;
-    const RECT track = {0, 0, m_rect.right - m_rect.left, m_rect.bottom - m_rect.top};
-    if (!stage->Create(DuplicateDib(m_stageImage), DuplicateDib(m_stageHotImage), stageId, track, m_hWnd))
+    auto stage =
+        CPHSlider::CreateInSlider(*this, m_rangeMin, m_rangeMax, m_stageImage, m_stageHotImage, stageId, value);
+    if (!stage)
         return nullptr;
-    stage->SetCapRange(m_rangeMin, m_rangeMax);
-    stage->m_owner = this;
-    stage->SetValue(value);
     m_stages.push_back(std::move(stage));
     m_colours.resize(m_stages.size());
     m_colours.push_back(colour);

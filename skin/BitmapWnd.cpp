@@ -212,11 +212,7 @@ void CBitmapWindow::DrawAssignment(HDC dc, const RECT& content)
     const int oldMode = ::SetBkMode(dc, TRANSPARENT);
     const COLORREF oldColour = ::SetTextColor(dc, m_textColour ? m_textColour : kUnsetTextColour);
     CFont fallback;
-    HFONT font = m_font ? static_cast<HFONT>(*m_font) : nullptr;
-    if (!font) {
-        fallback.Attach(::CreateFontW(14, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0, 0x20, L"Arial"));
-        font = fallback;
-    }
+    HFONT font = SkinFontOrDefault(m_font, fallback);
     CSelectObject selectFont(dc, font);
     // DrawText gets a copy it may write to.
     std::vector<wchar_t> text(m_caption.begin(), m_caption.end());

@@ -124,11 +124,7 @@ void CDPIStageWindow::Draw(CDC& dc)
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextColor(m_textColour == 0 ? kUnsetTextColour : m_textColour);
     CFont fallback;
-    HFONT font = m_font ? static_cast<HFONT>(*m_font) : nullptr;
-    if (!font) {
-        fallback.Attach(::CreateFontW(14, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0, 0x20, L"Arial"));
-        font = fallback;
-    }
+    HFONT font = SkinFontOrDefault(m_font, fallback);
     CSelectObject selectFont(dc, font);
 
     DrawLines(dc, m_heading, m_areas[kHeading].rect, m_drawFlags | DT_CENTER);

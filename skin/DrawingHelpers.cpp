@@ -265,3 +265,16 @@ HBITMAP DuplicateDib(HBITMAP source)
         return nullptr;
     return static_cast<HBITMAP>(::CopyImage(source, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
 }
+
+HFONT CreateDefaultSkinFont()
+{
+    return ::CreateFontW(14, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0, 0x20, L"Arial");
+}
+
+HFONT SkinFontOrDefault(const CFont* font, CFont& fallback)
+{
+    if (font && !font->IsNull())
+        return *font;
+    fallback.Attach(CreateDefaultSkinFont());
+    return fallback;
+}

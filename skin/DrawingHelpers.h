@@ -26,3 +26,8 @@ bool LoadPictureFile(const std::wstring& path, CBitmap& target);
 // A DIB-section copy of a bitmap, for a widget that keeps its own copy of a skin bitmap; null without a
 // source or when the copy fails. The caller owns it.
 HBITMAP DuplicateDib(HBITMAP source);
+
+// Arial 14 bold: the font of skinned texts whose skin named none. The caller owns it.
+HFONT CreateDefaultSkinFont();
+// The font to draw with: `font` when there is one, else a default font made into `fallback`.
+HFONT SkinFontOrDefault(const CFont* font, CFont& fallback);

@@ -66,6 +66,22 @@ bool CPHSlider::Create(HBITMAP normal, HBITMAP hot, int stageId, const RECT& tra
     return true;
 }
 
+std::unique_ptr<CPHSlider> CPHSlider::CreateInSlider(CWnd& slider, int rangeMin, int rangeMax, HBITMAP normal,
+                                                     HBITMAP hot, int stageId, int value)
+{
+    auto thumb = std::make_unique<CPHSlider>();
+    thumb->m_rangeMin = rangeMin;
+    thumb->m_rangeMax = rangeMax;
+    RECT track = {};
+    slider.GetClientRect(&track);
+    if (!thumb->Create(DuplicateDib(normal), DuplicateDib(hot), stageId, track, slider.m_hWnd))
+        return nullptr;
+    thumb->SetCapRange(rangeMin, rangeMax);
+    thumb->m_owner = &slider;
+    thumb->SetValue(value);
+    return thumb;
+}
+
 void CPHSlider::ComputeGeometry()
 {
     m_stepCount = m_rangeMax - m_rangeMin + 1;

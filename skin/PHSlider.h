@@ -3,6 +3,7 @@
 // and once more when it is released. The multi-thumb slider and the multi-stage slider are made of them.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "framework/Gdi.h"
@@ -34,6 +35,10 @@ public:
     // where the thumb travels, in the parent's client coordinates. Fills the item's id, type and window;
     // the owner is the creator's to set.
     bool Create(HBITMAP normal, HBITMAP hot, int stageId, const RECT& track, HWND parent);
+    // A thumb in `slider` on a track its client area's size, over [rangeMin, rangeMax] and allowed all
+    // of it, with its own copies of the two images, at `value`; null when its window can't be made.
+    static std::unique_ptr<CPHSlider> CreateInSlider(CWnd& slider, int rangeMin, int rangeMax, HBITMAP normal,
+                                                     HBITMAP hot, int stageId, int value);
     // Recomputes where the thumb can go and how many pixels one step is.
     void ComputeGeometry();
     // Narrows the values the thumb accepts to [min, max] (each kept inside the range); the value and

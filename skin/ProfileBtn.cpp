@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "skin/DrawingHelpers.h"
 #include "skin/SkinElements.h"
 #include "skin/SkinValues.h"
 
@@ -85,7 +86,7 @@ void CProfileBtn::DrawItem(DRAWITEMSTRUCT* item)
 
     composed.SetBkMode(TRANSPARENT);
     composed.SetTextColor(kColumnTextColour);
-    CFont font(::CreateFontW(14, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0, 0x20, L"Arial"));
+    CFont font(CreateDefaultSkinFont());
     CSelectObject selectFont(composed, font);
     SIZE extent = {};
     ::GetTextExtentPoint32W(composed, m_column1.c_str(), static_cast<int>(m_column1.size()), &extent);

@@ -5,7 +5,6 @@
 
 #include "model/NameTables.h"
 #include "skin/BitmapItem.h"
-#include "skin/DrawingHelpers.h"
 #include "skin/SkinElements.h"
 #include "skin/SkinValues.h"
 
@@ -45,17 +44,10 @@ void CSliderHMulti::CreateThumbs(const std::vector<int>& stageIds, HBITMAP norma
         m_imageWidth = image.bmWidth;
         m_imageHeight = image.bmHeight;
     }
-    const RECT track = {0, 0, m_rect.right - m_rect.left, m_rect.bottom - m_rect.top};
     for (size_t k = 0; k < stageIds.size() && k < kMaxThumbs; ++k) {
-        auto thumb = std::make_unique<CPHSlider>();
-        thumb->m_rangeMin = m_rangeMin;
-        thumb->m_rangeMax = m_rangeMax;
-        if (!thumb->Create(DuplicateDib(normal), DuplicateDib(hot), stageIds[k], track, m_hWnd))
-            continue;
-        thumb->SetCapRange(m_rangeMin, m_rangeMax);
-        thumb->m_owner = this;
-        thumb->SetValue(kFirstThumbValue + static_cast<int>(k));
-        m_thumbs.push_back(std::move(thumb));
+        if (auto thumb = CPHSlider::CreateInSlider(*this, m_rangeMin, m_rangeMax, normal, hot, stageIds[k],
+                                                   kFirstThumbValue + static_cast<int>(k)))
+            m_thumbs.push_back(std::move(thumb));
     }
 }
 
@@ -117,8 +109,8 @@ CGUIItem* CreateSliderHMulti(const pugi::xml_node& element, SkinLoadContext& con
     if (id == -1)
         return nullptr;
     std::vector<std::pair<int, std::wstring>> stages;  // item id, tooltip key
-    for (pugi::xml_node stage = element.child("STAGES").child("STAGE"); stage && stages.size() < CSliderHMulti::kMaxThumbs;
-         stage = stage.next_sibling("STAGE")) {
+    for (pugi::xml_node stage = element.child("STAGES").child("STAGE");
+         stage && stages.size() < CSliderHMulti::kMaxThumbs; stage = stage.next_sibling("STAGE")) {
         stages.emplace_back(FindSkinResourceId(TrimmedFileName(ElementText(stage))), AttributeText(stage, "tooltip"));
     }
     if (stages.empty())
