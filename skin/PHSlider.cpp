@@ -202,6 +202,9 @@ LRESULT CPHSlider::OnLButtonUp(UINT, WPARAM, LPARAM lParam, BOOL& bHandled)
     ReleaseCaptureOf(m_hWnd);
     SetValue(ValueAtCentre(CentreFromClient(lParam)));
     Notify();
+    // A request made while the pointer was off the thumb (dragged with the capture) may never be
+    // answered: the next move asks again.
+    m_leaveRequested = false;
     m_hover = false;
     Invalidate(FALSE);
     return 0;
@@ -218,6 +221,7 @@ LRESULT CPHSlider::OnMouseLeave(UINT, WPARAM, LPARAM, BOOL&)
 LRESULT CPHSlider::OnKillFocus(UINT, WPARAM, LPARAM, BOOL&)
 {
     LRESULT result = DefWindowProc();
+    m_leaveRequested = false;
     m_hover = false;
     Invalidate(FALSE);
     return result;
