@@ -52,6 +52,29 @@ public:
     }
     void RelayEvent(MSG* msg) { SendMessage(TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg)); }
 
+    // Creates the control for `wnd`, inactive, when it does not exist yet; false when it can't be made.
+    bool EnsureCreated(HWND wnd)
+    {
+        if (!m_hWnd && Create(wnd, 0))
+            Activate(FALSE);
+        return m_hWnd != nullptr;
+    }
+    // A widget's one tooltip: tool 1 over the whole client area of `wnd`, added with `text` when the
+    // control has no tool yet, then showing `shown` and active. Inactive while it changes.
+    void SetClientTool(HWND wnd, const std::wstring& text, const std::wstring& shown)
+    {
+        if (!EnsureCreated(wnd))
+            return;
+        Activate(FALSE);
+        if (GetToolCount() == 0) {
+            RECT client = {};
+            ::GetClientRect(wnd, &client);
+            AddTool(wnd, text.c_str(), client, 1);
+        }
+        UpdateTipText(shown.c_str(), wnd, 1);
+        Activate(TRUE);
+    }
+
 private:
     static TTTOOLINFOW MakeToolInfo(HWND wnd, UINT_PTR id)
     {

@@ -99,9 +99,6 @@ CGUIItem* CreateAVIButton(const pugi::xml_node& element, SkinLoadContext& contex
     if (!button->Create(nullptr, kAviButtonStyle, rc, parent->m_hWnd, 0))
         return nullptr;
 
-    button->m_id = id;
-    button->m_type = SkinItemType::AviButton;
-    button->m_window = button->m_hWnd;
-    button->m_owner = parent;
+    button->SetSkinItem(id, SkinItemType::AviButton, button->m_hWnd, parent);
     return button.release();
 }

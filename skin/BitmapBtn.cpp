@@ -50,36 +50,17 @@ void CBitmapBtn::PreSubclassWindow()
 
 BOOL CBitmapBtn::PreTranslateMessage(MSG* msg)
 {
-    if (!m_toolTip.m_hWnd)
-        CreateToolTip();
-    if (m_toolTip.m_hWnd)
+    if (m_toolTip.EnsureCreated(m_hWnd))
         m_toolTip.RelayEvent(msg);
     return CButton::PreTranslateMessage(msg);
 }
 
-void CBitmapBtn::CreateToolTip()
-{
-    if (m_toolTip.Create(m_hWnd, 0))
-        m_toolTip.Activate(FALSE);
-}
-
 void CBitmapBtn::SetTooltip(const std::wstring& text)
 {
-    if (!m_toolTip.m_hWnd)
-        CreateToolTip();
-    if (!m_toolTip.m_hWnd)
-        return;
-    m_toolTip.Activate(FALSE);
-    if (m_toolTip.GetToolCount() == 0) {
-        RECT client = {};
-        GetClientRect(&client);
-        m_toolTip.AddTool(m_hWnd, text.c_str(), client, 1);
-    }
     std::wstring shown = TranslateText(text);
     for (size_t at = shown.find(kBreakMark); at != std::wstring::npos; at = shown.find(kBreakMark, at + 1))
         shown.replace(at, 2, L" ");
-    m_toolTip.UpdateTipText(shown.c_str(), m_hWnd, 1);
-    m_toolTip.Activate(TRUE);
+    m_toolTip.SetClientTool(m_hWnd, text, shown);
 }
 
 void CBitmapBtn::SetSelected(int selected)
@@ -92,18 +73,7 @@ void CBitmapBtn::SetSelected(int selected)
 
 void CBitmapBtn::SetCaption(const std::wstring& text, int caps)
 {
-    std::wstring caption = TranslateText(text);
-    // The break goes in before the case changes: upper case would turn the mark into "\N".
-    const size_t at = caption.find(kBreakMark);
-    if (at != std::wstring::npos)
-        caption.replace(at, 2, L"\r\n");
-    if (!caption.empty()) {
-        if (caps == 2)
-            ::CharLowerBuffW(&caption[0], static_cast<DWORD>(caption.size()));
-        else if (caps == 1)
-            ::CharUpperBuffW(&caption[0], static_cast<DWORD>(caption.size()));
-    }
-    m_caption = caption;
+    m_caption = CaptionText(text, caps);
 }
 
 void CBitmapBtn::StartBlinking(int periodMs)
@@ -248,11 +218,7 @@ void CBitmapBtn::DrawCaption(CDC& dc, const RECT& client, COLORREF colour) const
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextColor(colour);
     CFont fallback;
-    HFONT font = m_font ? static_cast<HFONT>(*m_font) : nullptr;
-    if (!font) {
-        fallback.Attach(::CreateFontW(14, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0, 0x20, L"Arial"));
-        font = fallback;
-    }
+    HFONT font = SkinFontOrDefault(m_font, fallback);
     CSelectObject selectFont(dc, font);
     // DrawText may write into the text it is given (DT_MODIFYSTRING): it gets a copy with room.
     std::vector<wchar_t> text(m_caption.begin(), m_caption.end());
@@ -453,9 +419,6 @@ CGUIItem* ReadBitmapBtnElement(const pugi::xml_node& element, SkinLoadContext& c
         button->SetCaption(AttributeText(element, "caption"), caps);
     }
 
-    button->m_id = id;
-    button->m_type = SkinItemType::BitmapButton;
-    button->m_window = button->m_hWnd;
-    button->m_owner = parent;
+    button->SetSkinItem(id, SkinItemType::BitmapButton, button->m_hWnd, parent);
     return button.release();
 }

@@ -104,7 +104,6 @@ protected:
     LRESULT OnDrawItem(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
 
 private:
-    void CreateToolTip();
     void CopyStateImages(CBitmap* normal, CBitmap* over, CBitmap* down, CBitmap* disabled, int x, int y,
                          int right, int bottom);
     // The state image of DrawItem's step 1.

@@ -87,9 +87,6 @@ CGUIItem* CreateBitmapItem(const pugi::xml_node& element, SkinLoadContext& conte
         CopyBitmapRect(item->m_image, dc, *image, 0, 0, rc.right - rc.left, rc.bottom - rc.top);
     }
 
-    item->m_id = id;
-    item->m_type = SkinItemType::BitmapItem;
-    item->m_window = nullptr;
-    item->m_owner = parent;
+    item->SetSkinItem(id, SkinItemType::BitmapItem, nullptr, parent);
     return item.release();
 }

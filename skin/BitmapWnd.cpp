@@ -72,54 +72,24 @@ BOOL CBitmapWindow::OnCommand(WPARAM wParam, LPARAM lParam)
 
 BOOL CBitmapWindow::PreTranslateMessage(MSG* msg)
 {
-    if (!m_toolTip.m_hWnd)
-        CreateToolTip();
-    if (m_toolTip.m_hWnd)
+    if (m_toolTip.EnsureCreated(m_hWnd))
         m_toolTip.RelayEvent(msg);
     return CWnd::PreTranslateMessage(msg);
 }
 
-void CBitmapWindow::CreateToolTip()
-{
-    if (m_toolTip.Create(m_hWnd, 0))
-        m_toolTip.Activate(FALSE);
-}
-
 void CBitmapWindow::SetTooltip(const std::wstring& text)
 {
-    if (!m_toolTip.m_hWnd)
-        CreateToolTip();
-    if (!m_toolTip.m_hWnd)
-        return;
-    m_toolTip.Activate(FALSE);
-    if (m_toolTip.GetToolCount() == 0) {
-        RECT client = {};
-        GetClientRect(&client);
-        m_toolTip.AddTool(m_hWnd, text.c_str(), client, 1);
-    }
     std::wstring shown = TranslateText(text);
     for (size_t at = shown.find(kBreakMark); at != std::wstring::npos; at = shown.find(kBreakMark, at + 1))
         shown.replace(at, 2, L" ");
-    m_toolTip.UpdateTipText(shown.c_str(), m_hWnd, 1);
-    m_toolTip.Activate(TRUE);
+    m_toolTip.SetClientTool(m_hWnd, text, shown);
 }
 
 void CBitmapWindow::SetCaption(const std::wstring& text)
 {
     if (m_selected == 1)
         return;
-    std::wstring caption = TranslateText(text);
-    // The break goes in before the case changes: upper case would turn the mark into "\N".
-    const size_t at = caption.find(kBreakMark);
-    if (at != std::wstring::npos)
-        caption.replace(at, 2, L"\r\n");
-    if (!caption.empty()) {
-        if (m_caps == 2)
-            ::CharLowerBuffW(&caption[0], static_cast<DWORD>(caption.size()));
-        else if (m_caps == 1)
-            ::CharUpperBuffW(&caption[0], static_cast<DWORD>(caption.size()));
-    }
-    m_caption = caption;
+    m_caption = CaptionText(text, m_caps);
     if (m_hWnd)
         Invalidate(FALSE);
 }
@@ -242,11 +212,7 @@ void CBitmapWindow::DrawAssignment(HDC dc, const RECT& content)
     const int oldMode = ::SetBkMode(dc, TRANSPARENT);
     const COLORREF oldColour = ::SetTextColor(dc, m_textColour ? m_textColour : kUnsetTextColour);
     CFont fallback;
-    HFONT font = m_font ? static_cast<HFONT>(*m_font) : nullptr;
-    if (!font) {
-        fallback.Attach(::CreateFontW(14, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0, 0x20, L"Arial"));
-        font = fallback;
-    }
+    HFONT font = SkinFontOrDefault(m_font, fallback);
     CSelectObject selectFont(dc, font);
     // DrawText gets a copy it may write to.
     std::vector<wchar_t> text(m_caption.begin(), m_caption.end());
@@ -341,9 +307,6 @@ CGUIItem* CreateBitmapWindow(const pugi::xml_node& element, SkinLoadContext& con
     if (ReadColourAttribute(element, "fontclr", colour) && colour != 0xFFFFFFFF)
         window->m_textColour = colour;
 
-    window->m_id = id;
-    window->m_type = SkinItemType::BitmapWindow;
-    window->m_window = window->m_hWnd;
-    window->m_owner = parent;
+    window->SetSkinItem(id, SkinItemType::BitmapWindow, window->m_hWnd, parent);
     return window.release();
 }

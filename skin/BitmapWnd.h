@@ -69,7 +69,6 @@ protected:
     LRESULT OnEraseBkgnd(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
 
 private:
-    void CreateToolTip();
     void DrawKeyPicture(HDC dc, const RECT& picture, const RECT& content);
     void DrawAssignment(HDC dc, const RECT& content);
 };

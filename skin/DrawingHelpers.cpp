@@ -104,7 +104,7 @@ template <class T> struct ComReleaser {
 
 } // namespace
 
-HRGN BitmapToRegion(HBITMAP bitmap)
+HRGN BitmapToRegion(HBITMAP bitmap, COLORREF transparent)
 {
     if (!bitmap)
         return nullptr;
@@ -153,7 +153,8 @@ HRGN BitmapToRegion(HBITMAP bitmap)
             const int x0 = x;
             while (x < width) {
                 const BYTE* p = row + static_cast<size_t>(x) * 4;  // blue, green, red, unused
-                if (p[0] == 255 && p[1] == 255 && p[2] == 255)
+                if (p[0] == GetBValue(transparent) && p[1] == GetGValue(transparent) &&
+                    p[2] == GetRValue(transparent))
                     break;
                 ++x;
             }
@@ -172,7 +173,7 @@ HRGN BitmapToRegion(HBITMAP bitmap)
             ::DeleteObject(result);
         return nullptr;
     }
-    // Nothing but white: an empty region rather than none.
+    // Nothing but the transparent colour: an empty region rather than none.
     if (!result)
         result = ::CreateRectRgn(0, 0, 0, 0);
     return result;
@@ -256,4 +257,24 @@ bool LoadPictureFile(const std::wstring& path, CBitmap& target)
         return false;
     target.Attach(bitmap);
     return true;
+}
+
+HBITMAP DuplicateDib(HBITMAP source)
+{
+    if (!source)
+        return nullptr;
+    return static_cast<HBITMAP>(::CopyImage(source, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+}
+
+HFONT CreateDefaultSkinFont()
+{
+    return ::CreateFontW(14, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0, 0x20, L"Arial");
+}
+
+HFONT SkinFontOrDefault(const CFont* font, CFont& fallback)
+{
+    if (font && !font->IsNull())
+        return *font;
+    fallback.Attach(CreateDefaultSkinFont());
+    return fallback;
 }

@@ -8,10 +8,10 @@
 
 #include "framework/Gdi.h"
 
-// The region of all pixels of `bitmap` that are not pure white (255, 255, 255), in the bitmap's pixel
-// coordinates with the top row at y = 0. An all-white bitmap gives an empty region; no bitmap, or a
-// failure to read it, gives null. The caller owns the region.
-HRGN BitmapToRegion(HBITMAP bitmap);
+// The region of all pixels of `bitmap` that are not of the colour `transparent` (pure white unless told
+// otherwise), in the bitmap's pixel coordinates with the top row at y = 0. A bitmap of that colour alone
+// gives an empty region; no bitmap, or a failure to read it, gives null. The caller owns the region.
+HRGN BitmapToRegion(HBITMAP bitmap, COLORREF transparent = RGB(255, 255, 255));
 
 // Replaces the bitmap of `target` by a copy of the rectangle (x, y)-(right, bottom) of `source`, made
 // compatible with `dc`. False, with the target left as it was, when there is no source, the rectangle is
@@ -22,3 +22,12 @@ bool CopyBitmapRect(CBitmap& target, HDC dc, HBITMAP source, int x, int y, int r
 // into `target` as a DIB section, replacing its bitmap. Icons, metafiles and unreadable files give
 // false and leave the target as it was. COM must be initialised on the calling thread.
 bool LoadPictureFile(const std::wstring& path, CBitmap& target);
+
+// A DIB-section copy of a bitmap, for a widget that keeps its own copy of a skin bitmap; null without a
+// source or when the copy fails. The caller owns it.
+HBITMAP DuplicateDib(HBITMAP source);
+
+// Arial 14 bold: the font of skinned texts whose skin named none. The caller owns it.
+HFONT CreateDefaultSkinFont();
+// The font to draw with: `font` when there is one, else a default font made into `fallback`.
+HFONT SkinFontOrDefault(const CFont* font, CFont& fallback);

@@ -50,6 +50,15 @@ public:
     // windows or have none. Widgets with companion windows override it to take those along.
     virtual void ShowItem(bool show);
 
+    // What an element reader records of the object it made.
+    void SetSkinItem(int id, int type, HWND window, CWnd* owner)
+    {
+        m_id = id;
+        m_type = type;
+        m_window = window;
+        m_owner = owner;
+    }
+
     int m_id = -1;    // skin item id: index of the object's identifier in SkinResourceNames()
     int m_type = -1;  // a SkinItemType code
     // The control's window once created; 0 for objects without a window. Not cleared when the window

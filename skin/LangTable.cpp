@@ -303,6 +303,23 @@ std::wstring TranslateText(const std::wstring& text)
     return result;
 }
 
+std::wstring CaptionText(const std::wstring& text, int caps)
+{
+    std::wstring caption = TranslateText(text);
+    // The break goes in before the case changes: upper case would turn the mark into "\N", and the
+    // text would lose its line break.
+    const size_t at = caption.find(L"\\n");
+    if (at != std::wstring::npos)
+        caption.replace(at, 2, L"\r\n");
+    if (!caption.empty()) {
+        if (caps == 2)
+            ::CharLowerBuffW(&caption[0], static_cast<DWORD>(caption.size()));
+        else if (caps == 1)
+            ::CharUpperBuffW(&caption[0], static_cast<DWORD>(caption.size()));
+    }
+    return caption;
+}
+
 CGUIItem* ReadLangElement(const pugi::xml_node& element, CWnd* parent, SkinItemList& list)
 {
     int id = FindSkinResourceId(Wide(element.attribute("name").value()));

@@ -75,6 +75,9 @@ void SetCurrentLangTable(CLangTable* table);
 void RegisterLanguageTable(CLangTable* table);
 // The text through the current table, or unchanged without one.
 std::wstring TranslateText(const std::wstring& text);
+// A caption as widgets show it: translated, its first "\n" (backslash, n) made a line break, then in
+// `caps` (1 upper case, 2 lower case, anything else as it is).
+std::wstring CaptionText(const std::wstring& text, int caps);
 
 // Reader of a LANG element: a new table (type 13, no window, owned by `parent`) or null when the
 // element's name is unknown or its language file has no data. The caller appends it to the list.

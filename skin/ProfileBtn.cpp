@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "skin/DrawingHelpers.h"
 #include "skin/SkinElements.h"
 #include "skin/SkinValues.h"
 
@@ -31,18 +32,7 @@ CProfileBtn::CProfileBtn()
 
 void CProfileBtn::SetTooltip(const std::wstring& text)
 {
-    if (!m_toolTip.m_hWnd && m_toolTip.Create(m_hWnd, 0))
-        m_toolTip.Activate(FALSE);
-    if (!m_toolTip.m_hWnd)
-        return;
-    m_toolTip.Activate(FALSE);
-    if (m_toolTip.GetToolCount() == 0) {
-        RECT client = {};
-        GetClientRect(&client);
-        m_toolTip.AddTool(m_hWnd, text.c_str(), client, 1);
-    }
-    m_toolTip.UpdateTipText(text.c_str(), m_hWnd, 1);
-    m_toolTip.Activate(TRUE);
+    m_toolTip.SetClientTool(m_hWnd, text, text);
 }
 
 CBitmap* CProfileBtn::StateImage(bool pressed, bool disabled)
@@ -96,7 +86,7 @@ void CProfileBtn::DrawItem(DRAWITEMSTRUCT* item)
 
     composed.SetBkMode(TRANSPARENT);
     composed.SetTextColor(kColumnTextColour);
-    CFont font(::CreateFontW(14, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0, 0x20, L"Arial"));
+    CFont font(CreateDefaultSkinFont());
     CSelectObject selectFont(composed, font);
     SIZE extent = {};
     ::GetTextExtentPoint32W(composed, m_column1.c_str(), static_cast<int>(m_column1.size()), &extent);
@@ -161,9 +151,6 @@ CGUIItem* CreateProfileBtn(const pugi::xml_node& element, SkinLoadContext& conte
     if (ReadTooltip(element, tooltip))
         button->SetTooltip(tooltip);
 
-    button->m_id = id;
-    button->m_type = SkinItemType::ProfileButton;
-    button->m_window = button->m_hWnd;
-    button->m_owner = parent;
+    button->SetSkinItem(id, SkinItemType::ProfileButton, button->m_hWnd, parent);
     return button.release();
 }

@@ -6,10 +6,13 @@
 #include <string>
 
 #include "model/TextCompare.h"
+#include "skin/APMSlider.h"
 #include "skin/AnimatedBtn.h"
 #include "skin/BitmapBtn.h"
 #include "skin/BitmapItem.h"
 #include "skin/BitmapWnd.h"
+#include "skin/DMarker.h"
+#include "skin/DPIStageWindow.h"
 #include "skin/DropdownListItem.h"
 #include "skin/EditItem.h"
 #include "skin/EditItemSingleKey.h"
@@ -20,7 +23,9 @@
 #include "skin/ListCtrlEx.h"
 #include "skin/ListPanelItem.h"
 #include "skin/ProfileBtn.h"
+#include "skin/SliderHMulti.h"
 #include "skin/TextItem.h"
+#include "skin/VertSlider.h"
 
 namespace {
 
@@ -55,6 +60,11 @@ const ReaderRow kReaders[] = {
     {"LISTCTRL", &CreateXListCtrl},
     {"BITMAPITEM", &CreateBitmapItem},
     {"BITMAPWINDOW", &CreateBitmapWindow},
+    {"VSLIDER", &CreateVertSlider},
+    {"HSLIDERM", &CreateSliderHMulti},
+    {"HSLIDERMAPM", &CreateAPMSlider},
+    {"DMARKER", &CreateDMarker},
+    {"DPISTAGEWINDOW", &CreateDPIStageWindow},
 };
 
 std::map<std::string, SkinElementReader>& RegisteredReaders()

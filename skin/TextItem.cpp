@@ -8,6 +8,7 @@
 
 #include "model/NameTables.h"
 #include "skin/BitmapBtn.h"
+#include "skin/DrawingHelpers.h"
 #include "skin/LangTable.h"
 #include "skin/SkinElements.h"
 #include "skin/SkinValues.h"
@@ -93,11 +94,7 @@ void CTextItem::SetHot(BYTE hot)
 void CTextItem::DrawItem(DRAWITEMSTRUCT* item)
 {
     CFont fallback;
-    HFONT font = m_font ? static_cast<HFONT>(*m_font) : nullptr;
-    if (!font) {
-        fallback.Attach(::CreateFontW(14, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0, 0x20, L"Arial"));
-        font = fallback;
-    }
+    HFONT font = SkinFontOrDefault(m_font, fallback);
     CSelectObject selectFont(item->hDC, font);
     const int oldMode = ::SetBkMode(item->hDC, TRANSPARENT);
 
@@ -267,9 +264,6 @@ CGUIItem* CreateTextItem(const pugi::xml_node& element, SkinLoadContext& context
             (*text).*row.colour = colour;
     }
 
-    text->m_id = id;
-    text->m_type = SkinItemType::TextItem;
-    text->m_window = text->m_hWnd;
-    text->m_owner = parent;
+    text->SetSkinItem(id, SkinItemType::TextItem, text->m_hWnd, parent);
     return text.release();
 }

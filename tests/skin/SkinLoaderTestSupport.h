@@ -137,3 +137,4 @@ protected:
     SkinItemList m_list;       // deleted in TearDown
     SkinItemList m_languages;  // language tables, deleted after m_list
 };
+

@@ -1,0 +1,46 @@
+// What the skinned value widgets (sliders, the multi-stage slider, the level marker) share: their
+// notifications, how they let go of the mouse and tell their windows, and their pictures.
+#pragma once
+
+#include <windows.h>
+
+#include <pugixml.hpp>
+
+#include "framework/Gdi.h"
+#include "skin/GUIItem.h"
+
+class CBitmapItem;
+class CWnd;
+
+// A slider or stage thumb has a new position. wParam: the position (0..100 for a vertical slider, the
+// step value for a stage thumb); lParam: the sender's item id.
+constexpr UINT WM_SLIDER_POSCHANGED = WM_USER + 0x46;
+// A click on a multi-stage slider. wParam: the index of the band hit; lParam: the slider's item id.
+constexpr UINT WM_APMSTAGE_CLICKED = WM_USER + 0x1F6;
+// A level marker was released. wParam: its new value; lParam: its item id.
+constexpr UINT WM_DMARKER_MOVED = WM_USER + 0x50;
+
+// Gives up the mouse capture when `wnd` still holds it. A widget that lost it meanwhile (a popup or
+// another control took it) must leave the new holder alone.
+void ReleaseCaptureOf(HWND wnd);
+
+// Posts a notification of a slider to its parent and to the window it was created in, once to each:
+// normally they are one window, which should hear of one change once.
+void PostToParentAndCreator(HWND slider, HWND createdIn, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// Paints `image` at the top left of the client area of `wnd` within a paint cycle (only validates
+// without an image).
+void PaintClientImage(HWND wnd, const CBitmap& image);
+
+// The window a slider is created in: the container named by the element's trackid, whose picture it
+// shows (`container`), or without one `parent`, and no picture. Null when there is no window.
+CWnd* ReadSliderHost(const pugi::xml_node& element, const SkinItemList& list, CWnd* parent,
+                     CBitmapItem*& container);
+
+// Replaces `target` by the part of the container's picture under `rc` (container client coordinates),
+// for `wnd`'s display. Leaves it empty without a container or picture.
+void CopyContainerPart(CBitmap& target, HWND wnd, const CBitmapItem* container, const RECT& rc);
+
+// The DIB of the bitmap file named by the element's child `childName` (skins folder, cached, not
+// owned); null without the child or the file.
+HBITMAP ReadChildDib(const pugi::xml_node& element, const char* childName);

@@ -1,0 +1,119 @@
+// Shared set-up of the widget tests: a visible panel in a fresh program folder that skin files are
+// loaded into and that records the notifications its widgets send and post.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "../framework/TestSupport.h"
+#include "SkinLoaderTestSupport.h"
+
+// A widget's notification (a message from WM_USER on) and the window it went to.
+struct Notification {
+    HWND to;
+    UINT msg;
+    WPARAM wParam;
+    LPARAM lParam;
+    bool operator==(const Notification& other) const
+    {
+        return to == other.to && msg == other.msg && wParam == other.wParam && lParam == other.lParam;
+    }
+};
+
+// A top-level panel that records the notifications sent to it and those posted to it or to any window
+// inside it (seen on their way through the message loop, so PumpUntil must run for them).
+class CNotificationPanel : public CWnd {
+public:
+    std::vector<Notification> received;
+
+    BOOL PreTranslateMessage(MSG* msg) override
+    {
+        if (msg->message >= WM_USER && msg->message < 0x8000) {
+            received.push_back({msg->hwnd, msg->message, msg->wParam, msg->lParam});
+            m_postedToSelf = msg->hwnd == m_hWnd;
+        }
+        return FALSE;
+    }
+    // The notifications of one kind, in order of arrival.
+    std::vector<Notification> Of(UINT msg) const
+    {
+        std::vector<Notification> found;
+        for (const Notification& n : received) {
+            if (n.msg == msg)
+                found.push_back(n);
+        }
+        return found;
+    }
+    // Pumps until everything posted so far has arrived, and what widgets passed on meanwhile too.
+    bool Drain()
+    {
+        for (int round = 0; round < 8; ++round) {
+            const size_t before = received.size();
+            m_drained = false;
+            ::PostMessageW(m_hWnd, kDrainMessage, 0, 0);
+            if (!PumpUntil([this] { return m_drained; }))
+                return false;
+            if (received.size() == before)
+                return true;
+        }
+        return false;
+    }
+
+    BEGIN_MSG_MAP(CNotificationPanel)
+        MESSAGE_HANDLER(kDrainMessage, OnDrained)
+        MESSAGE_RANGE_HANDLER(WM_USER, 0x7FFF, OnNotification)
+    END_MSG_MAP()
+
+private:
+    static constexpr UINT kDrainMessage = WM_APP + 0x3FF;
+
+    LRESULT OnDrained(UINT, WPARAM, LPARAM, BOOL&)
+    {
+        m_drained = true;
+        return 0;
+    }
+    LRESULT OnNotification(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&)
+    {
+        if (!m_postedToSelf)
+            received.push_back({m_hWnd, msg, wParam, lParam});
+        m_postedToSelf = false;
+        return 0;
+    }
+    bool m_postedToSelf = false;  // the message being dispatched was recorded on its way already
+    bool m_drained = false;
+};
+
+// Widget tests: a program folder for the skin files and a visible panel that the widgets are loaded
+// into and that records their notifications.
+class SkinWidgetTest : public SkinFolderTest {
+protected:
+    void SetUp() override
+    {
+        SkinFolderTest::SetUp();
+        ASSERT_TRUE(m_panel.CreateEx(0, TestWndClass(), L"", WS_POPUP | WS_VISIBLE, 40, 40, 400, 300, nullptr,
+                                     nullptr));
+    }
+    void TearDown() override
+    {
+        ::ReleaseCapture();
+        DeleteSkinItems(m_list);
+        m_panel.DestroyWindow();
+        SkinFolderTest::TearDown();
+    }
+
+    // Loads an ITEMLIST file made of `sections` into m_list.
+    void LoadItems(const std::string& sections)
+    {
+        WriteXml(L"widgets.xml", "<ITEMLIST>\n" + sections + "</ITEMLIST>\n");
+        LoadSkinFile(m_list, L"widgets.xml", &m_panel);
+    }
+    // The first item of the list with that identifier, as the widget class it should be.
+    template <class T> T* Item(const wchar_t* name) const
+    {
+        return dynamic_cast<T*>(FindItemById(m_list, FindSkinResourceId(name)));
+    }
+
+    CNotificationPanel m_panel;
+};
