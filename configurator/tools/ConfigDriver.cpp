@@ -372,19 +372,37 @@ bool CConfigDriver::ClickProfileCell(int row, int column)
     return WaitIdle("the click on the profile list");
 }
 
-bool CConfigDriver::ProfileMenu(int row, int entry)
+HWND CConfigDriver::OpenListMenu()
+{
+    HWND main = MainWindow();
+    return main ? FindOwned(main, IsListMenu) : nullptr;
+}
+
+HWND CConfigDriver::OpenProfileMenu(int row)
 {
     HWND list = nullptr;
     POINT point = {};
     if (!SelectProfileRow(row) || !ProfileCellPoint(row, 2, list, point))
-        return false;
+        return nullptr;
     ::PostMessageW(list, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(point.x, point.y));
     ::PostMessageW(list, WM_RBUTTONUP, 0, MAKELPARAM(point.x, point.y));
-    HWND main = MainWindow();
     HWND menu = nullptr;
-    if (!WaitForCondition([&] { return (menu = FindOwned(main, IsListMenu)) != nullptr; }, m_stepMs))
-        return Fail("the profile list's menu did not open");
-    // What the menu's list reports when a row is clicked.
+    if (!WaitForCondition([&] { return (menu = OpenListMenu()) != nullptr; }, m_stepMs)) {
+        Fail("the profile list's menu did not open");
+        return nullptr;
+    }
+    return menu;
+}
+
+bool CConfigDriver::ProfileMenu(int row, int entry)
+{
+    HWND menu = OpenProfileMenu(row);
+    return menu && ChooseMenuEntry(menu, entry);
+}
+
+bool CConfigDriver::ChooseMenuEntry(HWND menu, int entry)
+{
+    // What the menu's list reports when a row is clicked; -1 closes it without a choice.
     ::PostMessageW(menu, WM_LISTPANEL_SELECT, 0, entry);
     if (!WaitForCondition([&] { return !::IsWindow(menu) || !::IsWindowVisible(menu); }, m_stepMs))
         return Fail("the profile list's menu stayed open");
@@ -408,13 +426,20 @@ bool CConfigDriver::DeleteProfile(int row)
 
 bool CConfigDriver::ExportProfile(int row, const std::wstring& path)
 {
+    // The dialog answers while it waits for the keyboard to write the file: the caller waits for the file.
     return SelectProfileRow(row) && Click(MainWindow(), kIdExportProfile) && AnswerFileDialog(path) &&
            WaitIdle("the export");
 }
 
 bool CConfigDriver::ImportProfile(const std::wstring& path)
 {
-    return Click(MainWindow(), kIdImportProfile) && AnswerFileDialog(path) && WaitIdle("the import");
+    if (!Click(MainWindow(), kIdImportProfile) || !AnswerFileDialog(path))
+        return false;
+    // The dialog answers while it waits for the keyboard's import: the import has ended when the
+    // dialog is dirty with the new profile.
+    if (WaitForCondition([&] { return (State() & kAutomationDirty) != 0; }, m_stepMs))
+        return WaitIdle("the import");
+    return Fail("the import did not add a profile");
 }
 
 bool CConfigDriver::Apply()

@@ -37,11 +37,19 @@ public:
     // its check cells (row and column of the list), each with what it opens answered.
     bool NewProfile(const std::wstring& name);
     bool ProfileMenu(int row, int entry);
+    // Opens the list's menu on the row and leaves it open; its window, or null.
+    HWND OpenProfileMenu(int row);
+    // The list menu that is open, or null.
+    HWND OpenListMenu();
+    // Chooses an entry of an open list menu (-1: none, the menu closes).
+    bool ChooseMenuEntry(HWND menu, int entry);
     bool RenameProfile(int row, int entry, const std::wstring& name);
     bool LinkProgram(int row, int entry, const std::wstring& path);
     bool ClickProfileCell(int row, int column);
     bool DeleteProfile(int row);
+    // The export returns once the file is chosen; the keyboard writes the file a moment later.
     bool ExportProfile(int row, const std::wstring& path);
+    // Waits until the imported profile is in the dialog (which is dirty then): import with Apply done.
     bool ImportProfile(const std::wstring& path);
     // Presses a button of the shown page and, with `answer`, confirms the popup it opens.
     bool PressPageButton(int itemId, bool answer = false);
