@@ -39,6 +39,26 @@ constexpr int kIdMacroList = 381;        // LIST_GLOBALMACROLIST
 constexpr int kIdLedOn = 62;             // GLOW_LEDON
 constexpr int kIdLedOff = 63;            // GLOW_LEDOFF
 
+// Skin items of the profiles page.
+constexpr int kIdProfileList = 380;          // LIST_PROFILELIST
+constexpr int kIdProfileMenu = 411;          // LISTPANEL_PROFILEOPTIONS
+constexpr int kIdProfileOsdButton = 172;     // BUTTON_ENABLE_PROFILE_OSD
+constexpr int kIdProfileOsdLabel = 334;      // TEXT_ENABLE_PROFILE_OSD
+constexpr int kIdNewProfile = 141;           // BUTTON_NEWPROFILE
+constexpr int kIdImportProfile = 142;        // BUTTON_IMPORTPROFILE
+constexpr int kIdExportProfile = 143;        // BUTTON_EXPORTPROFILE
+constexpr int kIdSaveProfile = 144;          // BUTTON_SAVEPROFILE (exports too)
+constexpr int kIdDeleteProfile = 145;        // BUTTON_DELETEPROFILE
+// Column ids of the profile list.
+constexpr int kProfileColumnCurrent = 0;     // LCITEM_PROFILECURRENT
+constexpr int kProfileColumnNumber = 1;      // LCITEM_PROFILEID
+constexpr int kProfileColumnName = 2;        // LCITEM_PROFILENAME
+constexpr int kProfileColumnProgram = 3;     // LCITEM_PROFILEEXE
+constexpr int kProfileColumnAutoSwitch = 4;  // LCITEM_AUTOSWITCH
+
+// Skin items of the lighting and maintenance page.
+constexpr int kIdRestoreDefaults = 98;       // BUTTON_RESET
+
 // Skin items of the popups.
 constexpr int kIdPopupOk = 154;          // BUTTON_POPUP_OK
 constexpr int kIdPopupCancel = 155;      // BUTTON_POPUP_CANCEL
@@ -72,6 +92,11 @@ constexpr int kMaxNameChars = 20;
 constexpr int kMinRepeatCount = 1;
 constexpr int kMaxRepeatCount = 255;
 constexpr int kRepeatCountDigits = 3;
+constexpr unsigned kMaxProfiles = 10;
+constexpr int kMaxCopySuffix = 99;            // "<name>(2)" .. "<name>(99)"
+constexpr size_t kCopyBaseChars = 18;         // a name of 20 characters or more is cut to this before "(n)"
+constexpr size_t kMaxImportPathChars = 255;
+constexpr size_t kMaxLinkedFileNameChars = 126;  // a linked program's file name of 127 or more is refused
 
 // Panel files.
 constexpr const wchar_t* kMainPanel = L"MainPage.xml";
@@ -84,6 +109,20 @@ constexpr const wchar_t* kPathLimitPopup = L"PathLengthLimitReachedPopUp.xml";
 constexpr const wchar_t* kSelectMacroPopup = L"SelectMacroPopup.xml";
 constexpr const wchar_t* kRepeatCountPopup = L"MacroRepeatEntryPopup.xml";
 constexpr const wchar_t* kSelectProfilePopup = L"SelectProfilePopup.xml";
+// Profiles page.
+constexpr const wchar_t* kProfileLimitPopup = L"ProfileLimitReachedPopup.xml";
+constexpr const wchar_t* kProfileNamePopup = L"ProfileNamePopup.xml";
+constexpr const wchar_t* kProfileRenamePopup = L"ProfileRenamePopup.xml";
+constexpr const wchar_t* kDuplicateProfilePopup = L"DuplicateProfileWarningPopup.xml";
+constexpr const wchar_t* kDisallowDeletePopup = L"DisallowDeletePopup.xml";
+constexpr const wchar_t* kConfirmDeletePopup = L"ConfirmDeletePopup.xml";
+constexpr const wchar_t* kExportProfilePopup = L"ExportProfileWarningPopup.xml";
+constexpr const wchar_t* kImportProfilePopup = L"ImporttProfileWarningPopup.xml";
+constexpr const wchar_t* kFileNameLimitPopup = L"FileNameLengthLimitReachedPopUp.xml";
+constexpr const wchar_t* kSelectApplicationPopup = L"SelectApplicationWarningPopup.xml";
+constexpr const wchar_t* kProfileFileExtension = L"qnp";
+// Lighting and maintenance page.
+constexpr const wchar_t* kRestorePopup = L"RestorePopup.xml";
 // A write that failed or could not start: the changes are kept and Apply is offered again.
 constexpr const wchar_t* kWriteFailedPopup = L"ApplyFailedPopup.xml";
 

@@ -4,6 +4,7 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace config {
@@ -37,6 +38,31 @@ public:
         request.nMaxFile = static_cast<DWORD>(buffer.size());
         request.Flags = flags;
         if (!::GetOpenFileNameW(&request))
+            return false;
+        path = buffer.data();
+        return true;
+    }
+    bool FileDialog(HWND owner, const FileDialogRequest& request, std::wstring& path) override
+    {
+        // The dialog wants its filter as NUL-separated pairs where people write bars.
+        std::wstring filter = request.filter;
+        for (wchar_t& c : filter) {
+            if (c == L'|')
+                c = L'\0';
+        }
+        filter.push_back(L'\0');
+        std::vector<wchar_t> buffer(32768, L'\0');
+        request.fileName.copy(buffer.data(), std::min(request.fileName.size(), buffer.size() - 1));
+        OPENFILENAMEW dialog = {};
+        dialog.lStructSize = sizeof(dialog);
+        dialog.hwndOwner = owner;
+        dialog.lpstrFilter = filter.c_str();
+        dialog.lpstrFile = buffer.data();
+        dialog.nMaxFile = static_cast<DWORD>(buffer.size());
+        dialog.lpstrInitialDir = request.folder.empty() ? nullptr : request.folder.c_str();
+        dialog.lpstrDefExt = request.defaultExtension.empty() ? nullptr : request.defaultExtension.c_str();
+        dialog.Flags = request.flags;
+        if (!(request.save ? ::GetSaveFileNameW(&dialog) : ::GetOpenFileNameW(&dialog)))
             return false;
         path = buffer.data();
         return true;

@@ -1,5 +1,5 @@
 // The seam between the configurator and the system calls that a test must control or observe: opening
-// files and web pages through the shell, the maker's registry key, the clock, and the file-open dialog.
+// files and web pages through the shell, the maker's registry key, the clock, and the file dialogs.
 // The default forwards each call to the system; tests install their own.
 #pragma once
 
@@ -8,6 +8,17 @@
 #include <string>
 
 namespace config {
+
+// A file dialog of the profile (and macro) files: open or save, one filter, a default extension, the
+// initial folder and file name, and the OFN_* flags.
+struct FileDialogRequest {
+    bool save = false;
+    std::wstring filter;            // "<description>|<pattern>||", as the shell's filters are written
+    std::wstring defaultExtension;  // without the dot
+    std::wstring folder;
+    std::wstring fileName;
+    DWORD flags = 0;
+};
 
 class IConfigPlatform {
 public:
@@ -22,6 +33,8 @@ public:
     virtual void Sleep(DWORD milliseconds) = 0;
     // The file-open dialog with one filter; false when the user cancelled. `path` is the chosen file.
     virtual bool ChooseFile(HWND owner, const wchar_t* filter, DWORD flags, std::wstring& path) = 0;
+    // The open or save dialog of `request`; false when the user cancelled. `path` is the chosen file.
+    virtual bool FileDialog(HWND owner, const FileDialogRequest& request, std::wstring& path) = 0;
 };
 
 // The platform in use: the Win32 one unless a test installed another.

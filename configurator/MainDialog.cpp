@@ -6,7 +6,6 @@
 #include <algorithm>
 
 #include "configurator/ConfigPlatform.h"
-#include "configurator/FileVersions.h"
 #include "configurator/Popups.h"
 #include "skin/AppFolder.h"
 #include "skin/BitmapBtn.h"
@@ -29,8 +28,7 @@ const unsigned kTabPages[4] = {kPageKeyAssignment, kPageProfiles, kPageMacros, k
 template <class T>
 T* BindItem(const SkinItemList& list, int id, int type)
 {
-    CGUIItem* item = FindItemById(list, id);
-    return item && item->m_type == type ? dynamic_cast<T*>(item) : nullptr;
+    return FindItemAs<T>(list, id, type);
 }
 
 bool HasWindow(const CGUIItem* item)
@@ -167,6 +165,8 @@ void COssleAppDlg::BindSkinItems()
     m_lightingProfileSelector =
         BindItem<CDropdownListItem>(m_lightingPage, kIdProfileSelector, SkinItemType::DropdownList);
     BindKeyPageItems();
+    BindProfilesPageItems();
+    BindLightingPageItems();
 }
 
 void COssleAppDlg::RefreshAllViews()
@@ -179,16 +179,7 @@ void COssleAppDlg::RefreshAllViews()
         if (button)
             button->m_toggleOnClick = 0;
     }
-    // Each version line keeps its skin label in front of the number.
-    std::wstring version;
-    if (m_firmwareText && m_device && m_device->GetFirmwareVersion(version))
-        m_firmwareText->SetText(m_firmwareText->GetText() + L": " + version);
-    if (m_driverText) {
-        CFileVersions program;
-        program.SetModulePath();
-        program.ReadVersionInfo();
-        m_driverText->SetText(ProductVersionLine(m_driverText->GetText(), program));
-    }
+    RefreshVersionLines();
     RefreshKeyLabels();
     EnableAssignButtons(m_selectedKey != nullptr);
     Invalidate(FALSE);
@@ -199,13 +190,8 @@ void COssleAppDlg::RefreshProfileViews()
     FillProfileSelector(m_keyProfileSelector);
     FillProfileSelector(m_lightingProfileSelector);
     RefreshKeyLabels();
-    if (m_config) {
-        const bool lit = m_config->GetLightingOn(nullptr);
-        if (auto* on = BindItem<CBitmapBtn>(m_lightingPage, kIdLedOn, SkinItemType::BitmapButton))
-            on->SetSelected(lit ? 1 : 0);
-        if (auto* off = BindItem<CBitmapBtn>(m_lightingPage, kIdLedOff, SkinItemType::BitmapButton))
-            off->SetSelected(lit ? 0 : 1);
-    }
+    RefreshProfileList();
+    RefreshLightingRadios();
 }
 
 void COssleAppDlg::FillProfileSelector(CDropdownListItem* selector)
@@ -362,6 +348,8 @@ BOOL COssleAppDlg::OnCommand(WPARAM wParam, LPARAM lParam)
             AssignLaunchProgram();
             break;
         default:
+            if (!OnProfilesCommand(sender->m_id))
+                OnLightingCommand(sender->m_id);
             break;
         }
     }

@@ -4,7 +4,8 @@
 // button, writes on Apply, OK or Enter, and closes when the keyboard goes.
 //
 // Members are defined by room: MainDialog.cpp holds the frame (start, pages, apply, close, device watch,
-// profile selector), KeyPage.cpp the key-assignment page.
+// profile selector), KeyPage.cpp the key-assignment page, ProfilesPage.cpp the profiles page and
+// LightingPage.cpp the lighting and maintenance page with the version lines.
 //
 // A write runs on the device object's worker. From its start until its outcome arrives the dialog takes
 // no input that would change the store: the page widgets are disabled, the pointer shows the wait
@@ -25,11 +26,14 @@
 #include "skin/DropdownListItem.h"
 #include "skin/GUIPanel.h"
 #include "skin/KeyItem.h"
+#include "skin/ListCtrlEx.h"
 
 class CBitmapBtn;
 class CBitmapWindow;
 class CDialog;
+class CListPanelItem;
 class CTextItem;
+class CXListCtrl;
 
 class COssleAppDlg : public CGUIPanel {
 public:
@@ -56,6 +60,13 @@ public:
         MESSAGE_HANDLER(WM_KEYITEM_HOVER, OnKeyItemHover)
         MESSAGE_HANDLER(WM_KEYITEM_CLICK, OnKeyItemClick)
         MESSAGE_HANDLER(config::AutomationMessage(), OnAutomation)
+        // Profiles page: the profile list's notifications; those of other lists pass on.
+        MESSAGE_HANDLER(WM_XLIST_MENUCOMMAND, OnProfileListNotify)
+        MESSAGE_HANDLER(WM_XLIST_MENUOPENING, OnProfileListNotify)
+        MESSAGE_HANDLER(WM_XLIST_APPCHANGED, OnProfileListNotify)
+        MESSAGE_HANDLER(WM_XLIST_CHECKCHANGED, OnProfileListNotify)
+        MESSAGE_HANDLER(WM_XLIST_CELLEDITED, OnProfileListNotify)
+        MESSAGE_HANDLER(WM_XLIST_DBLCLK, OnProfileListNotify)
         CHAIN_MSG_MAP(CGUIPanel)
     END_MSG_MAP()
 
@@ -108,6 +119,43 @@ public:
     CKeyboardKeyItem* HoveredKey() const { return m_hoveredKey; }
     CBitmapWindow* KeyHint() const { return m_keyHint; }
 
+    // ---- Profiles page (ProfilesPage.cpp)
+    LRESULT OnProfileListNotify(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    // The page's buttons; false for a command that is not the page's.
+    bool OnProfilesCommand(int id);
+    void RefreshProfileList();
+    void CreateProfile();
+    void RenameProfile();
+    void CopyProfile(int key);
+    void DeleteProfile();
+    void RestoreProfile(int key);
+    void ImportProfile();
+    void ExportProfile();
+    void PreviewProfile(int key);
+    void OnProfileMenuCommand(int key, const std::wstring& text);
+    void OnProfileMenuOpening(int key);
+    void OnProfileAppChanged(int key, const std::wstring& path);
+    void OnProfileCheckChanged(int key, int subItem, bool on);
+    void OnProfileCellEdited(int key, const std::wstring& text);
+    void OnProfileDblClk(int key);
+    // The profile of the list's selected row, or null.
+    IKeyboardProfile* SelectedProfile() const;
+    CXListCtrl* m_profileList = nullptr;
+    CListPanelItem* m_profileMenu = nullptr;
+    CBitmapBtn* m_profileOsdButton = nullptr;
+
+    // ---- Lighting and maintenance page (LightingPage.cpp)
+    // The page's buttons; false for a command that is not the page's.
+    bool OnLightingCommand(int id);
+    void RefreshLightingRadios();
+    void SetLighting(bool on);
+    bool ConfirmRestoreDefaults();
+    void RestoreDefaults();
+    // The firmware's and this program's versions after the labels of the two version lines.
+    void RefreshVersionLines();
+    CBitmapBtn* m_ledOnButton = nullptr;
+    CBitmapBtn* m_ledOffButton = nullptr;
+
     // Page lists; all widgets are children of this dialog.
     SkinItemList m_keyPage;
     SkinItemList m_layoutPage;
@@ -159,6 +207,14 @@ private:
     void OpenShell(const wchar_t* verb, const std::wstring& file);
     CGUIItem* FindSender(HWND window) const;
     void BindKeyPageItems();
+    void BindProfilesPageItems();
+    void BindLightingPageItems();
+    // Profiles page: shows a warning popup with the given suffix (or none).
+    void WarnProfile(const wchar_t* panel, const std::wstring& suffix = std::wstring(),
+                     const std::wstring& text = std::wstring());
+    // The profiles page's file dialog for profile files; false when cancelled or no path came back.
+    bool ChooseProfileFile(bool save, std::wstring& path);
+    bool ProfileNameTaken(const std::wstring& name) const;
     // The finishing steps every assignment command shares.
     void FinishAssignment(CKeyboardKeyItem* key, bool checked);
     bool StoreAssignment(CKeyboardKeyItem* key, const KeyAssignment& record);

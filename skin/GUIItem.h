@@ -72,6 +72,13 @@ using SkinItemList = std::vector<CGUIItem*>;
 
 // The first item from the front with this id, or null.
 CGUIItem* FindItemById(const SkinItemList& list, int id);
+// The first item with this id when it is of this kind, as the widget class; null otherwise.
+template <class T>
+T* FindItemAs(const SkinItemList& list, int id, int type)
+{
+    CGUIItem* item = FindItemById(list, id);
+    return item && item->m_type == type ? dynamic_cast<T*>(item) : nullptr;
+}
 // The first item whose window field is `wnd`, or null. A null `wnd` finds the first object without
 // a window (a panel bitmap, font, language table or layout entry).
 CGUIItem* FindItemByHwnd(const SkinItemList& list, HWND wnd);

@@ -11,6 +11,9 @@
 //   macro <index> [once|multiple <count>|until|while]
 //   profile <index>            a switch to the profile at that place of the popup's list
 //   launch <path>              starts the program at the path (chosen in the file dialog)
+//   page <keys|profiles|macros|lighting>   shows that page of the main dialog
+//   profile-menu-open <row>    opens the profile list's menu on that row and leaves it open
+//   menu-close                 closes the open list menu without a choice
 //   apply                      presses Apply and waits for the write
 //   popup-ok | popup-cancel    answers the popup that is open or opens next
 //   exit                       presses the exit button and waits until the configurator is gone
@@ -31,6 +34,7 @@
 #include <cstdio>
 #include <cwchar>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -160,6 +164,23 @@ int RunCommand(const std::wstring& command, CArguments& args, CConfigDriver& dri
         if (!args.More())
             return 2;
         ok = driver.AssignLaunch(args.Word());
+    } else if (command == L"page") {
+        static const std::pair<const wchar_t*, int> kPages[] = {{L"keys", config::kIdTabAssignKeys},
+            {L"profiles", config::kIdTabProfiles}, {L"macros", config::kIdTabMacros}, {L"lighting", config::kIdTabLighting}};
+        const std::wstring name = args.Word();
+        int tab = 0;
+        for (const auto& page : kPages)
+            tab = name == page.first ? page.second : tab;
+        if (tab == 0)
+            return 2;
+        ok = driver.ShowPage(tab);
+    } else if (command == L"profile-menu-open") {
+        if (!args.Number(a))
+            return 2;
+        ok = driver.OpenProfileMenu(static_cast<int>(a)) != nullptr;
+    } else if (command == L"menu-close") {
+        HWND menu = driver.OpenListMenu();
+        ok = menu && driver.ChooseMenuEntry(menu, -1);
     } else if (command == L"apply")
         ok = driver.Apply();
     else if (command == L"popup-ok" || command == L"popup-cancel")

@@ -2,10 +2,13 @@
 // the mouse and keyboard would send them, and waits with deadlines.
 #include "configurator/tools/ConfigDriver.h"
 
+#include <commctrl.h>
+
 #include "configurator/Automation.h"
 #include "configurator/ConfigIds.h"
 #include "skin/DropdownListItem.h"
 #include "skin/KeyItem.h"
+#include "skin/ListPanelList.h"
 #include "skin/PopupBoxSingleKeyEntry.h"
 
 using namespace config;
@@ -58,6 +61,13 @@ bool IsFileDialog(HWND window)
     wchar_t name[16] = {};
     ::GetClassNameW(window, name, 16);
     return wcscmp(name, L"#32770") == 0;
+}
+
+// The list panel a list opens as its menu: a popup of the configurator's with a list of its own that
+// does not answer the lookup.
+bool IsListMenu(HWND window)
+{
+    return ::FindWindowExW(window, nullptr, WC_LISTVIEWW, nullptr) != nullptr && !IsOurPopup(window);
 }
 
 // The window answers and no paint waits in it or in any of its widgets.
@@ -244,9 +254,12 @@ bool CConfigDriver::AssignProfile(int index)
 
 bool CConfigDriver::AssignLaunch(const std::wstring& path)
 {
+    return Click(MainWindow(), kIdAssignLaunch) && AnswerFileDialog(path) && WaitAssigned("launch-program");
+}
+
+bool CConfigDriver::AnswerFileDialog(const std::wstring& path)
+{
     HWND main = MainWindow();
-    if (!Click(main, kIdAssignLaunch))
-        return false;
     HWND dialog = nullptr;
     if (!WaitForCondition([&] { return (dialog = FindOwned(main, IsFileDialog)) != nullptr; }, m_stepMs))
         return Fail("the file dialog did not open");
@@ -265,7 +278,168 @@ bool CConfigDriver::AssignLaunch(const std::wstring& path)
     ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
     if (!WaitForCondition([&] { return !::IsWindow(dialog); }, m_stepMs))
         return Fail("the file dialog did not take the file");
-    return WaitAssigned("launch-program");
+    return true;
+}
+
+bool CConfigDriver::WaitIdle(const char* what)
+{
+    if (WaitForCondition([&] {
+            const LRESULT state = State();
+            return (state & kAutomationShown) && !(state & (kAutomationPopupOpen | kAutomationPaintPending));
+        }, m_stepMs))
+        return true;
+    return Fail(std::string(what) + " did not finish");
+}
+
+bool CConfigDriver::ShowPage(int tabId)
+{
+    return Click(MainWindow(), tabId) && WaitIdle("showing the page");
+}
+
+bool CConfigDriver::PressPageButton(int itemId, bool answer)
+{
+    if (!Click(MainWindow(), itemId))
+        return false;
+    if (answer) {
+        HWND popup = WaitPopup();
+        if (!popup || !Click(popup, kIdPopupOk) || !WaitPopupGone(popup))
+            return false;
+    }
+    return WaitIdle("the page's command");
+}
+
+bool CConfigDriver::NewProfile(const std::wstring& name)
+{
+    return Click(MainWindow(), kIdNewProfile) && AnswerNamePopup(name);
+}
+
+bool CConfigDriver::AnswerNamePopup(const std::wstring& name)
+{
+    HWND popup = WaitPopup();
+    HWND edit = popup ? ItemWindow(popup, kIdPopupNameEntry) : nullptr;
+    if (!edit)
+        return Fail("no name popup with its name field");
+    for (wchar_t c : name)
+        ::PostMessageW(edit, WM_CHAR, c, 1);
+    return Click(popup, kIdPopupOk) && WaitPopupGone(popup) && WaitIdle("the name popup's command");
+}
+
+bool CConfigDriver::ProfileCellPoint(int row, int column, HWND& list, POINT& point)
+{
+    list = ItemWindow(MainWindow(), kIdProfileList);
+    if (!list)
+        return Fail("no profile list on the shown page");
+    // Only messages that carry no pointer cross processes: the row height from the list's own estimate
+    // of one row's size, the columns from their widths.
+    const LRESULT one = ::SendMessageW(list, LVM_APPROXIMATEVIEWRECT, 1, MAKELPARAM(-1, -1));
+    const int rowHeight = HIWORD(one);
+    RECT header = {};
+    HWND headerWindow = reinterpret_cast<HWND>(::SendMessageW(list, LVM_GETHEADER, 0, 0));
+    if (headerWindow && ::IsWindowVisible(headerWindow))
+        ::GetClientRect(headerWindow, &header);
+    if (rowHeight <= 0 || row >= ::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0))
+        return Fail("no row " + std::to_string(row) + " in the profile list");
+    int left = 0;
+    for (int i = 0; i < column; ++i)
+        left += static_cast<int>(::SendMessageW(list, LVM_GETCOLUMNWIDTH, i, 0));
+    const int width = static_cast<int>(::SendMessageW(list, LVM_GETCOLUMNWIDTH, column, 0));
+    point.x = left + (column == 2 ? 8 : width / 2);
+    point.y = header.bottom + rowHeight * row + rowHeight / 2;
+    return true;
+}
+
+bool CConfigDriver::SelectProfileRow(int row)
+{
+    HWND list = nullptr;
+    POINT point = {};
+    if (!ProfileCellPoint(row, 2, list, point))
+        return false;
+    ::PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(point.x, point.y));
+    ::PostMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(point.x, point.y));
+    if (WaitForCondition([&] { return ::SendMessageW(list, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED) == row; }, m_stepMs))
+        return true;
+    return Fail("row " + std::to_string(row) + " of the profile list could not be selected");
+}
+
+bool CConfigDriver::ClickProfileCell(int row, int column)
+{
+    HWND list = nullptr;
+    POINT point = {};
+    if (!ProfileCellPoint(row, column, list, point))
+        return false;
+    ::PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(point.x, point.y));
+    ::PostMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(point.x, point.y));
+    return WaitIdle("the click on the profile list");
+}
+
+HWND CConfigDriver::OpenListMenu()
+{
+    HWND main = MainWindow();
+    return main ? FindOwned(main, IsListMenu) : nullptr;
+}
+
+HWND CConfigDriver::OpenProfileMenu(int row)
+{
+    HWND list = nullptr;
+    POINT point = {};
+    if (!SelectProfileRow(row) || !ProfileCellPoint(row, 2, list, point))
+        return nullptr;
+    ::PostMessageW(list, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(point.x, point.y));
+    ::PostMessageW(list, WM_RBUTTONUP, 0, MAKELPARAM(point.x, point.y));
+    HWND menu = nullptr;
+    if (!WaitForCondition([&] { return (menu = OpenListMenu()) != nullptr; }, m_stepMs)) {
+        Fail("the profile list's menu did not open");
+        return nullptr;
+    }
+    return menu;
+}
+
+bool CConfigDriver::ProfileMenu(int row, int entry)
+{
+    HWND menu = OpenProfileMenu(row);
+    return menu && ChooseMenuEntry(menu, entry);
+}
+
+bool CConfigDriver::ChooseMenuEntry(HWND menu, int entry)
+{
+    // What the menu's list reports when a row is clicked; -1 closes it without a choice.
+    ::PostMessageW(menu, WM_LISTPANEL_SELECT, 0, entry);
+    if (!WaitForCondition([&] { return !::IsWindow(menu) || !::IsWindowVisible(menu); }, m_stepMs))
+        return Fail("the profile list's menu stayed open");
+    return true;
+}
+
+bool CConfigDriver::RenameProfile(int row, int entry, const std::wstring& name)
+{
+    return ProfileMenu(row, entry) && AnswerNamePopup(name);
+}
+
+bool CConfigDriver::LinkProgram(int row, int entry, const std::wstring& path)
+{
+    return ProfileMenu(row, entry) && AnswerFileDialog(path) && WaitIdle("the program link");
+}
+
+bool CConfigDriver::DeleteProfile(int row)
+{
+    return SelectProfileRow(row) && PressPageButton(kIdDeleteProfile, true);
+}
+
+bool CConfigDriver::ExportProfile(int row, const std::wstring& path)
+{
+    // The dialog answers while it waits for the keyboard to write the file: the caller waits for the file.
+    return SelectProfileRow(row) && Click(MainWindow(), kIdExportProfile) && AnswerFileDialog(path) &&
+           WaitIdle("the export");
+}
+
+bool CConfigDriver::ImportProfile(const std::wstring& path)
+{
+    if (!Click(MainWindow(), kIdImportProfile) || !AnswerFileDialog(path))
+        return false;
+    // The dialog answers while it waits for the keyboard's import: the import has ended when the
+    // dialog is dirty with the new profile.
+    if (WaitForCondition([&] { return (State() & kAutomationDirty) != 0; }, m_stepMs))
+        return WaitIdle("the import");
+    return Fail("the import did not add a profile");
 }
 
 bool CConfigDriver::Apply()

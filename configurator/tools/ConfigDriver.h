@@ -1,7 +1,7 @@
 // CConfigDriver: drives a running TessaryConfig.exe from another process as a user would, through the
 // configurator's automation lookup (configurator/Automation.h): waits for its main dialog, picks keys,
-// presses the assignment buttons and answers the popups they open, presses Apply and waits for the
-// write. Every wait has a deadline; a step that fails leaves its reason in Error().
+// presses the assignment buttons and answers the popups they open, works the profiles and lighting
+// pages, presses Apply and waits for the write. Every wait has a deadline; a step that fails leaves its reason in Error().
 #pragma once
 
 #include <windows.h>
@@ -31,6 +31,28 @@ public:
     bool OpenSingleKeyPopup();
     // Types a key into the open single-key popup and confirms it.
     bool FinishSingleKeyPopup(UINT virtualKey, UINT scanCode);
+    // Shows the page of a tab (config::kIdTab*).
+    bool ShowPage(int tabId);
+    // The profiles page: its buttons, the list's menu (entry by its position in the skin's menu) and
+    // its check cells (row and column of the list), each with what it opens answered.
+    bool NewProfile(const std::wstring& name);
+    bool ProfileMenu(int row, int entry);
+    // Opens the list's menu on the row and leaves it open; its window, or null.
+    HWND OpenProfileMenu(int row);
+    // The list menu that is open, or null.
+    HWND OpenListMenu();
+    // Chooses an entry of an open list menu (-1: none, the menu closes).
+    bool ChooseMenuEntry(HWND menu, int entry);
+    bool RenameProfile(int row, int entry, const std::wstring& name);
+    bool LinkProgram(int row, int entry, const std::wstring& path);
+    bool ClickProfileCell(int row, int column);
+    bool DeleteProfile(int row);
+    // The export returns once the file is chosen; the keyboard writes the file a moment later.
+    bool ExportProfile(int row, const std::wstring& path);
+    // Waits until the imported profile is in the dialog (which is dirty then): import with Apply done.
+    bool ImportProfile(const std::wstring& path);
+    // Presses a button of the shown page and, with `answer`, confirms the popup it opens.
+    bool PressPageButton(int itemId, bool answer = false);
     // Presses Apply and waits until the write ended; false when it failed (the dialog tells the user).
     bool Apply();
     // Waits for one of the configurator's popups and presses its OK (or Cancel) button.
@@ -57,6 +79,15 @@ private:
     // Waits until the assignment ended: no key picked and no popup open.
     bool WaitAssigned(const char* what);
     bool Choose(HWND popup, int index);
+    // Types the path into the file dialog the main dialog opened and confirms it.
+    bool AnswerFileDialog(const std::wstring& path);
+    // Types the name into the name popup that opens and confirms it.
+    bool AnswerNamePopup(const std::wstring& name);
+    // Waits until the dialog is idle: shown, no popup open, nothing waiting to be painted.
+    bool WaitIdle(const char* what);
+    // The profile list's window and the client point of a cell; false when it cannot be found.
+    bool ProfileCellPoint(int row, int column, HWND& list, POINT& point);
+    bool SelectProfileRow(int row);
 
     DWORD m_stepMs;
     std::string m_error;

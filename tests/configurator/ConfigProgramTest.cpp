@@ -1,7 +1,9 @@
 // TessaryConfig.exe as a user runs it, against the simulated keyboard service and the installed skin
 // set, driven from this process through the configurator's automation lookup: the five kinds of
-// assignment reach the keyboard's records on Apply, a removed keyboard closes the program after its
-// popup, and a second start hands over to the running one. The tray program the configurator starts is
+// assignment reach the keyboard's records on Apply, profiles made on the profiles page reach the
+// keyboard and the tray program switches to the one linked to the program in front, the lighting
+// page's switch and restore reach the keyboard, a removed keyboard closes the program after its popup,
+// and a second start hands over to the running one. The tray program the configurator starts is
 // closed at the end of each test.
 #include "../device/DeviceLinkTestSupport.h"
 #include "../support/TestProgram.h"
@@ -9,6 +11,9 @@
 #include "configurator/ConfigIds.h"
 #include "configurator/tools/ConfigDriver.h"
 #include "service/control/DeviceNotice.h"
+#include "tray/TrayIds.h"
+
+#include <shlwapi.h>
 
 namespace {
 
@@ -29,6 +34,31 @@ std::map<std::string, std::string> ActiveRecords()
     }
     return records;
 }
+
+// The keyboard's profile lines as the control tool prints them ("profile 1 {...} \"Office\" active
+// flags 0x0001 program ..."), each followed by its own led lines.
+std::vector<std::string> ProfileLines()
+{
+    std::vector<std::string> lines;
+    for (const std::string& line : ServiceCommand("state").lines) {
+        if (line.rfind("  profile ", 0) == 0)
+            lines.push_back(line.substr(2));
+        else if (!lines.empty() && line.rfind("    led ", 0) == 0)
+            lines.back() += " |" + line.substr(3);
+    }
+    return lines;
+}
+
+std::string ActiveProfileLine()
+{
+    for (const std::string& line : ProfileLines()) {
+        if (line.find(" active ") != std::string::npos)
+            return line;
+    }
+    return "";
+}
+
+bool Has(const std::string& line, const std::string& part) { return line.find(part) != std::string::npos; }
 
 std::string TypeOf(const std::map<std::string, std::string>& records, const char* button)
 {
@@ -85,8 +115,9 @@ protected:
     std::unique_ptr<CProgram> m_second;
     std::wstring m_program;
 
-private:
     HWND m_trayWindow = nullptr;
+
+private:
     HANDLE m_tray = nullptr;
 };
 
@@ -148,4 +179,77 @@ TEST_F(ConfigProgramTest, SecondStartBringsTheRunningOneForwardAndEnds)
     EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == main; })) << "the running one comes forward";
     EXPECT_EQ(CConfigDriver::MainWindow(), main) << "and keeps its dialog";
     DestroyWindow(other);
+}
+
+namespace {
+// The entries of the profile list's menu, in the order the skin lists them (ManageProfiles.xml).
+enum ProfileMenuEntry { kMenuSetActive, kMenuRename, kMenuCopy, kMenuRestore, kMenuLink, kMenuUnlink };
+}
+
+TEST_F(ConfigProgramTest, ProfilesMadeOnTheirPageReachTheKeyboardAndTheTraySwitchesToTheLinkedOne)
+{
+    ASSERT_NO_FATAL_FAILURE(StartFirst());
+    // The program linked to the profile is this test's own: its window is brought to the front below.
+    wchar_t self[MAX_PATH] = {};
+    ASSERT_GT(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
+    const std::wstring selfName = PathFindFileNameW(self);
+    const std::wstring exported = m_folder.File(L"Office.qnp");
+
+    ASSERT_TRUE(m_driver.ShowPage(config::kIdTabProfiles)) << m_driver.Error();
+    ASSERT_TRUE(m_driver.NewProfile(L"Work")) << m_driver.Error();
+    ASSERT_TRUE(m_driver.RenameProfile(1, kMenuRename, L"Office")) << m_driver.Error();
+    ASSERT_TRUE(m_driver.ProfileMenu(1, kMenuCopy)) << m_driver.Error();      // "Office(2)", made active
+    ASSERT_TRUE(m_driver.DeleteProfile(2)) << m_driver.Error();              // the first takes over
+    ASSERT_TRUE(m_driver.LinkProgram(1, kMenuLink, self)) << m_driver.Error();
+    ASSERT_TRUE(m_driver.ClickProfileCell(1, 4)) << m_driver.Error();        // automatic switch on
+    EXPECT_EQ(ProfileLines().size(), 1u) << "nothing reaches the keyboard before Apply";
+    ASSERT_TRUE(m_driver.Apply()) << m_driver.Error();
+    // Export and import act on the keyboard at once; the import leaves the store dirty for Apply.
+    ASSERT_TRUE(m_driver.ExportProfile(1, exported)) << m_driver.Error();
+    ASSERT_TRUE(PumpUntil([&] { return GetFileAttributesW(exported.c_str()) != INVALID_FILE_ATTRIBUTES; }, kProgramMs))
+        << "the keyboard writes the exported profile";
+    ASSERT_TRUE(m_driver.ImportProfile(exported)) << m_driver.Error();
+    ASSERT_TRUE(m_driver.Apply()) << m_driver.Error();
+
+    const std::vector<std::string> profiles = ProfileLines();
+    ASSERT_EQ(profiles.size(), 3u);
+    EXPECT_TRUE(Has(profiles[0], "\"Profile 1\" active")) << profiles[0];
+    EXPECT_TRUE(Has(profiles[1], "\"Office\" flags 0x0001")) << profiles[1];
+    EXPECT_TRUE(Has(profiles[1], "program \"" + Utf8FromWide(selfName) + "\"")) << profiles[1];
+    EXPECT_TRUE(Has(profiles[2], "\"Office\"")) << "the imported copy: " << profiles[2];
+
+    // This program in front: the tray's next look activates the linked profile.
+    HWND front = CreateWindowExW(0, L"STATIC", L"linked", WS_POPUP | WS_VISIBLE, 0, 0, 80, 60, nullptr, nullptr,
+                                 nullptr, nullptr);
+    ASSERT_NE(front, nullptr);
+    EXPECT_TRUE(PumpUntil([&] { SetForegroundWindow(front); return GetForegroundWindow() == front; }));
+    // The tray program looks every few seconds; the test asks it to look now, once a second until then.
+    ULONGLONG nextLook = 0;
+    EXPECT_TRUE(PumpUntil([&] {
+        if (GetTickCount64() < nextLook)
+            return false;
+        nextLook = GetTickCount64() + 1000;
+        PostMessageW(m_trayWindow, WM_TIMER, tray::kAutoSwitchTimer, 0);
+        return Has(ActiveProfileLine(), "\"Office\"");
+    }, kProgramMs)) << ActiveProfileLine();
+    DestroyWindow(front);
+    EXPECT_TRUE(m_driver.Exit()) << m_driver.Error();
+}
+
+TEST_F(ConfigProgramTest, LightingSwitchedOffAndRestoredReachesTheKeyboard)
+{
+    ASSERT_NO_FATAL_FAILURE(StartFirst());
+    const int esc = config::kIdFirstKey;
+    ASSERT_TRUE(m_driver.PickKey(esc) && m_driver.AssignSingleKey(VK_F5, 0x3F)) << m_driver.Error();
+    ASSERT_TRUE(m_driver.ShowPage(config::kIdTabLighting)) << m_driver.Error();
+    ASSERT_TRUE(m_driver.PressPageButton(config::kIdLedOff)) << m_driver.Error();
+    ASSERT_TRUE(m_driver.Apply()) << m_driver.Error();
+    EXPECT_TRUE(Has(ActiveProfileLine(), "| led 4 off")) << ActiveProfileLine();
+    EXPECT_EQ(TypeOf(ActiveRecords(), "0x00000001"), "type 5");
+
+    ASSERT_TRUE(m_driver.PressPageButton(config::kIdRestoreDefaults, true)) << m_driver.Error();
+    ASSERT_TRUE(m_driver.Apply()) << m_driver.Error();
+    EXPECT_TRUE(Has(ActiveProfileLine(), "| led 4 on")) << ActiveProfileLine();
+    EXPECT_EQ(TypeOf(ActiveRecords(), "0x00000001"), "factory");
+    EXPECT_TRUE(m_driver.Exit()) << m_driver.Error();
 }

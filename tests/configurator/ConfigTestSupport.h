@@ -77,6 +77,11 @@ public:
         chosenFiles.pop_front();
         return true;
     }
+    bool FileDialog(HWND, const config::FileDialogRequest& request, std::wstring& path) override
+    {
+        fileDialogs.push_back(request);
+        return ChooseFile(nullptr, nullptr, request.flags, path);
+    }
 
     struct Opened {
         std::wstring verb, file, folder;
@@ -85,6 +90,7 @@ public:
     std::vector<REGSAM> accesses;
     std::vector<REGSAM> created;
     std::deque<std::wstring> chosenFiles;
+    std::vector<config::FileDialogRequest> fileDialogs;
 };
 
 // The panels the configurator loads, cut down to the items it binds.
@@ -113,11 +119,20 @@ inline std::string Combo()
 // What a user does in a popup.
 inline HWND PopupItem(CPopupBox& popup, int id) { return ItemWindow(popup.m_items, id); }
 inline void PopupOk(CPopupBox& popup) { PostClick(PopupItem(popup, config::kIdPopupOk)); }
-inline void TypeDigits(CPopupBox& popup, const wchar_t* digits)
+inline void TypeInto(CPopupBox& popup, int editId, const wchar_t* text)
 {
-    HWND edit = PopupItem(popup, config::kIdPopupNumEntry);
-    for (const wchar_t* c = digits; *c; ++c)
+    HWND edit = PopupItem(popup, editId);
+    for (const wchar_t* c = text; *c; ++c)
         PostMessageW(edit, WM_CHAR, *c, 1);
+}
+inline void TypeDigits(CPopupBox& popup, const wchar_t* digits) { TypeInto(popup, config::kIdPopupNumEntry, digits); }
+// Types a name into a name popup and confirms it.
+inline std::function<void(CPopupBox&)> EnterName(std::wstring name)
+{
+    return [name](CPopupBox& popup) {
+        TypeInto(popup, config::kIdPopupNameEntry, name.c_str());
+        PopupOk(popup);
+    };
 }
 // Chooses an entry of the popup's list as the list's drop-down reports a choice.
 inline void ChooseEntry(CPopupBox& popup, int index)
@@ -282,9 +297,7 @@ protected:
     KeyAssignment KeyboardKey(const wchar_t* name)
     {
         COssleConfig fresh;
-        CKeyboard reader;
-        EXPECT_TRUE(reader.Initialize(&fresh));
-        EXPECT_TRUE(reader.Transfer(&fresh, kTransferRead, kTransferReadMask));
+        ReadKeyboard(fresh);
         GUID active{};
         if (m_store->GetActiveProfile())
             m_store->GetActiveProfile()->GetGuid(active);
@@ -294,6 +307,13 @@ protected:
         if (IKeyboardProfile* profile = fresh.FindProfileByGuid(words[0], words[1], words[2], words[3]))
             profile->GetKeyAssignment(record, KeyIdOf(name));
         return record;
+    }
+    // What the keyboard holds, read by a second device object into `fresh`.
+    static void ReadKeyboard(COssleConfig& fresh)
+    {
+        CKeyboard reader;
+        EXPECT_TRUE(reader.Initialize(&fresh));
+        EXPECT_TRUE(reader.Transfer(&fresh, kTransferRead, kTransferReadMask));
     }
     // Apply, then the write's outcome.
     void ApplyAndWait()

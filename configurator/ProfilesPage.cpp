@@ -1,0 +1,461 @@
+// COssleAppDlg, the profiles page: the list of the store's profiles with its context menu, the page's
+// buttons, and what each command does to the store; import and export go through the device object,
+// which lets the device service read or write the file.
+#include "configurator/MainDialog.h"
+
+#include <commdlg.h>
+#include <shlwapi.h>
+
+#include <cwchar>
+
+#include "configurator/ConfigPlatform.h"
+#include "configurator/Popups.h"
+#include "model/GuidWords.h"
+#include "model/OssleConfig.h"
+#include "model/ProfileFolder.h"
+#include "skin/BitmapBtn.h"
+#include "skin/ListPanelItem.h"
+
+using namespace config;
+
+namespace {
+
+constexpr COLORREF kActiveRowText = 0x00FF00;
+
+GUID ProfileGuid(const IKeyboardProfile* profile)
+{
+    GUID guid{};
+    if (profile)
+        profile->GetGuid(guid);
+    return guid;
+}
+
+std::wstring ProfileNumber(unsigned index)
+{
+    wchar_t text[16] = {};
+    swprintf(text, 16, L"%02u", index + 1);
+    return text;
+}
+
+bool IsExistingFile(const std::wstring& path)
+{
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+} // namespace
+
+void COssleAppDlg::BindProfilesPageItems()
+{
+    m_profileList = FindItemAs<CXListCtrl>(m_profilesPage, kIdProfileList, SkinItemType::ListCtrl);
+    m_profileMenu = FindItemAs<CListPanelItem>(m_profilesPage, kIdProfileMenu, SkinItemType::ListPanel);
+    m_profileOsdButton = FindItemAs<CBitmapBtn>(m_profilesPage, kIdProfileOsdButton, SkinItemType::BitmapButton);
+    if (m_profileList)
+        m_profileList->m_contextMenu = m_profileMenu;
+    if (m_profileOsdButton) {
+        m_profileOsdButton->m_isCheckBox = 1;
+        m_profileOsdButton->m_toggleOnClick = 1;
+    }
+}
+
+IKeyboardProfile* COssleAppDlg::SelectedProfile() const
+{
+    if (!m_profileList || !m_config)
+        return nullptr;
+    const int key = m_profileList->GetSelectedRowKey();
+    return key >= 0 ? m_config->GetProfileAt(static_cast<unsigned>(key)) : nullptr;
+}
+
+bool COssleAppDlg::ProfileNameTaken(const std::wstring& name) const
+{
+    // Exact comparison: names that differ in letter case are different names.
+    for (unsigned i = 0; m_config && i < m_config->GetProfileCount(); ++i) {
+        IKeyboardProfile* profile = m_config->GetProfileAt(i);
+        if (profile && profile->GetName() == name)
+            return true;
+    }
+    return false;
+}
+
+void COssleAppDlg::WarnProfile(const wchar_t* panel, const std::wstring& suffix, const std::wstring& text)
+{
+    COssleWarningDlg warning(this, panel, suffix);
+    if (!text.empty())
+        warning.SetText(text);
+    RunPopup(warning);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// The list
+
+void COssleAppDlg::RefreshProfileList()
+{
+    if (!m_config)
+        return;
+    IKeyboardProfile* active = m_config->GetActiveProfile();
+    if (m_profileOsdButton && active)
+        m_profileOsdButton->SetSelected(active->GetShowProfileOsd() ? 1 : 0);
+    if (!m_profileList)
+        return;
+    CXListCtrl& list = *m_profileList;
+    const int count = static_cast<int>(m_config->GetProfileCount());
+    while (list.GetItemCount() > count)
+        list.DeleteItem(list.GetItemCount() - 1);
+    while (list.GetItemCount() < count) {
+        if (list.InsertRow(list.GetItemCount(), list.m_clrText, list.m_clrBack, list.m_clrTextHi, list.m_clrBackHi) < 0)
+            return;
+    }
+    int activeRow = -1;
+    for (int row = 0; row < count; ++row) {
+        IKeyboardProfile* profile = m_config->GetProfileAt(static_cast<unsigned>(row));
+        if (XListCell* first = list.Cell(row, 0))
+            first->key = row;
+        list.SetCellValue(kProfileColumnCurrent, row, 0);
+        list.SetCellText(kProfileColumnNumber, row, ProfileNumber(static_cast<unsigned>(row)).c_str());
+        list.SetCellText(kProfileColumnName, row, profile ? profile->GetName().c_str() : L"");
+        list.SetCellText(kProfileColumnProgram, row, profile ? profile->GetAppFileName().c_str() : L"");
+        list.SetCellValue(kProfileColumnAutoSwitch, row, profile && profile->GetAutoSwitch() ? 1 : 0);
+        list.SetRowColors(row, list.m_clrText, list.m_clrBack, list.m_clrTextHi, list.m_clrBackHi);
+        if (profile && profile == active)
+            activeRow = row;
+    }
+    // Without an active profile the first row stands for the current one.
+    const int shown = activeRow >= 0 ? activeRow : 0;
+    if (count > 0) {
+        list.SetItemState(shown, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        list.SetCellValue(kProfileColumnCurrent, shown, 1);
+        list.SetRowColors(shown, kActiveRowText, list.m_clrBack, kActiveRowText, list.m_clrBackHi);
+        list.SendMessage(LVM_ENSUREVISIBLE, static_cast<WPARAM>(shown), FALSE);
+    }
+    list.Invalidate(FALSE);
+}
+
+LRESULT COssleAppDlg::OnProfileListNotify(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
+{
+    if (!m_profileList || reinterpret_cast<HWND>(wParam) != m_profileList->m_hWnd) {
+        bHandled = FALSE;
+        return 0;
+    }
+    const auto* record = reinterpret_cast<const XListNotifyRecord*>(lParam);
+    if (m_currentPage != &m_profilesPage || !record)
+        return 0;
+    const auto* text = static_cast<const wchar_t*>(record->data);
+    switch (msg) {
+    case WM_XLIST_MENUCOMMAND:
+        OnProfileMenuCommand(record->key, text ? text : L"");
+        break;
+    case WM_XLIST_MENUOPENING:
+        OnProfileMenuOpening(record->key);
+        break;
+    case WM_XLIST_APPCHANGED:
+        OnProfileAppChanged(record->key, text ? text : L"");
+        break;
+    case WM_XLIST_CHECKCHANGED:
+        if (record->data)
+            OnProfileCheckChanged(record->key, record->column, *static_cast<const bool*>(record->data));
+        break;
+    case WM_XLIST_CELLEDITED:
+        OnProfileCellEdited(record->key, text ? text : L"");
+        break;
+    case WM_XLIST_DBLCLK:
+        OnProfileDblClk(record->key);
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+void COssleAppDlg::OnProfileMenuCommand(int key, const std::wstring& text)
+{
+    if (key < 0)
+        return;
+    if (text == L"$New")
+        CreateProfile();
+    else if (text == L"$Import")
+        ImportProfile();
+    else if (text == L"$Export")
+        ExportProfile();
+    else if (text == L"$Delete")
+        DeleteProfile();
+    else if (text == L"$Rename")
+        RenameProfile();
+    else if (text == L"$Copy")
+        CopyProfile(key);
+    else if (text == L"$SetActive")
+        OnProfileDblClk(key);
+    else if (text == L"$RestoreDefault")
+        RestoreProfile(key);
+    else if (text == L"$Preview")
+        PreviewProfile(key);
+}
+
+void COssleAppDlg::OnProfileMenuOpening(int key)
+{
+    if (!m_profileMenu || !m_config)
+        return;
+    const int row = key >= 0 ? key : (m_profileList ? m_profileList->GetSelectedRowKey() : -1);
+    const int entry = FindListEntryText(m_profileMenu->m_entries, L"$UnassignApplication");
+    if (entry < 0)
+        return;
+    IKeyboardProfile* profile = row >= 0 ? m_config->GetProfileAt(static_cast<unsigned>(row)) : nullptr;
+    m_profileMenu->m_entries[static_cast<size_t>(entry)].disabled = profile && profile->GetAppFileName().empty();
+}
+
+void COssleAppDlg::OnProfileAppChanged(int key, const std::wstring& path)
+{
+    IKeyboardProfile* profile = key >= 0 && m_config ? m_config->GetProfileAt(static_cast<unsigned>(key)) : nullptr;
+    if (!profile)
+        return;
+    const std::wstring fileName = ::PathFindFileNameW(path.c_str());
+    if (CanEditStore() && fileName.size() <= kMaxLinkedFileNameChars) {
+        profile->SetApp(path.c_str());
+        SetDirty(true);
+        return;
+    }
+    // The list showed the refused program already: the cell goes back to the program the profile keeps.
+    if (m_profileList)
+        m_profileList->SetCellText(kProfileColumnProgram, key, profile->GetAppFileName().c_str());
+    if (CanEditStore())
+        WarnProfile(kFileNameLimitPopup, std::wstring(), L"$AssignApplication");
+}
+
+void COssleAppDlg::OnProfileCheckChanged(int key, int subItem, bool on)
+{
+    IKeyboardProfile* profile = key >= 0 && m_config ? m_config->GetProfileAt(static_cast<unsigned>(key)) : nullptr;
+    if (!profile || !m_profileList)
+        return;
+    switch (m_profileList->GetColumnId(subItem)) {
+    case kProfileColumnAutoSwitch:
+        if (CanEditStore() && (!profile->GetAppFileName().empty() || !on)) {
+            profile->SetAutoSwitch(on ? 1 : 0);
+            SetDirty(true);
+            return;
+        }
+        m_profileList->SetCellValue(kProfileColumnAutoSwitch, key, profile->GetAutoSwitch() ? 1 : 0);
+        if (CanEditStore())
+            WarnProfile(kSelectApplicationPopup, L": " + profile->GetName());
+        break;
+    case kProfileColumnCurrent:
+        if (on)
+            ActivateProfile(profile);
+        break;
+    default:
+        break;
+    }
+}
+
+void COssleAppDlg::OnProfileCellEdited(int key, const std::wstring& text)
+{
+    IKeyboardProfile* profile = key >= 0 && m_config ? m_config->GetProfileAt(static_cast<unsigned>(key)) : nullptr;
+    if (!profile || !CanEditStore())
+        return;
+    if (ProfileNameTaken(text)) {
+        WarnProfile(kDuplicateProfilePopup, L": " + text);
+        if (m_profileList)
+            m_profileList->SetCellText(kProfileColumnName, m_profileList->GetSelectedRowKey(), profile->GetName().c_str());
+        return;
+    }
+    if (m_config->ReplaceProfileName(profile, text.c_str())) {
+        SetDirty(true);
+        RefreshProfileViews();
+    }
+}
+
+void COssleAppDlg::OnProfileDblClk(int key)
+{
+    IKeyboardProfile* profile = key >= 0 && m_config ? m_config->GetProfileAt(static_cast<unsigned>(key)) : nullptr;
+    if (profile && profile != m_config->GetActiveProfile())
+        ActivateProfile(profile);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Commands
+
+bool COssleAppDlg::OnProfilesCommand(int id)
+{
+    switch (id) {
+    case kIdNewProfile:
+        CreateProfile();
+        return true;
+    case kIdImportProfile:
+        ImportProfile();
+        return true;
+    case kIdExportProfile:
+    case kIdSaveProfile:
+        ExportProfile();
+        return true;
+    case kIdDeleteProfile:
+        DeleteProfile();
+        return true;
+    case kIdProfileOsdButton:
+        if (CanEditStore() && m_profileOsdButton) {
+            m_config->SetShowProfileOsdAll(m_profileOsdButton->m_checked ? 1 : 0);
+            SetDirty(true);
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+void COssleAppDlg::CreateProfile()
+{
+    if (!CanEditStore())
+        return;
+    if (m_config->GetProfileCount() >= kMaxProfiles) {
+        WarnProfile(kProfileLimitPopup, std::wstring(), L"$CreateProfile");
+        return;
+    }
+    std::wstring name;
+    COssleNameEntryPopup popup(this, kProfileNamePopup, name);
+    if (RunPopup(popup) != IDOK || name.empty() || !CanEditStore())
+        return;
+    if (ProfileNameTaken(name)) {
+        WarnProfile(kDuplicateProfilePopup, L": " + name);
+        return;
+    }
+    if (IKeyboardProfile* profile = m_config->AddProfile(name.c_str()))
+        ActivateProfile(profile);
+}
+
+void COssleAppDlg::RenameProfile()
+{
+    IKeyboardProfile* profile = SelectedProfile();
+    if (!profile || !CanEditStore())
+        return;
+    std::wstring name = profile->GetName();
+    COssleNameEntryPopup popup(this, kProfileRenamePopup, name);
+    if (RunPopup(popup) != IDOK || name.empty() || !CanEditStore())
+        return;
+    if (ProfileNameTaken(name)) {
+        WarnProfile(kDuplicateProfilePopup, L": " + name);
+        return;
+    }
+    if (m_config->ReplaceProfileName(profile, name.c_str())) {
+        RefreshProfileViews();
+        SetDirty(true);
+    }
+}
+
+void COssleAppDlg::CopyProfile(int key)
+{
+    IKeyboardProfile* source = key >= 0 && m_config ? m_config->GetProfileAt(static_cast<unsigned>(key)) : nullptr;
+    if (!source || !CanEditStore())
+        return;
+    if (m_config->GetProfileCount() >= kMaxProfiles) {
+        WarnProfile(kProfileLimitPopup, std::wstring(), L"$Copy");
+        return;
+    }
+    std::wstring base = source->GetName();
+    if (base.size() >= static_cast<size_t>(kMaxNameChars))
+        base.resize(kCopyBaseChars);
+    for (int i = 2; i <= kMaxCopySuffix; ++i) {
+        const std::wstring candidate = base + L"(" + std::to_wstring(i) + L")";
+        if (ProfileNameTaken(candidate))
+            continue;
+        if (IKeyboardProfile* copy = m_config->CopyProfileAs(source, candidate.c_str()))
+            ActivateProfile(copy);
+        return;
+    }
+}
+
+void COssleAppDlg::DeleteProfile()
+{
+    IKeyboardProfile* profile = SelectedProfile();
+    if (!profile || !CanEditStore())
+        return;
+    IKeyboardProfile* first = m_config->GetProfileAt(0);
+    const GUID guid = ProfileGuid(profile);
+    if (profile == first || (!IsNullGuid(guid) && guid == ProfileGuid(first))) {
+        WarnProfile(kDisallowDeletePopup, L": " + profile->GetName());
+        return;
+    }
+    COssleWarningDlg confirm(this, kConfirmDeletePopup, L": " + profile->GetName());
+    if (RunPopup(confirm) != IDOK || !CanEditStore())
+        return;
+    if (profile->HasFile())
+        DeleteProfileFile(profile->GetFilePath());
+    ResetKeysUsingProfile(profile);
+    m_config->RemoveProfile(profile);
+    SetDirty(true);
+    if (m_config->GetActiveProfile())
+        RefreshProfileViews();
+    else
+        ActivateFirstProfile();
+}
+
+void COssleAppDlg::RestoreProfile(int key)
+{
+    IKeyboardProfile* profile = key >= 0 && m_config ? m_config->GetProfileAt(static_cast<unsigned>(key)) : nullptr;
+    if (!profile || !CanEditStore() || !ConfirmRestoreDefaults() || !CanEditStore())
+        return;
+    COssleConfig::ResetProfile(profile, m_config);
+    SetDirty(true);
+    RefreshProfileViews();
+}
+
+void COssleAppDlg::PreviewProfile(int)
+{
+    // Nothing to preview on this keyboard: its profiles differ only in what the keys do.
+}
+
+bool COssleAppDlg::ChooseProfileFile(bool save, std::wstring& path)
+{
+    FileDialogRequest request;
+    request.save = save;
+    const std::wstring extension = kProfileFileExtension;
+    request.defaultExtension = extension;
+    request.fileName = L"." + extension;
+    request.filter = extension + L" Profile Files (*." + extension + L")|*." + extension + L"||";
+    request.folder = ProfileFolderPath();
+    // A file to read must be there: a name typed into the open dialog is not taken as it stands.
+    request.flags = save ? OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT
+                         : OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
+    path.clear();
+    return ConfigPlatform().FileDialog(m_hWnd, request, path) && path.size() > request.fileName.size();
+}
+
+void COssleAppDlg::ExportProfile()
+{
+    IKeyboardProfile* profile = SelectedProfile();
+    if (!profile || !CanEditStore() || !m_device)
+        return;
+    // Only a profile the keyboard holds can be written to a file by it.
+    if (IsNullGuid(ProfileGuid(profile)) || !m_device->IsProfileOnDevice(profile)) {
+        WarnProfile(kExportProfilePopup, L": " + profile->GetName());
+        return;
+    }
+    std::wstring path;
+    if (ChooseProfileFile(true, path) && CanEditStore())
+        m_device->ExportProfileFile(path.c_str(), profile);
+}
+
+void COssleAppDlg::ImportProfile()
+{
+    if (!CanEditStore() || !m_device)
+        return;
+    if (m_config->GetProfileCount() >= kMaxProfiles) {
+        WarnProfile(kProfileLimitPopup, std::wstring(), L"$Import");
+        return;
+    }
+    // The import adds the profile on the keyboard at once: profiles created or deleted here and not
+    // yet applied would no longer match the keyboard's.
+    if (m_config->GetProfileCount() != m_device->GetDeviceProfileCount()) {
+        WarnProfile(kImportProfilePopup);
+        return;
+    }
+    std::wstring path;
+    if (!ChooseProfileFile(false, path) || !CanEditStore())
+        return;
+    if (path.size() > kMaxImportPathChars) {
+        WarnProfile(kPathLimitPopup, std::wstring(), L"$Import");
+        return;
+    }
+    if (!IsExistingFile(path))
+        return;
+    if (m_device->ImportProfileFile(path.c_str(), m_config)) {
+        RefreshProfileViews();
+        SetDirty(true);
+    }
+}
