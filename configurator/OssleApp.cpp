@@ -108,7 +108,7 @@ void COssleAppApp::ReadRegistryAndStartTray()
     if (status == ERROR_SUCCESS && key) {
         wchar_t text[kRegistryStringChars] = {};
         if (ReadRegistryString(key, L"Language", text) == ERROR_SUCCESS)
-            languageId = FindLanguageId(text);
+            languageId = FindLanguageSettingId(text);
         std::wstring folder;
         if (ReadRegistryString(key, L"InstallDir", text) == ERROR_SUCCESS)
             folder = text;

@@ -476,6 +476,14 @@ int FindActionId(const std::wstring& name) { return FindKeyByName(gActionNames, 
 int FindSkinResourceId(const std::wstring& name) { return FindKeyByName(gSkinResourceNames, name); }
 int FindColourByName(const std::wstring& name) { return FindKeyByName(gColourNames, name); }
 int FindLanguageId(const std::wstring& name) { return FindKeyByName(gLanguageNames, name); }
+int FindLanguageSettingId(const std::wstring& name)
+{
+    const int id = FindLanguageId(name);
+    if (id != -1)
+        return id;
+    const int identified = FindSkinResourceId(name);
+    return gLanguageNames.count(identified) ? identified : -1;
+}
 int FindListColumnId(const std::wstring& name) { return FindKeyByName(gListColumnNames, name); }
 int FindColumnKind(const std::wstring& name) { return FindKeyByName(gColumnKindNames, name); }
 int FindMacroColumnKind(const std::wstring& name) { return FindKeyByName(gMacroColumnKindNames, name); }

@@ -35,6 +35,10 @@ extern const wchar_t* const kMouseButtonNames[kMouseButtonCount];
 int FindActionId(const std::wstring& name);
 int FindSkinResourceId(const std::wstring& name);
 int FindLanguageId(const std::wstring& name);
+// The language id that the registry's "Language" value names: a name of LanguageNames(), or, for the
+// languages whose name there is "English" (Thai, Nordic, UK, Turkish, Greek), the language's skin
+// identifier (LANGUAGE_THAI ...), which an installer can write for them. -1 for anything else.
+int FindLanguageSettingId(const std::wstring& name);
 int FindListColumnId(const std::wstring& name);
 int FindColumnKind(const std::wstring& name);
 int FindMacroColumnKind(const std::wstring& name);

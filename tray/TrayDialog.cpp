@@ -108,7 +108,7 @@ void CTrayDialog::LoadLanguage()
     int id = kDefaultLanguageId;
     std::wstring name;
     if (PcManager().ReadLanguageSetting(name))
-        id = FindLanguageId(name);
+        id = FindLanguageSettingId(name);
     auto& languages = LanguageMap();
     auto found = languages.find(id);
     if (found != languages.end() && found->second)

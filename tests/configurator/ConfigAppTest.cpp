@@ -42,6 +42,7 @@ protected:
         GetCurrentDirectoryW(MAX_PATH, folder);
         m_startFolder = folder;
         SetConfigPlatform(&m_platform);
+        InitNameTables();  // as the device object's creation does before the registry is read
     }
     void TearDown() override
     {
@@ -120,6 +121,13 @@ TEST_F(ConfigStartTest, RegistryIsOnlyReadAndOddValuesCountAsMissing)
     COssleAppApp named;
     EXPECT_TRUE(_wcsicmp(ReadKey(named).c_str(), L"C:\\windows") == 0) << "the tray starts from the folder";
     EXPECT_EQ(named.LanguageId(), FindLanguageId(L"French"));
+
+    // The languages the registry has no name for are named by their identifier.
+    m_platform.opened.clear();
+    m_key.SetText(L"Language", L"LANGUAGE_GREEK");
+    COssleAppApp greek;
+    ReadKey(greek);
+    EXPECT_EQ(greek.LanguageId(), 360);
 }
 
 TEST_F(ConfigStartTest, MissingKeyIsCreatedForReadingOnly)

@@ -144,6 +144,12 @@ TEST_F(NameTablesTest, LanguageLookupFindsTheSmallestId)
     EXPECT_EQ(FindLanguageId(L"English"), 345);
     EXPECT_EQ(FindLanguageId(L"PortugueseBrazil"), 355);
     EXPECT_EQ(FindLanguageId(L"Thai"), -1);
+    // The registry setting reaches the languages without a name of their own by their identifier.
+    EXPECT_EQ(FindLanguageSettingId(L"german"), 350);
+    EXPECT_EQ(FindLanguageSettingId(L"language_thai"), 356);
+    EXPECT_EQ(FindLanguageSettingId(L"LANGUAGE_GREEK"), 360);
+    EXPECT_EQ(FindLanguageSettingId(L"Thai"), -1);
+    EXPECT_EQ(FindLanguageSettingId(L"KBLAYOUT_THAI"), -1);
     for (const auto& entry : LanguageNames())
         EXPECT_TRUE(StartsWith(SkinResourceName(entry.first), L"LANGUAGE_")) << entry.first;
 }

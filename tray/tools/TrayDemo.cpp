@@ -1,6 +1,7 @@
 // TessaryTrayDemo.exe: the run command's helper around the tray program and the simulated keyboard.
-//   prepare            gives the keyboard a second profile and turns the on-screen display on for every
-//                      profile, so a profile change shows (starts the service when needed)
+//   prepare [name]     gives the keyboard a second profile (named "Games" or the name given) and turns
+//                      the on-screen display on for every profile, so a profile change shows (starts the
+//                      service when needed)
 //   wait-ready [s]     waits until a tray program has connected its event sinks to the keyboard
 //   wait-display [s]   waits until the on-screen display is visible
 // Exit code 0 on success, 1 on failure or time-out, 2 for a wrong command line.
@@ -18,7 +19,7 @@
 
 namespace {
 
-constexpr const wchar_t* kSecondProfile = L"Games";
+constexpr const wchar_t* kDefaultSecondProfile = L"Games";
 
 // Handles this thread's messages while waiting, so calls into the apartment are not held up.
 bool WaitUntil(bool (*done)(), DWORD timeoutMs)
@@ -57,7 +58,7 @@ bool DisplayVisible()
     return false;
 }
 
-int Prepare()
+int Prepare(const std::wstring& secondProfile)
 {
     CServiceHold hold;
     if (FAILED(hold.Acquire())) {
@@ -78,10 +79,10 @@ int Prepare()
     manager.GetProfileNames(names);
     bool haveSecond = false;
     for (const std::wstring& name : names)
-        haveSecond = haveSecond || name == kSecondProfile;
+        haveSecond = haveSecond || name == secondProfile;
     if (!haveSecond && names.size() < 2) {
         ComRef<IDeviceProfile> profile;
-        if (FAILED(profiles->CreateProfile(profile.Put())) || FAILED(profile->SetName(kSecondProfile))) {
+        if (FAILED(profiles->CreateProfile(profile.Put())) || FAILED(profile->SetName(secondProfile.c_str()))) {
             fwprintf(stderr, L"TessaryTrayDemo: the second profile could not be made\n");
             return 1;
         }
@@ -107,7 +108,7 @@ int Prepare()
 int wmain(int argc, wchar_t** argv)
 {
     if (argc < 2) {
-        fwprintf(stderr, L"Usage: TessaryTrayDemo prepare | wait-ready [seconds] | wait-display [seconds]\n");
+        fwprintf(stderr, L"Usage: TessaryTrayDemo prepare [name] | wait-ready [seconds] | wait-display [seconds]\n");
         return 2;
     }
     const std::wstring command = argv[1];
@@ -115,7 +116,7 @@ int wmain(int argc, wchar_t** argv)
     const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     int code = 2;
     if (command == L"prepare")
-        code = Prepare();
+        code = Prepare(argc > 2 ? argv[2] : kDefaultSecondProfile);
     else if (command == L"wait-ready")
         code = WaitUntil(TrayConnected, timeoutMs) ? 0 : 1;
     else if (command == L"wait-display")

@@ -1,0 +1,120 @@
+// The installed languages: every language of the list has a text for every key that English has, with
+// English's placeholders and line breaks, and every text the skin draws fits its item in every
+// language, measured with the font the language gives the item, which must also have its letters.
+#include "SkinSetSupport.h"
+
+#include <cwctype>
+#include <map>
+
+#include "skin/BitmapBtn.h"
+#include "skin/TextItem.h"
+
+namespace {
+
+// All languages of the list loaded at once, as the tray program loads them.
+class LanguageSetTest : public InstalledSkinTest {
+protected:
+    LanguageSetTest() : InstalledSkinTest(-1) {}
+
+    static std::wstring Name(const CLangTable* table) { return SkinResourceName(table->m_id); }
+
+    // What a translator must carry over: printf and numbered placeholders, and the line breaks.
+    static std::multiset<std::wstring> Placeholders(const std::wstring& text)
+    {
+        std::multiset<std::wstring> found;
+        for (size_t i = 0; i < text.size(); ++i) {
+            if (text[i] == L'\n') {
+                found.insert(L"line break");
+            } else if (text[i] == L'%' && i + 1 < text.size()) {
+                size_t end = i + 1;
+                while (end < text.size() && (iswdigit(text[end]) || text[end] == L'.' || text[end] == L'l'))
+                    ++end;
+                found.insert(text.substr(i, end - i + 1));
+                i = end;
+            } else if (text[i] == L'{') {
+                const size_t end = text.find(L'}', i);
+                found.insert(text.substr(i, end == std::wstring::npos ? 1 : end - i + 1));
+            }
+        }
+        return found;
+    }
+};
+
+TEST_F(LanguageSetTest, EveryLanguageHasATextForEveryEnglishKeyWithItsPlaceholders)
+{
+    for (const auto& [id, name] : LanguageNames())
+        EXPECT_TRUE(LanguageMap().count(id)) << SkinResourceName(id) << " has no language table";
+
+    for (const auto& [id, table] : LanguageMap()) {
+        if (table == m_english)
+            continue;
+        std::wstring missing;
+        for (const auto& [key, english] : m_english->m_pairs) {
+            std::wstring text;
+            if (!table->LookupText(L"$" + NormalizeTextKey(key), text)) {
+                missing += L" " + key;
+                continue;
+            }
+            EXPECT_FALSE(text.empty()) << Name(table) << ": " << testing::PrintToString(key) << " is empty";
+            EXPECT_EQ(Placeholders(text), Placeholders(english))
+                << Name(table) << ": " << testing::PrintToString(key) << " is " << testing::PrintToString(text);
+        }
+        EXPECT_TRUE(missing.empty()) << Name(table) << " has no text for" << testing::PrintToString(missing);
+    }
+}
+
+TEST_F(LanguageSetTest, EveryTextFitsItsItemInEveryLanguage)
+{
+    // Texts the program completes after loading: the versions follow their labels.
+    const std::map<std::wstring, std::wstring> completions = {{L"TEXT_FIRMWAREVER", L": 1.05"},
+                                                              {L"TEXT_DRIVERVER", L": 1.00"}};
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    ASSERT_TRUE(dc);
+    int measured = 0;
+    for (const auto& [id, table] : LanguageMap()) {
+        SetCurrentLangTable(table);
+        for (const std::wstring& file : InstalledPanelFiles()) {
+            pugi::xml_document document;
+            if (std::string(Root(document, file).name()) != "GUIPANEL")
+                continue;
+            ASSERT_TRUE(LoadPanel(file)) << testing::PrintToString(file);
+            for (CGUIItem* item : m_items) {
+                std::wstring text;
+                CFont* font = nullptr;
+                UINT format = 0;
+                HWND window = nullptr;
+                if (auto* label = dynamic_cast<CTextItem*>(item)) {
+                    text = label->m_text, font = label->m_font, format = label->m_drawTextFormat, window = label->m_hWnd;
+                } else if (auto* button = dynamic_cast<CBitmapBtn*>(item)) {
+                    text = button->m_caption, font = button->m_font, format = button->m_drawTextFormat, window = button->m_hWnd;
+                }
+                if (text.empty())
+                    continue;
+                auto completion = completions.find(SkinResourceName(item->m_id));
+                if (completion != completions.end())
+                    text += completion->second;
+                const std::string where = testing::PrintToString(Name(table) + L" " + file + L" " +
+                                                                 SkinResourceName(item->m_id) + L": " + text);
+                ASSERT_TRUE(font) << where << " has no font";
+                RECT client = {};
+                ::GetClientRect(window, &client);
+                HGDIOBJ old = ::SelectObject(dc, *font);
+                std::vector<WORD> glyphs(text.size());
+                ::GetGlyphIndicesW(dc, text.c_str(), static_cast<int>(text.size()), glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS);
+                EXPECT_EQ(std::count(glyphs.begin(), glyphs.end(), 0xFFFF), 0) << where << ": the font lacks letters";
+                // As the item draws it, without the ellipses that would hide an overflow.
+                RECT needed = {0, 0, client.right, 0};
+                const UINT calc = (format ? format : DT_SINGLELINE) & ~(DT_MODIFYSTRING | DT_END_ELLIPSIS | DT_PATH_ELLIPSIS | DT_WORD_ELLIPSIS);
+                ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &needed, calc | DT_CALCRECT);
+                ::SelectObject(dc, old);
+                EXPECT_LE(needed.right, client.right) << where << " is too wide";
+                EXPECT_LE(needed.bottom, client.bottom) << where << " is too tall";
+                ++measured;
+            }
+        }
+    }
+    ::DeleteDC(dc);
+    EXPECT_GT(measured, 16 * 40) << "too few texts were found to measure";
+}
+
+} // namespace
