@@ -38,6 +38,11 @@ CTrayDialog::CTrayDialog() : CDialog(HiddenDialogTemplate(), nullptr)
 {
     // S_FALSE (already initialised on this thread) also has to be balanced.
     m_comInitialised = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    // The service drops its proxy of an event sink right after an event, at every reconnection; the
+    // sinks' interfaces stay registered for the dialog's life instead of going with each sink.
+    if (m_comInitialised)
+        m_sinkPins.Pin({&IID_IUnknown, &IID__IProfileManagerEvents, &IID__IOTFMacroRecordingEvents, &IID__IDPIEvents,
+                        &IID__IApplicationEvent});
     m_windowIcon.handle = CreateTrayIconImage(::GetSystemMetrics(SM_CXICON));
     m_windowIconSmall.handle = CreateTrayIconImage(::GetSystemMetrics(SM_CXSMICON));
     m_trayIcon.handle = CreateTrayIconImage(::GetSystemMetrics(SM_CXSMICON));
@@ -54,6 +59,7 @@ CTrayDialog::~CTrayDialog()
     m_menu = nullptr;
     FreeSkinItemList(m_languageItems);
     // Last: nothing of the service is held any more.
+    m_sinkPins.Release();
     if (m_comInitialised)
         ::CoUninitialize();
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "framework/Dialog.h"
+#include "service/InterfacePins.h"
 #include "skin/GUIItem.h"
 #include "tray/EventConnections.h"
 #include "tray/EventHandlers.h"
@@ -124,6 +125,7 @@ private:
     bool ActivateOwnChoice(CDeviceManager& device, const std::wstring& name);
 
     bool m_comInitialised = false;
+    CInterfacePins m_sinkPins;
     bool m_quitOnDestroy = false;
     bool m_iconCreated = false;
     bool m_shutDown = false;

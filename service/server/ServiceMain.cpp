@@ -8,15 +8,18 @@
 //                              the file once its class is registered
 //   otherwise (-Embedding)     the registrar COM starts: the service's class, forwarded to a worker
 // The worker serves until a quit request or until no client has used it for a while.
+#include "service/InterfacePins.h"
 #include "service/server/ComObjects.h"
 #include "service/server/ControlPipe.h"
-#include "service/server/InterfacePins.h"
 #include "service/server/ServiceCore.h"
 #include "service/server/ServiceRegistrar.h"
 #include "service/server/ServiceSetup.h"
 
+#include "DeviceService.h"
+
 #include <windows.h>
 #include <objbase.h>
+#include <ocidl.h>
 #include <shellapi.h>
 
 #include <string>
@@ -97,8 +100,15 @@ int ServeAsWorker(HINSTANCE instance, const std::wstring& classText, const std::
         Report(error);
         return 1;
     }
+    // Every interface the worker serves, its class object's among them.
     CInterfacePins pins;
-    if (!pins.Pin())
+    if (!pins.Pin({&IID_IUnknown, &IID_IClassFactory, &IID_IDeviceCollection, &IID_IServiceDevice,
+                   &IID_IDeviceIdentity, &IID_IKeyboardLayoutInfo, &IID_IProfileManager, &IID_IDeviceProfile,
+                   &IID_IProfilePropertyStore, &IID_IButtonAssignment, &IID_ILedCollection, &IID_IDeviceLed,
+                   &IID_ILedValue, &IID_ILedBlink, &IID_ILedAuxValue, &IID_IMacroStore, &IID_IDeviceMacro,
+                   &IID_IDeviceApp, &IID_IApplicationEventSource, &IID_IDeviceMode, &IID_IMacroRecordingSource,
+                   &IID_IDpiSource, &IID_IConnectionPointContainer, &IID_IConnectionPoint,
+                   &IID_IEnumConnectionPoints, &IID_IEnumConnections}))
         service.Log("not every interface could be pinned: a client's release may stall the service");
     IClassFactory* factory = NewServiceClassFactory(service);
     DWORD cookie = 0;
@@ -184,11 +194,18 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
                 readyFile = arguments[i + 1];
         }
     }
+    // COM hands each client the class object anew and takes its stub back at the client's release, which
+    // comes right after CreateInstance: the interface stays registered while the class is served.
+    CInterfacePins pins;
+    pins.Pin({&IID_IUnknown, &IID_IClassFactory});
     int code;
     {
         CServiceRegistrar registrar(resident, readyFile);
         code = registrar.Run();
     }
+    // The class is revoked and the worker gone: the tear-down gets the worker's bound.
+    CTeardownDeadline deadline(code);
+    pins.Release();
     CoUninitialize();
     return code;
 }

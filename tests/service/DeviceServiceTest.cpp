@@ -4,6 +4,7 @@
 #include "ServiceTestSupport.h"
 
 #include "service/DeviceRecords.h"
+#include "service/InterfacePins.h"
 #include "service/sim/StateFile.h"
 
 #include <algorithm>
@@ -114,6 +115,9 @@ protected:
     {
         ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
         m_comReady = true;
+        // The tests' event sinks, kept registered as the tray program keeps its own.
+        m_sinkPins.Pin({&IID_IUnknown, &IID__IProfileManagerEvents, &IID__IOTFMacroRecordingEvents,
+                        &IID__IApplicationEvent, &IID__IDPIEvents});
         ASSERT_NO_FATAL_FAILURE(m_service.Prepare());
         ASSERT_NO_FATAL_FAILURE(ConnectKeyboard());
         ControlOk("reset");
@@ -123,6 +127,7 @@ protected:
     {
         ReleaseObjects();
         m_service.Stop();
+        m_sinkPins.Release();
         if (m_comReady)
             CoUninitialize();
     }
@@ -177,6 +182,7 @@ protected:
     testfiles::CScopedFolder m_folder;
     CServiceUnderTest m_service{m_folder};
     bool m_comReady = false;
+    CInterfacePins m_sinkPins;
     ComRef<IDeviceCollection> m_collection;
     ComRef<IServiceDevice> m_device;
     ComRef<IProfileManager> m_profiles;
