@@ -324,15 +324,7 @@ bool CXListCtrl::GetCellRect(int row, int subItem, RECT* rc) const
 {
     if (row < 0 || row >= GetItemCount() || !ColumnAt(subItem))
         return false;
-    if (!GetSubItemRect(row, subItem, LVIR_BOUNDS, rc))
-        return false;
-    // The list-view gives sub-item 0 the whole row.
-    if (subItem == 0 && m_columns.size() >= 2) {
-        RECT next = {};
-        if (GetSubItemRect(row, 1, LVIR_BOUNDS, &next))
-            rc->right = next.left;
-    }
-    return true;
+    return GetCellBounds(row, subItem, static_cast<int>(m_columns.size()), rc) != FALSE;
 }
 
 void CXListCtrl::RedrawCell(int columnId, int row)

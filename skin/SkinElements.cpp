@@ -19,6 +19,7 @@
 #include "skin/LangTable.h"
 #include "skin/ListCtrlEx.h"
 #include "skin/ListPanelItem.h"
+#include "skin/MacroDisplayItem.h"
 #include "skin/ProfileBtn.h"
 #include "skin/TextItem.h"
 
@@ -53,6 +54,7 @@ const ReaderRow kReaders[] = {
     {"COMBO", &CreateDropdownListItem},
     {"LISTPANEL", &CreateListPanelItem},
     {"LISTCTRL", &CreateXListCtrl},
+    {"MACRODISPLAY", &CreateMacroDisplayItem},
     {"BITMAPITEM", &CreateBitmapItem},
     {"BITMAPWINDOW", &CreateBitmapWindow},
 };

@@ -11,6 +11,7 @@
 
 #include "../framework/TestSupport.h"
 #include "HeapWatch.h"
+#include "ListMenuTestSupport.h"
 #include "SkinLoaderTestSupport.h"
 #include "SkinTestSupport.h"
 #include "skin/ListCtrlEx.h"
@@ -83,34 +84,6 @@ private:
     }
 };
 
-// The context menu and file dialog in place of the list panel and the system's dialog.
-struct FakeCalls {
-    std::wstring choice;
-    int menuCalls = 0;
-    POINT menuAt = {};
-    bool fileOk = false;
-    std::wstring file;
-    int fileCalls = 0;
-};
-FakeCalls* g_fake = nullptr;
-
-void FakeMenu(CListPanelItem*, HWND, int, int x, int y, std::wstring* text)
-{
-    ++g_fake->menuCalls;
-    g_fake->menuAt = POINT{x, y};
-    *text = g_fake->choice;
-}
-
-bool FakeOpenFile(HWND, std::wstring* path)
-{
-    ++g_fake->fileCalls;
-    if (g_fake->fileOk)
-        *path = g_fake->file;
-    return g_fake->fileOk;
-}
-
-const XListCtrlApi kFakeApi = {FakeMenu, FakeOpenFile};
-
 // Column ids as the profile page uses them.
 constexpr int kCurrent = 0;
 constexpr int kId = 1;
@@ -125,8 +98,6 @@ protected:
         FrameworkTest::SetUp();
         INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_LISTVIEW_CLASSES};
         ::InitCommonControlsEx(&icc);
-        SetXListCtrlApi(&kFakeApi);
-        g_fake = &m_fake;
         ASSERT_TRUE(m_parent.CreateEx(0, TestWndClass(), L"", WS_POPUP | WS_VISIBLE, 50, 50, 420, 260, nullptr,
                                       nullptr));
         m_list = std::make_unique<CXListCtrl>();
@@ -141,8 +112,6 @@ protected:
     {
         m_list.reset();
         m_parent.DestroyWindow();
-        SetXListCtrlApi(nullptr);
-        g_fake = nullptr;
         FrameworkTest::TearDown();
     }
 
@@ -185,7 +154,7 @@ protected:
 
     CListParent m_parent;
     std::unique_ptr<CXListCtrl> m_list;
-    FakeCalls m_fake;
+    FakeListCalls m_fake;
     CBitmap m_on;
     CBitmap m_off;
 };
@@ -316,7 +285,7 @@ TEST_F(ListCtrlExTest, TheContextMenuOpensOnlyWithAMenuItemOverACell)
     EXPECT_EQ(0, m_fake.menuCalls);
     EXPECT_TRUE(m_parent.notices.empty());
 
-    m_list->m_contextMenu = reinterpret_cast<CListPanelItem*>(&m_fake);  // only handed to the fake
+    m_list->m_contextMenu = m_fake.AnyMenu();  // only handed to the fake
     RightClick(POINT{30, 200});
     EXPECT_EQ(0, m_fake.menuCalls);
 
@@ -342,7 +311,7 @@ TEST_F(ListCtrlExTest, TheContextMenuOpensOnlyWithAMenuItemOverACell)
 TEST_F(ListCtrlExTest, AssigningAndUnassigningAProgramUpdatesTheRowAndTellsTheParent)
 {
     MakeProfileTable(2);
-    m_list->m_contextMenu = reinterpret_cast<CListPanelItem*>(&m_fake);
+    m_list->m_contextMenu = m_fake.AnyMenu();
     const POINT pt = CellPoint(1, 1);
 
     m_fake.choice = L"$AssignApplication";
@@ -378,7 +347,7 @@ TEST_F(ListCtrlExTest, UnassigningInARowWithoutAnAutoSwitchCellDoesNotWritePastT
     ASSERT_EQ(0, m_list->AddColumn(L"Name", kName, XListColumnKind::Edit, 120, false, nullptr, nullptr, nullptr));
     ASSERT_EQ(0, m_list->InsertRow(0, kWhite, kBlue, kBlue, kWhite));
     m_list->Cell(0, 0)->key = 5;
-    m_list->m_contextMenu = reinterpret_cast<CListPanelItem*>(&m_fake);
+    m_list->m_contextMenu = m_fake.AnyMenu();
     m_fake.choice = L"$UnassignApplication";
     RightClick(CellPoint(0, 0));
     EXPECT_EQ((std::vector<UINT>{WM_XLIST_MENUOPENING, WM_XLIST_APPCHANGED, WM_XLIST_CHECKCHANGED}),
