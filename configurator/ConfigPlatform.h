@@ -22,6 +22,10 @@ public:
     virtual void Sleep(DWORD milliseconds) = 0;
     // The file-open dialog with one filter; false when the user cancelled. `path` is the chosen file.
     virtual bool ChooseFile(HWND owner, const wchar_t* filter, DWORD flags, std::wstring& path) = 0;
+    // The open (`save` false) or save dialog of one kind of file, starting in `folder` with `extension`
+    // as the default extension; false when the user cancelled.
+    virtual bool ChooseDataFile(HWND owner, bool save, const wchar_t* filter, const wchar_t* extension,
+                                const std::wstring& folder, DWORD flags, std::wstring& path) = 0;
 };
 
 // The platform in use: the Win32 one unless a test installed another.

@@ -167,6 +167,7 @@ void COssleAppDlg::BindSkinItems()
     m_lightingProfileSelector =
         BindItem<CDropdownListItem>(m_lightingPage, kIdProfileSelector, SkinItemType::DropdownList);
     BindKeyPageItems();
+    BindMacroPageItems();
 }
 
 void COssleAppDlg::RefreshAllViews()
@@ -191,6 +192,7 @@ void COssleAppDlg::RefreshAllViews()
     }
     RefreshKeyLabels();
     EnableAssignButtons(m_selectedKey != nullptr);
+    RefreshMacroPage();
     Invalidate(FALSE);
 }
 
@@ -342,6 +344,7 @@ BOOL COssleAppDlg::OnCommand(WPARAM wParam, LPARAM lParam)
             break;
         case kIdTabMacros:
             ShowPage(kPageMacros);
+            EnterMacroPage();
             break;
         case kIdTabLighting:
             ShowPage(kPageLighting);
@@ -362,8 +365,11 @@ BOOL COssleAppDlg::OnCommand(WPARAM wParam, LPARAM lParam)
             AssignLaunchProgram();
             break;
         default:
+            OnMacroPageCommand(sender->m_id);
             break;
         }
+    } else if (sender && sender->m_id == kIdInsertDelayEdit && HIWORD(wParam) == EN_KILLFOCUS) {
+        OnDelayEditKillFocus();
     }
     return CGUIPanel::OnCommand(wParam, lParam);
 }
@@ -376,6 +382,10 @@ void COssleAppDlg::OpenShell(const wchar_t* verb, const std::wstring& file)
 LRESULT COssleAppDlg::OnDropdownSelChange(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
     CGUIItem* sender = FindSender(reinterpret_cast<HWND>(lParam));
+    if (sender && sender->m_type == SkinItemType::DropdownList && sender->m_id == kIdMacroList) {
+        OnMacroChosen(static_cast<int>(wParam));
+        return 0;
+    }
     if (!sender || sender->m_type != SkinItemType::DropdownList || sender->m_id != kIdProfileSelector)
         return 0;
     const int index = static_cast<int>(wParam);
@@ -505,11 +515,16 @@ void COssleAppDlg::ApplyAndClose()
 
 void COssleAppDlg::OnOK()
 {
+    // While a macro is recorded, Enter and Escape are keys of the macro.
+    if (m_macroPageState == kMacroPageRecording)
+        return;
     ApplyAndClose();
 }
 
 void COssleAppDlg::OnCancel()
 {
+    if (m_macroPageState == kMacroPageRecording)
+        return;
     CGUIPanel::OnCancel();
 }
 
@@ -556,6 +571,8 @@ LRESULT COssleAppDlg::OnHelpMessage(UINT, WPARAM, LPARAM, BOOL&)
 
 BOOL COssleAppDlg::OnHelpInfo()
 {
+    if (m_macroPageState == kMacroPageRecording)
+        return FALSE;
     OpenShell(L"OPEN", AppFolder() + kManualPage);
     return FALSE;
 }

@@ -4,7 +4,7 @@
 // button, writes on Apply, OK or Enter, and closes when the keyboard goes.
 //
 // Members are defined by room: MainDialog.cpp holds the frame (start, pages, apply, close, device watch,
-// profile selector), KeyPage.cpp the key-assignment page.
+// profile selector), KeyPage.cpp the key-assignment page, MacrosPage.cpp the macros page.
 //
 // A write runs on the device object's worker. From its start until its outcome arrives the dialog takes
 // no input that would change the store: the page widgets are disabled, the pointer shows the wait
@@ -25,6 +25,8 @@
 #include "skin/DropdownListItem.h"
 #include "skin/GUIPanel.h"
 #include "skin/KeyItem.h"
+#include "skin/EditItem.h"
+#include "skin/MacroDisplayItem.h"
 
 class CBitmapBtn;
 class CBitmapWindow;
@@ -56,6 +58,10 @@ public:
         MESSAGE_HANDLER(WM_KEYITEM_HOVER, OnKeyItemHover)
         MESSAGE_HANDLER(WM_KEYITEM_CLICK, OnKeyItemClick)
         MESSAGE_HANDLER(config::AutomationMessage(), OnAutomation)
+        MESSAGE_HANDLER(WM_MACRODISPLAY_CHANGED, OnMacroDisplayChanged)
+        MESSAGE_HANDLER(WM_MACRODISPLAY_EDITEVENT, OnMacroEditEvent)
+        MESSAGE_HANDLER(WM_MACRODISPLAY_PLAYDONE, OnMacroPlayDone)
+        MESSAGE_HANDLER(WM_EDITITEM_CHANGED, OnMacroEditChanged)
         CHAIN_MSG_MAP(CGUIPanel)
     END_MSG_MAP()
 
@@ -107,6 +113,52 @@ public:
     CKeyboardKeyItem* SelectedKey() const { return m_selectedKey; }
     CKeyboardKeyItem* HoveredKey() const { return m_hoveredKey; }
     CBitmapWindow* KeyHint() const { return m_keyHint; }
+
+    // ---- Macros page (MacrosPage.cpp)
+    void BindMacroPageItems();
+    void RefreshMacroPage();
+    // The page's command for a clicked item id; false for ids of other pages.
+    bool OnMacroPageCommand(int id);
+    void EnterMacroPage();
+    void OnMacroChosen(int index);
+    // 0 no macro, 1 idle, 2 replaying, 3 recording (config::kMacroPage*).
+    void SetMacroPageState(int state);
+    int MacroPageState() const { return m_macroPageState; }
+    // The store's macro named by the macro list's chosen entry, or null.
+    CMacro* ChosenMacro() const;
+    void FillMacroList();
+    void FillPredefinedCommandLists();
+    void CreateMacro();
+    void RenameMacro();
+    void DeleteMacro();
+    void ImportMacro();
+    void ExportMacro();
+    void StartMacroRecording();
+    void StopMacroRecording();
+    void PlayMacro();
+    void StopMacroPlayback();
+    void SetIgnoreDelays(bool on);
+    void SetFixedDelay(bool on);
+    void CheckDefaultDelay();
+    void OnDelayEditKillFocus();
+    void InsertDelay();
+    void InsertPredefinedMacro(const std::wstring& command);
+    LRESULT OnMacroDisplayChanged(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnMacroEditEvent(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnMacroPlayDone(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnMacroEditChanged(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+
+    CDropdownListItem* m_macroList = nullptr;
+    CDropdownListItem* m_basicCommands = nullptr;
+    CDropdownListItem* m_moreCommands = nullptr;
+    CMacroDisplayItem* m_macroDisplay = nullptr;
+    CMacroDisplayItem* m_macroPlayer = nullptr;
+    CBitmapBtn* m_ignoreDelayButton = nullptr;
+    CBitmapBtn* m_fixedDelayButton = nullptr;
+    CBitmapBtn* m_recordButton = nullptr;
+    CBitmapBtn* m_stopButton = nullptr;
+    CEditItem* m_fixedDelayEdit = nullptr;
+    CEditItem* m_insertDelayEdit = nullptr;
 
     // Page lists; all widgets are children of this dialog.
     SkinItemList m_keyPage;
@@ -166,6 +218,11 @@ private:
     KeyAssignment DefaultAssignment(CKeyboardKeyItem* key) const;
     bool CanEditStore() const;
     void SetTabChecked(int index, bool checked);
+    // Macros page helpers (MacrosPage.cpp).
+    CGUIItem* MacroPageItem(int id) const;
+    void ChooseMacro(CMacro* macro);
+    void WarnAboutMacro(const wchar_t* panel, const std::wstring& name);
+    bool InsertMacroEvents(size_t at, const MacroEventList& inserted);
 
     IKeyboardDevice* m_device;
     IKeyboardConfig* m_config;

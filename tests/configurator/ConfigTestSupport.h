@@ -77,6 +77,12 @@ public:
         chosenFiles.pop_front();
         return true;
     }
+    bool ChooseDataFile(HWND owner, bool save, const wchar_t* filter, const wchar_t*, const std::wstring& folder,
+                        DWORD flags, std::wstring& path) override
+    {
+        dataFileDialogs.push_back({save, folder, flags});
+        return ChooseFile(owner, filter, flags, path);
+    }
 
     struct Opened {
         std::wstring verb, file, folder;
@@ -85,6 +91,12 @@ public:
     std::vector<REGSAM> accesses;
     std::vector<REGSAM> created;
     std::deque<std::wstring> chosenFiles;
+    struct DataFileDialog {
+        bool save;
+        std::wstring folder;
+        DWORD flags;
+    };
+    std::vector<DataFileDialog> dataFileDialogs;
 };
 
 // The panels the configurator loads, cut down to the items it binds.
