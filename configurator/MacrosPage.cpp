@@ -88,6 +88,10 @@ void COssleAppDlg::BindMacroPageItems()
     BindPageItem(m_macrosPage, kIdMacroStop, SkinItemType::BitmapButton, m_stopButton);
     BindPageItem(m_macrosPage, kIdFixedDelayEdit, SkinItemType::EditItem, m_fixedDelayEdit);
     BindPageItem(m_macrosPage, kIdInsertDelayEdit, SkinItemType::EditItem, m_insertDelayEdit);
+    for (CEditItem* delay : {m_fixedDelayEdit, m_insertDelayEdit}) {
+        if (delay)
+            delay->m_numericOnly = true;
+    }
 }
 
 // The macro list, the command lists, the row menus and the options as they are when the dialog opens.
@@ -147,6 +151,9 @@ void COssleAppDlg::FillPredefinedCommandLists()
         list.first->ClearEntries();
         for (const std::wstring& name : list.second)
             list.first->AddEntry(name);
+        // A list shows a command from the start, so its Insert button never acts on an empty box.
+        if (!list.second.empty())
+            list.first->SetCurSel(0);
     }
 }
 

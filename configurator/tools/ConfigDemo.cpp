@@ -11,6 +11,10 @@
 //   macro <index> [once|multiple <count>|until|while]
 //   profile <index>            a switch to the profile at that place of the popup's list
 //   launch <path>              starts the program at the path (chosen in the file dialog)
+//   macros-page                shows the macros page
+//   macro-create <name>        makes a new macro of that name (through the name popup)
+//   macro-record <vk> <scan> ...   records the keys, each pressed and released, as real input
+//   macro-insert-delay <ms>    inserts a delay after the chosen macro's first event
 //   apply                      presses Apply and waits for the write
 //   popup-ok | popup-cancel    answers the popup that is open or opens next
 //   exit                       presses the exit button and waits until the configurator is gone
@@ -160,6 +164,24 @@ int RunCommand(const std::wstring& command, CArguments& args, CConfigDriver& dri
         if (!args.More())
             return 2;
         ok = driver.AssignLaunch(args.Word());
+    } else if (command == L"macros-page")
+        ok = driver.ShowMacrosPage();
+    else if (command == L"macro-create") {
+        if (!args.More())
+            return 2;
+        ok = driver.CreateMacro(args.Word());
+    } else if (command == L"macro-record") {
+        // Pairs of virtual key and scan code up to the next word that is no number.
+        std::vector<std::pair<UINT, UINT>> keys;
+        while (args.Number(a) && args.Number(b))
+            keys.push_back({UINT(a), UINT(b)});
+        if (keys.empty())
+            return 2;
+        ok = driver.RecordMacro(keys);
+    } else if (command == L"macro-insert-delay") {
+        if (!args.Number(a))
+            return 2;
+        ok = driver.InsertDelayAfterFirst(static_cast<unsigned>(a));
     } else if (command == L"apply")
         ok = driver.Apply();
     else if (command == L"popup-ok" || command == L"popup-cancel")
