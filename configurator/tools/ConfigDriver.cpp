@@ -340,6 +340,16 @@ bool CConfigDriver::ShowMacrosPage()
     return Fail("the macros page did not show");
 }
 
+bool CConfigDriver::ShowKeysPage()
+{
+    HWND main = MainWindow();
+    if (!Click(main, kIdTabAssignKeys))
+        return false;
+    if (WaitForCondition([&] { return ::IsWindowVisible(ItemWindow(main, kIdAssignDefault)) && Painted(main); }, m_stepMs))
+        return true;
+    return Fail("the key page did not show");
+}
+
 bool CConfigDriver::CreateMacro(const std::wstring& name)
 {
     HWND main = MainWindow();

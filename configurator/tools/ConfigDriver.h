@@ -43,8 +43,9 @@ public:
     bool WaitClosed(DWORD timeoutMs);
 
     // ---- The macros page
-    // Shows the macros page.
+    // Shows the macros page, or the key page again.
     bool ShowMacrosPage();
+    bool ShowKeysPage();
     // Presses New, types the name into the name popup and confirms it.
     bool CreateMacro(const std::wstring& name);
     // Presses Record, types the keys (virtual key, scan code; each pressed and released) as real input,
