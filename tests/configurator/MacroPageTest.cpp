@@ -50,10 +50,13 @@ protected:
             return nullptr;
         macro->SetEvents(events);
         Dialog().FillMacroList();
-        const int index = int(m_store->GetMacroCount()) - 1;
+        ChooseMacroAt(int(m_store->GetMacroCount()) - 1);
+        return macro;
+    }
+    void ChooseMacroAt(int index)
+    {
         Dialog().m_macroList->SetCurSel(index);
         SendMessageW(Dialog().m_hWnd, WM_DROPDOWN_SELCHANGE, index, reinterpret_cast<LPARAM>(Dialog().m_macroList->m_hWnd));
-        return macro;
     }
     bool KeyboardRecords() { return State().find(" mode " + std::to_string(2)) != std::string::npos; }
     void ClickOption(int id)
@@ -245,6 +248,50 @@ TEST_F(MacroPageTest, DelaysAndCommandsAreInsertedAfterTheSelectedEventOrAtTheSt
     ASSERT_EQ(macro->Events().size(), 3u + steps.size());
     EXPECT_TRUE(std::equal(steps.begin(), steps.end(), macro->Events().begin()));
     EXPECT_EQ(Display()->GetSelectedRow(), int(steps.size()) - 1) << "the last inserted step is selected";
+}
+
+TEST_F(MacroPageTest, OnlyAppliedMacrosAreExportedAndImportsWaitForAppliedChanges)
+{
+    CDeviceSide().CreateMacro(L"Greeting", {});
+    ASSERT_NO_FATAL_FAILURE(OpenMacrosPage());
+    ChooseMacroAt(0);
+    const std::wstring file = m_folder.File(L"greeting.qnm");
+    m_platform.chosenFiles.push_back(file);
+    AnswerPopups({});
+    Click(Item(kIdMacroExport));
+    EXPECT_NE(GetFileAttributesW(file.c_str()), INVALID_FILE_ATTRIBUTES) << "the keyboard's macro is in the file";
+    ASSERT_EQ(m_platform.dataFileDialogs.size(), 1u);
+    EXPECT_TRUE(m_platform.dataFileDialogs[0].save);
+    EXPECT_TRUE(m_shownPanels.empty());
+
+    // A macro made since the last Apply is neither exported nor lets an import in.
+    CMacro* fresh = ChooseNewMacro(L"Fresh", {});
+    AnswerPopups({[](CPopupBox& popup) { PopupOk(popup); }, [](CPopupBox& popup) { PopupOk(popup); }});
+    Click(Item(kIdMacroExport), [&] { return m_shownPanels.size() == 1 && !HasPendingInput(); });
+    Click(Item(kIdMacroImport), [&] { return m_shownPanels.size() == 2 && !HasPendingInput(); });
+    EXPECT_EQ(m_shownPanels, (std::vector<std::wstring>{kExportMacroPopup, kImportMacroPopup}));
+    EXPECT_EQ(m_platform.dataFileDialogs.size(), 1u);
+    m_store->RemoveMacro(fresh);
+    Dialog().FillMacroList();
+
+    // The store's macro is renamed, so the file's macro comes in as a second one.
+    ChooseMacroAt(0);
+    AnswerPopups({[](CPopupBox& popup) {
+        SetWindowTextW(PopupItem(popup, kIdPopupNameEntry), L"");
+        TypeName(popup, L"Hello");
+        PopupOk(popup);
+    }});
+    Click(Item(kIdMacroRename), [&] { return m_store->FindMacroByName(L"Hello") != nullptr; });
+    m_platform.chosenFiles.push_back(L"C:\\" + std::wstring(300, L'x') + L".qnm");
+    m_platform.chosenFiles.push_back(file);
+    AnswerPopups({[](CPopupBox& popup) { PopupOk(popup); }});
+    Click(Item(kIdMacroImport), [&] { return m_shownPanels.size() == 1 && !HasPendingInput(); });
+    EXPECT_EQ(m_shownPanels, std::vector<std::wstring>{kPathLimitPopup}) << "an overlong path is refused";
+    Click(Item(kIdMacroImport), [&] { return m_store->GetMacroCount() == 2; });
+    EXPECT_NE(m_store->FindMacroByName(L"Greeting"), nullptr);
+    EXPECT_EQ(Dialog().m_macroList->m_entries.size(), 2u);
+    EXPECT_FALSE(m_platform.dataFileDialogs.back().save);
+    EXPECT_TRUE(Dialog().IsDirty());
 }
 
 TEST_F(MacroPageTest, TheTwoDelayOptionsExcludeEachOther)
