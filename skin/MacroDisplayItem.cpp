@@ -258,15 +258,16 @@ bool CMacroDisplayItem::ToggleRecording()
     return true;
 }
 
-LRESULT CMacroDisplayItem::OnInput(UINT, WPARAM, LPARAM lParam, BOOL&)
+LRESULT CMacroDisplayItem::OnInput(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&)
 {
-    if (m_readOnly)
-        return 0;
-    RawInputReport report;
-    if (ReadRawInput(reinterpret_cast<HRAWINPUT>(lParam), &report))
-        TakeReport(report);
-    SyncScrollBar();
-    return 0;
+    if (!m_readOnly) {
+        RawInputReport report;
+        if (ReadRawInput(reinterpret_cast<HRAWINPUT>(lParam), &report))
+            TakeReport(report);
+        SyncScrollBar();
+    }
+    // The default handling frees the system's copy of the report.
+    return DefWindowProc(msg, wParam, lParam);
 }
 
 void CMacroDisplayItem::TakeReport(const RawInputReport& report)
