@@ -257,3 +257,13 @@ bool LoadPictureFile(const std::wstring& path, CBitmap& target)
     target.Attach(bitmap);
     return true;
 }
+
+void FillClientArea(HWND window, HDC dc, COLORREF colour)
+{
+    RECT client = {};
+    ::GetClientRect(window, &client);
+    CDC target;
+    target.Attach(dc);
+    target.FillSolidRect(client, colour);
+    target.Detach();
+}

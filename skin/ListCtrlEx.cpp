@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "model/NameTables.h"
+#include "skin/DrawingHelpers.h"
 #include "skin/ListPanelItem.h"
 #include "skin/SkinElements.h"
 #include "skin/SkinValues.h"
@@ -680,12 +681,7 @@ LRESULT CXListCtrl::OnPaint(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&)
 
 LRESULT CXListCtrl::OnEraseBkgnd(UINT, WPARAM wParam, LPARAM, BOOL&)
 {
-    RECT client = {};
-    GetClientRect(&client);
-    CDC dc;
-    dc.Attach(reinterpret_cast<HDC>(wParam));
-    dc.FillSolidRect(client, m_clrBack);
-    dc.Detach();
+    FillClientArea(m_hWnd, reinterpret_cast<HDC>(wParam), m_clrBack);
     return 1;
 }
 

@@ -596,12 +596,7 @@ BOOL CMacroDisplayItem::PreTranslateMessage(MSG* msg)
 
 LRESULT CMacroDisplayItem::OnEraseBkgnd(UINT, WPARAM wParam, LPARAM, BOOL&)
 {
-    RECT client = {};
-    GetClientRect(&client);
-    CDC dc;
-    dc.Attach(reinterpret_cast<HDC>(wParam));
-    dc.FillSolidRect(client, m_clrBack);
-    dc.Detach();
+    FillClientArea(m_hWnd, reinterpret_cast<HDC>(wParam), m_clrBack);
     SyncScrollBar();
     return 0;
 }
