@@ -71,6 +71,49 @@ constexpr int kIdPlayMultiple = 178;     // BUTTON_MACRO_PLAY_MULTIPLE
 constexpr int kIdPlayWhilePressed = 179; // BUTTON_MACRO_PLAY_WHILEPRESSED
 constexpr int kIdPlayUntilPressed = 180; // BUTTON_MACRO_PLAY_UNTILPRESSED
 
+// Skin items of the macros page.
+constexpr int kIdMacroCreate = 157;        // BUTTON_MACRO_CREATE
+constexpr int kIdMacroSave = 158;          // BUTTON_MACRO_SAVE (exports, as 159 does)
+constexpr int kIdMacroExport = 159;        // BUTTON_MACRO_EXPORT
+constexpr int kIdMacroImport = 160;        // BUTTON_MACRO_IMPORT
+constexpr int kIdMacroDelete = 161;        // BUTTON_MACRO_DELETE
+constexpr int kIdMacroRecord = 162;        // BUTTON_MACRO_RECORD_START
+constexpr int kIdMacroStop = 163;          // BUTTON_MACRO_RECORD_STOP
+constexpr int kIdMacroPlay = 164;          // BUTTON_MACRO_RECORD_PLAY
+constexpr int kIdMacroFirstEvent = 165;    // BUTTON_MACRO_RECORD_BACKWARD
+constexpr int kIdMacroLastEvent = 166;     // BUTTON_MACRO_RECORD_FORWARD
+constexpr int kIdMacroRename = 167;        // BUTTON_MACRO_ADVANCED
+constexpr int kIdIgnoreDelay = 168;        // BUTTON_IGNORE_DELAY
+constexpr int kIdFixedDelay = 169;         // BUTTON_INSERTDEFAULT_DELAY
+constexpr int kIdInsertDelay = 170;        // BUTTON_INSERT_DELAY
+constexpr int kIdMacroDisplay = 218;       // MACRO_DISPLAY
+constexpr int kIdMacroPlayer = 219;        // MACRO_DISPLAY_READONLY
+constexpr int kIdIgnoreDelayText = 322;    // TEXT_IGNORE_DELAY
+constexpr int kIdFixedDelayText = 323;     // TEXT_INSERTDEFAULT_DELAY
+constexpr int kIdBasicCommands = 383;      // LIST_GLOBAL_BASIC_COMMANDS
+constexpr int kIdMoreCommands = 384;       // LIST_GLOBAL_ADDITIONAL_COMMANDS
+constexpr int kIdFixedDelayEdit = 387;     // EDITCTRL_DEFAULT_DELAY
+constexpr int kIdInsertDelayEdit = 388;    // EDITCTRL_DELAY
+constexpr int kIdMacroKeyRowMenu = 412;    // LISTPANEL_MACROOPTIONS
+constexpr int kIdMacroMouseRowMenu = 413;  // LISTPANEL_MACROOPTIONS2
+constexpr int kIdAddBasicCommand = 417;    // BUTTON_ADD_BASIC_MACRO_CMDS
+constexpr int kIdAddMoreCommand = 418;     // BUTTON_ADD_ADV_MACRO_CMDS
+// Macros page states (COssleAppDlg::SetMacroPageState).
+constexpr int kMacroPageNoMacro = 0;
+constexpr int kMacroPageIdle = 1;
+constexpr int kMacroPageReplaying = 2;
+constexpr int kMacroPageRecording = 3;
+constexpr unsigned kMaxMacros = 65536;
+constexpr unsigned kDefaultFixedDelayMs = 50;
+constexpr const wchar_t* kMacroFileExtension = L"qnm";
+constexpr const wchar_t* kMacroNamePopup = L"MacroNamePopup.xml";
+constexpr const wchar_t* kMacroRenamePopup = L"MacroRenamePopup.xml";
+constexpr const wchar_t* kDuplicateMacroPopup = L"DuplicateMacroWarningPopup.xml";
+constexpr const wchar_t* kDefaultDelayPopup = L"DefaultDelayWarningPopup.xml";
+constexpr const wchar_t* kImportMacroPopup = L"ImportMacroWarningPopup.xml";
+constexpr const wchar_t* kExportMacroPopup = L"ExportMacroWarningPopup.xml";
+constexpr const wchar_t* kDeleteMacroPopup = L"ConfirmDeleteMacroPopup.xml";
+
 // Page flags of COssleAppDlg::ShowPage.
 constexpr unsigned kPageKeys = 0x01;
 constexpr unsigned kPageProfiles = 0x02;

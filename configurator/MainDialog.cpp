@@ -167,6 +167,7 @@ void COssleAppDlg::BindSkinItems()
     BindKeyPageItems();
     BindProfilesPageItems();
     BindLightingPageItems();
+    BindMacroPageItems();
 }
 
 void COssleAppDlg::RefreshAllViews()
@@ -182,6 +183,7 @@ void COssleAppDlg::RefreshAllViews()
     RefreshVersionLines();
     RefreshKeyLabels();
     EnableAssignButtons(m_selectedKey != nullptr);
+    RefreshMacroPage();
     Invalidate(FALSE);
 }
 
@@ -328,6 +330,7 @@ BOOL COssleAppDlg::OnCommand(WPARAM wParam, LPARAM lParam)
             break;
         case kIdTabMacros:
             ShowPage(kPageMacros);
+            EnterMacroPage();
             break;
         case kIdTabLighting:
             ShowPage(kPageLighting);
@@ -348,10 +351,12 @@ BOOL COssleAppDlg::OnCommand(WPARAM wParam, LPARAM lParam)
             AssignLaunchProgram();
             break;
         default:
-            if (!OnProfilesCommand(sender->m_id))
-                OnLightingCommand(sender->m_id);
+            if (!OnProfilesCommand(sender->m_id) && !OnLightingCommand(sender->m_id))
+                OnMacroPageCommand(sender->m_id);
             break;
         }
+    } else if (sender && sender->m_id == kIdInsertDelayEdit && HIWORD(wParam) == EN_KILLFOCUS) {
+        OnDelayEditKillFocus();
     }
     return CGUIPanel::OnCommand(wParam, lParam);
 }
@@ -364,6 +369,10 @@ void COssleAppDlg::OpenShell(const wchar_t* verb, const std::wstring& file)
 LRESULT COssleAppDlg::OnDropdownSelChange(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
     CGUIItem* sender = FindSender(reinterpret_cast<HWND>(lParam));
+    if (sender && sender->m_type == SkinItemType::DropdownList && sender->m_id == kIdMacroList) {
+        OnMacroChosen(static_cast<int>(wParam));
+        return 0;
+    }
     if (!sender || sender->m_type != SkinItemType::DropdownList || sender->m_id != kIdProfileSelector)
         return 0;
     const int index = static_cast<int>(wParam);
@@ -493,11 +502,16 @@ void COssleAppDlg::ApplyAndClose()
 
 void COssleAppDlg::OnOK()
 {
+    // While a macro is recorded, Enter and Escape are keys of the macro.
+    if (m_macroPageState == kMacroPageRecording)
+        return;
     ApplyAndClose();
 }
 
 void COssleAppDlg::OnCancel()
 {
+    if (m_macroPageState == kMacroPageRecording)
+        return;
     CGUIPanel::OnCancel();
 }
 
@@ -544,6 +558,8 @@ LRESULT COssleAppDlg::OnHelpMessage(UINT, WPARAM, LPARAM, BOOL&)
 
 BOOL COssleAppDlg::OnHelpInfo()
 {
+    if (m_macroPageState == kMacroPageRecording)
+        return FALSE;
     OpenShell(L"OPEN", AppFolder() + kManualPage);
     return FALSE;
 }

@@ -4,8 +4,9 @@
 // button, writes on Apply, OK or Enter, and closes when the keyboard goes.
 //
 // Members are defined by room: MainDialog.cpp holds the frame (start, pages, apply, close, device watch,
-// profile selector), KeyPage.cpp the key-assignment page, ProfilesPage.cpp the profiles page and
-// LightingPage.cpp the lighting and maintenance page with the version lines.
+// profile selector), KeyPage.cpp the key-assignment page, ProfilesPage.cpp the profiles page,
+// MacrosPage.cpp the macros page and LightingPage.cpp the lighting and maintenance page with the
+// version lines.
 //
 // A write runs on the device object's worker. From its start until its outcome arrives the dialog takes
 // no input that would change the store: the page widgets are disabled, the pointer shows the wait
@@ -27,6 +28,8 @@
 #include "skin/GUIPanel.h"
 #include "skin/KeyItem.h"
 #include "skin/ListCtrlEx.h"
+#include "skin/EditItem.h"
+#include "skin/MacroDisplayItem.h"
 
 class CBitmapBtn;
 class CBitmapWindow;
@@ -67,6 +70,10 @@ public:
         MESSAGE_HANDLER(WM_XLIST_CHECKCHANGED, OnProfileListNotify)
         MESSAGE_HANDLER(WM_XLIST_CELLEDITED, OnProfileListNotify)
         MESSAGE_HANDLER(WM_XLIST_DBLCLK, OnProfileListNotify)
+        MESSAGE_HANDLER(WM_MACRODISPLAY_CHANGED, OnMacroDisplayChanged)
+        MESSAGE_HANDLER(WM_MACRODISPLAY_EDITEVENT, OnMacroEditEvent)
+        MESSAGE_HANDLER(WM_MACRODISPLAY_PLAYDONE, OnMacroPlayDone)
+        MESSAGE_HANDLER(WM_EDITITEM_CHANGED, OnMacroEditChanged)
         CHAIN_MSG_MAP(CGUIPanel)
     END_MSG_MAP()
 
@@ -156,6 +163,52 @@ public:
     CBitmapBtn* m_ledOnButton = nullptr;
     CBitmapBtn* m_ledOffButton = nullptr;
 
+    // ---- Macros page (MacrosPage.cpp)
+    void BindMacroPageItems();
+    void RefreshMacroPage();
+    // The page's command for a clicked item id; false for ids of other pages.
+    bool OnMacroPageCommand(int id);
+    void EnterMacroPage();
+    void OnMacroChosen(int index);
+    // 0 no macro, 1 idle, 2 replaying, 3 recording (config::kMacroPage*).
+    void SetMacroPageState(int state);
+    int MacroPageState() const { return m_macroPageState; }
+    // The store's macro named by the macro list's chosen entry, or null.
+    CMacro* ChosenMacro() const;
+    void FillMacroList();
+    void FillPredefinedCommandLists();
+    void CreateMacro();
+    void RenameMacro();
+    void DeleteMacro();
+    void ImportMacro();
+    void ExportMacro();
+    void StartMacroRecording();
+    void StopMacroRecording();
+    void PlayMacro();
+    void StopMacroPlayback();
+    void SetIgnoreDelays(bool on);
+    void SetFixedDelay(bool on);
+    void CheckDefaultDelay();
+    void OnDelayEditKillFocus();
+    void InsertDelay();
+    void InsertPredefinedMacro(const std::wstring& command);
+    LRESULT OnMacroDisplayChanged(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnMacroEditEvent(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnMacroPlayDone(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnMacroEditChanged(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+
+    CDropdownListItem* m_macroList = nullptr;
+    CDropdownListItem* m_basicCommands = nullptr;
+    CDropdownListItem* m_moreCommands = nullptr;
+    CMacroDisplayItem* m_macroDisplay = nullptr;
+    CMacroDisplayItem* m_macroPlayer = nullptr;
+    CBitmapBtn* m_ignoreDelayButton = nullptr;
+    CBitmapBtn* m_fixedDelayButton = nullptr;
+    CBitmapBtn* m_recordButton = nullptr;
+    CBitmapBtn* m_stopButton = nullptr;
+    CEditItem* m_fixedDelayEdit = nullptr;
+    CEditItem* m_insertDelayEdit = nullptr;
+
     // Page lists; all widgets are children of this dialog.
     SkinItemList m_keyPage;
     SkinItemList m_layoutPage;
@@ -222,6 +275,11 @@ private:
     KeyAssignment DefaultAssignment(CKeyboardKeyItem* key) const;
     bool CanEditStore() const;
     void SetTabChecked(int index, bool checked);
+    // Macros page helpers (MacrosPage.cpp).
+    CGUIItem* MacroPageItem(int id) const;
+    void ChooseMacro(CMacro* macro);
+    void WarnAboutMacro(const wchar_t* panel, const std::wstring& name);
+    bool InsertMacroEvents(size_t at, const MacroEventList& inserted);
 
     IKeyboardDevice* m_device;
     IKeyboardConfig* m_config;

@@ -89,6 +89,17 @@ public:
         rc->left = area;
         return static_cast<BOOL>(SendMessage(LVM_GETSUBITEMRECT, item, reinterpret_cast<LPARAM>(rc)));
     }
+    // The bounds of one cell. The list-view gives sub-item 0 the whole row; with more than one column
+    // (`columns`) its cell ends where sub-item 1 begins.
+    BOOL GetCellBounds(int item, int subItem, int columns, RECT* rc) const
+    {
+        if (!GetSubItemRect(item, subItem, LVIR_BOUNDS, rc))
+            return FALSE;
+        RECT next = {};
+        if (subItem == 0 && columns >= 2 && GetSubItemRect(item, 1, LVIR_BOUNDS, &next))
+            rc->right = next.left;
+        return TRUE;
+    }
     BOOL GetItemRect(int item, RECT* rc, int area) const
     {
         rc->left = area;

@@ -278,3 +278,13 @@ HFONT SkinFontOrDefault(const CFont* font, CFont& fallback)
     fallback.Attach(CreateDefaultSkinFont());
     return fallback;
 }
+
+void FillClientArea(HWND window, HDC dc, COLORREF colour)
+{
+    RECT client = {};
+    ::GetClientRect(window, &client);
+    CDC target;
+    target.Attach(dc);
+    target.FillSolidRect(client, colour);
+    target.Detach();
+}

@@ -18,6 +18,9 @@ HRGN BitmapToRegion(HBITMAP bitmap, COLORREF transparent = RGB(255, 255, 255));
 // empty or GDI fails.
 bool CopyBitmapRect(CBitmap& target, HDC dc, HBITMAP source, int x, int y, int right, int bottom);
 
+// Fills the whole client area of `window` in `dc` with `colour` (a widget's background erase).
+void FillClientArea(HWND window, HDC dc, COLORREF colour);
+
 // Reads an image file in any format the system picture loader reads as a bitmap (BMP, JPEG, GIF, ...)
 // into `target` as a DIB section, replacing its bitmap. Icons, metafiles and unreadable files give
 // false and leave the target as it was. COM must be initialised on the calling thread.

@@ -1,6 +1,7 @@
 // CXHeaderCtrl: style set-up and painting of the list control's header.
 #include "skin/HeaderCtrlEx.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "skin/LangTable.h"
@@ -22,6 +23,23 @@ void Line(CDC& dc, int x, int top, int bottom, COLORREF colour)
 void CXHeaderCtrl::PreSubclassWindow()
 {
     ::SetWindowLongPtrW(m_hWnd, GWL_STYLE, GetStyle() | HDS_FLAT);
+}
+
+LRESULT CXHeaderCtrl::OnInsertItem(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&)
+{
+    const size_t at = std::min(static_cast<size_t>(wParam), m_itemsEx.size());
+    m_itemsEx.insert(m_itemsEx.begin() + static_cast<std::ptrdiff_t>(at), HeaderItemEx{});
+    const LRESULT index = DefWindowProc(msg, wParam, lParam);
+    if (index < 0)
+        m_itemsEx.erase(m_itemsEx.begin() + static_cast<std::ptrdiff_t>(at));
+    return index;
+}
+
+LRESULT CXHeaderCtrl::OnDeleteItem(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&)
+{
+    if (wParam < m_itemsEx.size())
+        m_itemsEx.erase(m_itemsEx.begin() + static_cast<std::ptrdiff_t>(wParam));
+    return DefWindowProc(msg, wParam, lParam);
 }
 
 LRESULT CXHeaderCtrl::OnSetImageList(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&)

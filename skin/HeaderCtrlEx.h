@@ -7,7 +7,18 @@
 
 #include <commctrl.h>
 
+#include <vector>
+
 #include "framework/HeaderCtrl.h"
+
+// The header's own record of one item, kept in step with the items; nothing in the program reads its
+// values yet.
+struct HeaderItemEx {
+    int reserved1 = 0;
+    int reserved2 = 0;
+    int reserved3 = -1;
+    int reserved4 = -1;
+};
 
 class CXHeaderCtrl : public CHeaderCtrl {
 public:
@@ -20,6 +31,9 @@ public:
         MESSAGE_HANDLER(WM_SETCURSOR, OnSetCursor)
         MESSAGE_HANDLER(HDM_SETIMAGELIST, OnSetImageList)
         MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBkgnd)
+        MESSAGE_HANDLER(HDM_INSERTITEMW, OnInsertItem)
+        MESSAGE_HANDLER(HDM_INSERTITEMA, OnInsertItem)
+        MESSAGE_HANDLER(HDM_DELETEITEM, OnDeleteItem)
         REFLECTED_NOTIFY_CODE_HANDLER(HDN_BEGINTRACKW, OnBeginTrack)
         REFLECTED_NOTIFY_CODE_HANDLER(HDN_BEGINTRACKA, OnBeginTrack)
     END_MSG_MAP()
@@ -38,6 +52,7 @@ public:
     COLORREF m_clrLight = 0xFEFEFE;
     COLORREF m_clrBack = 0;
     COLORREF m_clrText = 0xFFFFFF;
+    std::vector<HeaderItemEx> m_itemsEx;  // one per header item, in item order
 
 protected:
     // The divider cursor never shows: the columns can't be resized.
@@ -45,5 +60,7 @@ protected:
     LRESULT OnSetCursor(UINT, WPARAM, LPARAM, BOOL&) { return TRUE; }
     LRESULT OnSetImageList(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnEraseBkgnd(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
+    LRESULT OnInsertItem(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnDeleteItem(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnBeginTrack(int, NMHDR*, BOOL&) { return 1; }
 };

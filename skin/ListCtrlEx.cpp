@@ -4,9 +4,11 @@
 
 #include <commdlg.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "model/NameTables.h"
+#include "skin/DrawingHelpers.h"
 #include "skin/ListPanelItem.h"
 #include "skin/SkinElements.h"
 #include "skin/SkinValues.h"
@@ -126,6 +128,7 @@ LRESULT CXListCtrl::OnCreate(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&)
 
 LRESULT CXListCtrl::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled)
 {
+    CloseComboList();
     const int count = GetItemCount();
     for (int row = 0; row < count; ++row) {
         delete RowCells(row);
@@ -324,15 +327,7 @@ bool CXListCtrl::GetCellRect(int row, int subItem, RECT* rc) const
 {
     if (row < 0 || row >= GetItemCount() || !ColumnAt(subItem))
         return false;
-    if (!GetSubItemRect(row, subItem, LVIR_BOUNDS, rc))
-        return false;
-    // The list-view gives sub-item 0 the whole row.
-    if (subItem == 0 && m_columns.size() >= 2) {
-        RECT next = {};
-        if (GetSubItemRect(row, 1, LVIR_BOUNDS, &next))
-            rc->right = next.left;
-    }
-    return true;
+    return GetCellBounds(row, subItem, static_cast<int>(m_columns.size()), rc) != FALSE;
 }
 
 void CXListCtrl::RedrawCell(int columnId, int row)
@@ -378,15 +373,16 @@ void CXListCtrl::DrawCell(HDC dc, int row, int subItem)
     target.Detach();
     const bool selected = row == GetSelectedRow();
     XListCell plain;
-    const XListCell* cell = Cell(row, subItem);
+    XListCell* cell = Cell(row, subItem);
     if (!cell)
         cell = &plain;
     if (cell->progress)
         DrawProgressCell(dc, rc, *cell);
+    else if (cell->combo && selected)
+        DrawComboCell(dc, rc, row, subItem, *cell);
     else if (cell->value >= 0)
         DrawImageCell(dc, rc, ColumnAt(subItem), *cell, selected);
     else
-        // Combo cells show their text: their drop-down list is not part of this control yet.
         DrawTextCell(dc, rc, row, subItem, *cell, selected);
 }
 
@@ -491,6 +487,183 @@ void CXListCtrl::DrawProgressCell(HDC dc, const RECT& rc, const XListCell& cell)
     target.Detach();
 }
 
+// ---- combo cells
+
+RECT CXListCtrl::DropButtonRect(const RECT& cell)
+{
+    const int side = cell.bottom - cell.top;
+    return RECT{cell.right - side, cell.top, cell.right, cell.bottom};
+}
+
+void CXListCtrl::DrawComboCell(HDC dc, const RECT& rc, int row, int subItem, XListCell& cell)
+{
+    CDC target;
+    target.Attach(dc);
+    target.FillSolidRect(rc, m_clrBack);
+    const std::wstring caption = GetItemText(row, subItem);
+    if (!caption.empty()) {
+        HFONT font = m_font ? static_cast<HFONT>(*m_font) : GetFont();
+        HGDIOBJ oldFont = font ? ::SelectObject(dc, font) : nullptr;
+        ::SetTextColor(dc, m_clrText);
+        ::SetBkMode(dc, TRANSPARENT);
+        RECT textRect = rc;
+        textRect.left += kTextIndent;
+        textRect.right -= rc.bottom - rc.top;
+        ::DrawTextW(dc, caption.c_str(), -1, &textRect, kCellTextFormat);
+        if (oldFont)
+            ::SelectObject(dc, oldFont);
+    }
+    RECT button = DropButtonRect(rc);
+    int shift = 0;
+    if (cell.pressed) {
+        CBrush frame(m_clrBack);
+        ::FrameRect(dc, &button, frame);
+        RECT inside = {button.left + 1, button.top + 1, button.right - 1, button.bottom - 1};
+        target.FillSolidRect(inside, m_clrBack);
+        shift = 1;
+    } else {
+        ::DrawEdge(dc, &button, EDGE_RAISED, BF_RECT);
+        RECT inside = {button.left + 2, button.top + 2, button.right - 2, button.bottom - 2};
+        target.FillSolidRect(inside, m_clrBack);
+    }
+    // A down arrow of three rows: 5, 3 and 1 pixels.
+    const int middle = (button.left + button.right) / 2 + shift;
+    const int top = (button.top + button.bottom) / 2 - 1 + shift;
+    for (int line = 0; line < 3; ++line)
+        target.FillSolidRect(RECT{middle - 2 + line, top + line, middle + 3 - line, top + line + 1}, m_clrText);
+    target.Detach();
+    if (cell.pressed) {
+        m_pressedRect = rc;
+        if (!m_comboList)
+            OpenComboList(dc, rc, row, subItem, cell);
+    }
+}
+
+void CXListCtrl::OpenComboList(HDC dc, const RECT& rc, int row, int subItem, XListCell& cell)
+{
+    if (!m_editFontMade) {
+        LOGFONTW lf = {};
+        HGDIOBJ current = ::GetCurrentObject(dc, OBJ_FONT);
+        if (current && ::GetObjectW(current, sizeof(lf), &lf))
+            m_editFont.CreateFontIndirect(&lf);
+        m_editFontMade = true;
+    }
+    const int height = (rc.bottom - rc.top - 2) * cell.dropRows;
+    RECT screen = {rc.left, rc.bottom - 1, rc.right - 1, rc.bottom - 1 + height};
+    ::ClientToScreen(m_hWnd, reinterpret_cast<POINT*>(&screen.left));
+    ::ClientToScreen(m_hWnd, reinterpret_cast<POINT*>(&screen.right));
+    m_comboList = std::make_unique<CXComboList>(m_hWnd);
+    if (!m_comboList->CreatePopup(screen)) {
+        m_comboList.reset();
+        return;
+    }
+    HWND listBox = m_comboList->ListBox();
+    if (!m_editFont.IsNull()) {
+        ::SendMessageW(listBox, WM_SETFONT, reinterpret_cast<WPARAM>(static_cast<HFONT>(m_editFont)), FALSE);
+    }
+    std::vector<std::wstring> choices;
+    if (cell.choices) {
+        for (const std::wstring& choice : *cell.choices) {
+            if (!choice.empty())
+                choices.push_back(choice);
+        }
+    }
+    for (const std::wstring& choice : choices)
+        ::SendMessageW(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice.c_str()));
+    std::wstring text = GetItemText(row, subItem);
+    if (text.empty() && !choices.empty()) {
+        text = choices.front();
+        SetItemText(row, subItem, text.c_str());
+    }
+    auto found = std::find(choices.begin(), choices.end(), text);
+    const size_t chosen = found == choices.end() ? 0 : static_cast<size_t>(found - choices.begin());
+    ::SendMessageW(listBox, LB_SETCURSEL, chosen, 0);
+    m_comboText = chosen < choices.size() ? choices[chosen] : std::wstring();
+}
+
+void CXListCtrl::CloseComboList()
+{
+    if (m_comboList && m_comboList->IsWindow())
+        m_comboList->DestroyWindow();
+    m_comboList.reset();
+    if (XListCell* cell = Cell(m_pressedRow, m_pressedSubItem))
+        cell->pressed = false;
+    m_cellPressed = false;
+}
+
+void CXListCtrl::TakeComboChoice()
+{
+    if (!m_comboList)
+        return;
+    const std::wstring text = m_comboList->SelectedText();
+    const LRESULT selection = ::SendMessageW(m_comboList->ListBox(), LB_GETCURSEL, 0, 0);
+    if (selection == LB_ERR)
+        return;
+    // A choice written here is not reported: the page reads the cell when it needs it.
+    SetCellText(GetColumnId(m_pressedSubItem), RowKey(m_pressedRow), text.c_str());
+}
+
+LRESULT CXListCtrl::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& bHandled)
+{
+    switch (wParam) {
+    case kComboPressTimer:
+        if (m_cellPressed) {
+            POINT cursor = {};
+            ::GetCursorPos(&cursor);
+            ::ScreenToClient(m_hWnd, &cursor);
+            if (!::PtInRect(&m_pressedRect, cursor)) {
+                m_cellPressed = false;
+                if (XListCell* cell = Cell(m_pressedRow, m_pressedSubItem))
+                    cell->pressed = false;
+                RedrawCell(GetColumnId(m_pressedSubItem), m_pressedRow);
+            }
+        } else if (m_comboList) {
+            m_comboList->Show();
+        } else {
+            KillTimer(kComboPressTimer);
+        }
+        return 0;
+    case kComboCloseTimer:
+        KillTimer(kComboCloseTimer);
+        CloseComboList();
+        return 0;
+    case kComboChooseTimer:
+        KillTimer(kComboChooseTimer);
+        TakeComboChoice();
+        CloseComboList();
+        RedrawCell(GetColumnId(m_pressedSubItem), m_pressedRow);
+        return 0;
+    case kComboFollowTimer:
+        KillTimer(kComboFollowTimer);
+        TakeComboChoice();
+        return 0;
+    default:
+        bHandled = FALSE;
+        return 0;
+    }
+}
+
+LRESULT CXListCtrl::OnComboChosen(UINT, WPARAM, LPARAM, BOOL&)
+{
+    KillTimer(kComboPressTimer);
+    SetTimer(kComboChooseTimer, kComboAnswerMs);
+    return 0;
+}
+
+LRESULT CXListCtrl::OnComboKeyDown(UINT, WPARAM, LPARAM, BOOL&)
+{
+    SetTimer(kComboFollowTimer, kComboAnswerMs);
+    return 0;
+}
+
+LRESULT CXListCtrl::OnComboEscape(UINT, WPARAM, LPARAM, BOOL&)
+{
+    // Escape, or the list losing the focus for good, closes the list and keeps the cell as it is.
+    KillTimer(kComboPressTimer);
+    SetTimer(kComboCloseTimer, kComboAnswerMs);
+    return 0;
+}
+
 LRESULT CXListCtrl::OnPaint(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&)
 {
     const LRESULT result = DefWindowProc(msg, wParam, lParam);
@@ -508,12 +681,7 @@ LRESULT CXListCtrl::OnPaint(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&)
 
 LRESULT CXListCtrl::OnEraseBkgnd(UINT, WPARAM wParam, LPARAM, BOOL&)
 {
-    RECT client = {};
-    GetClientRect(&client);
-    CDC dc;
-    dc.Attach(reinterpret_cast<HDC>(wParam));
-    dc.FillSolidRect(client, m_clrBack);
-    dc.Detach();
+    FillClientArea(m_hWnd, reinterpret_cast<HDC>(wParam), m_clrBack);
     return 1;
 }
 
@@ -533,12 +701,15 @@ LRESULT CXListCtrl::OnLButtonDown(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&)
     hit.pt = pt;
     const int row = HitTest(&hit);
     int key = -1;
+    if (row == -1)
+        KillTimer(kComboPressTimer);
     if (row != -1) {
         XListCell* first = Cell(row, 0);
         if (!first || !first->enabled)
             return 0;
         key = first->key;
         const int columns = m_header.m_hWnd ? m_header.GetItemCount() : static_cast<int>(m_columns.size());
+        bool clickedCell = false;
         for (int subItem = 0; subItem < columns; ++subItem) {
             RECT rc = {};
             XListCell* cell = Cell(row, subItem);
@@ -551,6 +722,21 @@ LRESULT CXListCtrl::OnLButtonDown(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&)
             }
             if (!::PtInRect(&rc, pt))
                 continue;
+            clickedCell = true;
+            if (cell->combo) {
+                CloseComboList();
+                const RECT button = DropButtonRect(rc);
+                if (::PtInRect(&button, pt)) {
+                    cell->pressed = true;
+                    m_cellPressed = true;
+                    m_pressedRow = row;
+                    m_pressedSubItem = subItem;
+                    m_pressedRect = rc;
+                    RedrawCell(GetColumnId(subItem), row);
+                    SetTimer(kComboPressTimer, kComboPressMs);
+                }
+                break;
+            }
             if (cell->value >= 0) {
                 const int columnId = GetColumnId(subItem);
                 const XListColumn* column = ColumnAt(subItem);
@@ -579,6 +765,8 @@ LRESULT CXListCtrl::OnLButtonDown(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&)
             }
             break;
         }
+        if (m_comboList && !clickedCell)
+            KillTimer(kComboPressTimer);
     }
     ::SendMessageW(GetParent(), WM_XLIST_CLICK, static_cast<WPARAM>(key), reinterpret_cast<LPARAM>(m_hWnd));
     return DefWindowProc(msg, wParam, lParam);

@@ -9,6 +9,7 @@
 #include <commctrl.h>
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "framework/Gdi.h"
 #include "framework/ListCtrl.h"
 #include "framework/ToolTipCtrl.h"
+#include "skin/ComboList.h"
 #include "skin/GUIItem.h"
 #include "skin/HeaderCtrlEx.h"
 
@@ -113,6 +115,14 @@ protected:
 class CXListCtrl : public CListCtrl, public CGUIItem {
 public:
     static constexpr int kMaxColumns = 10;
+    // Timers of the combo cells: 1 follows a pressed drop button and shows the open list, 2 closes the
+    // list, 3 takes the list's choice into the cell and closes the list, 4 takes it and leaves it open.
+    static constexpr UINT_PTR kComboPressTimer = 1;
+    static constexpr UINT_PTR kComboCloseTimer = 2;
+    static constexpr UINT_PTR kComboChooseTimer = 3;
+    static constexpr UINT_PTR kComboFollowTimer = 4;
+    static constexpr UINT kComboPressMs = 100;
+    static constexpr UINT kComboAnswerMs = 50;
 
     CXListCtrl() = default;
     // Destroys the window while still bound, so the rows' cells are freed.
@@ -131,6 +141,11 @@ public:
         REFLECTED_NOTIFY_CODE_HANDLER(LVN_COLUMNCLICK, OnColumnClick)
         REFLECTED_NOTIFY_CODE_HANDLER(LVN_DELETEITEM, OnDeleteItem)
         NOTIFY_CODE_HANDLER(TTN_NEEDTEXTW, OnNeedText)
+        MESSAGE_HANDLER(WM_TIMER, OnTimer)
+        MESSAGE_HANDLER(XComboListMessage().vkReturn, OnComboChosen)
+        MESSAGE_HANDLER(XComboListMessage().lButtonUp, OnComboChosen)
+        MESSAGE_HANDLER(XComboListMessage().keyDown, OnComboKeyDown)
+        MESSAGE_HANDLER(XComboListMessage().vkEscape, OnComboEscape)
     END_MSG_MAP()
 
     void PreSubclassWindow() override;
@@ -164,6 +179,11 @@ public:
     // The cell's rectangle; false for a row out of range or a sub-item without column.
     bool GetCellRect(int row, int subItem, RECT* rc) const;
     void RedrawCell(int columnId, int row);
+    // The open combo list, or null; closing it is safe when none is open.
+    CXComboList* ComboList() const { return m_comboList.get(); }
+    void CloseComboList();
+    // The drop button of a combo cell: the square of the cell's height at its right end.
+    static RECT DropButtonRect(const RECT& cell);
     // Ends an in-place edit; with `keep`, a changed text goes into the cell and is reported. True when
     // the text was written.
     bool EndEdit(bool keep);
@@ -185,6 +205,15 @@ public:
     CToolTipCtrl m_toolTip;                   // made at the first mouse move
     int m_tipToolId = -1;                     // the tool that the tip shows now
     std::wstring m_tipText;                   // the text handed to the tip, kept while it shows
+    // The combo cell whose drop button is held, and the list it opened.
+    bool m_cellPressed = false;
+    int m_pressedRow = -1;
+    int m_pressedSubItem = -1;
+    RECT m_pressedRect = {};
+    std::unique_ptr<CXComboList> m_comboList;
+    CFont m_editFont;  // the combo list's font, made once from the list's
+    bool m_editFontMade = false;
+    std::wstring m_comboText;  // the combo list's choice when it opened
 
 protected:
     LRESULT OnCustomDraw(int id, NMHDR* header, BOOL& bHandled);
@@ -199,6 +228,10 @@ protected:
     LRESULT OnColumnClick(int id, NMHDR* header, BOOL& bHandled);
     LRESULT OnDeleteItem(int id, NMHDR* header, BOOL& bHandled);
     LRESULT OnNeedText(int id, NMHDR* header, BOOL& bHandled);
+    LRESULT OnTimer(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnComboChosen(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnComboKeyDown(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnComboEscape(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
 
 private:
     void SubclassHeader();
@@ -210,6 +243,10 @@ private:
     void DrawTextCell(HDC dc, const RECT& rc, int row, int subItem, const XListCell& cell, bool selected);
     void DrawImageCell(HDC dc, const RECT& rc, const XListColumn* column, const XListCell& cell, bool selected);
     void DrawProgressCell(HDC dc, const RECT& rc, const XListCell& cell);
+    void DrawComboCell(HDC dc, const RECT& rc, int row, int subItem, XListCell& cell);
+    void OpenComboList(HDC dc, const RECT& rc, int row, int subItem, XListCell& cell);
+    // Writes the combo list's selection into the pressed cell.
+    void TakeComboChoice();
     void OnMenuChoice(int row, int key, const std::wstring& text);
     void TrackToolTip(MSG* msg);
 };

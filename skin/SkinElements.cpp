@@ -22,6 +22,7 @@
 #include "skin/LangTable.h"
 #include "skin/ListCtrlEx.h"
 #include "skin/ListPanelItem.h"
+#include "skin/MacroDisplayItem.h"
 #include "skin/ProfileBtn.h"
 #include "skin/SliderHMulti.h"
 #include "skin/TextItem.h"
@@ -58,6 +59,7 @@ const ReaderRow kReaders[] = {
     {"COMBO", &CreateDropdownListItem},
     {"LISTPANEL", &CreateListPanelItem},
     {"LISTCTRL", &CreateXListCtrl},
+    {"MACRODISPLAY", &CreateMacroDisplayItem},
     {"BITMAPITEM", &CreateBitmapItem},
     {"BITMAPWINDOW", &CreateBitmapWindow},
     {"VSLIDER", &CreateVertSlider},

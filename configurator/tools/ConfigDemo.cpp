@@ -14,6 +14,10 @@
 //   page <keys|profiles|macros|lighting>   shows that page of the main dialog
 //   profile-menu-open <row>    opens the profile list's menu on that row and leaves it open
 //   menu-close                 closes the open list menu without a choice
+//   macros-page                shows the macros page
+//   macro-create <name>        makes a new macro of that name (through the name popup)
+//   macro-record <vk> <scan> ...   records the keys, each pressed and released, as real input
+//   macro-insert-delay <ms>    inserts a delay after the chosen macro's first event
 //   apply                      presses Apply and waits for the write
 //   popup-ok | popup-cancel    answers the popup that is open or opens next
 //   exit                       presses the exit button and waits until the configurator is gone
@@ -181,6 +185,24 @@ int RunCommand(const std::wstring& command, CArguments& args, CConfigDriver& dri
     } else if (command == L"menu-close") {
         HWND menu = driver.OpenListMenu();
         ok = menu && driver.ChooseMenuEntry(menu, -1);
+    } else if (command == L"macros-page")
+        ok = driver.ShowMacrosPage();
+    else if (command == L"macro-create") {
+        if (!args.More())
+            return 2;
+        ok = driver.CreateMacro(args.Word());
+    } else if (command == L"macro-record") {
+        // Pairs of virtual key and scan code up to the next word that is no number.
+        std::vector<std::pair<UINT, UINT>> keys;
+        while (args.Number(a) && args.Number(b))
+            keys.push_back({UINT(a), UINT(b)});
+        if (keys.empty())
+            return 2;
+        ok = driver.RecordMacro(keys);
+    } else if (command == L"macro-insert-delay") {
+        if (!args.Number(a))
+            return 2;
+        ok = driver.InsertDelayAfterFirst(static_cast<unsigned>(a));
     } else if (command == L"apply")
         ok = driver.Apply();
     else if (command == L"popup-ok" || command == L"popup-cancel")

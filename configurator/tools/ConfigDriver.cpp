@@ -7,6 +7,7 @@
 #include "configurator/Automation.h"
 #include "configurator/ConfigIds.h"
 #include "skin/DropdownListItem.h"
+#include <commctrl.h>
 #include "skin/KeyItem.h"
 #include "skin/ListPanelList.h"
 #include "skin/PopupBoxSingleKeyEntry.h"
@@ -477,4 +478,113 @@ bool CConfigDriver::Exit()
 bool CConfigDriver::WaitClosed(DWORD timeoutMs)
 {
     return WaitForCondition([] { return MainWindow() == nullptr; }, timeoutMs) || Fail("the configurator stayed open");
+}
+
+// ---------------------------------------------------------------------------------------------------
+// The macros page
+
+namespace {
+
+bool Enabled(HWND window) { return window && ::IsWindowEnabled(window) && ::IsWindowVisible(window); }
+
+void TypeText(HWND edit, const std::wstring& text)
+{
+    for (wchar_t c : text)
+        ::PostMessageW(edit, WM_CHAR, c, 1);
+}
+
+} // namespace
+
+int CConfigDriver::MacroRows()
+{
+    HWND display = ItemWindow(MainWindow(), kIdMacroDisplay);
+    DWORD_PTR count = 0;
+    if (!display || !::SendMessageTimeoutW(display, LVM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &count))
+        return -1;
+    return static_cast<int>(count);
+}
+
+bool CConfigDriver::ShowMacrosPage()
+{
+    HWND main = MainWindow();
+    if (!Click(main, kIdTabMacros))
+        return false;
+    if (WaitForCondition([&] { return ::IsWindowVisible(ItemWindow(main, kIdMacroCreate)) && Painted(main); }, m_stepMs))
+        return true;
+    return Fail("the macros page did not show");
+}
+
+bool CConfigDriver::ShowKeysPage()
+{
+    HWND main = MainWindow();
+    if (!Click(main, kIdTabAssignKeys))
+        return false;
+    if (WaitForCondition([&] { return ::IsWindowVisible(ItemWindow(main, kIdAssignDefault)) && Painted(main); }, m_stepMs))
+        return true;
+    return Fail("the key page did not show");
+}
+
+bool CConfigDriver::CreateMacro(const std::wstring& name)
+{
+    HWND main = MainWindow();
+    if (!Click(main, kIdMacroCreate))
+        return false;
+    HWND popup = WaitPopup();
+    HWND edit = popup ? ItemWindow(popup, kIdPopupNameEntry) : nullptr;
+    if (!edit)
+        return Fail("no name popup with its name field");
+    TypeText(edit, name);
+    if (!Click(popup, kIdPopupOk) || !WaitPopupGone(popup))
+        return false;
+    // The new macro is chosen: its commands can be used.
+    if (WaitForCondition([&] { return Enabled(ItemWindow(main, kIdMacroPlay)) && Painted(main); }, m_stepMs))
+        return true;
+    return Fail("the new macro was not chosen");
+}
+
+bool CConfigDriver::RecordMacro(const std::vector<std::pair<UINT, UINT>>& keys)
+{
+    HWND main = MainWindow();
+    if (!Click(main, kIdMacroRecord))
+        return false;
+    // Stop can be pressed only while recording (or replaying).
+    if (!WaitForCondition([&] { return Enabled(ItemWindow(main, kIdMacroStop)); }, m_stepMs))
+        return Fail("the recording did not start");
+    int expected = 0;
+    for (const auto& key : keys) {
+        for (bool up : {false, true}) {
+            INPUT input = {};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wVk = static_cast<WORD>(key.first);
+            input.ki.wScan = static_cast<WORD>(key.second);
+            input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+            ::SendInput(1, &input, sizeof(input));
+            // One event, and a delay before every event but the first.
+            expected += expected == 0 ? 1 : 2;
+            if (!WaitForCondition([&] { return MacroRows() >= expected; }, m_stepMs))
+                return Fail("the macro display did not record key " + std::to_string(key.first));
+        }
+    }
+    if (!Click(main, kIdMacroStop))
+        return false;
+    if (WaitForCondition([&] { return !Enabled(ItemWindow(main, kIdMacroStop)) && Painted(main); }, m_stepMs))
+        return true;
+    return Fail("the recording did not stop");
+}
+
+bool CConfigDriver::InsertDelayAfterFirst(unsigned milliseconds)
+{
+    HWND main = MainWindow();
+    HWND edit = ItemWindow(main, kIdInsertDelayEdit);
+    if (!edit)
+        return Fail("no delay field");
+    const int before = MacroRows();
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""), SMTO_ABORTIFHUNG, kAnswerMs, &ignored);
+    TypeText(edit, std::to_wstring(milliseconds));
+    if (!Click(main, kIdMacroFirstEvent) || !Click(main, kIdInsertDelay))
+        return false;
+    if (WaitForCondition([&] { return MacroRows() == before + 1 && Painted(main); }, m_stepMs))
+        return true;
+    return Fail("the delay was not inserted");
 }

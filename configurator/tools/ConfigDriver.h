@@ -7,6 +7,8 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 class CConfigDriver {
 public:
@@ -61,6 +63,20 @@ public:
     bool Exit();
     // Waits until no configurator window is left.
     bool WaitClosed(DWORD timeoutMs);
+
+    // ---- The macros page
+    // Shows the macros page, or the key page again.
+    bool ShowMacrosPage();
+    bool ShowKeysPage();
+    // Presses New, types the name into the name popup and confirms it.
+    bool CreateMacro(const std::wstring& name);
+    // Presses Record, types the keys (virtual key, scan code; each pressed and released) as real input,
+    // waits until the macro display shows them, then presses Stop.
+    bool RecordMacro(const std::vector<std::pair<UINT, UINT>>& keys);
+    // Selects the macro's first event and inserts a delay of `milliseconds` after it.
+    bool InsertDelayAfterFirst(unsigned milliseconds);
+    // Rows of the editable macro display; -1 when it can't be read.
+    int MacroRows();
 
     // The kAutomationState answer of the main dialog; 0 without one.
     LRESULT State();

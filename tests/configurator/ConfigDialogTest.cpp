@@ -17,13 +17,6 @@ namespace {
 constexpr int kEsc = 420;  // BUTTON_KB_ESC
 constexpr int kF1 = 421;   // BUTTON_KB_F1
 
-void TypeKey(CPopupBox& popup, UINT virtualKey, UINT scanCode)
-{
-    HWND edit = PopupItem(popup, CPopupBoxSingleKeyEntry::kKeyEditId);
-    PostMessageW(edit, WM_KEYDOWN, virtualKey, 1 | (LPARAM(scanCode) << 16));
-    PostMessageW(edit, WM_KEYUP, virtualKey, 1 | (LPARAM(scanCode) << 16) | (3u << 30));
-}
-
 int EntryIndex(CPopupBox& popup, const std::wstring& text)
 {
     auto* list = dynamic_cast<CDropdownListItem*>(FindItemById(popup.m_items, kIdPopupList));

@@ -2,9 +2,9 @@
 // set, driven from this process through the configurator's automation lookup: the five kinds of
 // assignment reach the keyboard's records on Apply, profiles made on the profiles page reach the
 // keyboard and the tray program switches to the one linked to the program in front, the lighting
-// page's switch and restore reach the keyboard, a removed keyboard closes the program after its popup,
-// and a second start hands over to the running one. The tray program the configurator starts is
-// closed at the end of each test.
+// page's switch and restore reach the keyboard, a macro recorded from real key presses reaches the
+// keyboard, a removed keyboard closes the program after its popup, and a second start hands over to
+// the running one. The tray program the configurator starts is closed at the end of each test.
 #include "../device/DeviceLinkTestSupport.h"
 #include "../support/TestProgram.h"
 
@@ -148,6 +148,30 @@ TEST_F(ConfigProgramTest, EachKindOfAssignmentReachesTheKeyboardOnApply)
     EXPECT_EQ(TypeOf(records, "0x0000003C"), "type 8");
     EXPECT_EQ(TypeOf(records, "0x0000003D"), "type 3");
     EXPECT_EQ(TypeOf(records, "0x0000003E"), "type 9");
+
+    EXPECT_TRUE(m_driver.Exit()) << m_driver.Error();
+    EXPECT_EQ(m_first->WaitForExit(kProgramMs), 0u);
+}
+
+TEST_F(ConfigProgramTest, AMacroRecordedFromRealKeysEditedAndAssignedReachesTheKeyboard)
+{
+    ASSERT_NO_FATAL_FAILURE(StartFirst());
+    ASSERT_TRUE(m_driver.ShowMacrosPage() && m_driver.CreateMacro(L"Typed")) << m_driver.Error();
+    // A pressed and released, then B: four key events with a delay between each two.
+    ASSERT_TRUE(m_driver.RecordMacro({{'A', 0x1E}, {'B', 0x30}})) << m_driver.Error();
+    EXPECT_EQ(m_driver.MacroRows(), 7);
+    ASSERT_TRUE(m_driver.InsertDelayAfterFirst(400)) << m_driver.Error();
+    const int f5 = config::kIdFirstKey + 5;
+    ASSERT_TRUE(m_driver.ShowKeysPage() && m_driver.PickKey(f5) && m_driver.AssignMacro(0, 1, 0)) << m_driver.Error();
+    ASSERT_TRUE(m_driver.Apply()) << m_driver.Error();
+
+    std::string macroLine;
+    for (const std::string& line : ServiceCommand("state").lines) {
+        if (line.find("\"Typed\"") != std::string::npos)
+            macroLine = line;
+    }
+    EXPECT_NE(macroLine.find(" events 8:"), std::string::npos) << macroLine;
+    EXPECT_EQ(TypeOf(ActiveRecords(), "0x0000003F"), "type 8") << "F5 plays the macro";
 
     EXPECT_TRUE(m_driver.Exit()) << m_driver.Error();
     EXPECT_EQ(m_first->WaitForExit(kProgramMs), 0u);

@@ -126,6 +126,14 @@ inline void TypeInto(CPopupBox& popup, int editId, const wchar_t* text)
         PostMessageW(edit, WM_CHAR, *c, 1);
 }
 inline void TypeDigits(CPopupBox& popup, const wchar_t* digits) { TypeInto(popup, config::kIdPopupNumEntry, digits); }
+inline void TypeName(CPopupBox& popup, const wchar_t* name) { TypeInto(popup, config::kIdPopupNameEntry, name); }
+// Types a key into the single-key popup's field.
+inline void TypeKey(CPopupBox& popup, UINT virtualKey, UINT scanCode)
+{
+    HWND edit = PopupItem(popup, CPopupBoxSingleKeyEntry::kKeyEditId);
+    PostMessageW(edit, WM_KEYDOWN, virtualKey, 1 | (LPARAM(scanCode) << 16));
+    PostMessageW(edit, WM_KEYUP, virtualKey, 1 | (LPARAM(scanCode) << 16) | (3u << 30));
+}
 // Types a name into a name popup and confirms it.
 inline std::function<void(CPopupBox&)> EnterName(std::wstring name)
 {
@@ -236,9 +244,66 @@ protected:
         WriteFile(L"xml\\MacroRepeatEntryPopup.xml",
                   Popup("<EDITCTRLLIST><EDITCTRL name=\"EDITCTRL_POPUP_NUMENTRY\">" + Rect(10, 40, 80, 20) +
                         "</EDITCTRL></EDITCTRLLIST>"));
+        WriteMacrosPagePanels(heading);
         WriteFile(L"xml\\SingleKeyPopup.xml",
                   Popup("<EDITCTRLLIST><EDITCTRLSK name=\"EDITCTRL_POPUP_SINGLEKEYENTRY\">" + Rect(10, 40, 150, 20) +
                         "</EDITCTRLSK></EDITCTRLLIST>"));
+    }
+
+    // The macros page: its lists, the two displays with their row menus, the buttons, options and delay
+    // fields; and the page's popups.
+    void WriteMacrosPagePanels(const std::string& heading)
+    {
+        auto display = [](const char* name, bool readOnly) {
+            return std::string("<MACRODISPLAY name=\"") + name + "\"" + (readOnly ? " readonly=\"1\"" : "") + ">" +
+                   Rect(200, 40, 200, 200) +
+                   "<LISTCOLUMN name=\"LCITEM_MCREVENT_ICON\" type=\"ICON\" width=\"28\"/>"
+                   "<LISTCOLUMN name=\"LCITEM_MCREVENT_DESCRIP\" type=\"STATIC\" width=\"160\"/></MACRODISPLAY>";
+        };
+        auto combo = [](const char* name, int top) {
+            return std::string("<COMBO name=\"") + name + "\"><CBOX>" + Rect(10, top, 150, 18) +
+                   "</CBOX><CLIST height=\"80\"/></COMBO>";
+        };
+        auto edit = [](const char* name, int top) {
+            return std::string("<EDITCTRL name=\"") + name + "\">" + Rect(420, top, 60, 18) + "</EDITCTRL>";
+        };
+        auto menu = [](const char* name, const char* entries) {
+            return std::string("<LISTPANEL name=\"") + name + "\">" + Rect(0, 0, 120, 60) + "<LISTPANELITEMS>" +
+                   entries + "</LISTPANELITEMS></LISTPANEL>";
+        };
+        std::string buttons;
+        const char* names[] = {"BUTTON_MACRO_CREATE", "BUTTON_MACRO_ADVANCED", "BUTTON_MACRO_DELETE",
+                               "BUTTON_MACRO_IMPORT", "BUTTON_MACRO_EXPORT", "BUTTON_MACRO_RECORD_START",
+                               "BUTTON_MACRO_RECORD_STOP", "BUTTON_MACRO_RECORD_PLAY", "BUTTON_MACRO_RECORD_BACKWARD",
+                               "BUTTON_MACRO_RECORD_FORWARD", "BUTTON_INSERT_DELAY", "BUTTON_ADD_BASIC_MACRO_CMDS",
+                               "BUTTON_ADD_ADV_MACRO_CMDS"};
+        int top = 40;
+        for (const char* name : names) {
+            buttons += Button(name, 10, top += 20);
+        }
+        for (const char* name : {"BUTTON_IGNORE_DELAY", "BUTTON_INSERTDEFAULT_DELAY"})
+            buttons += std::string("<BUTTON name=\"") + name + "\" ischeckbox=\"1\">" + Rect(420, top += 20, 16, 16) +
+                       "</BUTTON>";
+        WriteFile(L"xml\\ManageMacros.xml",
+                  "<ITEMLIST><BUTTONLIST>" + buttons + "</BUTTONLIST><MACRODISPLAYLIST>" +
+                      display("MACRO_DISPLAY", false) + display("MACRO_DISPLAY_READONLY", true) +
+                      "</MACRODISPLAYLIST><LISTLIST>" + combo("LIST_GLOBALMACROLIST", 20) +
+                      combo("LIST_GLOBAL_BASIC_COMMANDS", 320) + combo("LIST_GLOBAL_ADDITIONAL_COMMANDS", 345) +
+                      "</LISTLIST><LISTPANELLIST>" +
+                      menu("LISTPANEL_MACROOPTIONS", "<LISTPANELITEM>$InsertDelay</LISTPANELITEM>"
+                                                     "<LISTPANELITEM>$Edit</LISTPANELITEM>"
+                                                     "<LISTPANELITEM>$Delete</LISTPANELITEM>") +
+                      menu("LISTPANEL_MACROOPTIONS2", "<LISTPANELITEM>$Delete</LISTPANELITEM>") +
+                      "</LISTPANELLIST><EDITCTRLLIST>" + edit("EDITCTRL_DEFAULT_DELAY", 40) +
+                      edit("EDITCTRL_DELAY", 70) + "</EDITCTRLLIST></ITEMLIST>");
+        for (const wchar_t* name : {L"DuplicateMacroWarningPopup.xml", L"DefaultDelayWarningPopup.xml",
+                                    L"ImportMacroWarningPopup.xml", L"ExportMacroWarningPopup.xml",
+                                    L"ConfirmDeleteMacroPopup.xml"})
+            WriteFile(std::wstring(L"xml\\") + name, Popup(heading));
+        const std::string nameEntry = "<EDITCTRLLIST><EDITCTRL name=\"EDITCTRL_POPUP_NAMEENTRY\">" +
+                                      Rect(10, 40, 150, 20) + "</EDITCTRL></EDITCTRLLIST>";
+        WriteFile(L"xml\\MacroNamePopup.xml", Popup(nameEntry));
+        WriteFile(L"xml\\MacroRenamePopup.xml", Popup(nameEntry));
     }
 
     // The main dialog over the test's store and device object, shown and read from the keyboard.

@@ -11,6 +11,7 @@
 
 #include "../framework/TestSupport.h"
 #include "HeapWatch.h"
+#include "ListMenuTestSupport.h"
 #include "SkinLoaderTestSupport.h"
 #include "SkinTestSupport.h"
 #include "skin/ListCtrlEx.h"
@@ -83,34 +84,6 @@ private:
     }
 };
 
-// The context menu and file dialog in place of the list panel and the system's dialog.
-struct FakeCalls {
-    std::wstring choice;
-    int menuCalls = 0;
-    POINT menuAt = {};
-    bool fileOk = false;
-    std::wstring file;
-    int fileCalls = 0;
-};
-FakeCalls* g_fake = nullptr;
-
-void FakeMenu(CListPanelItem*, HWND, int, int x, int y, std::wstring* text)
-{
-    ++g_fake->menuCalls;
-    g_fake->menuAt = POINT{x, y};
-    *text = g_fake->choice;
-}
-
-bool FakeOpenFile(HWND, std::wstring* path)
-{
-    ++g_fake->fileCalls;
-    if (g_fake->fileOk)
-        *path = g_fake->file;
-    return g_fake->fileOk;
-}
-
-const XListCtrlApi kFakeApi = {FakeMenu, FakeOpenFile};
-
 // Column ids as the profile page uses them.
 constexpr int kCurrent = 0;
 constexpr int kId = 1;
@@ -125,8 +98,6 @@ protected:
         FrameworkTest::SetUp();
         INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_LISTVIEW_CLASSES};
         ::InitCommonControlsEx(&icc);
-        SetXListCtrlApi(&kFakeApi);
-        g_fake = &m_fake;
         ASSERT_TRUE(m_parent.CreateEx(0, TestWndClass(), L"", WS_POPUP | WS_VISIBLE, 50, 50, 420, 260, nullptr,
                                       nullptr));
         m_list = std::make_unique<CXListCtrl>();
@@ -141,8 +112,6 @@ protected:
     {
         m_list.reset();
         m_parent.DestroyWindow();
-        SetXListCtrlApi(nullptr);
-        g_fake = nullptr;
         FrameworkTest::TearDown();
     }
 
@@ -185,7 +154,7 @@ protected:
 
     CListParent m_parent;
     std::unique_ptr<CXListCtrl> m_list;
-    FakeCalls m_fake;
+    FakeListCalls m_fake;
     CBitmap m_on;
     CBitmap m_off;
 };
@@ -316,7 +285,7 @@ TEST_F(ListCtrlExTest, TheContextMenuOpensOnlyWithAMenuItemOverACell)
     EXPECT_EQ(0, m_fake.menuCalls);
     EXPECT_TRUE(m_parent.notices.empty());
 
-    m_list->m_contextMenu = reinterpret_cast<CListPanelItem*>(&m_fake);  // only handed to the fake
+    m_list->m_contextMenu = m_fake.AnyMenu();  // only handed to the fake
     RightClick(POINT{30, 200});
     EXPECT_EQ(0, m_fake.menuCalls);
 
@@ -342,7 +311,7 @@ TEST_F(ListCtrlExTest, TheContextMenuOpensOnlyWithAMenuItemOverACell)
 TEST_F(ListCtrlExTest, AssigningAndUnassigningAProgramUpdatesTheRowAndTellsTheParent)
 {
     MakeProfileTable(2);
-    m_list->m_contextMenu = reinterpret_cast<CListPanelItem*>(&m_fake);
+    m_list->m_contextMenu = m_fake.AnyMenu();
     const POINT pt = CellPoint(1, 1);
 
     m_fake.choice = L"$AssignApplication";
@@ -378,7 +347,7 @@ TEST_F(ListCtrlExTest, UnassigningInARowWithoutAnAutoSwitchCellDoesNotWritePastT
     ASSERT_EQ(0, m_list->AddColumn(L"Name", kName, XListColumnKind::Edit, 120, false, nullptr, nullptr, nullptr));
     ASSERT_EQ(0, m_list->InsertRow(0, kWhite, kBlue, kBlue, kWhite));
     m_list->Cell(0, 0)->key = 5;
-    m_list->m_contextMenu = reinterpret_cast<CListPanelItem*>(&m_fake);
+    m_list->m_contextMenu = m_fake.AnyMenu();
     m_fake.choice = L"$UnassignApplication";
     RightClick(CellPoint(0, 0));
     EXPECT_EQ((std::vector<UINT>{WM_XLIST_MENUOPENING, WM_XLIST_APPCHANGED, WM_XLIST_CHECKCHANGED}),
@@ -465,6 +434,113 @@ TEST_F(ListCtrlExTest, HeaderDividersDoNotResizeColumns)
     header.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(item.right + 40, y));
     EXPECT_EQ(60, m_list->GetColumnWidth(0));
     EXPECT_EQ(TRUE, header.SendMessage(WM_SETCURSOR, reinterpret_cast<WPARAM>(header.m_hWnd), HTCLIENT));
+}
+
+TEST_F(ListCtrlExTest, TheHeaderKeepsOneRecordPerColumnThroughInsertsAndDeletes)
+{
+    MakeProfileTable(0);
+    EXPECT_EQ(5u, m_list->m_header.m_itemsEx.size());
+    m_list->SendMessage(LVM_DELETECOLUMN, 1);
+    EXPECT_EQ(4u, m_list->m_header.m_itemsEx.size());
+}
+
+TEST_F(ListCtrlExTest, AComboCellsDropButtonOpensItsChoicesAndTheChoiceGoesIntoTheCell)
+{
+    MakeProfileTable(2);
+    const std::vector<std::wstring> choices = {L"Low", L"", L"High"};
+    XListCell* cell = m_list->Cell(1, kName);
+    cell->combo = true;
+    cell->choices = &choices;
+    m_list->SetCellText(kName, 1, L"");
+    m_list->SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
+    RECT rc = {};
+    ASSERT_TRUE(m_list->GetCellRect(1, kName, &rc));
+
+    Click(POINT{rc.left + 10, (rc.top + rc.bottom) / 2});
+    EXPECT_EQ(nullptr, m_list->ComboList()) << "only the drop button opens the list";
+    Click(POINT{rc.right - 3, (rc.top + rc.bottom) / 2});
+    ASSERT_TRUE(PumpUntil([&] { return m_list->ComboList() != nullptr; }, 3000));
+    HWND choiceBox = m_list->ComboList()->ListBox();
+    EXPECT_EQ(2, SendMessageW(choiceBox, LB_GETCOUNT, 0, 0)) << "empty choices are left out";
+    EXPECT_EQ(L"Low", m_list->GetItemText(1, kName)) << "an empty cell takes the first choice";
+
+    SendMessageW(choiceBox, LB_SETCURSEL, 1, 0);
+    m_list->SendMessage(XComboListMessage().lButtonUp);
+    ASSERT_TRUE(PumpUntil([&] { return m_list->ComboList() == nullptr; }, 3000));
+    EXPECT_EQ(L"High", m_list->GetItemText(1, kName));
+    for (const Notice& notice : m_parent.notices)
+        EXPECT_EQ(WM_XLIST_CLICK, notice.msg) << "a choice from the list is not reported";
+
+    // Escape closes the list and leaves the cell as it was.
+    Click(POINT{rc.right - 3, (rc.top + rc.bottom) / 2});
+    ASSERT_TRUE(PumpUntil([&] { return m_list->ComboList() != nullptr; }, 3000));
+    SendMessageW(m_list->ComboList()->ListBox(), LB_SETCURSEL, 0, 0);
+    m_list->SendMessage(XComboListMessage().vkEscape);
+    ASSERT_TRUE(PumpUntil([&] { return m_list->ComboList() == nullptr; }, 3000));
+    EXPECT_EQ(L"High", m_list->GetItemText(1, kName));
+    EXPECT_FALSE(m_list->Cell(1, kName)->pressed);
+}
+
+// The combo list's owner: counts the four messages.
+class CComboOwner : public CWnd {
+public:
+    int returns = 0, escapes = 0, keyDowns = 0, buttonUps = 0;
+
+    BEGIN_MSG_MAP(CComboOwner)
+        MESSAGE_HANDLER(XComboListMessage().vkReturn, OnMessage)
+        MESSAGE_HANDLER(XComboListMessage().vkEscape, OnMessage)
+        MESSAGE_HANDLER(XComboListMessage().keyDown, OnMessage)
+        MESSAGE_HANDLER(XComboListMessage().lButtonUp, OnMessage)
+    END_MSG_MAP()
+
+private:
+    LRESULT OnMessage(UINT msg, WPARAM, LPARAM, BOOL&)
+    {
+        const XComboListMessages& m = XComboListMessage();
+        int& count = msg == m.vkReturn ? returns : msg == m.vkEscape ? escapes : msg == m.keyDown ? keyDowns : buttonUps;
+        ++count;
+        return 0;
+    }
+};
+
+TEST_F(ListCtrlExTest, TheComboListTellsItsListOfKeysClicksAndOnlyTheThirdFocusLoss)
+{
+    CComboOwner owner;
+    ASSERT_TRUE(owner.CreateEx(0, TestWndClass(), L"", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr));
+    CXComboList combo(owner);
+    // Two rows high, so the scroll bar has somewhere to go.
+    const int rowHeight = 16;
+    ASSERT_TRUE(combo.CreatePopup(RECT{100, 100, 260, 100 + 2 * rowHeight + 8}));
+    for (const wchar_t* entry : {L"Alpha", L"Beta", L"Bravo", L"Gamma"})
+        SendMessageW(combo.ListBox(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+    SendMessageW(combo.ListBox(), LB_SETCURSEL, 0, 0);
+    combo.Show();
+    auto key = [&](WPARAM vk) {
+        MSG msg = {combo.ListBox(), WM_KEYDOWN, vk, 0, 0, {0, 0}};
+        return combo.PreTranslateMessage(&msg);
+    };
+    EXPECT_FALSE(key('Z'));
+    EXPECT_EQ(0, owner.keyDowns) << "a letter no entry begins with";
+    key('B');
+    EXPECT_EQ(1, owner.keyDowns);
+    EXPECT_EQ(1, GetScrollPos(combo.ScrollBar(), SB_CTL));
+    key(VK_END);
+    SCROLLINFO info = {sizeof(info), SIF_ALL};
+    GetScrollInfo(combo.ScrollBar(), SB_CTL, &info);
+    EXPECT_EQ(std::min(4, info.nMax - int(info.nPage) + 1), info.nPos);
+    EXPECT_GT(info.nPos, 1);
+    key(VK_RETURN);
+    EXPECT_EQ(1, owner.returns);
+
+    combo.m_focusLosses = 0;
+    owner.escapes = 0;
+    combo.SendMessage(WM_KILLFOCUS);
+    combo.SendMessage(WM_KILLFOCUS);
+    EXPECT_EQ(0, owner.escapes);
+    combo.SendMessage(WM_KILLFOCUS);
+    EXPECT_EQ(1, owner.escapes);
+    combo.DestroyWindow();
+    owner.DestroyWindow();
 }
 
 TEST_F(ListCtrlExTest, OnlyEditAndProgramCellsThatDontFitGetATipOfAtMost80Characters)
