@@ -14,7 +14,6 @@
 //   page <keys|profiles|macros|lighting>   shows that page of the main dialog
 //   profile-menu-open <row>    opens the profile list's menu on that row and leaves it open
 //   menu-close                 closes the open list menu without a choice
-//   macros-page                shows the macros page
 //   macro-create <name>        makes a new macro of that name (through the name popup)
 //   macro-record <vk> <scan> ...   records the keys, each pressed and released, as real input
 //   macro-insert-delay <ms>    inserts a delay after the chosen macro's first event
@@ -185,9 +184,7 @@ int RunCommand(const std::wstring& command, CArguments& args, CConfigDriver& dri
     } else if (command == L"menu-close") {
         HWND menu = driver.OpenListMenu();
         ok = menu && driver.ChooseMenuEntry(menu, -1);
-    } else if (command == L"macros-page")
-        ok = driver.ShowMacrosPage();
-    else if (command == L"macro-create") {
+    } else if (command == L"macro-create") {
         if (!args.More())
             return 2;
         ok = driver.CreateMacro(args.Word());
