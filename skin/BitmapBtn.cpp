@@ -50,34 +50,43 @@ void CBitmapBtn::PreSubclassWindow()
 
 BOOL CBitmapBtn::PreTranslateMessage(MSG* msg)
 {
-    if (!m_toolTip.m_hWnd)
-        CreateToolTip();
-    if (m_toolTip.m_hWnd)
-        m_toolTip.RelayEvent(msg);
+    if (msg->message >= WM_MOUSEFIRST && msg->message <= WM_MOUSELAST) {
+        if (!m_toolTip.m_hWnd && m_hasTooltip)
+            CreateToolTip();
+        if (m_toolTip.m_hWnd)
+            m_toolTip.RelayEvent(msg);
+    }
     return CButton::PreTranslateMessage(msg);
 }
 
 void CBitmapBtn::CreateToolTip()
 {
-    if (m_toolTip.Create(m_hWnd, 0))
-        m_toolTip.Activate(FALSE);
+    if (!m_toolTip.Create(m_hWnd, 0))
+        return;
+    m_toolTip.Activate(FALSE);
+    SetTooltipShown(m_tooltipText);
 }
 
 void CBitmapBtn::SetTooltip(const std::wstring& text)
 {
-    if (!m_toolTip.m_hWnd)
-        CreateToolTip();
+    std::wstring shown = TranslateText(text);
+    for (size_t at = shown.find(kBreakMark); at != std::wstring::npos; at = shown.find(kBreakMark, at + 1))
+        shown.replace(at, 2, L" ");
+    SetTooltipShown(shown);
+}
+
+void CBitmapBtn::SetTooltipShown(const std::wstring& shown)
+{
+    m_tooltipText = shown;
+    m_hasTooltip = true;
     if (!m_toolTip.m_hWnd)
         return;
     m_toolTip.Activate(FALSE);
     if (m_toolTip.GetToolCount() == 0) {
         RECT client = {};
         GetClientRect(&client);
-        m_toolTip.AddTool(m_hWnd, text.c_str(), client, 1);
+        m_toolTip.AddTool(m_hWnd, shown.c_str(), client, 1);
     }
-    std::wstring shown = TranslateText(text);
-    for (size_t at = shown.find(kBreakMark); at != std::wstring::npos; at = shown.find(kBreakMark, at + 1))
-        shown.replace(at, 2, L" ");
     m_toolTip.UpdateTipText(shown.c_str(), m_hWnd, 1);
     m_toolTip.Activate(TRUE);
 }

@@ -31,18 +31,7 @@ CProfileBtn::CProfileBtn()
 
 void CProfileBtn::SetTooltip(const std::wstring& text)
 {
-    if (!m_toolTip.m_hWnd && m_toolTip.Create(m_hWnd, 0))
-        m_toolTip.Activate(FALSE);
-    if (!m_toolTip.m_hWnd)
-        return;
-    m_toolTip.Activate(FALSE);
-    if (m_toolTip.GetToolCount() == 0) {
-        RECT client = {};
-        GetClientRect(&client);
-        m_toolTip.AddTool(m_hWnd, text.c_str(), client, 1);
-    }
-    m_toolTip.UpdateTipText(text.c_str(), m_hWnd, 1);
-    m_toolTip.Activate(TRUE);
+    SetTooltipShown(text);
 }
 
 CBitmap* CProfileBtn::StateImage(bool pressed, bool disabled)

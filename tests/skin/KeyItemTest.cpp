@@ -178,7 +178,7 @@ TEST_F(KeyItemTest, KeysAreNamedBySystemNamesInTheCurrentLayout)
     EXPECT_EQ(0x101, esc->m_virtualKey);
     EXPECT_EQ(0, esc->m_extended);
     EXPECT_EQ(L"Escape", esc->m_keyName);
-    EXPECT_EQ(L"Escape", esc->m_toolTip.GetText(*esc, 1));
+    EXPECT_EQ(L"Escape", ShownTooltip(*esc));
     ASSERT_EQ(1u, g_calls.mapTypes.size());
     EXPECT_EQ(static_cast<UINT>(MAPVK_VSC_TO_VK_EX), g_calls.mapTypes[0]);
     EXPECT_EQ(layout, g_calls.mapLayouts[0]);
@@ -198,7 +198,7 @@ TEST_F(KeyItemTest, KeysAreNamedBySystemNamesInTheCurrentLayout)
     // A lone ampersand is doubled so that it shows.
     auto seven = MakeKey(L"Seven");
     EXPECT_EQ(L"&&", seven->m_keyName);
-    EXPECT_EQ(L"&&", seven->m_toolTip.GetText(*seven, 1));
+    EXPECT_EQ(L"&&", ShownTooltip(*seven));
 
     // A name the skin gave is kept.
     auto named = std::make_unique<CKeyboardKeyItem>();
@@ -339,7 +339,8 @@ TEST_F(KeyItemTest, KbdKeyElementsCutTheSharedImagesAndFindTheirKeys)
 
     EXPECT_EQ(KeyboardDef().FindKeyRecord(HashKeyName(L"Esc")), esc->m_keyRecord);
     EXPECT_EQ(L"Escape", esc->m_keyName);
-    EXPECT_EQ(L"Escape", esc->m_toolTip.GetText(*esc, 1));
+    EXPECT_FALSE(esc->m_toolTip.IsWindow()) << "a loaded page makes no tooltip window before the pointer comes";
+    EXPECT_EQ(L"Escape", ShownTooltip(*esc));
     ASSERT_NE(nullptr, esc->m_bmpInfo.normal);
     EXPECT_EQ(kBlue, PixelAt(*esc->m_bmpInfo.normal, 0, 0));
     EXPECT_EQ((RECT{1, 2, 4, 6}.right), esc->m_bmpInfo.rect.right);
@@ -351,7 +352,7 @@ TEST_F(KeyItemTest, KbdKeyElementsCutTheSharedImagesAndFindTheirKeys)
     ASSERT_NE(nullptr, f1->m_keyRecord);
     EXPECT_EQ(0x1D, f1->m_scanCode);
     EXPECT_EQ(L"Mine", f1->m_keyName);
-    EXPECT_EQ(L"Mine", f1->m_toolTip.GetText(*f1, 1));
+    EXPECT_EQ(L"Mine", ShownTooltip(*f1));
 
     // Keys the definition skips or lacks have no record and no codes.
     for (const wchar_t* name : {L"BUTTON_KB_F2", L"BUTTON_KB_F3"}) {
