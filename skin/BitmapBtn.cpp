@@ -256,12 +256,11 @@ void CBitmapBtn::DrawCaption(CDC& dc, const RECT& client, COLORREF colour) const
         return;
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextColor(colour);
-    CFont fallback;
-    HFONT font = m_font ? static_cast<HFONT>(*m_font) : nullptr;
-    if (!font) {
-        fallback.Attach(::CreateFontW(14, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0, 0x20, L"Arial"));
-        font = fallback;
-    }
+    // A button without a skin font draws in one font the whole program shares, made once: a hundred
+    // keys would otherwise make and free a font on every paint.
+    static const HFONT fallback =
+        ::CreateFontW(14, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0, 0x20, L"Arial");
+    HFONT font = m_font ? static_cast<HFONT>(*m_font) : fallback;
     CSelectObject selectFont(dc, font);
     // DrawText may write into the text it is given (DT_MODIFYSTRING): it gets a copy with room.
     std::vector<wchar_t> text(m_caption.begin(), m_caption.end());

@@ -102,18 +102,16 @@ void CKeyboardKeyItem::DrawItem(DRAWITEMSTRUCT* item)
         image = m_sharedImages ? m_sharedDown : &m_bmpDown;
     const POINT origin = m_sharedImages ? m_sharedOrigin : POINT{0, 0};
 
-    CDC composed;
-    CBitmap composedBitmap;
-    if (!composed.CreateCompatibleDC(item->hDC) || !composedBitmap.CreateCompatibleBitmap(item->hDC, width, height))
-        return;
-    CSelectObject selectComposed(composed, composedBitmap);
-    // A missing image leaves what the key covers.
-    composed.BitBlt(0, 0, width, height, item->hDC, 0, 0, SRCCOPY);
+    // The key's image is opaque and covers the key: it goes straight to the key, the caption over it,
+    // with no composing bitmap of its own on every paint of a hundred keys. A missing image leaves what
+    // the key covers.
+    CDC target;
+    target.Attach(item->hDC);
     if (image && !image->IsNull()) {
         CDC imageDC;
         imageDC.CreateCompatibleDC(item->hDC);
         CSelectObject selectImage(imageDC, *image);
-        composed.BitBlt(0, 0, width, height, imageDC, origin.x, origin.y, SRCCOPY);
+        target.BitBlt(0, 0, width, height, imageDC, origin.x, origin.y, SRCCOPY);
     }
 
     if (!m_caption.empty()) {
@@ -124,10 +122,11 @@ void CKeyboardKeyItem::DrawItem(DRAWITEMSTRUCT* item)
             colour = m_clrOver;
         else if (disabled)
             colour = m_clrDisabled;
-        DrawCaption(composed, client, colour == 0 ? kUnsetTextColour : colour);
+        const int savedState = ::SaveDC(target);
+        DrawCaption(target, client, colour == 0 ? kUnsetTextColour : colour);
+        ::RestoreDC(target, savedState);
     }
-
-    ::BitBlt(item->hDC, 0, 0, width, height, composed, 0, 0, SRCCOPY);
+    target.Detach();
 }
 
 LRESULT CKeyboardKeyItem::OnMouseMove(UINT, WPARAM, LPARAM, BOOL& bHandled)
