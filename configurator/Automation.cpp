@@ -11,22 +11,70 @@ UINT AutomationMessage()
 
 namespace {
 
-bool PaintPending(HWND window)
+// A paint waits in this thread, for the window, one of its widgets or another window of the thread
+// (a popup's owner, say). One question to the queue: walking the widgets and asking each for its update
+// region took milliseconds on a page of a hundred keys, and a driver that asks every millisecond would
+// slow down the very painting it waits for.
+bool PaintPending()
 {
-    if (::GetUpdateRect(window, nullptr, FALSE))
-        return true;
-    BOOL pending = FALSE;
-    ::EnumChildWindows(
-        window,
-        [](HWND child, LPARAM data) -> BOOL {
-            if (::IsWindowVisible(child) && ::GetUpdateRect(child, nullptr, FALSE)) {
-                *reinterpret_cast<BOOL*>(data) = TRUE;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&pending));
-    return pending != FALSE;
+    return (::GetQueueStatus(QS_PAINT) & QS_PAINT) != 0;
+}
+
+// Where GetGuiResources is only a stub (Wine), the GDI table is per process and accepts an index alone
+// (a handle whose upper word is 0) for the entry at that index: a live object answers its type.
+DWORD CountGdiHandles()
+{
+    DWORD count = 0;
+    for (ULONG_PTR index = 1; index <= 0xFFFF; ++index) {
+        if (::GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0)
+            ++count;
+    }
+    return count;
+}
+
+struct WindowCount {
+    DWORD process;
+    DWORD windows;
+};
+
+BOOL CALLBACK CountChild(HWND, LPARAM data)
+{
+    ++reinterpret_cast<WindowCount*>(data)->windows;
+    return TRUE;
+}
+
+// A top-level or message-only window of this process, with its children.
+BOOL CALLBACK CountTree(HWND window, LPARAM data)
+{
+    auto* count = reinterpret_cast<WindowCount*>(data);
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    if (process == count->process) {
+        ++count->windows;
+        ::EnumChildWindows(window, CountChild, data);
+    }
+    return TRUE;
+}
+
+DWORD CountWindows()
+{
+    WindowCount count = {::GetCurrentProcessId(), 0};
+    ::EnumWindows(CountTree, reinterpret_cast<LPARAM>(&count));
+    for (HWND window = nullptr; (window = ::FindWindowExW(HWND_MESSAGE, window, nullptr, nullptr)) != nullptr;)
+        CountTree(window, reinterpret_cast<LPARAM>(&count));
+    return count.windows;
+}
+
+LRESULT GuiObjects()
+{
+    HANDLE self = ::GetCurrentProcess();
+    DWORD gdi = ::GetGuiResources(self, GR_GDIOBJECTS);
+    DWORD user = ::GetGuiResources(self, GR_USEROBJECTS);
+    if (gdi == 0)
+        gdi = CountGdiHandles();
+    if (user == 0)
+        user = CountWindows();
+    return static_cast<LRESULT>(gdi) | (static_cast<LRESULT>(user) << 32);
 }
 
 } // namespace
@@ -35,7 +83,9 @@ LRESULT AnswerAutomation(HWND window, std::initializer_list<const SkinItemList*>
                          LRESULT state)
 {
     if (lParam == kAutomationState)
-        return state | (PaintPending(window) ? kAutomationPaintPending : 0);
+        return state | (PaintPending() ? kAutomationPaintPending : 0);
+    if (lParam == kAutomationGuiObjects)
+        return GuiObjects();
     if (lParam != kAutomationItemWindow)
         return 0;
     for (const SkinItemList* list : lists) {

@@ -5,7 +5,11 @@
 //            items, then the key-assignment page and its keyboard picture; popup: its items), or 0.
 //   lParam = kAutomationState: the main dialog's state bits (kAutomation*) and, in the high word, the
 //            skin item id of the picked key (0 when none); a popup answers kAutomationIsPopup. Both add
-//            kAutomationPaintPending while a paint waits.
+//            kAutomationPaintPending while a paint waits. Bits 8-15 of the main dialog's answer hold the
+//            flags of its shown page (ConfigIds.h kPage*).
+//   lParam = kAutomationGuiObjects: the process's GDI objects in the low 32 bits and its USER objects in
+//            the high 32 (GetGuiResources; where the system does not count them, as under Wine, the live
+//            GDI handles of the process and its windows), for benchmarks that watch for leaks.
 // A window that does not know the message answers 0.
 #pragma once
 
@@ -22,13 +26,15 @@ UINT AutomationMessage();
 
 constexpr LPARAM kAutomationItemWindow = 0;
 constexpr LPARAM kAutomationState = 1;
+constexpr LPARAM kAutomationGuiObjects = 2;
 
 constexpr LRESULT kAutomationShown = 0x01;          // the dialog is initialised
 constexpr LRESULT kAutomationDirty = 0x02;          // changes wait for Apply
 constexpr LRESULT kAutomationWriting = 0x04;        // a write runs
 constexpr LRESULT kAutomationPopupOpen = 0x08;      // one of the configurator's popups is open
 constexpr LRESULT kAutomationIsPopup = 0x10;        // the answer of a popup
-constexpr LRESULT kAutomationPaintPending = 0x20;   // the window or one of its widgets waits to be painted
+constexpr LRESULT kAutomationPaintPending = 0x20;   // a window of its thread (it, a widget) waits to be painted
+constexpr int kAutomationPageShift = 8;             // the shown page's flags, in the main dialog's answer
 
 // The answer of `window` for `lParam` over the given item lists, front to back; `state` is the
 // kAutomationState answer, to which kAutomationPaintPending is added when a paint waits. Only the

@@ -259,6 +259,7 @@ void COssleAppDlg::ShowPage(unsigned flags)
     for (int i = 0; i < 4; ++i)
         SetTabChecked(i, (flags & kTabPages[i]) != 0);
     m_currentPage = page;
+    m_pageFlags = flags;
     if (page != &m_keyPage) {
         if (m_selectedKey)
             m_selectedKey->ClearHover();
@@ -585,6 +586,7 @@ LRESULT COssleAppDlg::OnAutomation(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
         state |= kAutomationWriting;
     if (m_openPopup)
         state |= kAutomationPopupOpen;
+    state |= static_cast<LRESULT>(m_pageFlags & 0xFF) << kAutomationPageShift;
     if (m_selectedKey)
         state |= static_cast<LRESULT>(m_selectedKey->m_id) << 16;
     return AnswerAutomation(m_hWnd, {&m_items, &m_keyPage, &m_layoutPage, m_currentPage}, wParam, lParam, state);

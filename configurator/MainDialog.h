@@ -216,6 +216,7 @@ public:
     SkinItemList m_macrosPage;
     SkinItemList m_lightingPage;
     SkinItemList* m_currentPage = nullptr;
+    unsigned m_pageFlags = 0;  // ShowPage's flags for m_currentPage
 
     // Bound items of the frame.
     CBitmapBtn* m_tabs[4] = {};  // assign keys, profiles, macros, lighting

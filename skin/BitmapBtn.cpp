@@ -50,9 +50,19 @@ void CBitmapBtn::PreSubclassWindow()
 
 BOOL CBitmapBtn::PreTranslateMessage(MSG* msg)
 {
-    if (m_toolTip.EnsureCreated(m_hWnd))
-        m_toolTip.RelayEvent(msg);
+    if (msg->message >= WM_MOUSEFIRST && msg->message <= WM_MOUSELAST) {
+        if (!m_toolTip.m_hWnd && m_hasTooltip)
+            CreateToolTip();
+        if (m_toolTip.m_hWnd)
+            m_toolTip.RelayEvent(msg);
+    }
     return CButton::PreTranslateMessage(msg);
+}
+
+void CBitmapBtn::CreateToolTip()
+{
+    if (m_toolTip.EnsureCreated(m_hWnd))
+        SetTooltipShown(m_tooltipText);
 }
 
 void CBitmapBtn::SetTooltip(const std::wstring& text)
@@ -60,7 +70,15 @@ void CBitmapBtn::SetTooltip(const std::wstring& text)
     std::wstring shown = TranslateText(text);
     for (size_t at = shown.find(kBreakMark); at != std::wstring::npos; at = shown.find(kBreakMark, at + 1))
         shown.replace(at, 2, L" ");
-    m_toolTip.SetClientTool(m_hWnd, text, shown);
+    SetTooltipShown(shown);
+}
+
+void CBitmapBtn::SetTooltipShown(const std::wstring& shown)
+{
+    m_tooltipText = shown;
+    m_hasTooltip = true;
+    if (m_toolTip.m_hWnd)
+        m_toolTip.SetClientTool(m_hWnd, shown, shown);
 }
 
 void CBitmapBtn::SetSelected(int selected)
@@ -217,8 +235,10 @@ void CBitmapBtn::DrawCaption(CDC& dc, const RECT& client, COLORREF colour) const
         return;
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextColor(colour);
-    CFont fallback;
-    HFONT font = SkinFontOrDefault(m_font, fallback);
+    // A button without a skin font draws in one font the whole program shares, made once: a hundred
+    // keys would otherwise make and free a font on every paint.
+    static const HFONT fallback = CreateDefaultSkinFont();
+    HFONT font = m_font && !m_font->IsNull() ? static_cast<HFONT>(*m_font) : fallback;
     CSelectObject selectFont(dc, font);
     // DrawText may write into the text it is given (DT_MODIFYSTRING): it gets a copy with room.
     std::vector<wchar_t> text(m_caption.begin(), m_caption.end());

@@ -36,7 +36,8 @@ public:
 
     // Makes any button owner-drawn and takes it out of the tab order.
     void PreSubclassWindow() override;
-    // Relays the button's messages to its tooltip (created, inactive, on first need).
+    // Relays the button's mouse messages to its tooltip, which the first of them creates when the
+    // button has a tooltip text.
     BOOL PreTranslateMessage(MSG* msg) override;
 
     BOOL Create(const wchar_t* caption, DWORD style, const RECT& rc, HWND parent, UINT id)
@@ -52,7 +53,9 @@ public:
     void LoadButtonImagesNoMask(CBitmap* normal, CBitmap* over, CBitmap* down, CBitmap* disabled, int x, int y,
                                 int right, int bottom);
 
-    // The text (translated, every "\n" shown as a blank) of the button's tooltip.
+    // The text (translated, every "\n" shown as a blank) of the button's tooltip. The tooltip window
+    // is made when the pointer first comes over the button: a keyboard page of a hundred keys would
+    // otherwise make a hundred windows with their fonts before it shows.
     void SetTooltip(const std::wstring& text);
     void SetSelected(int selected);
     // The translated text in `caps` (1 upper, 2 lower case, else as it is), the first "\n" made a line
@@ -64,6 +67,8 @@ public:
     bool IsBlinking() const { return m_blinkImage != nullptr; }
 
     CToolTipCtrl m_toolTip;
+    std::wstring m_tooltipText;  // what the tooltip shows, kept until it is made
+    bool m_hasTooltip = false;
     int m_checked = 0;     // down as a check box, or selected by the program
     int m_isCheckBox = 0;
     int m_hover = 0;       // the mouse is over the button (while it holds the capture)
@@ -103,11 +108,16 @@ protected:
     LRESULT OnTimer(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnDrawItem(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
 
+    // Shows `shown` as the tooltip's text as it stands, at once when the tooltip exists, else once it
+    // is made.
+    void SetTooltipShown(const std::wstring& shown);
+
 private:
     void CopyStateImages(CBitmap* normal, CBitmap* over, CBitmap* down, CBitmap* disabled, int x, int y,
                          int right, int bottom);
     // The state image of DrawItem's step 1.
     CBitmap* StateImage(bool pressed, bool disabled);
+    void CreateToolTip();
     COLORREF TextColour(bool pressed, bool disabled) const;
 };
 

@@ -70,6 +70,15 @@ void CKeyboardKeyItem::ClearHover()
         Invalidate(FALSE);
 }
 
+void CKeyboardKeyItem::UseSharedImages(CBitmap* normal, CBitmap* over, CBitmap* down, int x, int y)
+{
+    m_sharedImages = true;
+    m_sharedNormal = normal;
+    m_sharedOver = over;
+    m_sharedDown = down;
+    m_sharedOrigin = POINT{x, y};
+}
+
 HWND CKeyboardKeyItem::NotifyWindow() const
 {
     return m_ownerWnd ? m_ownerWnd : GetParent();
@@ -86,24 +95,23 @@ void CKeyboardKeyItem::DrawItem(DRAWITEMSTRUCT* item)
     if (width <= 0 || height <= 0)
         return;
 
-    CBitmap* image = &m_bmpNormal;
+    CBitmap* image = m_sharedImages ? m_sharedNormal : &m_bmpNormal;
     if (!disabled && (m_hover || m_highlighted == 1))
-        image = &m_bmpOver;
+        image = m_sharedImages ? m_sharedOver : &m_bmpOver;
     else if (m_checked)
-        image = &m_bmpDown;
+        image = m_sharedImages ? m_sharedDown : &m_bmpDown;
+    const POINT origin = m_sharedImages ? m_sharedOrigin : POINT{0, 0};
 
-    CDC composed;
-    CBitmap composedBitmap;
-    if (!composed.CreateCompatibleDC(item->hDC) || !composedBitmap.CreateCompatibleBitmap(item->hDC, width, height))
-        return;
-    CSelectObject selectComposed(composed, composedBitmap);
-    // A missing image leaves what the key covers.
-    composed.BitBlt(0, 0, width, height, item->hDC, 0, 0, SRCCOPY);
-    if (!image->IsNull()) {
+    // The key's image is opaque and covers the key: it goes straight to the key, the caption over it,
+    // with no composing bitmap of its own on every paint of a hundred keys. A missing image leaves what
+    // the key covers.
+    CDC target;
+    target.Attach(item->hDC);
+    if (image && !image->IsNull()) {
         CDC imageDC;
         imageDC.CreateCompatibleDC(item->hDC);
         CSelectObject selectImage(imageDC, *image);
-        composed.BitBlt(0, 0, width, height, imageDC, 0, 0, SRCCOPY);
+        target.BitBlt(0, 0, width, height, imageDC, origin.x, origin.y, SRCCOPY);
     }
 
     if (!m_caption.empty()) {
@@ -114,10 +122,11 @@ void CKeyboardKeyItem::DrawItem(DRAWITEMSTRUCT* item)
             colour = m_clrOver;
         else if (disabled)
             colour = m_clrDisabled;
-        DrawCaption(composed, client, colour == 0 ? kUnsetTextColour : colour);
+        const int savedState = ::SaveDC(target);
+        DrawCaption(target, client, colour == 0 ? kUnsetTextColour : colour);
+        ::RestoreDC(target, savedState);
     }
-
-    ::BitBlt(item->hDC, 0, 0, width, height, composed, 0, 0, SRCCOPY);
+    target.Detach();
 }
 
 LRESULT CKeyboardKeyItem::OnMouseMove(UINT, WPARAM, LPARAM, BOOL& bHandled)
@@ -192,10 +201,11 @@ CGUIItem* CreateKeyboardKeyItem(const pugi::xml_node& element, SkinLoadContext& 
     CBitmap* down = FindKeyStateImage(images, L"SBMD");
     CBitmap* disabled = FindKeyStateImage(images, L"SBMDS");
     CBitmap* mask = FindKeyStateImage(images, L"SBMM");
+    // A mask shapes each key's window from its own cut of it; without one the key needs no copies.
     if (mask)
         key->LoadButtonImages(normal, over, down, disabled, mask, rc.left, rc.top, rc.right, rc.bottom);
     else
-        key->LoadButtonImagesNoMask(normal, over, down, disabled, rc.left, rc.top, rc.right, rc.bottom);
+        key->UseSharedImages(normal, over, down, rc.left, rc.top);
 
     std::wstring tooltip;
     if (ReadTooltip(element, tooltip)) {

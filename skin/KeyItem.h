@@ -37,6 +37,10 @@ public:
     void UpdateKeyName();
     // Takes the page's mark away.
     void ClearHover();
+    // The key draws its states straight from these keyboard-sized images (the skin cache's, which
+    // outlive it), from (x, y) on, instead of from copies of its own: a page of a hundred keys then
+    // makes no three hundred bitmaps before it shows. A null image leaves what the key covers.
+    void UseSharedImages(CBitmap* normal, CBitmap* over, CBitmap* down, int x, int y);
 
     const KeyRecord* m_keyRecord = nullptr;  // the key in KeyboardDef(), not owned; lives until exit
     std::wstring m_keyName;                  // display name and tooltip
@@ -56,6 +60,12 @@ protected:
 
 private:
     HWND NotifyWindow() const;
+
+    bool m_sharedImages = false;
+    CBitmap* m_sharedNormal = nullptr;
+    CBitmap* m_sharedOver = nullptr;
+    CBitmap* m_sharedDown = nullptr;
+    POINT m_sharedOrigin = {};
 };
 
 // Reader of a KBDKEY element of a KBDKEYLIST (type 22): null when its name is unknown, the list has no

@@ -32,7 +32,7 @@ CProfileBtn::CProfileBtn()
 
 void CProfileBtn::SetTooltip(const std::wstring& text)
 {
-    m_toolTip.SetClientTool(m_hWnd, text, text);
+    SetTooltipShown(text);
 }
 
 CBitmap* CProfileBtn::StateImage(bool pressed, bool disabled)

@@ -136,7 +136,7 @@ bool CConfigDriver::Click(HWND window, int itemId)
 HWND CConfigDriver::WaitPopup(HWND notThis)
 {
     HWND popup = nullptr;
-    if (!WaitForCondition([&] { return (popup = OpenPopup()) != nullptr && popup != notThis && Painted(popup); }, m_stepMs)) {
+    if (!WaitForCondition([&] { return (popup = OpenPopup()) != nullptr && popup != notThis && Painted(popup); }, m_stepMs, m_pollMs)) {
         Fail("no popup opened");
         return nullptr;
     }
@@ -145,7 +145,7 @@ HWND CConfigDriver::WaitPopup(HWND notThis)
 
 bool CConfigDriver::WaitPopupGone(HWND popup)
 {
-    return WaitForCondition([&] { return !::IsWindow(popup) || !::IsWindowVisible(popup); }, m_stepMs) ||
+    return WaitForCondition([&] { return !::IsWindow(popup) || !::IsWindowVisible(popup); }, m_stepMs, m_pollMs) ||
            Fail("the popup stayed open");
 }
 
@@ -155,7 +155,7 @@ bool CConfigDriver::WaitAssigned(const char* what)
             const LRESULT state = State();
             return (state & kAutomationShown) && PickedKey(state) == 0 &&
                    !(state & (kAutomationPopupOpen | kAutomationPaintPending));
-        }, m_stepMs))
+        }, m_stepMs, m_pollMs))
         return true;
     return Fail(std::string("the ") + what + " assignment did not finish");
 }
@@ -165,9 +165,22 @@ bool CConfigDriver::WaitShown(DWORD timeoutMs)
     if (WaitForCondition([&] {
             HWND main = MainWindow();
             return main && ::IsWindowVisible(main) && (State() & kAutomationShown) && Painted(main);
-        }, timeoutMs))
+        }, timeoutMs, m_pollMs))
         return true;
     return Fail("the configurator's main dialog did not show");
+}
+
+bool CConfigDriver::ShowPage(int tabId, unsigned pageFlag)
+{
+    HWND main = MainWindow();
+    if (!Click(main, tabId))
+        return false;
+    if (WaitForCondition([&] {
+            const LRESULT state = State();
+            return ((state >> kAutomationPageShift) & pageFlag) != 0 && Painted(main);
+        }, m_stepMs, m_pollMs))
+        return true;
+    return Fail("the page of tab " + std::to_string(tabId) + " did not show");
 }
 
 bool CConfigDriver::PickKey(int keyId)
@@ -178,7 +191,7 @@ bool CConfigDriver::PickKey(int keyId)
     // A second click on the picked key would let it go.
     if (PickedKey(State()) != keyId)
         ::PostMessageW(main, WM_KEYITEM_CLICK, 0, keyId);
-    if (WaitForCondition([&] { return PickedKey(State()) == keyId && Painted(main); }, m_stepMs))
+    if (WaitForCondition([&] { return PickedKey(State()) == keyId && Painted(main); }, m_stepMs, m_pollMs))
         return true;
     return Fail("key " + std::to_string(keyId) + " could not be picked");
 }
@@ -262,7 +275,7 @@ bool CConfigDriver::AnswerFileDialog(const std::wstring& path)
 {
     HWND main = MainWindow();
     HWND dialog = nullptr;
-    if (!WaitForCondition([&] { return (dialog = FindOwned(main, IsFileDialog)) != nullptr; }, m_stepMs))
+    if (!WaitForCondition([&] { return (dialog = FindOwned(main, IsFileDialog)) != nullptr; }, m_stepMs, m_pollMs))
         return Fail("the file dialog did not open");
     // The file name field: a combo box with an edit in the explorer style, a plain edit in the old one.
     HWND field = ::GetDlgItem(dialog, 0x47C);
@@ -277,7 +290,7 @@ bool CConfigDriver::AnswerFileDialog(const std::wstring& path)
     DWORD_PTR ignored = 0;
     ::SendMessageTimeoutW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()), SMTO_ABORTIFHUNG, kAnswerMs, &ignored);
     ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
-    if (!WaitForCondition([&] { return !::IsWindow(dialog); }, m_stepMs))
+    if (!WaitForCondition([&] { return !::IsWindow(dialog); }, m_stepMs, m_pollMs))
         return Fail("the file dialog did not take the file");
     return true;
 }
@@ -457,7 +470,7 @@ bool CConfigDriver::Apply()
             state = State();
             return (state & kAutomationShown) && !(state & (kAutomationWriting | kAutomationPaintPending)) &&
                    (!(state & kAutomationDirty) || (state & kAutomationPopupOpen));
-        }, m_stepMs))
+        }, m_stepMs, m_pollMs))
         return Fail("the write did not end");
     if (state & kAutomationDirty)
         return Fail("the write failed");
@@ -477,7 +490,7 @@ bool CConfigDriver::Exit()
 
 bool CConfigDriver::WaitClosed(DWORD timeoutMs)
 {
-    return WaitForCondition([] { return MainWindow() == nullptr; }, timeoutMs) || Fail("the configurator stayed open");
+    return WaitForCondition([] { return MainWindow() == nullptr; }, timeoutMs, m_pollMs) || Fail("the configurator stayed open");
 }
 
 // ---------------------------------------------------------------------------------------------------

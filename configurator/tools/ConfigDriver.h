@@ -59,6 +59,9 @@ public:
     bool Apply();
     // Waits for one of the configurator's popups and presses its OK (or Cancel) button.
     bool AnswerPopup(bool ok);
+    // Presses the tab button `tabId` and waits until the dialog shows its page (`pageFlag`, ConfigIds.h
+    // kPage*) and has painted it.
+    bool ShowPage(int tabId, unsigned pageFlag);
     // Presses the dialog's exit button and waits until the dialog is gone.
     bool Exit();
     // Waits until no configurator window is left.
@@ -86,6 +89,8 @@ public:
     HWND OpenPopup();
 
     const std::string& Error() const { return m_error; }
+    // How often a wait looks again; benchmarks that time the steps look every millisecond or two.
+    void SetPollMs(DWORD pollMs) { m_pollMs = pollMs; }
 
 private:
     bool Fail(const std::string& reason);
@@ -106,12 +111,14 @@ private:
     bool SelectProfileRow(int row);
 
     DWORD m_stepMs;
+    DWORD m_pollMs = 20;
     std::string m_error;
 };
 
-// Waits for `done` with a deadline, handling this thread's messages meanwhile.
+// Waits for `done` with a deadline, handling this thread's messages meanwhile and looking again every
+// `pollMs` at the latest.
 template <class Done>
-bool WaitForCondition(Done done, DWORD timeoutMs)
+bool WaitForCondition(Done done, DWORD timeoutMs, DWORD pollMs = 20)
 {
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
     for (;;) {
@@ -124,6 +131,6 @@ bool WaitForCondition(Done done, DWORD timeoutMs)
             return true;
         if (::GetTickCount64() >= deadline)
             return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, pollMs, QS_ALLINPUT);
     }
 }

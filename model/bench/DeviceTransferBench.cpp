@@ -262,11 +262,7 @@ int wmain(int argc, wchar_t** argv)
     int result = 1;
     {
         CServiceHold hold;
-        // A service that is just ending answers for a moment as if it were not there.
-        const ULONGLONG end = GetTickCount64() + 15000;
-        while (FAILED(hold.Acquire()) && GetTickCount64() < end)
-            Sleep(100);
-        if (!hold.Held() || !WaitForControlPipe(15000)) {
+        if (!hold.AcquireServing(15000)) {
             std::fprintf(stderr, "DeviceTransferBench: the device service is not registered or does not start\n");
         } else {
             wchar_t temp[MAX_PATH + 1] = {};

@@ -251,6 +251,14 @@ HRESULT CServiceHold::Acquire()
     return CreateDeviceService(CLSCTX_LOCAL_SERVER, IID_IUnknown, reinterpret_cast<void**>(&m_service));
 }
 
+bool CServiceHold::AcquireServing(DWORD timeoutMs)
+{
+    const ULONGLONG end = ::GetTickCount64() + timeoutMs;
+    while (FAILED(Acquire()) && ::GetTickCount64() < end)
+        ::Sleep(100);
+    return Held() && WaitForControlPipe(timeoutMs);
+}
+
 void CServiceHold::Release()
 {
     if (m_service) {

@@ -55,6 +55,9 @@ public:
     CServiceHold& operator=(const CServiceHold&) = delete;
 
     HRESULT Acquire();
+    // Acquire, tried again until `timeoutMs` (a service that is just ending answers for a moment as if
+    // it were not there), then the control pipe waited for: true when the service is held and answers.
+    bool AcquireServing(DWORD timeoutMs);
     void Release();
     bool Held() const { return m_service != nullptr; }
 

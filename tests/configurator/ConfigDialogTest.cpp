@@ -342,3 +342,33 @@ TEST_F(ConfigDialogTest, HintNamesAPickedKeyThatKeepsItsDefaultFunction)
     EXPECT_EQ(Dialog().KeyHint()->m_assignmentKind, 0);
     EXPECT_EQ(Dialog().KeyHint()->m_caption, key->m_keyName) << "the hint's caption strip stays empty";
 }
+
+TEST_F(ConfigDialogTest, TabsSwitchPagesAndLeakNoDrawingObjectsOrWindows)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenDialog());
+    HWND dialog = Dialog().m_hWnd;
+    auto shownPage = [&] {
+        return unsigned(SendMessageW(dialog, AutomationMessage(), 0, kAutomationState) >> kAutomationPageShift) & 0xFF;
+    };
+    auto objects = [&] { return SendMessageW(dialog, AutomationMessage(), 0, kAutomationGuiObjects); };
+    EXPECT_EQ(shownPage(), kPageKeyAssignment);
+    const int tabs[] = {kIdTabProfiles, kIdTabMacros, kIdTabLighting, kIdTabAssignKeys};
+    const unsigned pages[] = {kPageProfiles, kPageMacros, kPageLighting, kPageKeyAssignment};
+    auto cycle = [&] {
+        for (int i = 0; i < 4; ++i) {
+            Click(MainButton(tabs[i]), [&] { return shownPage() == pages[i] && !HasPendingInput(); });
+            ASSERT_EQ(shownPage(), pages[i]) << "tab " << tabs[i];
+            EXPECT_EQ(IsWindowVisible(AssignButton(kIdAssignDefault)) != FALSE, i == 3)
+                << "the key page's buttons show on the key page only";
+        }
+    };
+    // The first round draws every page once; what it keeps (cached pictures and fonts) stays.
+    ASSERT_NO_FATAL_FAILURE(cycle());
+    const LRESULT before = objects();
+    EXPECT_GT(before & 0xFFFFFFFF, 0) << "GDI objects are counted";
+    EXPECT_GT(before >> 32, 10) << "the dialog's windows are counted";
+    for (int round = 0; round < 5; ++round)
+        ASSERT_NO_FATAL_FAILURE(cycle());
+    EXPECT_EQ(objects() & 0xFFFFFFFF, before & 0xFFFFFFFF) << "GDI objects";
+    EXPECT_EQ(objects() >> 32, before >> 32) << "USER objects";
+}

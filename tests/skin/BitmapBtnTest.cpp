@@ -210,12 +210,13 @@ TEST_F(BitmapBtnTest, CaptionAndTooltipTextsAreTranslatedAndTheirBreaksHandled)
     EXPECT_EQ(L"$Missing", m_button->m_caption);
 
     m_button->SetTooltip(L"$Save");
+    EXPECT_FALSE(m_button->m_toolTip.IsWindow()) << "no tooltip window before the pointer comes";
+    EXPECT_EQ(L"Sichern und weiter", ShownTooltip(*m_button));
     ASSERT_TRUE(m_button->m_toolTip.IsWindow());
     EXPECT_EQ(1, m_button->m_toolTip.GetToolCount());
-    EXPECT_EQ(L"Sichern und weiter", m_button->m_toolTip.GetText(*m_button, 1));
     m_button->SetTooltip(L"a\\nb");
     EXPECT_EQ(1, m_button->m_toolTip.GetToolCount());
-    EXPECT_EQ(L"a b", m_button->m_toolTip.GetText(*m_button, 1));
+    EXPECT_EQ(L"a b", ShownTooltip(*m_button));
     SetCurrentLangTable(nullptr);
 }
 
@@ -398,7 +399,7 @@ TEST_F(ButtonElementTest, AButtonElementBuildsTheWholeButton)
     EXPECT_EQ(kRed, button->m_clrNormal);
     EXPECT_EQ(0u, button->m_clrOver);  // an unknown colour name sets nothing
     EXPECT_EQ(kBlue, button->m_clrDown);
-    EXPECT_EQ(L"first second", button->m_toolTip.GetText(*button, 1));
+    EXPECT_EQ(L"first second", ShownTooltip(*button));
 
     // Images cut to the button's size from their top left, the mask shaping the window.
     EXPECT_EQ(kRed, PixelAt(button->m_bmpNormal, 39, 29));

@@ -24,6 +24,21 @@ constexpr COLORREF kGreen = RGB(0, 255, 0);
 constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kGrey = RGB(128, 128, 128);
 
+// The colour at (x, y) of what the key draws for the owner-draw `state` over a width x height area
+// filled with `under`.
+COLORREF KeyLook(CKeyboardKeyItem& key, int width, int height, UINT state, int x, int y, COLORREF under = 0)
+{
+    CBitmap target = MakeDib(width, height, std::vector<COLORREF>(size_t(width) * height, under));
+    CDC dc;
+    dc.CreateCompatibleDC(nullptr);
+    {
+        CSelectObject select(dc, target);
+        DRAWITEMSTRUCT item = {ODT_BUTTON, 0, 0, ODA_DRAWENTIRE, state, key.m_hWnd, dc, RECT{0, 0, width, height}, 0};
+        key.DrawItem(&item);
+    }
+    return PixelAt(target, x, y);
+}
+
 // Esc; an extended key; Num Lock without the extended-name code; a key with it; Pause, whose extended
 // byte is 2; the key that types "&" (7 on a US layout); and a record the program skips.
 const char kKeys[] =
@@ -178,7 +193,7 @@ TEST_F(KeyItemTest, KeysAreNamedBySystemNamesInTheCurrentLayout)
     EXPECT_EQ(0x101, esc->m_virtualKey);
     EXPECT_EQ(0, esc->m_extended);
     EXPECT_EQ(L"Escape", esc->m_keyName);
-    EXPECT_EQ(L"Escape", esc->m_toolTip.GetText(*esc, 1));
+    EXPECT_EQ(L"Escape", ShownTooltip(*esc));
     ASSERT_EQ(1u, g_calls.mapTypes.size());
     EXPECT_EQ(static_cast<UINT>(MAPVK_VSC_TO_VK_EX), g_calls.mapTypes[0]);
     EXPECT_EQ(layout, g_calls.mapLayouts[0]);
@@ -198,7 +213,7 @@ TEST_F(KeyItemTest, KeysAreNamedBySystemNamesInTheCurrentLayout)
     // A lone ampersand is doubled so that it shows.
     auto seven = MakeKey(L"Seven");
     EXPECT_EQ(L"&&", seven->m_keyName);
-    EXPECT_EQ(L"&&", seven->m_toolTip.GetText(*seven, 1));
+    EXPECT_EQ(L"&&", ShownTooltip(*seven));
 
     // A name the skin gave is kept.
     auto named = std::make_unique<CKeyboardKeyItem>();
@@ -255,17 +270,7 @@ TEST_F(KeyItemTest, KeysLookOverWhenMarkedOnlyWhileEnabled)
     CBitmap down = MakeDib(40, 20, std::vector<COLORREF>(800, kBlue));
     CBitmap disabled = MakeDib(40, 20, std::vector<COLORREF>(800, kGrey));
     key->LoadButtonImagesNoMask(&normal, &over, &down, &disabled, 0, 0, 40, 20);
-    auto look = [&](UINT state) {
-        CBitmap target = MakeDib(40, 20);
-        CDC dc;
-        dc.CreateCompatibleDC(nullptr);
-        {
-            CSelectObject select(dc, target);
-            DRAWITEMSTRUCT item = {ODT_BUTTON, 0, 0, ODA_DRAWENTIRE, state, key->m_hWnd, dc, RECT{0, 0, 40, 20}, 0};
-            key->DrawItem(&item);
-        }
-        return PixelAt(target, 20, 10);
-    };
+    auto look = [&](UINT state) { return KeyLook(*key, 40, 20, state, 20, 10); };
 
     EXPECT_EQ(kRed, look(0));
     EXPECT_EQ(kRed, look(ODS_DISABLED)) << "keys have no disabled look";
@@ -287,7 +292,7 @@ TEST_F(KeyItemTest, KeysLookOverWhenMarkedOnlyWhileEnabled)
     EXPECT_EQ(kGreen, look(0));
 }
 
-TEST_F(KeyItemTest, KbdKeyElementsCutTheSharedImagesAndFindTheirKeys)
+TEST_F(KeyItemTest, KbdKeyElementsDrawTheirPartOfTheSharedImagesAndFindTheirKeys)
 {
     Write(L"skins\\kbd.bmp", MakeBmpFile(200, 60, [](int x, int y) { return RGB(x, y, 7); }));
     Write(L"skins\\over.bmp", SolidBmpFile(200, 60, kGreen));
@@ -328,18 +333,22 @@ TEST_F(KeyItemTest, KbdKeyElementsCutTheSharedImagesAndFindTheirKeys)
     EXPECT_EQ(L"Esc", esc->m_caption);
     EXPECT_EQ(0u, esc->m_clrNormal) << "keys draw captions in the default colours";
 
-    // The key's own rectangle of the keyboard-sized images.
-    const SIZE size = esc->m_bmpNormal.GetSize();
-    EXPECT_EQ(20, size.cx);
-    EXPECT_EQ(15, size.cy);
-    EXPECT_EQ(RGB(30, 10, 7), PixelAt(esc->m_bmpNormal, 0, 0));
-    EXPECT_EQ(RGB(49, 24, 7), PixelAt(esc->m_bmpNormal, 19, 14));
-    EXPECT_EQ(kGreen, PixelAt(esc->m_bmpOver, 0, 0));
-    EXPECT_TRUE(esc->m_bmpDown.IsNull());
+    // The key draws its own rectangle of the keyboard-sized images, without copies of its own.
+    esc->m_caption.clear();
+    EXPECT_EQ(RGB(30, 10, 7), KeyLook(*esc, 20, 15, 0, 0, 0));
+    EXPECT_EQ(RGB(49, 24, 7), KeyLook(*esc, 20, 15, 0, 19, 14));
+    esc->m_highlighted = 1;
+    EXPECT_EQ(kGreen, KeyLook(*esc, 20, 15, 0, 0, 0));
+    esc->m_highlighted = 0;
+    esc->SetSelected(1);
+    EXPECT_EQ(kGrey, KeyLook(*esc, 20, 15, 0, 0, 0, kGrey)) << "no down image: what the key covers shows";
+    esc->SetSelected(0);
+    EXPECT_TRUE(esc->m_bmpNormal.IsNull() && esc->m_bmpOver.IsNull());
 
     EXPECT_EQ(KeyboardDef().FindKeyRecord(HashKeyName(L"Esc")), esc->m_keyRecord);
     EXPECT_EQ(L"Escape", esc->m_keyName);
-    EXPECT_EQ(L"Escape", esc->m_toolTip.GetText(*esc, 1));
+    EXPECT_FALSE(esc->m_toolTip.IsWindow()) << "a loaded page makes no tooltip window before the pointer comes";
+    EXPECT_EQ(L"Escape", ShownTooltip(*esc));
     ASSERT_NE(nullptr, esc->m_bmpInfo.normal);
     EXPECT_EQ(kBlue, PixelAt(*esc->m_bmpInfo.normal, 0, 0));
     EXPECT_EQ((RECT{1, 2, 4, 6}.right), esc->m_bmpInfo.rect.right);
@@ -351,7 +360,7 @@ TEST_F(KeyItemTest, KbdKeyElementsCutTheSharedImagesAndFindTheirKeys)
     ASSERT_NE(nullptr, f1->m_keyRecord);
     EXPECT_EQ(0x1D, f1->m_scanCode);
     EXPECT_EQ(L"Mine", f1->m_keyName);
-    EXPECT_EQ(L"Mine", f1->m_toolTip.GetText(*f1, 1));
+    EXPECT_EQ(L"Mine", ShownTooltip(*f1));
 
     // Keys the definition skips or lacks have no record and no codes.
     for (const wchar_t* name : {L"BUTTON_KB_F2", L"BUTTON_KB_F3"}) {

@@ -176,11 +176,10 @@ TEST_F(ProfileBtnTest, TheTooltipShowsItsTextAsWritten)
     table.m_pairs = {{L"Save", L"Sichern"}};
     SetCurrentLangTable(&table);
     m_button->SetTooltip(L"$Save");
-    ASSERT_TRUE(m_button->m_toolTip.IsWindow());
-    EXPECT_EQ(L"$Save", m_button->m_toolTip.GetText(*m_button, 1));
+    EXPECT_EQ(L"$Save", ShownTooltip(*m_button));
     m_button->SetTooltip(L"a\\nb");
     EXPECT_EQ(1, m_button->m_toolTip.GetToolCount());
-    EXPECT_EQ(L"a\\nb", m_button->m_toolTip.GetText(*m_button, 1));
+    EXPECT_EQ(L"a\\nb", ShownTooltip(*m_button));
     SetCurrentLangTable(nullptr);
 }
 
@@ -297,7 +296,7 @@ TEST_F(ProfileElementTest, OnlyTheFirstProfileButtonIsBuiltWithImagesCutAtItsPla
     EXPECT_EQ(kRed, PixelAt(button->m_bmpNormal, 39, 9));
     EXPECT_EQ(kGreen, PixelAt(button->m_bmpOver, 0, 0));
     EXPECT_TRUE(button->m_bmpDown.IsNull());
-    EXPECT_EQ(L"$Tip", button->m_toolTip.GetText(*button, 1));
+    EXPECT_EQ(L"$Tip", ShownTooltip(*button));
 }
 
 TEST_F(ProfileElementTest, AProfileButtonWithAnUnknownNameIsSkipped)

@@ -16,6 +16,7 @@
 #include "model/NameTables.h"
 #include "../support/TestFiles.h"
 #include "skin/AppFolder.h"
+#include "skin/BitmapBtn.h"
 #include "skin/GUIItem.h"
 #include "skin/LangTable.h"
 #include "skin/SkinLoader.h"
@@ -138,3 +139,11 @@ protected:
     SkinItemList m_languages;  // language tables, deleted after m_list
 };
 
+// The tooltip text a user sees over the button: its tooltip window is made when the pointer first
+// comes over it, so the pointer comes first (empty text: no tooltip at all).
+inline std::wstring ShownTooltip(CBitmapBtn& button)
+{
+    MSG move = {button.m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(1, 1)};
+    button.PreTranslateMessage(&move);
+    return button.m_toolTip.m_hWnd ? button.m_toolTip.GetText(button, 1) : std::wstring();
+}

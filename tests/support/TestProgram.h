@@ -21,9 +21,11 @@ inline HWND FindProcessWindow(DWORD processId, const wchar_t* className, const w
 
 class CProgram {
 public:
-    explicit CProgram(const std::wstring& path)
+    explicit CProgram(const std::wstring& path, const std::wstring& arguments = std::wstring())
     {
         std::wstring command = L"\"" + path + L"\"";
+        if (!arguments.empty())
+            command += L" " + arguments;
         STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
         if (CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_process))
@@ -39,6 +41,7 @@ public:
     }
     bool Started() const { return m_process.hProcess != nullptr; }
     DWORD Id() const { return m_process.dwProcessId; }
+    HANDLE Handle() const { return m_process.hProcess; }
     // The exit code once ended within the time, else STILL_ACTIVE.
     DWORD WaitForExit(DWORD timeoutMs)
     {
