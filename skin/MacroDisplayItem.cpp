@@ -74,6 +74,11 @@ std::wstring MacroEventText(const MacroEvent& event)
         wchar_t text[64];
         std::swprintf(text, 64, L"%.3f %ls", static_cast<double>(static_cast<float>(event.data1) / 1000.0f),
                       seconds.c_str());
+        // Where the comma is the decimal mark, "0.250" reads as two hundred and fifty: the language
+        // names its mark. A table without one keeps the point.
+        const std::wstring mark = CurrentLangTable() ? TranslateText(L"$decimalmark") : std::wstring();
+        if (mark.size() == 1)
+            std::replace(text, text + std::wcslen(text), L'.', mark[0]);
         return text;
     }
     default:

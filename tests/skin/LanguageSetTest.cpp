@@ -7,6 +7,7 @@
 #include <map>
 
 #include "skin/BitmapBtn.h"
+#include "skin/MacroDisplayItem.h"
 #include "skin/TextItem.h"
 
 namespace {
@@ -115,6 +116,22 @@ TEST_F(LanguageSetTest, EveryTextFitsItsItemInEveryLanguage)
     }
     ::DeleteDC(dc);
     EXPECT_GT(measured, 16 * 40) << "too few texts were found to measure";
+}
+
+TEST_F(LanguageSetTest, DelayRowsReadWithTheLanguagesDecimalMarkAndSecondsUnit)
+{
+    const std::map<std::wstring, std::wstring> expected = {
+        {L"LANGUAGE_DEFAULT", L"0.250 s"}, {L"LANGUAGE_GERMAN", L"0,250 s"}, {L"LANGUAGE_RUSSIAN", L"0,250 с"},
+        {L"LANGUAGE_JAPANESE", L"0.250 秒"}};
+    for (const auto& [id, table] : LanguageMap()) {
+        SetCurrentLangTable(table);
+        // A mark of more than one letter would be ignored, and the row would keep the point.
+        EXPECT_EQ(1u, TranslateText(L"$decimalmark").size()) << testing::PrintToString(Name(table));
+        auto wanted = expected.find(Name(table));
+        if (wanted != expected.end()) {
+            EXPECT_EQ(wanted->second, MacroEventText(MakeDelayEvent(250)));
+        }
+    }
 }
 
 } // namespace
