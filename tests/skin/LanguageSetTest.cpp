@@ -76,7 +76,9 @@ TEST_F(LanguageSetTest, EveryTextFitsItsItemInEveryLanguage)
         SetCurrentLangTable(table);
         for (const std::wstring& file : InstalledPanelFiles()) {
             pugi::xml_document document;
-            if (std::string(Root(document, file).name()) != "GUIPANEL")
+            // The popups, and the page whose texts only this test measures.
+            const std::string top = Root(document, file).name();
+            if (top != "GUIPANEL" && file != L"ManageMacros.xml")
                 continue;
             ASSERT_TRUE(LoadPanel(file)) << testing::PrintToString(file);
             for (CGUIItem* item : m_items) {
