@@ -76,7 +76,7 @@ TEST_F(LanguageSetTest, EveryTextFitsItsItemInEveryLanguage)
         SetCurrentLangTable(table);
         for (const std::wstring& file : InstalledPanelFiles()) {
             pugi::xml_document document;
-            // The popups, and the page whose texts only this test measures.
+            // The popups and the macros page (its events list and labels included).
             const std::string top = Root(document, file).name();
             if (top != "GUIPANEL" && file != L"ManageMacros.xml")
                 continue;
