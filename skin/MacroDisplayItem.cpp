@@ -71,10 +71,15 @@ std::wstring MacroEventText(const MacroEvent& event)
     }
     case kMacroDelay: {
         const std::wstring seconds = CurrentLangTable() ? TranslateText(L"$secondsdelay") : std::wstring();
-        wchar_t text[64];
-        std::swprintf(text, 64, L"%.3f %ls", static_cast<double>(static_cast<float>(event.data1) / 1000.0f),
-                      seconds.c_str());
-        return text;
+        wchar_t number[32];
+        std::swprintf(number, 32, L"%.3f", static_cast<double>(static_cast<float>(event.data1) / 1000.0f));
+        // Where the comma is the decimal mark, "0.250" reads as two hundred and fifty: the language
+        // names its mark (only the number's: a unit may end in a point). A table without one keeps it.
+        const std::wstring mark = CurrentLangTable() ? TranslateText(L"$decimalmark") : std::wstring();
+        std::wstring text = number;
+        if (mark.size() == 1)
+            std::replace(text.begin(), text.end(), L'.', mark[0]);
+        return text + L" " + seconds;
     }
     default:
         return L"";

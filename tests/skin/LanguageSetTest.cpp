@@ -7,6 +7,7 @@
 #include <map>
 
 #include "skin/BitmapBtn.h"
+#include "skin/MacroDisplayItem.h"
 #include "skin/TextItem.h"
 
 namespace {
@@ -75,7 +76,9 @@ TEST_F(LanguageSetTest, EveryTextFitsItsItemInEveryLanguage)
         SetCurrentLangTable(table);
         for (const std::wstring& file : InstalledPanelFiles()) {
             pugi::xml_document document;
-            if (std::string(Root(document, file).name()) != "GUIPANEL")
+            // The popups and the macros page (its events list and labels included).
+            const std::string top = Root(document, file).name();
+            if (top != "GUIPANEL" && file != L"ManageMacros.xml")
                 continue;
             ASSERT_TRUE(LoadPanel(file)) << testing::PrintToString(file);
             for (CGUIItem* item : m_items) {
@@ -83,6 +86,27 @@ TEST_F(LanguageSetTest, EveryTextFitsItsItemInEveryLanguage)
                 CFont* font = nullptr;
                 UINT format = 0;
                 HWND window = nullptr;
+                if (auto* display = dynamic_cast<CMacroDisplayItem*>(item)) {
+                    // The rows that name a mouse button, drawn bold in the description column.
+                    LOGFONTW lf = {};
+                    ASSERT_TRUE(display->m_font && ::GetObjectW(*display->m_font, sizeof(lf), &lf));
+                    lf.lfWeight = FW_BOLD;
+                    HFONT bold = ::CreateFontIndirectW(&lf);
+                    HGDIOBJ old = ::SelectObject(dc, bold);
+                    const int width = display->GetColumnWidth(1);
+                    for (uint32_t button : {1u, 2u, 3u, 25u, 26u}) {
+                        for (uint8_t state : {kMacroPressed, kMacroReleased}) {
+                            const std::wstring row = MacroEventText(MakeMouseButtonEvent(button, state));
+                            RECT needed = {0, 0, width, 0};
+                            ::DrawTextW(dc, row.c_str(), -1, &needed, DT_SINGLELINE | DT_CALCRECT);
+                            EXPECT_LE(needed.right, width) << testing::PrintToString(Name(table) + L" event row: " + row);
+                            ++measured;
+                        }
+                    }
+                    ::SelectObject(dc, old);
+                    ::DeleteObject(bold);
+                    continue;
+                }
                 if (auto* label = dynamic_cast<CTextItem*>(item)) {
                     text = label->m_text, font = label->m_font, format = label->m_drawTextFormat, window = label->m_hWnd;
                 } else if (auto* button = dynamic_cast<CBitmapBtn*>(item)) {
@@ -115,6 +139,22 @@ TEST_F(LanguageSetTest, EveryTextFitsItsItemInEveryLanguage)
     }
     ::DeleteDC(dc);
     EXPECT_GT(measured, 16 * 40) << "too few texts were found to measure";
+}
+
+TEST_F(LanguageSetTest, DelayRowsReadWithTheLanguagesDecimalMarkAndSecondsUnit)
+{
+    const std::map<std::wstring, std::wstring> expected = {
+        {L"LANGUAGE_DEFAULT", L"0.250 s"}, {L"LANGUAGE_GERMAN", L"0,250 s"}, {L"LANGUAGE_RUSSIAN", L"0,250 с"},
+        {L"LANGUAGE_JAPANESE", L"0.250 秒"}, {L"LANGUAGE_GREEK", L"0,250 δευτ."}};
+    for (const auto& [id, table] : LanguageMap()) {
+        SetCurrentLangTable(table);
+        // A mark of more than one letter would be ignored, and the row would keep the point.
+        EXPECT_EQ(1u, TranslateText(L"$decimalmark").size()) << testing::PrintToString(Name(table));
+        auto wanted = expected.find(Name(table));
+        if (wanted != expected.end()) {
+            EXPECT_EQ(wanted->second, MacroEventText(MakeDelayEvent(250)));
+        }
+    }
 }
 
 } // namespace
