@@ -7,6 +7,7 @@
 #include <map>
 
 #include "skin/BitmapBtn.h"
+#include "skin/ListPanelItem.h"
 #include "skin/TextItem.h"
 
 namespace {
@@ -37,6 +38,15 @@ protected:
             }
         }
         return found;
+    }
+
+    static int TextWidth(HDC dc, HFONT font, const std::wstring& text)
+    {
+        HGDIOBJ old = ::SelectObject(dc, font);
+        RECT needed = {};
+        ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &needed, DT_SINGLELINE | DT_CALCRECT);
+        ::SelectObject(dc, old);
+        return needed.right;
     }
 };
 
@@ -74,8 +84,11 @@ TEST_F(LanguageSetTest, EveryTextFitsItsItemInEveryLanguage)
     for (const auto& [id, table] : LanguageMap()) {
         SetCurrentLangTable(table);
         for (const std::wstring& file : InstalledPanelFiles()) {
+            // Popups are whole panels; the configurator's pages are item lists shown inside the main one.
             pugi::xml_document document;
-            if (std::string(Root(document, file).name()) != "GUIPANEL")
+            const pugi::xml_node root = Root(document, file);
+            const std::string top = root.name();
+            if (top != "GUIPANEL" && !(top == "ITEMLIST" && (root.child("TEXTLIST") || root.child("BUTTONLIST"))))
                 continue;
             ASSERT_TRUE(LoadPanel(file)) << testing::PrintToString(file);
             for (CGUIItem* item : m_items) {
@@ -87,6 +100,17 @@ TEST_F(LanguageSetTest, EveryTextFitsItsItemInEveryLanguage)
                     text = label->m_text, font = label->m_font, format = label->m_drawTextFormat, window = label->m_hWnd;
                 } else if (auto* button = dynamic_cast<CBitmapBtn*>(item)) {
                     text = button->m_caption, font = button->m_font, format = button->m_drawTextFormat, window = button->m_hWnd;
+                } else if (auto* menu = dynamic_cast<CListPanelItem*>(item)) {
+                    // A menu's entries, each after the border drawn twice on its left and once on its right.
+                    for (const ListEntry& entry : menu->m_entries) {
+                        const std::wstring shown = TranslateText(entry.text);
+                        const std::string where = testing::PrintToString(Name(table) + L" " + file + L" " +
+                                                                         SkinResourceName(item->m_id) + L": " + shown);
+                        ASSERT_TRUE(menu->m_font) << where << " has no font";
+                        EXPECT_LE(TextWidth(dc, *menu->m_font, shown), menu->m_width - 3 * menu->m_borderWidth)
+                            << where << " is too wide";
+                        ++measured;
+                    }
                 }
                 if (text.empty())
                     continue;
