@@ -96,8 +96,11 @@ TEST_F(LanguageSetTest, EveryTextFitsItsItemInEveryLanguage)
                 CFont* font = nullptr;
                 UINT format = 0;
                 HWND window = nullptr;
+                SIZE inset = {};
                 if (auto* label = dynamic_cast<CTextItem*>(item)) {
                     text = label->m_text, font = label->m_font, format = label->m_drawTextFormat, window = label->m_hWnd;
+                    if (!format)
+                        inset = {CTextItem::kInsetX, CTextItem::kInsetY};
                 } else if (auto* button = dynamic_cast<CBitmapBtn*>(item)) {
                     text = button->m_caption, font = button->m_font, format = button->m_drawTextFormat, window = button->m_hWnd;
                 } else if (auto* menu = dynamic_cast<CListPanelItem*>(item)) {
@@ -122,6 +125,7 @@ TEST_F(LanguageSetTest, EveryTextFitsItsItemInEveryLanguage)
                 ASSERT_TRUE(font) << where << " has no font";
                 RECT client = {};
                 ::GetClientRect(window, &client);
+                client.right -= inset.cx, client.bottom -= inset.cy;
                 HGDIOBJ old = ::SelectObject(dc, *font);
                 std::vector<WORD> glyphs(text.size());
                 ::GetGlyphIndicesW(dc, text.c_str(), static_cast<int>(text.size()), glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS);
