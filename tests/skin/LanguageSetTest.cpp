@@ -7,6 +7,7 @@
 #include <map>
 
 #include "skin/BitmapBtn.h"
+#include "skin/ListCtrlEx.h"
 #include "skin/ListPanelItem.h"
 #include "skin/TextItem.h"
 
@@ -112,6 +113,34 @@ TEST_F(LanguageSetTest, EveryTextFitsItsItemInEveryLanguage)
                         ASSERT_TRUE(menu->m_font) << where << " has no font";
                         EXPECT_LE(TextWidth(dc, *menu->m_font, shown), menu->m_width - 3 * menu->m_borderWidth)
                             << where << " is too wide";
+                        ++measured;
+                    }
+                    // A list view's row is its font's height and one: every entry shows without scrolling.
+                    TEXTMETRICW metrics = {};
+                    HGDIOBJ old = ::SelectObject(dc, *menu->m_font);
+                    ::GetTextMetricsW(dc, &metrics);
+                    ::SelectObject(dc, old);
+                    EXPECT_LE(static_cast<int>(menu->m_entries.size()) * (metrics.tmHeight + 1) + 2 * menu->m_borderWidth,
+                              menu->m_defaultHeight)
+                        << testing::PrintToString(Name(table) + L" " + file + L" " + SkinResourceName(item->m_id))
+                        << " is too short for its entries";
+                } else if (auto* list = dynamic_cast<CXListCtrl*>(item)) {
+                    // The column headings, each between the margins of its column.
+                    const HWND header = ListView_GetHeader(list->m_hWnd);
+                    auto headerFont = reinterpret_cast<HFONT>(::SendMessageW(header, WM_GETFONT, 0, 0));
+                    ASSERT_TRUE(headerFont) << testing::PrintToString(Name(table) + L" " + file) << ": a list heading has no font";
+                    for (int column = 0; column < Header_GetItemCount(header); ++column) {
+                        wchar_t caption[128] = {};
+                        HDITEMW heading = {};
+                        heading.mask = HDI_WIDTH | HDI_TEXT;
+                        heading.pszText = caption;
+                        heading.cchTextMax = 127;
+                        ASSERT_TRUE(Header_GetItem(header, column, &heading));
+                        const std::wstring shown = TranslateText(caption);
+                        EXPECT_LE(TextWidth(dc, headerFont, shown), heading.cxy - 2 * list->m_header.m_margin)
+                            << testing::PrintToString(Name(table) + L" " + file + L" " + SkinResourceName(item->m_id) +
+                                                      L": " + shown)
+                            << " is too wide";
                         ++measured;
                     }
                 }
