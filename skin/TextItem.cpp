@@ -21,10 +21,6 @@ const wchar_t kBreakMark[] = L"\\n";
 // Near-white, for a normal colour the skin left unset (0).
 constexpr COLORREF kUnsetTextColour = 0xFEFEFE;
 
-// Where TextOut puts a text that has no DrawText format, from the item's top left.
-constexpr int kTextInsetX = 5;
-constexpr int kTextInsetY = 2;
-
 // Visible owner-drawn statics; only the ones with SS_NOTIFY see the mouse.
 constexpr DWORD kTextStyle = WS_CHILD | WS_VISIBLE | SS_OWNERDRAW;
 
@@ -111,7 +107,7 @@ void CTextItem::DrawItem(DRAWITEMSTRUCT* item)
         RECT rc = {0, 0, client.right - client.left, client.bottom - client.top};
         ::DrawTextW(item->hDC, m_text.c_str(), static_cast<int>(m_text.size()), &rc, m_drawTextFormat);
     } else {
-        ::TextOutW(item->hDC, item->rcItem.left + kTextInsetX, item->rcItem.top + kTextInsetY, m_text.c_str(),
+        ::TextOutW(item->hDC, item->rcItem.left + kInsetX, item->rcItem.top + kInsetY, m_text.c_str(),
                    static_cast<int>(m_text.size()));
     }
     ::SetTextColor(item->hDC, oldColour);

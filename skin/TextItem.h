@@ -17,6 +17,10 @@ struct SkinLoadContext;
 
 class CTextItem : public CStatic, public CGUIItem {
 public:
+    // Where a text that has no DrawText format starts, from the item's top left.
+    static constexpr int kInsetX = 5;
+    static constexpr int kInsetY = 2;
+
     // `text` through the current language table; `caps` (1 upper, 2 lower case) applies only to a text
     // the table translated.
     explicit CTextItem(const std::wstring& text = std::wstring(), int caps = 0);

@@ -7,6 +7,8 @@
 #include <map>
 
 #include "skin/BitmapBtn.h"
+#include "skin/ListCtrlEx.h"
+#include "skin/ListPanelItem.h"
 #include "skin/MacroDisplayItem.h"
 #include "skin/TextItem.h"
 
@@ -38,6 +40,15 @@ protected:
             }
         }
         return found;
+    }
+
+    static int TextWidth(HDC dc, HFONT font, const std::wstring& text)
+    {
+        HGDIOBJ old = ::SelectObject(dc, font);
+        RECT needed = {};
+        ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &needed, DT_SINGLELINE | DT_CALCRECT);
+        ::SelectObject(dc, old);
+        return needed.right;
     }
 };
 
@@ -75,10 +86,13 @@ TEST_F(LanguageSetTest, EveryTextFitsItsItemInEveryLanguage)
     for (const auto& [id, table] : LanguageMap()) {
         SetCurrentLangTable(table);
         for (const std::wstring& file : InstalledPanelFiles()) {
+            // Popups are whole panels; the configurator's pages are item lists shown inside the main one.
             pugi::xml_document document;
-            // The popups and the macros page (its events list and labels included).
-            const std::string top = Root(document, file).name();
-            if (top != "GUIPANEL" && file != L"ManageMacros.xml")
+            // The popups and the pages (their lists, labels and buttons; the macros page's events too).
+            const pugi::xml_node root = Root(document, file);
+            const std::string top = root.name();
+            if (top != "GUIPANEL" && file != L"ManageMacros.xml" &&
+                !(top == "ITEMLIST" && (root.child("TEXTLIST") || root.child("BUTTONLIST"))))
                 continue;
             ASSERT_TRUE(LoadPanel(file)) << testing::PrintToString(file);
             for (CGUIItem* item : m_items) {
@@ -107,10 +121,52 @@ TEST_F(LanguageSetTest, EveryTextFitsItsItemInEveryLanguage)
                     ::DeleteObject(bold);
                     continue;
                 }
+                SIZE inset = {};
                 if (auto* label = dynamic_cast<CTextItem*>(item)) {
                     text = label->m_text, font = label->m_font, format = label->m_drawTextFormat, window = label->m_hWnd;
+                    if (!format)
+                        inset = {CTextItem::kInsetX, CTextItem::kInsetY};
                 } else if (auto* button = dynamic_cast<CBitmapBtn*>(item)) {
                     text = button->m_caption, font = button->m_font, format = button->m_drawTextFormat, window = button->m_hWnd;
+                } else if (auto* menu = dynamic_cast<CListPanelItem*>(item)) {
+                    // A menu's entries, each after the border drawn twice on its left and once on its right.
+                    for (const ListEntry& entry : menu->m_entries) {
+                        const std::wstring shown = TranslateText(entry.text);
+                        const std::string where = testing::PrintToString(Name(table) + L" " + file + L" " +
+                                                                         SkinResourceName(item->m_id) + L": " + shown);
+                        ASSERT_TRUE(menu->m_font) << where << " has no font";
+                        EXPECT_LE(TextWidth(dc, *menu->m_font, shown), menu->m_width - 3 * menu->m_borderWidth)
+                            << where << " is too wide";
+                        ++measured;
+                    }
+                    // A list view's row is its font's height and one: every entry shows without scrolling.
+                    TEXTMETRICW metrics = {};
+                    HGDIOBJ old = ::SelectObject(dc, *menu->m_font);
+                    ::GetTextMetricsW(dc, &metrics);
+                    ::SelectObject(dc, old);
+                    EXPECT_LE(static_cast<int>(menu->m_entries.size()) * (metrics.tmHeight + 1) + 2 * menu->m_borderWidth,
+                              menu->m_defaultHeight)
+                        << testing::PrintToString(Name(table) + L" " + file + L" " + SkinResourceName(item->m_id))
+                        << " is too short for its entries";
+                } else if (auto* list = dynamic_cast<CXListCtrl*>(item)) {
+                    // The column headings, each between the margins of its column.
+                    const HWND header = ListView_GetHeader(list->m_hWnd);
+                    auto headerFont = reinterpret_cast<HFONT>(::SendMessageW(header, WM_GETFONT, 0, 0));
+                    ASSERT_TRUE(headerFont) << testing::PrintToString(Name(table) + L" " + file) << ": a list heading has no font";
+                    for (int column = 0; column < Header_GetItemCount(header); ++column) {
+                        wchar_t caption[128] = {};
+                        HDITEMW heading = {};
+                        heading.mask = HDI_WIDTH | HDI_TEXT;
+                        heading.pszText = caption;
+                        heading.cchTextMax = 127;
+                        ASSERT_TRUE(Header_GetItem(header, column, &heading));
+                        const std::wstring shown = TranslateText(caption);
+                        EXPECT_LE(TextWidth(dc, headerFont, shown), heading.cxy - 2 * list->m_header.m_margin)
+                            << testing::PrintToString(Name(table) + L" " + file + L" " + SkinResourceName(item->m_id) +
+                                                      L": " + shown)
+                            << " is too wide";
+                        ++measured;
+                    }
                 }
                 if (text.empty())
                     continue;
@@ -122,6 +178,7 @@ TEST_F(LanguageSetTest, EveryTextFitsItsItemInEveryLanguage)
                 ASSERT_TRUE(font) << where << " has no font";
                 RECT client = {};
                 ::GetClientRect(window, &client);
+                client.right -= inset.cx, client.bottom -= inset.cy;
                 HGDIOBJ old = ::SelectObject(dc, *font);
                 std::vector<WORD> glyphs(text.size());
                 ::GetGlyphIndicesW(dc, text.c_str(), static_cast<int>(text.size()), glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS);
