@@ -1,6 +1,7 @@
 // CWnd: binding, dispatch, reflection and the message pump.
 #include "framework/Wnd.h"
 
+#include <algorithm>
 #include <mutex>
 #include <unordered_map>
 
@@ -371,6 +372,25 @@ bool PumpMessage(int* exitCode)
         ::DispatchMessageW(&msg);
     }
     return true;
+}
+
+bool PumpMessagesUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD pollMs)
+{
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    for (;;) {
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        if (done())
+            return true;
+        const ULONGLONG now = ::GetTickCount64();
+        if (now >= deadline)
+            return done();
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, pollMs)),
+                                    QS_ALLINPUT);
+    }
 }
 
 int RunMessageLoop()

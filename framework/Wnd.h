@@ -14,6 +14,8 @@
 #pragma once
 
 #include <windows.h>
+
+#include <functional>
 #include <string>
 
 #include "framework/MsgMap.h"
@@ -192,3 +194,7 @@ bool PumpMessage(int* exitCode = nullptr);
 
 // Runs the thread's message loop until WM_QUIT; returns its exit code.
 int RunMessageLoop();
+
+// Handles the thread's messages until `done` holds or `timeoutMs` passed, looking again every `pollMs`
+// at the latest; `done`'s last answer. For tools and tests that wait for another window or process.
+bool PumpMessagesUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD pollMs = 20);

@@ -4,6 +4,8 @@
 // pages, presses Apply and waits for the write. Every wait has a deadline; a step that fails leaves its reason in Error().
 #pragma once
 
+#include "framework/Wnd.h"
+
 #include <windows.h>
 
 #include <string>
@@ -120,17 +122,5 @@ private:
 template <class Done>
 bool WaitForCondition(Done done, DWORD timeoutMs, DWORD pollMs = 20)
 {
-    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    for (;;) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        if (done())
-            return true;
-        if (::GetTickCount64() >= deadline)
-            return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, pollMs, QS_ALLINPUT);
-    }
+    return PumpMessagesUntil(done, timeoutMs, pollMs);
 }

@@ -6,6 +6,7 @@
 #include "../support/TestFiles.h"
 
 #include "FakeTrayPlatform.h"
+#include "framework/Wnd.h"
 
 #include <gtest/gtest.h>
 
@@ -72,26 +73,6 @@ public:
 private:
     std::wstring m_saved;
 };
-
-// Handles the thread's messages until `condition` holds or `timeoutMs` passed; the condition's answer.
-inline bool PumpMessagesUntil(const std::function<bool()>& condition, DWORD timeoutMs)
-{
-    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    for (;;) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        if (condition())
-            return true;
-        const ULONGLONG now = ::GetTickCount64();
-        if (now >= deadline)
-            return condition();
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 20)),
-                                    QS_ALLINPUT);
-    }
-}
 
 // Handles the thread's messages for a while: for tests that check that something does NOT happen
 // before a moment, never to wait for something.
