@@ -6,13 +6,17 @@ function(tessary_program target)
   target_link_options(${target} PRIVATE -municode)
 endfunction()
 
-# tessary_test(<target> SOURCES <files>... LIBS <targets>... [DESKTOP] [LOCKS <names>...])
+# tessary_test(<target> SOURCES <files>... LIBS <targets>... [DESKTOP] [LOCKS <names>...] [LANE <n>])
 # A GoogleTest executable whose cases ctest discovers when it runs (under Wine, with the wineserver of
 # the test run). DESKTOP tests create top-level windows, move focus or read the screen: they take the
 # desktop lock so that no two of them run at once. LOCKS names further ctest resource locks, such as
 # device_service for tests that talk to the one running device service.
+# The test command runs its tests in two Wine prefixes at once, each with its own display and service,
+# so that the two locks are held twice: every test carries the label lane1 or lane2. A test that holds
+# one of the two locks only goes to lane 2, where the desktop tests run beside the service tests; the
+# rest go to lane 1. LANE puts a target elsewhere, to even out the lanes' waiting.
 function(tessary_test target)
-  cmake_parse_arguments(T "DESKTOP" "" "SOURCES;LIBS;LOCKS" ${ARGN})
+  cmake_parse_arguments(T "DESKTOP" "LANE" "SOURCES;LIBS;LOCKS" ${ARGN})
   add_executable(${target} ${T_SOURCES})
   target_link_libraries(${target} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
   set(props TIMEOUT 120)
@@ -20,11 +24,20 @@ function(tessary_test target)
   if(T_DESKTOP)
     list(APPEND locks desktop)
   endif()
+  set(lane ${T_LANE})
+  if(NOT lane)
+    set(lane 1)
+    list(FIND locks desktop desktop_at)
+    list(FIND locks device_service service_at)
+    if((desktop_at EQUAL -1) AND NOT (service_at EQUAL -1) OR NOT (desktop_at EQUAL -1) AND (service_at EQUAL -1))
+      set(lane 2)
+    endif()
+  endif()
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 120
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-    PROPERTIES ${props})
+    PROPERTIES ${props} LABELS lane${lane})
   if(locks)
     # gtest_discover_tests hands PROPERTIES on word by word, which would split a list of locks: a file
     # that ctest includes after the discovered tests sets them on every test of the target.
