@@ -185,6 +185,18 @@ int GetSkinResourceSize(const std::wstring& name, int kind)
     return entry ? entry->size : 0;
 }
 
+bool LoadPrivateSkinImage(const std::wstring& name, CBitmap& target)
+{
+    if (const SkinResource* cached = FindExisting(name, kSkinImage)) {
+        HBITMAP copy = cached->image ? DuplicateDib(*cached->image) : nullptr;
+        if (!copy)
+            return false;
+        target.Attach(copy);
+        return true;
+    }
+    return LoadPictureFile(AppFolder() + KindFolder(kSkinImage) + name, target);
+}
+
 void ClearSkinResources()
 {
     Cache().Clear();

@@ -63,6 +63,11 @@ const BYTE* GetSkinData(const std::wstring& name);     // kind 6
 // kind's entry of the same name.
 int GetSkinResourceSize(const std::wstring& name, int kind);
 
+// A picture of skins\ for one owner alone: a copy of the cache's image when the cache holds it, else
+// the file decoded straight into `target` without entering the cache, so that a picture only one window
+// shows (a panel's background or mask) is held once, by that window. False when it can't be loaded.
+bool LoadPrivateSkinImage(const std::wstring& name, CBitmap& target);
+
 // Frees every entry, last to first, and empties the cache. Runs by itself at program exit.
 void ClearSkinResources();
 
