@@ -143,6 +143,7 @@ void COssleAppApp::LoadTables()
 void COssleAppApp::RunMainDialog()
 {
     COssleAppDlg dialog(m_device, m_store.get());
+    dialog.ReadWhileBuilding();
     dialog.DoModal();
 }
 
@@ -152,6 +153,10 @@ void COssleAppApp::TearDown()
         DestroyKeyboardDevice();
         m_device = nullptr;
     }
+    // A read the device object stopped waiting for still fills the store: the store stays to it, as the
+    // process ends anyway.
+    if (RunningDeviceTasks() > 0)
+        static_cast<void>(m_store.release());
     m_store.reset();
     if (!m_layoutItems.empty()) {
         RestoreKeyboardLayout();

@@ -227,6 +227,8 @@ bool CKeyboard::Transfer(IKeyboardConfig* config, int direction, unsigned mask)
         return StartDeviceTask(config, mask);
     case kTransferRead:
         return RunDeviceTaskNow(config, mask);
+    case kTransferReadInBackground:
+        return StartDeviceRead(config, mask);
     default:
         return false;
     }
