@@ -210,10 +210,11 @@ protected:
 
     // The read on the worker, which writes straight into the store: the caller keeps away from the store
     // until the outcome arrives, and the store outlives this object, as for a write. What the read sees
-    // on the device reaches this object on the starting thread.
+    // on the device reaches this object on the starting thread. No connection is tried here first: one
+    // costs as much as a read's first steps, and a worker that finds no device reports a failed read.
     bool StartDeviceRead(TConfig* config, unsigned mask)
     {
-        if (config == nullptr || !CanConnect())
+        if (config == nullptr)
             return false;
         auto seen = std::make_shared<SeenOnDevice>(Seen(config));
         const ProductDescriptor product = *m_descriptor;

@@ -61,7 +61,8 @@ public:
 
     virtual bool StartMacroRecording() { return false; }
     virtual bool StopMacroRecording() { return false; }
-    // The value is written only on success.
+    // The keyboard's layout as read at initialisation (a keyboard does not change it while plugged in);
+    // no service call. The value is written only on success.
     virtual bool GetLayoutCode(DWORD& code) { return false; }
 
     // kTransferRead reads the device into the store and returns the read's result. kTransferWrite starts

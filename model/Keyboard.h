@@ -62,8 +62,12 @@ public:
 private:
     bool SetDeviceMode(DWORD mode);
     void TakeVersions();
+    bool ReadLayoutCode(DWORD& code);
     bool ListProfiles(IKeyboardConfig& config, SeenOnDevice& seen);
     bool ReadButtonIds();
+
+    DWORD m_layoutCode = 0;
+    bool m_hasLayoutCode = false;
 };
 
 // Creates the one device object, initialises it with the store (which lists the device's profiles into

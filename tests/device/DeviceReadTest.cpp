@@ -48,6 +48,17 @@ TEST_F(DeviceLinkTest, InitializeListsTheKeyboardsProfilesVersionsAndButtons)
     EXPECT_NE(State().find(" mode 1"), std::string::npos);
 }
 
+TEST_F(DeviceLinkTest, LayoutIsTheKeyboardsOwnAndAsksNoFurtherCall)
+{
+    Command("layout 3");
+    ASSERT_TRUE(Keyboard().Initialize(m_store.get()));
+    Mark();
+    DWORD layout = 99;
+    EXPECT_TRUE(Keyboard().GetLayoutCode(layout));
+    EXPECT_EQ(layout, 3u) << "the key page would show another country's keys";
+    EXPECT_TRUE(Calls().empty()) << "the layout read at start-up opened a connection of its own";
+}
+
 TEST_F(DeviceLinkTest, WithoutTheKeyboardOnlyTheSearchTalksToTheServiceAndTheStoreKeepsItsProfiles)
 {
     m_store->AddProfile(L"Kept");
