@@ -12,6 +12,7 @@
 #include "skin/BitmapWnd.h"
 #include "skin/KeyboardLayoutSetting.h"
 #include "skin/SkinLoader.h"
+#include "skin/SkinResources.h"
 #include "skin/TextItem.h"
 
 using namespace config;
@@ -138,6 +139,8 @@ BOOL COssleAppDlg::OnInitDialog()
     LoadSkinFile(m_profilesPage, kProfilesPagePanel, this);
     LoadSkinFile(m_macrosPage, kMacrosPagePanel, this);
     LoadSkinFile(m_lightingPage, kLightingPagePanel, this);
+    // Every page is built: what a prefetch of their pictures still holds is nobody's.
+    EndSkinImagePrefetch();
     BindSkinItems();
     ShowPage(kPageKeyAssignment);
 
