@@ -12,6 +12,7 @@
 #include "skin/BitmapWnd.h"
 #include "skin/KeyboardLayoutSetting.h"
 #include "skin/SkinLoader.h"
+#include "skin/SkinResources.h"
 #include "skin/TextItem.h"
 
 using namespace config;
@@ -124,29 +125,57 @@ BOOL COssleAppDlg::OnInitDialog()
         if (!layout->m_pageFile.empty())
             LoadSkinFile(m_layoutPage, layout->m_pageFile, this);
     }
-    LoadSkinFile(m_profilesPage, kProfilesPagePanel, this);
-    LoadSkinFile(m_macrosPage, kMacrosPagePanel, this);
-    LoadSkinFile(m_lightingPage, kLightingPagePanel, this);
-    BindSkinItems();
-    ShowPage(kPageKeyAssignment);
 
     if (m_device)
         m_device->SetTransferNotify(m_hWnd, WM_TRANSFER_DONE);
-    if (m_device && m_config && m_device->IsConnected()) {
-        m_device->Transfer(m_config, kTransferRead, kTransferReadMask);
-        if (!m_config->GetActiveProfile())
-            m_config->SetActiveProfile(m_config->GetProfileAt(0));
-        if (!m_config->GetActiveProfile()) {
-            ArmNoDeviceTimer(kNoDeviceStartMs);
+    const bool connected = m_device && m_config && m_device->IsConnected();
+    // The read starts only after the layout page: loading it replaces the key definitions, which the
+    // read maps the device's buttons through.
+    if (connected && m_readWhileBuilding &&
+        m_device->Transfer(m_config, kTransferReadInBackground, kTransferReadMask)) {
+        m_startupRead = m_config;
+        m_config = nullptr;
+    }
+    LoadSkinFile(m_profilesPage, kProfilesPagePanel, this);
+    LoadSkinFile(m_macrosPage, kMacrosPagePanel, this);
+    LoadSkinFile(m_lightingPage, kLightingPagePanel, this);
+    // Every page is built: what a prefetch of their pictures still holds is nobody's.
+    EndSkinImagePrefetch();
+    BindSkinItems();
+    ShowPage(kPageKeyAssignment);
+
+    if (m_startupRead) {
+        if (m_device->IsBusy()) {
+            // OnTransferDone finishes the opening and shows the dialog.
+            m_showWhenCreated = false;
             return TRUE;
         }
-        RefreshAllViews();
-        RefreshProfileViews();
-        SetDirty(false);
+        // Ended while the pages were built: its notice, if one comes, finds nothing left to do.
+        m_config = m_startupRead;
+        m_startupRead = nullptr;
+    } else if (connected) {
+        m_device->Transfer(m_config, kTransferRead, kTransferReadMask);
+    } else {
+        ArmNoDeviceTimer(kNoDeviceStartMs);
         return TRUE;
     }
-    ArmNoDeviceTimer(kNoDeviceStartMs);
+    FinishOpening();
     return TRUE;
+}
+
+void COssleAppDlg::FinishOpening()
+{
+    if (m_config) {
+        if (!m_config->GetActiveProfile())
+            m_config->SetActiveProfile(m_config->GetProfileAt(0));
+        if (m_config->GetActiveProfile()) {
+            RefreshAllViews();
+            RefreshProfileViews();
+            SetDirty(false);
+            return;
+        }
+    }
+    ArmNoDeviceTimer(kNoDeviceStartMs);
 }
 
 void COssleAppDlg::BindSkinItems()
@@ -463,6 +492,16 @@ LRESULT COssleAppDlg::OnSetCursor(UINT, WPARAM, LPARAM, BOOL& bHandled)
 
 LRESULT COssleAppDlg::OnTransferDone(UINT, WPARAM wParam, LPARAM, BOOL&)
 {
+    if (m_startupRead) {
+        // A failed read leaves what it could read; without a profile the no-device popup follows, as
+        // when the keyboard was not there at all.
+        m_config = m_startupRead;
+        m_startupRead = nullptr;
+        FinishOpening();
+        if (!IsWindowVisible())
+            ShowWindow(SW_SHOW);
+        return 0;
+    }
     if (!m_transferRunning)
         return 0;
     m_transferRunning = false;

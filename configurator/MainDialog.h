@@ -78,6 +78,12 @@ public:
     END_MSG_MAP()
 
     // ---- Frame (MainDialog.cpp)
+    // Before DoModal: the keyboard is read on the device object's worker while the pages are built,
+    // and the dialog shows once the read has ended (not before: it would show an empty configuration).
+    // Without it the read runs at once on this thread, and whoever created the dialog shows it.
+    void ReadWhileBuilding() { m_readWhileBuilding = true; }
+    // True while that read runs: the dialog is hidden and holds no store.
+    bool StartupReadRunning() const { return m_startupRead != nullptr; }
     BOOL OnInitDialog() override;
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
     BOOL PreTranslateMessage(MSG* msg) override;
@@ -250,6 +256,9 @@ private:
     // The lookup for drivers in other processes (configurator/Automation.h).
     LRESULT OnAutomation(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
 
+    // After the start-up read: the first profile active when the keyboard named none, the views filled,
+    // or without any profile the no-device popup armed.
+    void FinishOpening();
     void RegisterDeviceWatch();
     void EndDeviceWatch();
     void ArmNoDeviceTimer(UINT milliseconds);
@@ -292,6 +301,10 @@ private:
     bool m_dirty = false;
     bool m_transferRunning = false;
     bool m_closeAfterTransfer = false;
+    bool m_readWhileBuilding = false;
+    // The store while the start-up read on the worker fills it; m_config is null until then, so no
+    // handler can touch the store under the read.
+    IKeyboardConfig* m_startupRead = nullptr;
     std::vector<HWND> m_lockedWindows;  // widgets disabled for a write, enabled again after it
     CDialog* m_openPopup = nullptr;
     CKeyboardKeyItem* m_selectedKey = nullptr;

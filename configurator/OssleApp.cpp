@@ -14,6 +14,7 @@
 #include "skin/KeyboardLayoutSetting.h"
 #include "skin/LangTable.h"
 #include "skin/SkinLoader.h"
+#include "skin/SkinResources.h"
 
 using namespace config;
 
@@ -138,20 +139,35 @@ void COssleAppApp::LoadTables()
     LoadSkinFile(m_layoutItems, L"KeyboardLayout.xml", nullptr);
     if (!SelectKeyboardLayout(m_layoutId))
         SelectKeyboardLayout(kDefaultKeyboardLayoutId);
+
+    // The main dialog's pictures are decoded on another thread while it makes its windows.
+    std::vector<std::wstring> panels = {kMainPanel, kKeyPagePanel};
+    if (CKeyboardLayoutSetting* layout = SelectedKeyboardLayout()) {
+        if (!layout->m_pageFile.empty())
+            panels.push_back(layout->m_pageFile);
+    }
+    panels.insert(panels.end(), {kProfilesPagePanel, kMacrosPagePanel, kLightingPagePanel});
+    PrefetchSkinImages(panels);
 }
 
 void COssleAppApp::RunMainDialog()
 {
     COssleAppDlg dialog(m_device, m_store.get());
+    dialog.ReadWhileBuilding();
     dialog.DoModal();
 }
 
 void COssleAppApp::TearDown()
 {
+    EndSkinImagePrefetch();
     if (m_device || KeyboardDevice()) {
         DestroyKeyboardDevice();
         m_device = nullptr;
     }
+    // A read the device object stopped waiting for still fills the store: the store stays to it, as the
+    // process ends anyway.
+    if (RunningDeviceTasks() > 0)
+        static_cast<void>(m_store.release());
     m_store.reset();
     if (!m_layoutItems.empty()) {
         RestoreKeyboardLayout();

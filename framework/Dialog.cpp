@@ -83,6 +83,7 @@ INT_PTR CDialog::DoModal()
     m_modal = true;
     m_endModal = false;
     m_modalResult = -1;
+    m_showWhenCreated = true;
     if (!CreateIndirect(owner)) {
         m_modal = false;
         return -1;
@@ -93,7 +94,8 @@ INT_PTR CDialog::DoModal()
             ::EnableWindow(owner, FALSE);
             disabledOwner = true;
         }
-        ShowWindow(SW_SHOW);
+        if (m_showWhenCreated)
+            ShowWindow(SW_SHOW);
         RunModalLoop();
     }
     // Enable the owner before the dialog goes, so that activation returns to it.

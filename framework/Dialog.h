@@ -61,6 +61,10 @@ protected:
     BOOL CreateIndirect(HWND owner);
     void RunModalLoop();
 
+    // Cleared in OnInitDialog by a modal dialog that shows itself once it is ready (DoModal then runs
+    // its loop with the dialog hidden); DoModal sets it again at every start.
+    bool m_showWhenCreated = true;
+
 private:
     LRESULT OnOkCommand(WORD, WORD, HWND, BOOL&)
     {

@@ -175,18 +175,20 @@ protected:
     IServiceDevice* Device() const { return m_connection.Device(); }
     const ProductDescriptor& Descriptor() const { return *m_descriptor; }
 
+    // Whether this thread could open a connection now; a worker opens its own.
+    bool CanConnect()
+    {
+        CConnectScope probe(*this);
+        return bool(probe);
+    }
+
     // The write: refused on this thread when the device cannot be reached or a write is busy. The store
     // is copied here; the worker connects on its own and writes the copy, then keeps the device busy for
     // the completion pause; the copy's outcome is merged into the store on this thread afterwards.
     bool StartDeviceTask(TConfig* config, unsigned mask)
     {
-        if (config == nullptr)
+        if (config == nullptr || !CanConnect())
             return false;
-        {
-            CConnectScope probe(*this);
-            if (!probe)
-                return false;
-        }
         auto copy = std::make_shared<CTransferSnapshot>(
             CTransferSnapshot::Take(*config, MakeButtonSlots(m_buttonIds, KeyboardDef()), Seen(config)));
         const ProductDescriptor product = *m_descriptor;
@@ -203,6 +205,28 @@ protected:
             copy->MergeInto(*config);
             Seen(config) = copy->seen;
         };
+        return m_tasks.Start(std::move(work), std::move(finish), LPARAM(mask & 0xFFFF));
+    }
+
+    // The read on the worker, which writes straight into the store: the caller keeps away from the store
+    // until the outcome arrives, and the store outlives this object, as for a write. What the read sees
+    // on the device reaches this object on the starting thread. No connection is tried here first: one
+    // costs as much as a read's first steps, and a worker that finds no device reports a failed read.
+    bool StartDeviceRead(TConfig* config, unsigned mask)
+    {
+        if (config == nullptr)
+            return false;
+        auto seen = std::make_shared<SeenOnDevice>(Seen(config));
+        const ProductDescriptor product = *m_descriptor;
+        const size_t buttonCount = m_buttonIds.size();
+        CDeviceTaskRunner::Work work = [config, seen, product, mask, buttonCount]() {
+            CDeviceConnection connection;
+            const bool ok = connection.Open(product.productId) &&
+                            TDevice::ReadRoutine(connection.Device(), product, *config, mask, buttonCount, *seen);
+            connection.Close();
+            return ok;
+        };
+        CDeviceTaskRunner::Finish finish = [this, config, seen](bool) { Seen(config) = std::move(*seen); };
         return m_tasks.Start(std::move(work), std::move(finish), LPARAM(mask & 0xFFFF));
     }
 

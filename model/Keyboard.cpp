@@ -48,6 +48,7 @@ bool CKeyboard::Initialize(IKeyboardConfig* config)
     MouseButtonFlagMap::Initialise();
     m_firmwareVersion = UnknownDeviceVersion();
     m_secondaryVersion = UnknownDeviceVersion();
+    m_hasLayoutCode = false;
     if (config == nullptr)
         return false;
     // Without a device the store keeps what it has: there is nothing to list it from.
@@ -59,6 +60,8 @@ bool CKeyboard::Initialize(IKeyboardConfig* config)
     // profiles, which the next write would take for profiles to delete.
     if (Descriptor().Has(kCapabilityVersions))
         TakeVersions();
+    // Read now, on the open connection: asked for later, it would cost a connection of its own.
+    m_hasLayoutCode = ReadLayoutCode(m_layoutCode);
     if (Descriptor().Has(kCapabilityProfiles)) {
         // The store starts afresh from this device: it has seen only what is listed now.
         SeenOnDevice& seen = Seen(config);
@@ -133,7 +136,11 @@ bool CKeyboard::ReadButtonIds()
     return !m_buttonIds.empty();
 }
 
-void CKeyboard::Uninitialize() { Base::Uninitialize(); }
+void CKeyboard::Uninitialize()
+{
+    Base::Uninitialize();
+    m_hasLayoutCode = false;
+}
 bool CKeyboard::IsBusy() { return Base::IsBusy(); }
 
 bool CKeyboard::ImportMacroFile(const wchar_t* path, IKeyboardConfig* config)
@@ -207,9 +214,14 @@ bool CKeyboard::StopMacroRecording() { return SetDeviceMode(kModeNormal); }
 
 bool CKeyboard::GetLayoutCode(DWORD& code)
 {
-    CConnectScope scope(*this);
-    if (!scope)
+    if (!m_hasLayoutCode)
         return false;
+    code = m_layoutCode;
+    return true;
+}
+
+bool CKeyboard::ReadLayoutCode(DWORD& code)
+{
     ComRef<IKeyboardLayoutInfo> layout;
     if (FAILED(Device()->QueryInterface(IID_IKeyboardLayoutInfo, reinterpret_cast<void**>(layout.Put()))) || !layout)
         return false;
@@ -227,6 +239,8 @@ bool CKeyboard::Transfer(IKeyboardConfig* config, int direction, unsigned mask)
         return StartDeviceTask(config, mask);
     case kTransferRead:
         return RunDeviceTaskNow(config, mask);
+    case kTransferReadInBackground:
+        return StartDeviceRead(config, mask);
     default:
         return false;
     }

@@ -8,6 +8,10 @@
 // the user interface refuses its edits then too (IsBusy), so the copy and the store cannot part. The
 // store given to a write must outlive the device object, which hands the write's outcome to it as late
 // as its own destruction: destroy the device object (DestroyKeyboardDevice) first.
+//
+// The read in the background (kTransferReadInBackground) is the one task that works on the store itself,
+// on the worker: from its start until its outcome is posted nobody else touches the store, not even to
+// read it; the same store must outlive the device object.
 #pragma once
 
 #include "model/BaseDevice.h"
@@ -58,8 +62,12 @@ public:
 private:
     bool SetDeviceMode(DWORD mode);
     void TakeVersions();
+    bool ReadLayoutCode(DWORD& code);
     bool ListProfiles(IKeyboardConfig& config, SeenOnDevice& seen);
     bool ReadButtonIds();
+
+    DWORD m_layoutCode = 0;
+    bool m_hasLayoutCode = false;
 };
 
 // Creates the one device object, initialises it with the store (which lists the device's profiles into

@@ -7,8 +7,8 @@
 #include "model/KeyboardConfig.h"
 #include "model/OssleProfile.h"
 
-// Not locked: the user-interface thread edits it, and a transfer to the device reads it on the device
-// object's worker thread, so callers keep edits away from a running transfer.
+// Not locked: the user-interface thread edits it, and the read of start-up may fill it on the device
+// object's worker thread, so callers keep away from it while that read runs.
 class COssleConfig : public CKeyboardConfig<COssleProfile>, public IKeyboardConfig {
 public:
     using Base = CKeyboardConfig<COssleProfile>;

@@ -78,6 +78,9 @@ LRESULT CGUIPanel::OnCreate(UINT, WPARAM, LPARAM, BOOL& bHandled)
             else
                 ::DeleteObject(region);  // the window did not take it
         }
+        // The mask's only use is the region: a window's worth of pixels need not stay for nothing.
+        m_mask->DeleteObject();
+        m_mask->m_copy = nullptr;
     }
     m_created = true;
     return 0;

@@ -5,22 +5,15 @@
 
 #include "framework/Wnd.h"
 #include "model/NameTables.h"
-#include "skin/DrawingHelpers.h"
 #include "skin/SkinValues.h"
 
 CPanelBitmap* ReadPanelBitmap(const pugi::xml_node& root, const char* elementName, CWnd* parent)
 {
-    CBitmap* image = LoadChildBitmap(elementName, root);
-    if (!image || image->IsNull())
-        return nullptr;
-    const SIZE size = image->GetSize();
-
+    // The window's own picture, not the cache's: a panel's background and mask are the largest pictures
+    // of the skin, and nothing else shows them.
     auto item = std::make_unique<CPanelBitmap>();
-    {
-        CClientDC dc(parent ? parent->m_hWnd : nullptr);
-        if (!dc.GetSafeHdc() || !CopyBitmapRect(*item, dc, *image, 0, 0, size.cx, size.cy))
-            return nullptr;
-    }
+    if (!LoadPrivateChildBitmap(elementName, root, *item) || item->IsNull())
+        return nullptr;
     item->m_copy = *item;
     item->m_id = FindSkinResourceId(pugi::as_wide(elementName));
     item->m_type = SkinItemType::PanelBitmap;

@@ -1,5 +1,5 @@
-// CPanelBitmap: a panel's background or mask image (BACKGROUND and MASK elements), a private copy of
-// the skin image made for the panel window's device context.
+// CPanelBitmap: a panel's background or mask image (BACKGROUND and MASK elements), the panel's private
+// copy of the skin image.
 #pragma once
 
 #include <pugixml.hpp>
@@ -20,6 +20,6 @@ public:
 };
 
 // Reads the child `elementName` (BACKGROUND or MASK) of a skin root: its text names an image of skins\,
-// which is copied into a bitmap compatible with the parent's DC (the screen's without a parent). Null
-// when the child is missing or the image can't be loaded or copied. The caller appends the item.
+// which the item holds as its own (LoadPrivateSkinImage), outside the cache. Null when the child is
+// missing or the image can't be loaded. The caller appends the item.
 CPanelBitmap* ReadPanelBitmap(const pugi::xml_node& root, const char* elementName, CWnd* parent);

@@ -63,6 +63,19 @@ const BYTE* GetSkinData(const std::wstring& name);     // kind 6
 // kind's entry of the same name.
 int GetSkinResourceSize(const std::wstring& name, int kind);
 
+// A picture of skins\ for one owner alone: a copy of the cache's image when the cache holds it, else
+// the file decoded straight into `target` without entering the cache, so that a picture only one window
+// shows (a panel's background or mask) is held once, by that window. False when it can't be loaded.
+bool LoadPrivateSkinImage(const std::wstring& name, CBitmap& target);
+
+// Decodes the pictures that the skin files (names below skins\xml\... as LoadSkinFile takes them) name,
+// in their order, on a thread of its own while the caller builds its windows: a picture asked for
+// (through the cache or LoadPrivateSkinImage) that is on that list comes from there, waiting for it if
+// its turn has not come yet. One prefetch at a time; a second start while one runs does nothing.
+void PrefetchSkinImages(const std::vector<std::wstring>& skinFiles);
+// Stops the prefetch (waiting for the picture under way) and frees what nobody asked for.
+void EndSkinImagePrefetch();
+
 // Frees every entry, last to first, and empties the cache. Runs by itself at program exit.
 void ClearSkinResources();
 

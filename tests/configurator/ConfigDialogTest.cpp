@@ -70,6 +70,31 @@ TEST_F(ConfigDialogTest, SingleKeyAndDefaultAreKeptUntilApplyWritesThemToTheKeyb
     EXPECT_EQ(KeyboardKey(L"Esc").kind, kKindDefaultKey);
 }
 
+TEST_F(ConfigDialogTest, DialogReadingInTheBackgroundShowsOnlyOnceTheKeyboardIsRead)
+{
+    CDeviceSide().CreateMacro(L"Greeting", {});
+    ASSERT_TRUE(Keyboard().Initialize(m_store.get()));
+    m_dialog = std::make_unique<COssleAppDlg>(&Keyboard(), m_store.get());
+    m_dialog->ReadWhileBuilding();
+    ASSERT_TRUE(m_dialog->Create(nullptr));
+    bool shownDuringRead = false;
+    ASSERT_TRUE(PumpUntil([&] {
+        const bool visible = ::IsWindowVisible(Dialog().m_hWnd) != FALSE;
+        shownDuringRead = shownDuringRead || (visible && Dialog().StartupReadRunning());
+        return visible;
+    })) << "the dialog never showed";
+    EXPECT_FALSE(shownDuringRead) << "the dialog showed before the keyboard was read";
+    EXPECT_FALSE(Keyboard().IsBusy());
+    ASSERT_EQ(m_store->GetMacroCount(), 1u);
+    EXPECT_NE(m_store->GetActiveProfile(), nullptr);
+    ASSERT_NE(Dialog().m_keyProfileSelector, nullptr);
+    EXPECT_EQ(Dialog().m_keyProfileSelector->m_entries.size(), m_store->GetProfileCount())
+        << "the profile selector lists the profiles read";
+    EXPECT_FALSE(IsWindowEnabled(MainButton(kIdButtonApply))) << "a dialog just opened has nothing to apply";
+    PickKey(kEsc);
+    EXPECT_TRUE(IsWindowEnabled(AssignButton(kIdAssignMacro))) << "the macro read is there to assign";
+}
+
 TEST_F(ConfigDialogTest, MacroIsAssignedWithItsModeAndARepeatCountThatNeverWraps)
 {
     CDeviceSide().CreateMacro(L"Greeting", {});

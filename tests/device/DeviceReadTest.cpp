@@ -48,6 +48,17 @@ TEST_F(DeviceLinkTest, InitializeListsTheKeyboardsProfilesVersionsAndButtons)
     EXPECT_NE(State().find(" mode 1"), std::string::npos);
 }
 
+TEST_F(DeviceLinkTest, LayoutIsTheKeyboardsOwnAndAsksNoFurtherCall)
+{
+    Command("layout 3");
+    ASSERT_TRUE(Keyboard().Initialize(m_store.get()));
+    Mark();
+    DWORD layout = 99;
+    EXPECT_TRUE(Keyboard().GetLayoutCode(layout));
+    EXPECT_EQ(layout, 3u) << "the key page would show another country's keys";
+    EXPECT_TRUE(Calls().empty()) << "the layout read at start-up opened a connection of its own";
+}
+
 TEST_F(DeviceLinkTest, WithoutTheKeyboardOnlyTheSearchTalksToTheServiceAndTheStoreKeepsItsProfiles)
 {
     m_store->AddProfile(L"Kept");
@@ -156,6 +167,27 @@ TEST_F(DeviceLinkTest, ReadFillsProfilesAssignmentsLightsAndMacros)
     EXPECT_TRUE(read->Events() == GreetingEvents());
     EXPECT_TRUE(m_store->FindMacroByName(L"Empty")->Events().empty());
     EXPECT_TRUE(Keyboard().IsMacroOnDevice(read));
+}
+
+TEST_F(DeviceLinkTest, ReadInTheBackgroundFillsTheStoreAndTheNextWriteDeletesWhatTheUserDeleted)
+{
+    CDeviceSide side;
+    const GUID second = side.CreateProfile(L"Second");
+    side.SetRecord(second, KeyRecord(0x1E, 0x2C, 0));
+    side.CreateMacro(L"Greeting", ToDeviceMacroEvents(GreetingEvents()));
+    ASSERT_TRUE(Keyboard().Initialize(m_store.get()));
+
+    ASSERT_TRUE(Keyboard().Transfer(m_store.get(), kTransferReadInBackground, kTransferReadMask));
+    EXPECT_EQ(m_reports.WaitForReport(), 1) << "the read's outcome is posted like a write's";
+    EXPECT_FALSE(Keyboard().IsBusy());
+    EXPECT_EQ(Key(L"A", Profile(L"Second")).data.key.scanCode, 0x2C);
+    ASSERT_EQ(m_store->GetMacroCount(), 1u);
+    EXPECT_TRUE(m_store->GetMacroAt(0)->Events() == GreetingEvents());
+
+    // What the read saw on the keyboard tells the write what the user deleted since.
+    m_store->RemoveMacro(m_store->GetMacroAt(0));
+    EXPECT_EQ(Write(), 1);
+    EXPECT_EQ(Keyboard().GetDeviceMacroCount(), 0u) << "a macro deleted after the read stayed on the keyboard";
 }
 
 TEST_F(DeviceLinkTest, ReadKeepsAutoSwitchOfAProfileWithoutLinkedProgram)

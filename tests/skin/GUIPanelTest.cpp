@@ -10,6 +10,7 @@
 #include "skin/GUIPanel.h"
 #include "skin/PanelBitmap.h"
 #include "skin/PopupBox.h"
+#include "skin/SkinValues.h"
 
 namespace {
 
@@ -188,7 +189,32 @@ TEST_F(GUIPanelTest, PanelMadeAgainLoadsAFreshSkin)
         EXPECT_TRUE(::IsWindow(edit->m_window)) << "the items found are those of the living window";
         EXPECT_EQ(::GetParent(edit->m_window), panel.m_hWnd);
         EXPECT_FALSE(panel.m_background->IsNull());
+        // The mask is given up once it made the region: the next creation must make it again.
+        CRgn region;
+        region.CreateRectRgn(0, 0, 0, 0);
+        EXPECT_EQ(::GetWindowRgn(panel, region), COMPLEXREGION) << "the panel lost its shape";
         panel.DestroyWindow();
+    }
+}
+
+TEST_F(GUIPanelTest, PanelPictureThatAWidgetAlsoShowsStaysWithTheWidget)
+{
+    // The panel holds its background outside the cache; a widget naming the same picture has the cache's,
+    // taken after the panel was made (first run) or before (second run). Shared, the panel's end would
+    // blank the widget.
+    WritePanel(L"plain.xml", "");
+    for (int run = 1; run <= 2; ++run) {
+        SCOPED_TRACE(run);
+        CCountingPanel panel(L"plain.xml", PopupBoxTemplate(), nullptr);
+        ASSERT_TRUE(panel.Create());
+        ASSERT_NE(panel.m_background, nullptr);
+        ASSERT_FALSE(panel.m_background->IsNull());
+        EXPECT_EQ(panel.m_background->GetSize().cx, kWidth);
+        CBitmap* widgetPicture = ResolveSkinImage(L"back.bmp");
+        ASSERT_NE(widgetPicture, nullptr);
+        EXPECT_NE(static_cast<HBITMAP>(*widgetPicture), static_cast<HBITMAP>(*panel.m_background));
+        panel.DestroyWindow();
+        EXPECT_EQ(widgetPicture->GetSize().cx, kWidth) << "the widget's picture went with the panel";
     }
 }
 

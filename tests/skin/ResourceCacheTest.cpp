@@ -219,3 +219,38 @@ TEST_F(SkinResourceTest, FontFilesAreRegisteredUntilCleared)
     ClearSkinResources();
     EXPECT_FALSE(FontFamilyExists(kTestFamily));
 }
+
+TEST_F(SkinResourceTest, PicturesDecodedAheadReachTheirWidgetsWhateverTheOrderAskedIn)
+{
+    TempAppFolder folder;
+    ASSERT_TRUE(CreateDirectoryW((folder.Path() + L"xml").c_str(), nullptr));
+    for (const wchar_t* name : {L"skins\\first.bmp", L"skins\\second.bmp", L"skins\\elsewhere.bmp"})
+        folder.Write(name, MakeBmp());
+    const char panel[] = "<GUIPANEL><BACKGROUND> first.bmp </BACKGROUND><BUTTON><SBMN>Second.BMP</SBMN>"
+                         "<SBMO>missing.bmp</SBMO><SBMD>first.bmp</SBMD></BUTTON></GUIPANEL>";
+    folder.Write(L"xml\\panel.xml", panel, sizeof(panel) - 1);
+
+    PrefetchSkinImages({L"panel.xml"});
+    // Asked for before its turn may have come, after a picture the files do not name, and twice.
+    CBitmap* second = GetSkinImage(L"second.bmp");
+    CBitmap* elsewhere = GetSkinImage(L"elsewhere.bmp");
+    CBitmap background;
+    ASSERT_TRUE(LoadPrivateSkinImage(L"FIRST.bmp", background));
+    CBitmap* first = GetSkinImage(L"first.bmp");
+    EXPECT_EQ(GetSkinImage(L"missing.bmp"), nullptr);
+    EndSkinImagePrefetch();
+
+    for (CBitmap* picture : {second, elsewhere, first, &background}) {
+        ASSERT_NE(picture, nullptr);
+        ASSERT_FALSE(picture->IsNull());
+        EXPECT_EQ(picture->GetSize().cx, 2);
+        HDC dc = CreateCompatibleDC(nullptr);
+        HGDIOBJ old = SelectObject(dc, *picture);
+        EXPECT_EQ(GetPixel(dc, 0, 0), RGB(0, 0, 255)) << "the picture came out wrong";
+        EXPECT_EQ(GetPixel(dc, 1, 1), RGB(255, 0, 0));
+        SelectObject(dc, old);
+        DeleteDC(dc);
+    }
+    EXPECT_NE(static_cast<HBITMAP>(background), static_cast<HBITMAP>(*first))
+        << "the panel's own picture and the cache's are one bitmap: the first to go takes it from the other";
+}
