@@ -145,15 +145,12 @@ BOOL COssleAppDlg::OnInitDialog()
     ShowPage(kPageKeyAssignment);
 
     if (m_startupRead) {
-        if (m_device->IsBusy()) {
-            // OnTransferDone finishes the opening and shows the dialog.
-            m_showWhenCreated = false;
-            return TRUE;
-        }
-        // Ended while the pages were built: its notice, if one comes, finds nothing left to do.
-        m_config = m_startupRead;
-        m_startupRead = nullptr;
-    } else if (connected) {
+        // OnTransferDone finishes the opening and shows the dialog. Its notice comes also when the read
+        // ended while the pages were built; a dialog made without DoModal would otherwise never show.
+        m_showWhenCreated = false;
+        return TRUE;
+    }
+    if (connected) {
         m_device->Transfer(m_config, kTransferRead, kTransferReadMask);
     } else {
         ArmNoDeviceTimer(kNoDeviceStartMs);
@@ -175,7 +172,9 @@ void COssleAppDlg::FinishOpening()
             return;
         }
     }
-    ArmNoDeviceTimer(kNoDeviceStartMs);
+    // A removal while the keyboard was read has armed the popup already (or shows it now).
+    if (!m_noDeviceHandled)
+        ArmNoDeviceTimer(kNoDeviceStartMs);
 }
 
 void COssleAppDlg::BindSkinItems()
@@ -493,10 +492,12 @@ LRESULT COssleAppDlg::OnSetCursor(UINT, WPARAM, LPARAM, BOOL& bHandled)
 LRESULT COssleAppDlg::OnTransferDone(UINT, WPARAM wParam, LPARAM, BOOL&)
 {
     if (m_startupRead) {
-        // A failed read leaves what it could read; without a profile the no-device popup follows, as
-        // when the keyboard was not there at all.
         m_config = m_startupRead;
         m_startupRead = nullptr;
+        // A close asked for while the dialog was hidden is not carried over to the user's first Apply.
+        m_closeAfterTransfer = false;
+        // A failed read leaves what it could read; without a profile the no-device popup follows, as
+        // when the keyboard was not there at all.
         FinishOpening();
         if (!IsWindowVisible())
             ShowWindow(SW_SHOW);
@@ -523,6 +524,9 @@ LRESULT COssleAppDlg::OnTransferDone(UINT, WPARAM wParam, LPARAM, BOOL&)
 
 void COssleAppDlg::ApplyAndClose()
 {
+    // Hidden while the keyboard is read: nothing to apply or close yet.
+    if (m_startupRead)
+        return;
     if (m_transferRunning || (m_device && m_device->IsBusy())) {
         m_closeAfterTransfer = true;
         return;

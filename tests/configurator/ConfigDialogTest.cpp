@@ -77,6 +77,8 @@ TEST_F(ConfigDialogTest, DialogReadingInTheBackgroundShowsOnlyOnceTheKeyboardIsR
     m_dialog = std::make_unique<COssleAppDlg>(&Keyboard(), m_store.get());
     m_dialog->ReadWhileBuilding();
     ASSERT_TRUE(m_dialog->Create(nullptr));
+    // Enter reaching the hidden dialog (a second start activates it) closes nothing, then or later.
+    ::SendMessageW(Dialog().m_hWnd, WM_COMMAND, IDOK, 0);
     bool shownDuringRead = false;
     ASSERT_TRUE(PumpUntil([&] {
         const bool visible = ::IsWindowVisible(Dialog().m_hWnd) != FALSE;
@@ -93,6 +95,15 @@ TEST_F(ConfigDialogTest, DialogReadingInTheBackgroundShowsOnlyOnceTheKeyboardIsR
     EXPECT_FALSE(IsWindowEnabled(MainButton(kIdButtonApply))) << "a dialog just opened has nothing to apply";
     PickKey(kEsc);
     EXPECT_TRUE(IsWindowEnabled(AssignButton(kIdAssignMacro))) << "the macro read is there to assign";
+
+    AnswerPopups({[](CPopupBox& popup) {
+        TypeKey(popup, 'A', 0x1E);
+        PopupOk(popup);
+    }});
+    Click(AssignButton(kIdAssignSingleKey), [&] { return Dialog().IsDirty(); });
+    ASSERT_NO_FATAL_FAILURE(ApplyAndWait());
+    PumpUntil([&] { return !HasPendingInput(); });
+    EXPECT_TRUE(DialogOpen()) << "the first Apply closed the dialog for an Enter pressed before it showed";
 }
 
 TEST_F(ConfigDialogTest, MacroIsAssignedWithItsModeAndARepeatCountThatNeverWraps)
