@@ -307,7 +307,16 @@ bool CConfigDriver::WaitIdle(const char* what)
 
 bool CConfigDriver::ShowPage(int tabId)
 {
-    return Click(MainWindow(), tabId) && WaitIdle("showing the page");
+    // The click is posted: idle alone could still be the old page's, so the page's own flag is awaited.
+    const std::pair<int, unsigned> pages[] = {{kIdTabAssignKeys, kPageKeyAssignment},
+                                              {kIdTabProfiles, kPageProfiles},
+                                              {kIdTabMacros, kPageMacros},
+                                              {kIdTabLighting, kPageLighting}};
+    for (const auto& [tab, flag] : pages) {
+        if (tab == tabId)
+            return ShowPage(tabId, flag) && WaitIdle("showing the page");
+    }
+    return Fail("no page for tab " + std::to_string(tabId));
 }
 
 bool CConfigDriver::PressPageButton(int itemId, bool answer)
