@@ -685,12 +685,15 @@ TEST_F(DeviceServiceTest, ChangesOlderThanTheSaveAgeLimitOutliveAKilledService)
         << "a change was not saved once the calls stopped";
 
     // A burst that never goes quiet: the other profile renamed again and again until the change to keep
-    // is older than the limit (by the time its call returned, it was made), then the kill.
+    // is older than the limit (by the time its call returned, it was made), then the kill. The burst
+    // goes on for a quiet time past the limit, so that calls reach the service after the limit has
+    // passed by its clock too: a call that came just before would leave the save to a timer, which the
+    // kill can beat.
     ASSERT_HRESULT_SUCCEEDED(profile->SetName(L"Survivor"));
     const ULONGLONG kept = GetTickCount64();
     ComRef<IDeviceProfile> other;
     ASSERT_HRESULT_SUCCEEDED(m_profiles->GetProfile(0, other.Put()));
-    for (int i = 0; GetTickCount64() <= kept + kStateSaveMaxAgeMs; ++i)
+    for (int i = 0; GetTickCount64() <= kept + kStateSaveMaxAgeMs + kStateSaveQuietMs; ++i)
         ASSERT_HRESULT_SUCCEEDED(other->SetName(i % 2 ? L"Busy 1" : L"Busy 2"));
     other.Reset();
     profile.Reset();
