@@ -79,7 +79,7 @@ LRESULT GuiObjects()
 
 } // namespace
 
-LRESULT AnswerAutomation(HWND window, std::initializer_list<const SkinItemList*> lists, WPARAM wParam, LPARAM lParam,
+LRESULT AnswerAutomation(std::initializer_list<const SkinItemList*> lists, WPARAM wParam, LPARAM lParam,
                          LRESULT state)
 {
     if (lParam == kAutomationState)

@@ -36,10 +36,10 @@ constexpr LRESULT kAutomationIsPopup = 0x10;        // the answer of a popup
 constexpr LRESULT kAutomationPaintPending = 0x20;   // a window of its thread (it, a widget) waits to be painted
 constexpr int kAutomationPageShift = 8;             // the shown page's flags, in the main dialog's answer
 
-// The answer of `window` for `lParam` over the given item lists, front to back; `state` is the
-// kAutomationState answer, to which kAutomationPaintPending is added when a paint waits. Only the
-// window's own thread can tell that reliably.
-LRESULT AnswerAutomation(HWND window, std::initializer_list<const SkinItemList*> lists, WPARAM wParam, LPARAM lParam,
+// A window's answer for `lParam` over its item lists, front to back; `state` is the kAutomationState
+// answer, to which kAutomationPaintPending is added when a paint waits. Only the window's own thread can
+// tell that reliably: the answer is given there.
+LRESULT AnswerAutomation(std::initializer_list<const SkinItemList*> lists, WPARAM wParam, LPARAM lParam,
                          LRESULT state);
 
 } // namespace config

@@ -121,6 +121,9 @@ constexpr unsigned kPageMacros = 0x04;
 constexpr unsigned kPageLighting = 0x08;
 constexpr unsigned kPageLayout = 0x10;
 constexpr unsigned kPageKeyAssignment = kPageKeys | kPageLayout;
+// The four tabs in their order, and the page each shows.
+inline constexpr int kTabIds[4] = {kIdTabAssignKeys, kIdTabProfiles, kIdTabMacros, kIdTabLighting};
+inline constexpr unsigned kTabPages[4] = {kPageKeyAssignment, kPageProfiles, kPageMacros, kPageLighting};
 
 // Timers and private messages of the main dialog.
 constexpr UINT_PTR kNoDeviceTimer = 1;

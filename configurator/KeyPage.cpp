@@ -410,9 +410,7 @@ void COssleAppDlg::AssignLaunchProgram()
     if (!ConfigPlatform().ChooseFile(m_hWnd, kFilter, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY, path) || path.empty())
         return;
     if (path.size() > kMaxLaunchPathChars) {
-        COssleWarningDlg warning(this, kPathLimitPopup);
-        warning.SetText(L"$LaunchProgram");
-        RunPopup(warning);
+        Warn(kPathLimitPopup, std::wstring(), L"$LaunchProgram");
         return;
     }
     AppEntry* entry = m_config->FindAppByName(path.c_str());

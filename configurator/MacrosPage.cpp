@@ -41,8 +41,7 @@ const int kNeedsMacro[] = {kIdMacroStop, kIdMacroPlay, kIdMacroFirstEvent, kIdMa
 template <class T>
 void BindPageItem(const SkinItemList& list, int id, int type, T*& out)
 {
-    CGUIItem* item = FindItemById(list, id);
-    out = item && item->m_type == type ? dynamic_cast<T*>(item) : nullptr;
+    out = FindItemAs<T>(list, id, type);
 }
 
 void EnableWindowOf(const CGUIItem* item, bool enable)
@@ -315,8 +314,7 @@ bool COssleAppDlg::OnMacroPageCommand(int id)
 
 void COssleAppDlg::WarnAboutMacro(const wchar_t* panel, const std::wstring& name)
 {
-    COssleWarningDlg warning(this, panel, name.empty() ? std::wstring() : L": " + name);
-    RunPopup(warning);
+    Warn(panel, name.empty() ? std::wstring() : L": " + name);
 }
 
 void COssleAppDlg::CreateMacro()
@@ -618,9 +616,7 @@ void COssleAppDlg::ImportMacro()
         path.size() <= 4)
         return;
     if (path.size() > kMaxLaunchPathChars) {
-        COssleWarningDlg warning(this, kPathLimitPopup);
-        warning.SetText(TranslateText(L"$Import"));
-        RunPopup(warning);
+        Warn(kPathLimitPopup, std::wstring(), L"$Import");
         return;
     }
     if (CanEditStore() && m_device->ImportMacroFile(path.c_str(), m_config)) {

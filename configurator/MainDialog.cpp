@@ -23,15 +23,6 @@ namespace {
 // pointing interface comes and goes.
 const GUID kMouseInterfaceClass = {0x378DE44C, 0x56EF, 0x11D1, {0xBC, 0x8C, 0x00, 0xA0, 0xC9, 0x14, 0x05, 0xDD}};
 
-const int kTabIds[4] = {kIdTabAssignKeys, kIdTabProfiles, kIdTabMacros, kIdTabLighting};
-const unsigned kTabPages[4] = {kPageKeyAssignment, kPageProfiles, kPageMacros, kPageLighting};
-
-template <class T>
-T* BindItem(const SkinItemList& list, int id, int type)
-{
-    return FindItemAs<T>(list, id, type);
-}
-
 bool HasWindow(const CGUIItem* item)
 {
     return item && item->m_window && item->m_window != reinterpret_cast<HWND>(static_cast<INT_PTR>(-1)) &&
@@ -180,18 +171,18 @@ void COssleAppDlg::FinishOpening()
 void COssleAppDlg::BindSkinItems()
 {
     for (int i = 0; i < 4; ++i)
-        m_tabs[i] = BindItem<CBitmapBtn>(m_items, kTabIds[i], SkinItemType::BitmapButton);
-    m_okButton = BindItem<CBitmapBtn>(m_items, kIdButtonOk, SkinItemType::BitmapButton);
-    m_cancelButton = BindItem<CBitmapBtn>(m_items, kIdButtonCancel, SkinItemType::BitmapButton);
-    m_applyButton = BindItem<CBitmapBtn>(m_items, kIdButtonApply, SkinItemType::BitmapButton);
-    m_helpButton = BindItem<CBitmapBtn>(m_items, kIdButtonHelp, SkinItemType::BitmapButton);
-    m_exitButton = BindItem<CBitmapBtn>(m_items, kIdButtonExit, SkinItemType::BitmapButton);
-    m_updateButton = BindItem<CBitmapBtn>(m_items, kIdButtonUpdate, SkinItemType::BitmapButton);
-    m_firmwareText = BindItem<CTextItem>(m_items, kIdTextFirmware, SkinItemType::TextItem);
-    m_driverText = BindItem<CTextItem>(m_items, kIdTextDriver, SkinItemType::TextItem);
-    m_keyProfileSelector = BindItem<CDropdownListItem>(m_keyPage, kIdProfileSelector, SkinItemType::DropdownList);
+        m_tabs[i] = FindItemAs<CBitmapBtn>(m_items, kTabIds[i], SkinItemType::BitmapButton);
+    m_okButton = FindItemAs<CBitmapBtn>(m_items, kIdButtonOk, SkinItemType::BitmapButton);
+    m_cancelButton = FindItemAs<CBitmapBtn>(m_items, kIdButtonCancel, SkinItemType::BitmapButton);
+    m_applyButton = FindItemAs<CBitmapBtn>(m_items, kIdButtonApply, SkinItemType::BitmapButton);
+    m_helpButton = FindItemAs<CBitmapBtn>(m_items, kIdButtonHelp, SkinItemType::BitmapButton);
+    m_exitButton = FindItemAs<CBitmapBtn>(m_items, kIdButtonExit, SkinItemType::BitmapButton);
+    m_updateButton = FindItemAs<CBitmapBtn>(m_items, kIdButtonUpdate, SkinItemType::BitmapButton);
+    m_firmwareText = FindItemAs<CTextItem>(m_items, kIdTextFirmware, SkinItemType::TextItem);
+    m_driverText = FindItemAs<CTextItem>(m_items, kIdTextDriver, SkinItemType::TextItem);
+    m_keyProfileSelector = FindItemAs<CDropdownListItem>(m_keyPage, kIdProfileSelector, SkinItemType::DropdownList);
     m_lightingProfileSelector =
-        BindItem<CDropdownListItem>(m_lightingPage, kIdProfileSelector, SkinItemType::DropdownList);
+        FindItemAs<CDropdownListItem>(m_lightingPage, kIdProfileSelector, SkinItemType::DropdownList);
     BindKeyPageItems();
     BindProfilesPageItems();
     BindLightingPageItems();
@@ -617,6 +608,14 @@ INT_PTR COssleAppDlg::RunPopup(CDialog& popup)
     return result;
 }
 
+void COssleAppDlg::Warn(const wchar_t* panel, const std::wstring& suffix, const std::wstring& text)
+{
+    COssleWarningDlg warning(this, panel, suffix);
+    if (!text.empty())
+        warning.SetText(text);
+    RunPopup(warning);
+}
+
 // ---------------------------------------------------------------------------------------------------
 // Frame messages
 
@@ -632,7 +631,7 @@ LRESULT COssleAppDlg::OnAutomation(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
     state |= static_cast<LRESULT>(m_pageFlags & 0xFF) << kAutomationPageShift;
     if (m_selectedKey)
         state |= static_cast<LRESULT>(m_selectedKey->m_id) << 16;
-    return AnswerAutomation(m_hWnd, {&m_items, &m_keyPage, &m_layoutPage, m_currentPage}, wParam, lParam, state);
+    return AnswerAutomation({&m_items, &m_keyPage, &m_layoutPage, m_currentPage}, wParam, lParam, state);
 }
 
 LRESULT COssleAppDlg::OnQueryDragIcon(UINT, WPARAM, LPARAM, BOOL&)

@@ -151,6 +151,8 @@ public:
     void OnProfileCheckChanged(int key, int subItem, bool on);
     void OnProfileCellEdited(int key, const std::wstring& text);
     void OnProfileDblClk(int key);
+    // The store's profile that a profile-list row's key names (its index in the store), or null.
+    IKeyboardProfile* ProfileAtKey(int key) const;
     // The profile of the list's selected row, or null.
     IKeyboardProfile* SelectedProfile() const;
     CXListCtrl* m_profileList = nullptr;
@@ -272,9 +274,10 @@ private:
     void BindKeyPageItems();
     void BindProfilesPageItems();
     void BindLightingPageItems();
-    // Profiles page: shows a warning popup with the given suffix (or none).
-    void WarnProfile(const wchar_t* panel, const std::wstring& suffix = std::wstring(),
-                     const std::wstring& text = std::wstring());
+    // Shows a warning popup with the given suffix after its heading (or none), or with `text` ("$" key or
+    // text) in place of its heading.
+    void Warn(const wchar_t* panel, const std::wstring& suffix = std::wstring(),
+              const std::wstring& text = std::wstring());
     // The profiles page's file dialog for profile files; false when cancelled or no path came back.
     bool ChooseProfileFile(bool save, std::wstring& path);
     bool ProfileNameTaken(const std::wstring& name) const;

@@ -112,7 +112,7 @@ LRESULT COsslePopup::OnShown(UINT, WPARAM, LPARAM, BOOL&)
 
 LRESULT COsslePopup::OnAutomation(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
-    return AnswerAutomation(m_hWnd, {&m_items}, wParam, lParam, kAutomationIsPopup);
+    return AnswerAutomation({&m_items}, wParam, lParam, kAutomationIsPopup);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -375,5 +375,5 @@ LRESULT CConfigSingleKeyPopup::OnShown(UINT, WPARAM, LPARAM, BOOL&)
 
 LRESULT CConfigSingleKeyPopup::OnAutomation(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
-    return AnswerAutomation(m_hWnd, {&m_items}, wParam, lParam, kAutomationIsPopup);
+    return AnswerAutomation({&m_items}, wParam, lParam, kAutomationIsPopup);
 }

@@ -58,12 +58,14 @@ void COssleAppDlg::BindProfilesPageItems()
     }
 }
 
+IKeyboardProfile* COssleAppDlg::ProfileAtKey(int key) const
+{
+    return key >= 0 && m_config ? m_config->GetProfileAt(static_cast<unsigned>(key)) : nullptr;
+}
+
 IKeyboardProfile* COssleAppDlg::SelectedProfile() const
 {
-    if (!m_profileList || !m_config)
-        return nullptr;
-    const int key = m_profileList->GetSelectedRowKey();
-    return key >= 0 ? m_config->GetProfileAt(static_cast<unsigned>(key)) : nullptr;
+    return m_profileList ? ProfileAtKey(m_profileList->GetSelectedRowKey()) : nullptr;
 }
 
 bool COssleAppDlg::ProfileNameTaken(const std::wstring& name) const
@@ -75,14 +77,6 @@ bool COssleAppDlg::ProfileNameTaken(const std::wstring& name) const
             return true;
     }
     return false;
-}
-
-void COssleAppDlg::WarnProfile(const wchar_t* panel, const std::wstring& suffix, const std::wstring& text)
-{
-    COssleWarningDlg warning(this, panel, suffix);
-    if (!text.empty())
-        warning.SetText(text);
-    RunPopup(warning);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -204,7 +198,7 @@ void COssleAppDlg::OnProfileMenuOpening(int key)
 
 void COssleAppDlg::OnProfileAppChanged(int key, const std::wstring& path)
 {
-    IKeyboardProfile* profile = key >= 0 && m_config ? m_config->GetProfileAt(static_cast<unsigned>(key)) : nullptr;
+    IKeyboardProfile* profile = ProfileAtKey(key);
     if (!profile)
         return;
     const std::wstring fileName = ::PathFindFileNameW(path.c_str());
@@ -217,12 +211,12 @@ void COssleAppDlg::OnProfileAppChanged(int key, const std::wstring& path)
     if (m_profileList)
         m_profileList->SetCellText(kProfileColumnProgram, key, profile->GetAppFileName().c_str());
     if (CanEditStore())
-        WarnProfile(kFileNameLimitPopup, std::wstring(), L"$AssignApplication");
+        Warn(kFileNameLimitPopup, std::wstring(), L"$AssignApplication");
 }
 
 void COssleAppDlg::OnProfileCheckChanged(int key, int subItem, bool on)
 {
-    IKeyboardProfile* profile = key >= 0 && m_config ? m_config->GetProfileAt(static_cast<unsigned>(key)) : nullptr;
+    IKeyboardProfile* profile = ProfileAtKey(key);
     if (!profile || !m_profileList)
         return;
     switch (m_profileList->GetColumnId(subItem)) {
@@ -234,7 +228,7 @@ void COssleAppDlg::OnProfileCheckChanged(int key, int subItem, bool on)
         }
         m_profileList->SetCellValue(kProfileColumnAutoSwitch, key, profile->GetAutoSwitch() ? 1 : 0);
         if (CanEditStore())
-            WarnProfile(kSelectApplicationPopup, L": " + profile->GetName());
+            Warn(kSelectApplicationPopup, L": " + profile->GetName());
         break;
     case kProfileColumnCurrent:
         if (on)
@@ -247,11 +241,11 @@ void COssleAppDlg::OnProfileCheckChanged(int key, int subItem, bool on)
 
 void COssleAppDlg::OnProfileCellEdited(int key, const std::wstring& text)
 {
-    IKeyboardProfile* profile = key >= 0 && m_config ? m_config->GetProfileAt(static_cast<unsigned>(key)) : nullptr;
+    IKeyboardProfile* profile = ProfileAtKey(key);
     if (!profile || !CanEditStore())
         return;
     if (ProfileNameTaken(text)) {
-        WarnProfile(kDuplicateProfilePopup, L": " + text);
+        Warn(kDuplicateProfilePopup, L": " + text);
         if (m_profileList)
             m_profileList->SetCellText(kProfileColumnName, m_profileList->GetSelectedRowKey(), profile->GetName().c_str());
         return;
@@ -264,7 +258,7 @@ void COssleAppDlg::OnProfileCellEdited(int key, const std::wstring& text)
 
 void COssleAppDlg::OnProfileDblClk(int key)
 {
-    IKeyboardProfile* profile = key >= 0 && m_config ? m_config->GetProfileAt(static_cast<unsigned>(key)) : nullptr;
+    IKeyboardProfile* profile = ProfileAtKey(key);
     if (profile && profile != m_config->GetActiveProfile())
         ActivateProfile(profile);
 }
@@ -304,7 +298,7 @@ void COssleAppDlg::CreateProfile()
     if (!CanEditStore())
         return;
     if (m_config->GetProfileCount() >= kMaxProfiles) {
-        WarnProfile(kProfileLimitPopup, std::wstring(), L"$CreateProfile");
+        Warn(kProfileLimitPopup, std::wstring(), L"$CreateProfile");
         return;
     }
     std::wstring name;
@@ -312,7 +306,7 @@ void COssleAppDlg::CreateProfile()
     if (RunPopup(popup) != IDOK || name.empty() || !CanEditStore())
         return;
     if (ProfileNameTaken(name)) {
-        WarnProfile(kDuplicateProfilePopup, L": " + name);
+        Warn(kDuplicateProfilePopup, L": " + name);
         return;
     }
     if (IKeyboardProfile* profile = m_config->AddProfile(name.c_str()))
@@ -329,7 +323,7 @@ void COssleAppDlg::RenameProfile()
     if (RunPopup(popup) != IDOK || name.empty() || !CanEditStore())
         return;
     if (ProfileNameTaken(name)) {
-        WarnProfile(kDuplicateProfilePopup, L": " + name);
+        Warn(kDuplicateProfilePopup, L": " + name);
         return;
     }
     if (m_config->ReplaceProfileName(profile, name.c_str())) {
@@ -340,11 +334,11 @@ void COssleAppDlg::RenameProfile()
 
 void COssleAppDlg::CopyProfile(int key)
 {
-    IKeyboardProfile* source = key >= 0 && m_config ? m_config->GetProfileAt(static_cast<unsigned>(key)) : nullptr;
+    IKeyboardProfile* source = ProfileAtKey(key);
     if (!source || !CanEditStore())
         return;
     if (m_config->GetProfileCount() >= kMaxProfiles) {
-        WarnProfile(kProfileLimitPopup, std::wstring(), L"$Copy");
+        Warn(kProfileLimitPopup, std::wstring(), L"$Copy");
         return;
     }
     std::wstring base = source->GetName();
@@ -368,7 +362,7 @@ void COssleAppDlg::DeleteProfile()
     IKeyboardProfile* first = m_config->GetProfileAt(0);
     const GUID guid = ProfileGuid(profile);
     if (profile == first || (!IsNullGuid(guid) && guid == ProfileGuid(first))) {
-        WarnProfile(kDisallowDeletePopup, L": " + profile->GetName());
+        Warn(kDisallowDeletePopup, L": " + profile->GetName());
         return;
     }
     COssleWarningDlg confirm(this, kConfirmDeletePopup, L": " + profile->GetName());
@@ -387,7 +381,7 @@ void COssleAppDlg::DeleteProfile()
 
 void COssleAppDlg::RestoreProfile(int key)
 {
-    IKeyboardProfile* profile = key >= 0 && m_config ? m_config->GetProfileAt(static_cast<unsigned>(key)) : nullptr;
+    IKeyboardProfile* profile = ProfileAtKey(key);
     if (!profile || !CanEditStore() || !ConfirmRestoreDefaults() || !CanEditStore())
         return;
     COssleConfig::ResetProfile(profile, m_config);
@@ -423,7 +417,7 @@ void COssleAppDlg::ExportProfile()
         return;
     // Only a profile the keyboard holds can be written to a file by it.
     if (IsNullGuid(ProfileGuid(profile)) || !m_device->IsProfileOnDevice(profile)) {
-        WarnProfile(kExportProfilePopup, L": " + profile->GetName());
+        Warn(kExportProfilePopup, L": " + profile->GetName());
         return;
     }
     std::wstring path;
@@ -436,20 +430,20 @@ void COssleAppDlg::ImportProfile()
     if (!CanEditStore() || !m_device)
         return;
     if (m_config->GetProfileCount() >= kMaxProfiles) {
-        WarnProfile(kProfileLimitPopup, std::wstring(), L"$Import");
+        Warn(kProfileLimitPopup, std::wstring(), L"$Import");
         return;
     }
     // The import adds the profile on the keyboard at once: profiles created or deleted here and not
     // yet applied would no longer match the keyboard's.
     if (m_config->GetProfileCount() != m_device->GetDeviceProfileCount()) {
-        WarnProfile(kImportProfilePopup);
+        Warn(kImportProfilePopup);
         return;
     }
     std::wstring path;
     if (!ChooseProfileFile(false, path) || !CanEditStore())
         return;
     if (path.size() > kMaxImportPathChars) {
-        WarnProfile(kPathLimitPopup, std::wstring(), L"$Import");
+        Warn(kPathLimitPopup, std::wstring(), L"$Import");
         return;
     }
     if (!IsExistingFile(path))

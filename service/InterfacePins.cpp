@@ -1,6 +1,9 @@
 // Table-strong marshallings of one never-freed object, one per pinned interface (see InterfacePins.h).
 #include "InterfacePins.h"
 
+#include "DeviceService.h"
+
+#include <algorithm>
 #include <mutex>
 
 namespace {
@@ -13,11 +16,8 @@ public:
     void Allow(REFIID iid)
     {
         std::lock_guard<std::mutex> lock(m_lock);
-        for (const IID& allowed : m_allowed) {
-            if (IsEqualIID(allowed, iid))
-                return;
-        }
-        m_allowed.push_back(iid);
+        if (!Allowed(iid))
+            m_allowed.push_back(iid);
     }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
@@ -27,10 +27,7 @@ public:
         *object = nullptr;
         if (!IsEqualIID(riid, IID_IUnknown)) {
             std::lock_guard<std::mutex> lock(m_lock);
-            bool allowed = false;
-            for (const IID& iid : m_allowed)
-                allowed = allowed || IsEqualIID(iid, riid);
-            if (!allowed)
+            if (!Allowed(riid))
                 return E_NOINTERFACE;
         }
         *object = static_cast<IUnknown*>(this);
@@ -40,6 +37,12 @@ public:
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
 
 private:
+    // Under m_lock.
+    bool Allowed(REFIID iid) const
+    {
+        return std::any_of(m_allowed.begin(), m_allowed.end(), [&](const IID& allowed) { return IsEqualIID(allowed, iid); });
+    }
+
     std::mutex m_lock;
     std::vector<IID> m_allowed;
 };
@@ -82,4 +85,10 @@ void CInterfacePins::Release()
         stream->Release();
     }
     m_streams.clear();
+}
+
+bool CInterfacePins::PinEventSinks()
+{
+    return Pin({&IID_IUnknown, &IID__IProfileManagerEvents, &IID__IOTFMacroRecordingEvents, &IID__IDPIEvents,
+                &IID__IApplicationEvent});
 }

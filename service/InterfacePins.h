@@ -29,6 +29,9 @@ public:
     // On the serving apartment's thread, before anything is handed out. False when an interface could not
     // be pinned (the others stay pinned).
     bool Pin(std::initializer_list<const IID*> interfaces);
+    // The event sinks' interfaces of a client of the device service (and IUnknown), which the service
+    // drops right after an event.
+    bool PinEventSinks();
     // Before the apartment ends, once no calls can arrive any more.
     void Release();
 

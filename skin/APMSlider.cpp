@@ -228,10 +228,7 @@ void CAPMSlider::InvalidateStageStrip(size_t stage)
 
 LRESULT CAPMSlider::OnPosChanged(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&)
 {
-    if (m_freeStages)
-        RemoveTickerCapRanges();
-    else
-        SetTickerCapRanges();
+    ApplyCapRanges();
     for (size_t i = 0; i < m_stages.size(); ++i) {
         if (m_stages[i]->m_id == static_cast<int>(lParam) && m_stages[i]->m_value == static_cast<int>(wParam)) {
             InvalidateStageStrip(i);
@@ -240,6 +237,14 @@ LRESULT CAPMSlider::OnPosChanged(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&)
     }
     PostToParentAndCreator(m_hWnd, m_createdIn, msg, wParam, lParam);
     return 0;
+}
+
+void CAPMSlider::ApplyCapRanges()
+{
+    if (m_freeStages)
+        RemoveTickerCapRanges();
+    else
+        SetTickerCapRanges();
 }
 
 CGUIItem* CreateAPMSlider(const pugi::xml_node& element, SkinLoadContext& context)
@@ -257,10 +262,7 @@ CGUIItem* CreateAPMSlider(const pugi::xml_node& element, SkinLoadContext& contex
         return nullptr;
     slider->SetSkinItem(id, SkinItemType::MarkerSlider, slider->m_hWnd, in);
     slider->SetDefaultStages();
-    if (slider->m_freeStages)
-        slider->RemoveTickerCapRanges();
-    else
-        slider->SetTickerCapRanges();
+    slider->ApplyCapRanges();
     slider->SetDefaultColours();
     return slider.release();
 }

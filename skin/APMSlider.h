@@ -42,6 +42,8 @@ public:
     void RemoveTickerCapRanges();
     // Keeps every stage between its neighbours.
     void SetTickerCapRanges();
+    // The one of the two above that m_freeStages asks for.
+    void ApplyCapRanges();
     // Grey levels for the first bands, one per stage, darkest first.
     void SetDefaultColours();
 

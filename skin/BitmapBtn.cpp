@@ -235,11 +235,7 @@ void CBitmapBtn::DrawCaption(CDC& dc, const RECT& client, COLORREF colour) const
         return;
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextColor(colour);
-    // A button without a skin font draws in one font the whole program shares, made once: a hundred
-    // keys would otherwise make and free a font on every paint.
-    static const HFONT fallback = CreateDefaultSkinFont();
-    HFONT font = m_font && !m_font->IsNull() ? static_cast<HFONT>(*m_font) : fallback;
-    CSelectObject selectFont(dc, font);
+    CSelectObject selectFont(dc, SkinFontOrDefault(m_font));
     // DrawText may write into the text it is given (DT_MODIFYSTRING): it gets a copy with room.
     std::vector<wchar_t> text(m_caption.begin(), m_caption.end());
     text.resize(text.size() + 5, L'\0');

@@ -29,14 +29,6 @@ constexpr int kSeparatorOffset = 37;
 constexpr DWORD kWindowStyle = WS_CHILD | WS_VISIBLE;
 constexpr UINT kWindowControlId = static_cast<UINT>(-1);
 
-int Width(const RECT& rc)
-{
-    return rc.right - rc.left;
-}
-int Height(const RECT& rc)
-{
-    return rc.bottom - rc.top;
-}
 
 bool HasImage(const CBitmap* image)
 {
@@ -211,8 +203,7 @@ void CBitmapWindow::DrawAssignment(HDC dc, const RECT& content)
 
     const int oldMode = ::SetBkMode(dc, TRANSPARENT);
     const COLORREF oldColour = ::SetTextColor(dc, m_textColour ? m_textColour : kUnsetTextColour);
-    CFont fallback;
-    HFONT font = SkinFontOrDefault(m_font, fallback);
+    HFONT font = SkinFontOrDefault(m_font);
     CSelectObject selectFont(dc, font);
     // DrawText gets a copy it may write to.
     std::vector<wchar_t> text(m_caption.begin(), m_caption.end());

@@ -15,15 +15,6 @@ namespace {
 
 constexpr DWORD kMarkerStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
 
-int Width(const RECT& rc)
-{
-    return rc.right - rc.left;
-}
-
-int Height(const RECT& rc)
-{
-    return rc.bottom - rc.top;
-}
 
 } // namespace
 

@@ -40,15 +40,6 @@ template <size_t N> int IndexOfName(const wchar_t* const (&names)[N], const std:
     return -1;
 }
 
-int Width(const RECT& rc)
-{
-    return rc.right - rc.left;
-}
-
-int Height(const RECT& rc)
-{
-    return rc.bottom - rc.top;
-}
 
 void BlitImage(CDC& dc, const RECT& rc, HBITMAP image)
 {
@@ -123,8 +114,7 @@ void CDPIStageWindow::Draw(CDC& dc)
 
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextColor(m_textColour == 0 ? kUnsetTextColour : m_textColour);
-    CFont fallback;
-    HFONT font = SkinFontOrDefault(m_font, fallback);
+    HFONT font = SkinFontOrDefault(m_font);
     CSelectObject selectFont(dc, font);
 
     DrawLines(dc, m_heading, m_areas[kHeading].rect, m_drawFlags | DT_CENTER);

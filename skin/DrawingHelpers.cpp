@@ -271,11 +271,11 @@ HFONT CreateDefaultSkinFont()
     return ::CreateFontW(14, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0, 0x20, L"Arial");
 }
 
-HFONT SkinFontOrDefault(const CFont* font, CFont& fallback)
+HFONT SkinFontOrDefault(const CFont* font)
 {
     if (font && !font->IsNull())
         return *font;
-    fallback.Attach(CreateDefaultSkinFont());
+    static const HFONT fallback = CreateDefaultSkinFont();
     return fallback;
 }
 

@@ -30,7 +30,12 @@ bool LoadPictureFile(const std::wstring& path, CBitmap& target);
 // source or when the copy fails. The caller owns it.
 HBITMAP DuplicateDib(HBITMAP source);
 
+// A rectangle's width and height.
+inline int Width(const RECT& rc) { return rc.right - rc.left; }
+inline int Height(const RECT& rc) { return rc.bottom - rc.top; }
+
 // Arial 14 bold: the font of skinned texts whose skin named none. The caller owns it.
 HFONT CreateDefaultSkinFont();
-// The font to draw with: `font` when there is one, else a default font made into `fallback`.
-HFONT SkinFontOrDefault(const CFont* font, CFont& fallback);
+// The font to draw with: `font` when there is one, else the default font, made once for the whole
+// program (a page of keys would otherwise make and free a font on every paint). Not the caller's.
+HFONT SkinFontOrDefault(const CFont* font = nullptr);

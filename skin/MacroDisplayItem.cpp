@@ -649,6 +649,18 @@ LRESULT CMacroDisplayItem::OnCustomDraw(int, NMHDR* header, BOOL&)
     }
 }
 
+HFONT CMacroDisplayItem::BoldFont()
+{
+    if (m_boldFont.IsNull() && m_font && !m_font->IsNull()) {
+        LOGFONTW lf = {};
+        if (::GetObjectW(*m_font, sizeof(lf), &lf)) {
+            lf.lfWeight = FW_BOLD;
+            m_boldFont.CreateFontIndirect(&lf);
+        }
+    }
+    return m_boldFont.IsNull() ? nullptr : static_cast<HFONT>(m_boldFont);
+}
+
 void CMacroDisplayItem::DrawCell(HDC hdc, int row, int index, LPARAM data)
 {
     RECT rc = {};
@@ -683,15 +695,8 @@ void CMacroDisplayItem::DrawCell(HDC hdc, int row, int index, LPARAM data)
                 format |= DT_CENTER;
             else if (justify == LVCFMT_RIGHT)
                 format |= DT_RIGHT;
-            CFont bold;
-            if (m_font && !m_font->IsNull()) {
-                LOGFONTW lf = {};
-                if (::GetObjectW(*m_font, sizeof(lf), &lf)) {
-                    lf.lfWeight = FW_BOLD;
-                    bold.CreateFontIndirect(&lf);
-                }
-            }
-            HGDIOBJ oldFont = bold.IsNull() ? nullptr : ::SelectObject(hdc, bold);
+            HFONT bold = BoldFont();
+            HGDIOBJ oldFont = bold ? ::SelectObject(hdc, bold) : nullptr;
             ::SetTextColor(hdc, selected ? m_clrTextHi : m_clrText);
             ::SetBkMode(hdc, TRANSPARENT);
             ::DrawTextW(hdc, text.c_str(), -1, &rc, format);
@@ -728,15 +733,6 @@ const IconChild kIconChildren[] = {
     {"MDBMP_CLK", MacroDisplayIcon::Clock},     {"MDBMP_CLKH", MacroDisplayIcon::ClockSelected},
 };
 
-bool ReadFlag(const pugi::xml_node& element, const char* name)
-{
-    const std::wstring value = AttributeText(element, name);
-    if (value.empty())
-        return false;
-    const wchar_t c = value[0];
-    return c == L'1' || c == L't' || c == L'T' || c == L'y' || c == L'Y';
-}
-
 int ReadCount(const pugi::xml_node& element, const char* name, int fallback)
 {
     if (!element.attribute(name))
@@ -751,7 +747,7 @@ CGUIItem* CreateMacroDisplayItem(const pugi::xml_node& element, SkinLoadContext&
     const int id = ReadItemId(element);
     if (id == -1)
         return nullptr;
-    auto item = std::make_unique<CMacroDisplayItem>(ReadCount(element, "max", 0), ReadFlag(element, "readonly"));
+    auto item = std::make_unique<CMacroDisplayItem>(ReadCount(element, "max", 0), IsTrueFlag(element, "readonly"));
     for (const MacroColourRow& row : kMacroColours) {
         COLORREF colour = 0;
         if (ReadColourAttribute(element, row.attribute, colour))

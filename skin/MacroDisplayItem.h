@@ -171,6 +171,8 @@ private:
     bool CellRect(int row, int index, RECT* rc) const;
     int ColumnIdAt(int index) const;
     void DrawCell(HDC dc, int row, int index, LPARAM data);
+    // The fontid font made bold, made at the first paint that needs it; null without a font.
+    HFONT BoldFont();
 
     MacroEventList m_events;
     HIMAGELIST m_imageList = nullptr;
@@ -183,6 +185,7 @@ private:
     const MacroEventList* m_replayList = nullptr;
     size_t m_replayPos = 0;
     int m_editRow = -1;
+    CFont m_boldFont;
 };
 
 // The text a row shows for `event`: the key's name, the mouse button's language text, or the delay in

@@ -86,8 +86,7 @@ void CProfileBtn::DrawItem(DRAWITEMSTRUCT* item)
 
     composed.SetBkMode(TRANSPARENT);
     composed.SetTextColor(kColumnTextColour);
-    CFont font(CreateDefaultSkinFont());
-    CSelectObject selectFont(composed, font);
+    CSelectObject selectFont(composed, SkinFontOrDefault());
     SIZE extent = {};
     ::GetTextExtentPoint32W(composed, m_column1.c_str(), static_cast<int>(m_column1.size()), &extent);
     // One band for all columns, from just above the middle down to the bottom.

@@ -116,10 +116,8 @@ struct ImagePrefetch {
     static std::wstring Key(const std::wstring& name)
     {
         std::wstring key = name;
-        for (wchar_t& c : key) {
-            if (c >= L'A' && c <= L'Z')
-                c = static_cast<wchar_t>(c - L'A' + L'a');
-        }
+        for (wchar_t& c : key)
+            c = FoldAZ(c);
         return key;
     }
 };

@@ -9,8 +9,6 @@
 #include "skin/LangTable.h"
 #include "skin/SkinResources.h"
 
-namespace {
-
 bool IsTrueFlag(const pugi::xml_node& element, const char* name)
 {
     const char* value = element.attribute(name).value();
@@ -25,6 +23,8 @@ bool IsTrueFlag(const pugi::xml_node& element, const char* name)
         return false;
     }
 }
+
+namespace {
 
 // The override text of the item under `key`, else the attribute of the same name. False when neither
 // exists.

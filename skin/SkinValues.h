@@ -22,6 +22,8 @@ enum SkinRectMode : int {
 
 // The value of an attribute as a wide string; empty when absent.
 std::wstring AttributeText(const pugi::xml_node& element, const char* name);
+// Whether the attribute is set: its text starts with 1, t, T, y or Y.
+bool IsTrueFlag(const pugi::xml_node& element, const char* name);
 
 // The text of the node's first plain or CDATA character-data child; empty without one.
 std::wstring ElementText(const pugi::xml_node& node);

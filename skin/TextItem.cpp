@@ -89,8 +89,7 @@ void CTextItem::SetHot(BYTE hot)
 
 void CTextItem::DrawItem(DRAWITEMSTRUCT* item)
 {
-    CFont fallback;
-    HFONT font = SkinFontOrDefault(m_font, fallback);
+    HFONT font = SkinFontOrDefault(m_font);
     CSelectObject selectFont(item->hDC, font);
     const int oldMode = ::SetBkMode(item->hDC, TRANSPARENT);
 

@@ -41,8 +41,7 @@ CTrayDialog::CTrayDialog() : CDialog(HiddenDialogTemplate(), nullptr)
     // The service drops its proxy of an event sink right after an event, at every reconnection; the
     // sinks' interfaces stay registered for the dialog's life instead of going with each sink.
     if (m_comInitialised)
-        m_sinkPins.Pin({&IID_IUnknown, &IID__IProfileManagerEvents, &IID__IOTFMacroRecordingEvents, &IID__IDPIEvents,
-                        &IID__IApplicationEvent});
+        m_sinkPins.PinEventSinks();
     m_windowIcon.handle = CreateTrayIconImage(::GetSystemMetrics(SM_CXICON));
     m_windowIconSmall.handle = CreateTrayIconImage(::GetSystemMetrics(SM_CXSMICON));
     m_trayIcon.handle = CreateTrayIconImage(::GetSystemMetrics(SM_CXSMICON));

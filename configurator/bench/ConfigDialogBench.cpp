@@ -84,7 +84,7 @@ bool TimedStart(std::unique_ptr<CProgram>& process, const std::wstring& path, co
     if (!process->Started())
         return false;
     HWND window = nullptr;
-    const bool painted = WaitForCondition(
+    const bool painted = PumpMessagesUntil(
         [&] {
             if (!window && !(window = FindProcessWindow(process->Id(), className)))
                 return false;
@@ -221,8 +221,7 @@ bool PageSwitches(int switches, DWORD pollMs, bool printSamples, const std::wstr
     HWND main = CConfigDriver::MainWindow();
     CConfigDriver driver(kDeadlineMs);
     driver.SetPollMs(pollMs);
-    const int tabs[4] = {kIdTabProfiles, kIdTabMacros, kIdTabLighting, kIdTabAssignKeys};
-    const unsigned pages[4] = {kPageProfiles, kPageMacros, kPageLighting, kPageKeyAssignment};
+    // From the key page shown at the start: profiles, macros, lighting, then the keys again.
     const char* names[4] = {"profiles", "macros", "lighting", "keys"};
     std::vector<double> all, byPage[4];
     std::vector<Sample> samples(1);
@@ -231,7 +230,7 @@ bool PageSwitches(int switches, DWORD pollMs, bool printSamples, const std::wstr
     for (int i = 0; i < switches; ++i) {
         const int page = i % 4;
         const double start = Now();
-        if (!driver.ShowPage(tabs[page], pages[page])) {
+        if (!driver.ShowPage(kTabIds[(page + 1) % 4], kTabPages[(page + 1) % 4])) {
             std::fprintf(stderr, "ConfigDialogBench: switch %d: %s\n", i + 1, driver.Error().c_str());
             Close(process, kMainWindowClass);
             return false;
@@ -301,7 +300,7 @@ void CloseTrayStartedHere(bool wasRunning)
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, id);
     PostMessageW(tray, WM_CLOSE, 0, 0);
     if (process) {
-        WaitForCondition([&] { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }, kDeadlineMs);
+        PumpMessagesUntil([&] { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }, kDeadlineMs);
         CloseHandle(process);
     }
 }

@@ -211,7 +211,7 @@ int RunCommand(const std::wstring& command, CArguments& args, CConfigDriver& dri
     else if (command == L"pointer-away")
         ok = ::SetCursorPos(0, ::GetSystemMetrics(SM_CYSCREEN) - 1) != FALSE;
     else if (command == L"wait-all-closed")
-        ok = WaitForCondition([] { return !InstanceRuns(config::kInstanceMutex) && !InstanceRuns(tray::kSingleInstanceMutex); },
+        ok = PumpMessagesUntil([] { return !InstanceRuns(config::kInstanceMutex) && !InstanceRuns(tray::kSingleInstanceMutex); },
                               INFINITE);
     else
         return 2;

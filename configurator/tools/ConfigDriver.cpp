@@ -80,6 +80,12 @@ bool Painted(HWND window)
 
 int PickedKey(LRESULT state) { return static_cast<int>((state >> 16) & 0xFFFF); }
 
+void TypeText(HWND edit, const std::wstring& text)
+{
+    for (wchar_t c : text)
+        ::PostMessageW(edit, WM_CHAR, c, 1);
+}
+
 } // namespace
 
 HWND CConfigDriver::MainWindow()
@@ -136,7 +142,7 @@ bool CConfigDriver::Click(HWND window, int itemId)
 HWND CConfigDriver::WaitPopup(HWND notThis)
 {
     HWND popup = nullptr;
-    if (!WaitForCondition([&] { return (popup = OpenPopup()) != nullptr && popup != notThis && Painted(popup); }, m_stepMs, m_pollMs)) {
+    if (!Wait([&] { return (popup = OpenPopup()) != nullptr && popup != notThis && Painted(popup); }, m_stepMs)) {
         Fail("no popup opened");
         return nullptr;
     }
@@ -145,27 +151,27 @@ HWND CConfigDriver::WaitPopup(HWND notThis)
 
 bool CConfigDriver::WaitPopupGone(HWND popup)
 {
-    return WaitForCondition([&] { return !::IsWindow(popup) || !::IsWindowVisible(popup); }, m_stepMs, m_pollMs) ||
+    return Wait([&] { return !::IsWindow(popup) || !::IsWindowVisible(popup); }, m_stepMs) ||
            Fail("the popup stayed open");
 }
 
 bool CConfigDriver::WaitAssigned(const char* what)
 {
-    if (WaitForCondition([&] {
+    if (Wait([&] {
             const LRESULT state = State();
             return (state & kAutomationShown) && PickedKey(state) == 0 &&
                    !(state & (kAutomationPopupOpen | kAutomationPaintPending));
-        }, m_stepMs, m_pollMs))
+        }, m_stepMs))
         return true;
     return Fail(std::string("the ") + what + " assignment did not finish");
 }
 
 bool CConfigDriver::WaitShown(DWORD timeoutMs)
 {
-    if (WaitForCondition([&] {
+    if (Wait([&] {
             HWND main = MainWindow();
             return main && ::IsWindowVisible(main) && (State() & kAutomationShown) && Painted(main);
-        }, timeoutMs, m_pollMs))
+        }, timeoutMs))
         return true;
     return Fail("the configurator's main dialog did not show");
 }
@@ -175,10 +181,10 @@ bool CConfigDriver::ShowPage(int tabId, unsigned pageFlag)
     HWND main = MainWindow();
     if (!Click(main, tabId))
         return false;
-    if (WaitForCondition([&] {
+    if (Wait([&] {
             const LRESULT state = State();
             return ((state >> kAutomationPageShift) & pageFlag) != 0 && Painted(main);
-        }, m_stepMs, m_pollMs))
+        }, m_stepMs))
         return true;
     return Fail("the page of tab " + std::to_string(tabId) + " did not show");
 }
@@ -191,7 +197,7 @@ bool CConfigDriver::PickKey(int keyId)
     // A second click on the picked key would let it go.
     if (PickedKey(State()) != keyId)
         ::PostMessageW(main, WM_KEYITEM_CLICK, 0, keyId);
-    if (WaitForCondition([&] { return PickedKey(State()) == keyId && Painted(main); }, m_stepMs, m_pollMs))
+    if (Wait([&] { return PickedKey(State()) == keyId && Painted(main); }, m_stepMs))
         return true;
     return Fail("key " + std::to_string(keyId) + " could not be picked");
 }
@@ -275,7 +281,7 @@ bool CConfigDriver::AnswerFileDialog(const std::wstring& path)
 {
     HWND main = MainWindow();
     HWND dialog = nullptr;
-    if (!WaitForCondition([&] { return (dialog = FindOwned(main, IsFileDialog)) != nullptr; }, m_stepMs, m_pollMs))
+    if (!Wait([&] { return (dialog = FindOwned(main, IsFileDialog)) != nullptr; }, m_stepMs))
         return Fail("the file dialog did not open");
     // The file name field: a combo box with an edit in the explorer style, a plain edit in the old one.
     HWND field = ::GetDlgItem(dialog, 0x47C);
@@ -290,14 +296,14 @@ bool CConfigDriver::AnswerFileDialog(const std::wstring& path)
     DWORD_PTR ignored = 0;
     ::SendMessageTimeoutW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()), SMTO_ABORTIFHUNG, kAnswerMs, &ignored);
     ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
-    if (!WaitForCondition([&] { return !::IsWindow(dialog); }, m_stepMs, m_pollMs))
+    if (!Wait([&] { return !::IsWindow(dialog); }, m_stepMs))
         return Fail("the file dialog did not take the file");
     return true;
 }
 
 bool CConfigDriver::WaitIdle(const char* what)
 {
-    if (WaitForCondition([&] {
+    if (Wait([&] {
             const LRESULT state = State();
             return (state & kAutomationShown) && !(state & (kAutomationPopupOpen | kAutomationPaintPending));
         }, m_stepMs))
@@ -308,13 +314,9 @@ bool CConfigDriver::WaitIdle(const char* what)
 bool CConfigDriver::ShowPage(int tabId)
 {
     // The click is posted: idle alone could still be the old page's, so the page's own flag is awaited.
-    const std::pair<int, unsigned> pages[] = {{kIdTabAssignKeys, kPageKeyAssignment},
-                                              {kIdTabProfiles, kPageProfiles},
-                                              {kIdTabMacros, kPageMacros},
-                                              {kIdTabLighting, kPageLighting}};
-    for (const auto& [tab, flag] : pages) {
-        if (tab == tabId)
-            return ShowPage(tabId, flag) && WaitIdle("showing the page");
+    for (int i = 0; i < 4; ++i) {
+        if (kTabIds[i] == tabId)
+            return ShowPage(tabId, kTabPages[i]) && WaitIdle("showing the page");
     }
     return Fail("no page for tab " + std::to_string(tabId));
 }
@@ -342,8 +344,7 @@ bool CConfigDriver::AnswerNamePopup(const std::wstring& name)
     HWND edit = popup ? ItemWindow(popup, kIdPopupNameEntry) : nullptr;
     if (!edit)
         return Fail("no name popup with its name field");
-    for (wchar_t c : name)
-        ::PostMessageW(edit, WM_CHAR, c, 1);
+    TypeText(edit, name);
     return Click(popup, kIdPopupOk) && WaitPopupGone(popup) && WaitIdle("the name popup's command");
 }
 
@@ -379,7 +380,7 @@ bool CConfigDriver::SelectProfileRow(int row)
         return false;
     ::PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(point.x, point.y));
     ::PostMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(point.x, point.y));
-    if (WaitForCondition([&] { return ::SendMessageW(list, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED) == row; }, m_stepMs))
+    if (Wait([&] { return ::SendMessageW(list, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED) == row; }, m_stepMs))
         return true;
     return Fail("row " + std::to_string(row) + " of the profile list could not be selected");
 }
@@ -410,7 +411,7 @@ HWND CConfigDriver::OpenProfileMenu(int row)
     ::PostMessageW(list, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(point.x, point.y));
     ::PostMessageW(list, WM_RBUTTONUP, 0, MAKELPARAM(point.x, point.y));
     HWND menu = nullptr;
-    if (!WaitForCondition([&] { return (menu = OpenListMenu()) != nullptr; }, m_stepMs)) {
+    if (!Wait([&] { return (menu = OpenListMenu()) != nullptr; }, m_stepMs)) {
         Fail("the profile list's menu did not open");
         return nullptr;
     }
@@ -427,7 +428,7 @@ bool CConfigDriver::ChooseMenuEntry(HWND menu, int entry)
 {
     // What the menu's list reports when a row is clicked; -1 closes it without a choice.
     ::PostMessageW(menu, WM_LISTPANEL_SELECT, 0, entry);
-    if (!WaitForCondition([&] { return !::IsWindow(menu) || !::IsWindowVisible(menu); }, m_stepMs))
+    if (!Wait([&] { return !::IsWindow(menu) || !::IsWindowVisible(menu); }, m_stepMs))
         return Fail("the profile list's menu stayed open");
     return true;
 }
@@ -460,7 +461,7 @@ bool CConfigDriver::ImportProfile(const std::wstring& path)
         return false;
     // The dialog answers while it waits for the keyboard's import: the import has ended when the
     // dialog is dirty with the new profile.
-    if (WaitForCondition([&] { return (State() & kAutomationDirty) != 0; }, m_stepMs))
+    if (Wait([&] { return (State() & kAutomationDirty) != 0; }, m_stepMs))
         return WaitIdle("the import");
     return Fail("the import did not add a profile");
 }
@@ -475,11 +476,11 @@ bool CConfigDriver::Apply()
     LRESULT state = 0;
     // Until the click is taken the dialog is dirty and idle; then it writes; then it is clean, or
     // dirty again with the failure's popup.
-    if (!WaitForCondition([&] {
+    if (!Wait([&] {
             state = State();
             return (state & kAutomationShown) && !(state & (kAutomationWriting | kAutomationPaintPending)) &&
                    (!(state & kAutomationDirty) || (state & kAutomationPopupOpen));
-        }, m_stepMs, m_pollMs))
+        }, m_stepMs))
         return Fail("the write did not end");
     if (state & kAutomationDirty)
         return Fail("the write failed");
@@ -499,7 +500,7 @@ bool CConfigDriver::Exit()
 
 bool CConfigDriver::WaitClosed(DWORD timeoutMs)
 {
-    return WaitForCondition([] { return MainWindow() == nullptr; }, timeoutMs, m_pollMs) || Fail("the configurator stayed open");
+    return Wait([] { return MainWindow() == nullptr; }, timeoutMs) || Fail("the configurator stayed open");
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -508,12 +509,6 @@ bool CConfigDriver::WaitClosed(DWORD timeoutMs)
 namespace {
 
 bool Enabled(HWND window) { return window && ::IsWindowEnabled(window) && ::IsWindowVisible(window); }
-
-void TypeText(HWND edit, const std::wstring& text)
-{
-    for (wchar_t c : text)
-        ::PostMessageW(edit, WM_CHAR, c, 1);
-}
 
 } // namespace
 
@@ -526,40 +521,15 @@ int CConfigDriver::MacroRows()
     return static_cast<int>(count);
 }
 
-bool CConfigDriver::ShowMacrosPage()
-{
-    HWND main = MainWindow();
-    if (!Click(main, kIdTabMacros))
-        return false;
-    if (WaitForCondition([&] { return ::IsWindowVisible(ItemWindow(main, kIdMacroCreate)) && Painted(main); }, m_stepMs))
-        return true;
-    return Fail("the macros page did not show");
-}
-
-bool CConfigDriver::ShowKeysPage()
-{
-    HWND main = MainWindow();
-    if (!Click(main, kIdTabAssignKeys))
-        return false;
-    if (WaitForCondition([&] { return ::IsWindowVisible(ItemWindow(main, kIdAssignDefault)) && Painted(main); }, m_stepMs))
-        return true;
-    return Fail("the key page did not show");
-}
-
 bool CConfigDriver::CreateMacro(const std::wstring& name)
 {
     HWND main = MainWindow();
     if (!Click(main, kIdMacroCreate))
         return false;
-    HWND popup = WaitPopup();
-    HWND edit = popup ? ItemWindow(popup, kIdPopupNameEntry) : nullptr;
-    if (!edit)
-        return Fail("no name popup with its name field");
-    TypeText(edit, name);
-    if (!Click(popup, kIdPopupOk) || !WaitPopupGone(popup))
+    if (!AnswerNamePopup(name))
         return false;
     // The new macro is chosen: its commands can be used.
-    if (WaitForCondition([&] { return Enabled(ItemWindow(main, kIdMacroPlay)) && Painted(main); }, m_stepMs))
+    if (Wait([&] { return Enabled(ItemWindow(main, kIdMacroPlay)) && Painted(main); }, m_stepMs))
         return true;
     return Fail("the new macro was not chosen");
 }
@@ -570,7 +540,7 @@ bool CConfigDriver::RecordMacro(const std::vector<std::pair<UINT, UINT>>& keys)
     if (!Click(main, kIdMacroRecord))
         return false;
     // Stop can be pressed only while recording (or replaying).
-    if (!WaitForCondition([&] { return Enabled(ItemWindow(main, kIdMacroStop)); }, m_stepMs))
+    if (!Wait([&] { return Enabled(ItemWindow(main, kIdMacroStop)); }, m_stepMs))
         return Fail("the recording did not start");
     int expected = 0;
     for (const auto& key : keys) {
@@ -583,13 +553,13 @@ bool CConfigDriver::RecordMacro(const std::vector<std::pair<UINT, UINT>>& keys)
             ::SendInput(1, &input, sizeof(input));
             // One event, and a delay before every event but the first.
             expected += expected == 0 ? 1 : 2;
-            if (!WaitForCondition([&] { return MacroRows() >= expected; }, m_stepMs))
+            if (!Wait([&] { return MacroRows() >= expected; }, m_stepMs))
                 return Fail("the macro display did not record key " + std::to_string(key.first));
         }
     }
     if (!Click(main, kIdMacroStop))
         return false;
-    if (WaitForCondition([&] { return !Enabled(ItemWindow(main, kIdMacroStop)) && Painted(main); }, m_stepMs))
+    if (Wait([&] { return !Enabled(ItemWindow(main, kIdMacroStop)) && Painted(main); }, m_stepMs))
         return true;
     return Fail("the recording did not stop");
 }
@@ -606,7 +576,7 @@ bool CConfigDriver::InsertDelayAfterFirst(unsigned milliseconds)
     TypeText(edit, std::to_wstring(milliseconds));
     if (!Click(main, kIdMacroFirstEvent) || !Click(main, kIdInsertDelay))
         return false;
-    if (WaitForCondition([&] { return MacroRows() == before + 1 && Painted(main); }, m_stepMs))
+    if (Wait([&] { return MacroRows() == before + 1 && Painted(main); }, m_stepMs))
         return true;
     return Fail("the delay was not inserted");
 }

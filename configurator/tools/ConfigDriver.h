@@ -71,8 +71,6 @@ public:
 
     // ---- The macros page
     // Shows the macros page, or the key page again.
-    bool ShowMacrosPage();
-    bool ShowKeysPage();
     // Presses New, types the name into the name popup and confirms it.
     bool CreateMacro(const std::wstring& name);
     // Presses Record, types the keys (virtual key, scan code; each pressed and released) as real input,
@@ -111,16 +109,15 @@ private:
     // The profile list's window and the client point of a cell; false when it cannot be found.
     bool ProfileCellPoint(int row, int column, HWND& list, POINT& point);
     bool SelectProfileRow(int row);
+    // Waits for `done` with a deadline, handling this thread's messages and looking again every m_pollMs.
+    template <class Done>
+    bool Wait(Done done, DWORD timeoutMs)
+    {
+        return PumpMessagesUntil(done, timeoutMs, m_pollMs);
+    }
 
     DWORD m_stepMs;
     DWORD m_pollMs = 20;
     std::string m_error;
 };
 
-// Waits for `done` with a deadline, handling this thread's messages meanwhile and looking again every
-// `pollMs` at the latest.
-template <class Done>
-bool WaitForCondition(Done done, DWORD timeoutMs, DWORD pollMs = 20)
-{
-    return PumpMessagesUntil(done, timeoutMs, pollMs);
-}

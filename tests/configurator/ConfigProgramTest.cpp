@@ -156,13 +156,13 @@ TEST_F(ConfigProgramTest, EachKindOfAssignmentReachesTheKeyboardOnApply)
 TEST_F(ConfigProgramTest, AMacroRecordedFromRealKeysEditedAndAssignedReachesTheKeyboard)
 {
     ASSERT_NO_FATAL_FAILURE(StartFirst());
-    ASSERT_TRUE(m_driver.ShowMacrosPage() && m_driver.CreateMacro(L"Typed")) << m_driver.Error();
+    ASSERT_TRUE(m_driver.ShowPage(config::kIdTabMacros) && m_driver.CreateMacro(L"Typed")) << m_driver.Error();
     // A pressed and released, then B: four key events with a delay between each two.
     ASSERT_TRUE(m_driver.RecordMacro({{'A', 0x1E}, {'B', 0x30}})) << m_driver.Error();
     EXPECT_EQ(m_driver.MacroRows(), 7);
     ASSERT_TRUE(m_driver.InsertDelayAfterFirst(400)) << m_driver.Error();
     const int f5 = config::kIdFirstKey + 5;
-    ASSERT_TRUE(m_driver.ShowKeysPage() && m_driver.PickKey(f5) && m_driver.AssignMacro(0, 1, 0)) << m_driver.Error();
+    ASSERT_TRUE(m_driver.ShowPage(config::kIdTabAssignKeys) && m_driver.PickKey(f5) && m_driver.AssignMacro(0, 1, 0)) << m_driver.Error();
     ASSERT_TRUE(m_driver.Apply()) << m_driver.Error();
 
     std::string macroLine;

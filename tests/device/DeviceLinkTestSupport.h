@@ -5,6 +5,7 @@
 #pragma once
 
 #include "DeviceTestSupport.h"
+#include "../support/KeyboardProcess.h"
 
 #include "model/GuidWords.h"
 #include "model/Keyboard.h"
@@ -69,12 +70,10 @@ protected:
         ASSERT_NO_FATAL_FAILURE(LoadProductKeyboard());
         ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
         m_com = true;
-        // A service that is just ending answers for a moment as if it were not there: try again until the
-        // deadline.
-        HRESULT held = E_FAIL;
-        PumpUntil([&] { return SUCCEEDED(held = m_hold.Acquire()); }, kServiceStartMs);
-        ASSERT_EQ(held, S_OK) << "the device service is not registered in this Wine prefix";
-        ASSERT_TRUE(WaitForControlPipe(kServiceStartMs));
+        // A service that is just ending answers for a moment as if it were not there: tried again until
+        // the deadline.
+        ASSERT_TRUE(m_hold.AcquireServing(kServiceStartMs))
+            << "the device service is not registered in this Wine prefix, or its control pipe never opened";
         Command("reset");
         Command("plug");
         m_logPath = m_folder.File(L"calls.log");
@@ -95,10 +94,7 @@ protected:
         if (m_hold.Held()) {
             ServiceCommand("log off");
             ServiceCommand("reset");
-            const ControlReply pid = ServiceCommand("pid");
-            if (pid.status == ControlStatus::Ok && pid.lines.size() == 1)
-                worker = OpenProcess(SYNCHRONIZE, FALSE, DWORD(std::stoul(pid.lines[0])));
-            ServiceCommand("quit");
+            worker = QuitKeyboardProcess(kServiceStartMs);
         }
         m_hold.Release();
         if (worker != nullptr) {

@@ -12,6 +12,7 @@
 #include "service/ServiceStart.h"
 #include "service/control/ControlClient.h"
 #include "NoticeTestSupport.h"
+#include "../support/KeyboardProcess.h"
 
 namespace {
 
@@ -31,14 +32,8 @@ protected:
     {
         ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
         m_initialised = true;
-        // The keyboard process the last test ended may still be going: COM then refuses the class for a
-        // moment, so the creation is tried again until the deadline.
-        const ULONGLONG deadline = GetTickCount64() + kStartMs;
-        HRESULT hr;
-        while (FAILED(hr = CreateDeviceService(CLSCTX_LOCAL_SERVER, IID_IDeviceCollection,
-                                               reinterpret_cast<void**>(&m_collection))) &&
-               GetTickCount64() < deadline)
-            Sleep(100);
+        // The keyboard process the last test ended may still be going.
+        const HRESULT hr = CreateServiceWhenReady(IID_IDeviceCollection, reinterpret_cast<void**>(&m_collection), kStartMs);
         ASSERT_EQ(hr, S_OK) << "the device service is not registered in this Wine prefix";
         ASSERT_TRUE(WaitForControlPipe(kStartMs));
         const ControlReply plugged = Send("plug");
@@ -51,13 +46,8 @@ protected:
             if (m_addedDevice)
                 Send("remove-device 1");
             Send("plug");
-            // Wine hands the service this test's standard error, and ctest waits for it to close: the
-            // keyboard process ends here instead of after its idle time.
-            HANDLE worker = nullptr;
-            const ControlReply pid = Send("pid");
-            if (pid.status == ControlStatus::Ok && pid.lines.size() == 1)
-                worker = OpenProcess(SYNCHRONIZE, FALSE, DWORD(std::stoul(pid.lines[0])));
-            Send("quit");
+            // The keyboard process ends here instead of after its idle time.
+            HANDLE worker = QuitKeyboardProcess(kStartMs);
             m_collection->Release();
             if (worker != nullptr) {
                 EXPECT_EQ(WaitForSingleObject(worker, kStartMs), WAIT_OBJECT_0) << "the keyboard process did not end";

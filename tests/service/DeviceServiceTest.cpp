@@ -116,8 +116,7 @@ protected:
         ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
         m_comReady = true;
         // The tests' event sinks, kept registered as the tray program keeps its own.
-        m_sinkPins.Pin({&IID_IUnknown, &IID__IProfileManagerEvents, &IID__IOTFMacroRecordingEvents,
-                        &IID__IApplicationEvent, &IID__IDPIEvents});
+        m_sinkPins.PinEventSinks();
         ASSERT_NO_FATAL_FAILURE(m_service.Prepare());
         ASSERT_NO_FATAL_FAILURE(ConnectKeyboard());
         ControlOk("reset");

@@ -7,6 +7,7 @@
 #include "service/ServiceStart.h"
 #include "service/control/ControlClient.h"
 #include "SimTestSupport.h"
+#include "../support/KeyboardProcess.h"
 
 #include "DeviceService.h"
 
@@ -120,34 +121,18 @@ public:
     // for a moment after a service process ended: such answers are retried until the deadline.
     static HRESULT Connect(ComRef<IDeviceCollection>& collection, DWORD timeoutMs = 20000)
     {
-        const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-        HRESULT hr;
-        for (;;) {
-            hr = CreateDeviceService(CLSCTX_LOCAL_SERVER, IID_IDeviceCollection, collection.PutVoid());
-            if (SUCCEEDED(hr) || GetTickCount64() >= deadline)
-                return hr;
-            PumpUntil([] { return false; }, 100);
-        }
+        return CreateServiceWhenReady(IID_IDeviceCollection, collection.PutVoid(), timeoutMs);
     }
 
     // The running service's process, opened for waiting and ending; null when none answers.
-    static HANDLE OpenServiceProcess()
-    {
-        ControlOptions options;
-        options.pipeMs = 200;
-        const ControlReply reply = SendControlCommand("pid", options);
-        if (reply.status != ControlStatus::Ok || reply.lines.size() != 1)
-            return nullptr;
-        return OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, std::stoul(reply.lines[0]));
-    }
+    static HANDLE OpenServiceProcess() { return OpenKeyboardProcess(200); }
 
     // Quits the running service, if any, and waits until its process is gone.
     static bool StopRunning()
     {
-        HANDLE process = OpenServiceProcess();
+        HANDLE process = QuitKeyboardProcess(200);
         if (process == nullptr)
             return true;
-        Control("quit");
         const bool ended = WaitForSingleObject(process, 15000) == WAIT_OBJECT_0;
         CloseHandle(process);
         return ended;

@@ -8,6 +8,7 @@
 #include "service/DeviceRecords.h"
 #include "service/control/ControlClient.h"
 #include "framework/ComRef.h"
+#include "framework/Wnd.h"
 
 #include <windows.h>
 
@@ -31,30 +32,10 @@ std::wstring ProgramFolder()
     return folder.substr(0, folder.find_last_of(L'\\') + 1);
 }
 
+// Handles this thread's messages for that long.
 void Pump(DWORD milliseconds)
 {
-    const ULONGLONG end = GetTickCount64() + milliseconds;
-    for (;;) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageW(&msg);
-        const ULONGLONG now = GetTickCount64();
-        if (now >= end)
-            return;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(end - now, 50)), QS_ALLINPUT);
-    }
-}
-
-template <class Condition>
-bool WaitFor(Condition done, DWORD timeoutMs)
-{
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    while (!done()) {
-        if (GetTickCount64() >= deadline)
-            return false;
-        Pump(5);
-    }
-    return true;
+    PumpMessagesUntil([] { return false; }, milliseconds, 50);
 }
 
 bool RunAndWait(const std::wstring& commandLine, DWORD timeoutMs)
@@ -212,8 +193,8 @@ int Run(int idleSeconds)
     int result = 1;
     HWND dialog = nullptr;
     HWND display = nullptr;
-    if (!WaitFor([&] { return TrayConnected(); }, 30000) ||
-        !WaitFor([&] { return (dialog = FindOwnWindow(tray.dwProcessId, L"#32770", L"TessaryTray")) != nullptr; }, 5000) ||
+    if (!PumpMessagesUntil([&] { return TrayConnected(); }, 30000) ||
+        !PumpMessagesUntil([&] { return (dialog = FindOwnWindow(tray.dwProcessId, L"#32770", L"TessaryTray")) != nullptr; }, 5000) ||
         !(display = FindOwnWindow(tray.dwProcessId, L"tsy_osd", nullptr))) {
         fwprintf(stderr, L"bench: the tray program did not come up\n");
     } else {
@@ -231,7 +212,7 @@ int Run(int idleSeconds)
         QueryPerformanceFrequency(&frequency);
         std::vector<double> latencies;
         for (int press = 0; press < kPresses; ++press) {
-            if (!WaitFor([&] { return !IsWindowVisible(display); }, 5000))
+            if (!PumpMessagesUntil([&] { return !IsWindowVisible(display); }, 5000))
                 break;
             LARGE_INTEGER start, shown;
             QueryPerformanceCounter(&start);

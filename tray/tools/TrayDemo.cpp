@@ -8,6 +8,7 @@
 #include "service/DeviceRecords.h"
 #include "service/control/ControlClient.h"
 #include "framework/ComRef.h"
+#include "framework/Wnd.h"
 #include "tray/DeviceManager.h"
 
 #include <windows.h>
@@ -20,22 +21,6 @@
 namespace {
 
 constexpr const wchar_t* kDefaultSecondProfile = L"Games";
-
-// Handles this thread's messages while waiting, so calls into the apartment are not held up.
-bool WaitUntil(bool (*done)(), DWORD timeoutMs)
-{
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    for (;;) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageW(&msg);
-        if (done())
-            return true;
-        if (GetTickCount64() >= deadline)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-    }
-}
 
 bool TrayConnected()
 {
@@ -118,9 +103,9 @@ int wmain(int argc, wchar_t** argv)
     if (command == L"prepare")
         code = Prepare(argc > 2 ? argv[2] : kDefaultSecondProfile);
     else if (command == L"wait-ready")
-        code = WaitUntil(TrayConnected, timeoutMs) ? 0 : 1;
+        code = PumpMessagesUntil(TrayConnected, timeoutMs, 50) ? 0 : 1;
     else if (command == L"wait-display")
-        code = WaitUntil(DisplayVisible, timeoutMs) ? 0 : 1;
+        code = PumpMessagesUntil(DisplayVisible, timeoutMs, 50) ? 0 : 1;
     else
         fwprintf(stderr, L"TessaryTrayDemo: unknown command %ls\n", command.c_str());
     if (SUCCEEDED(init))
