@@ -1,4 +1,4 @@
-# The Keys page, the key hint telling what Caps Lock does.
+# The Keys page, no key under the mouse yet.
 set(PANELS MainPage.xml AssignKeys.xml KeyboardEnglish.xml)
 set(WIDTH 960)
 set(HEIGHT 660)
