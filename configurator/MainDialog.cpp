@@ -324,7 +324,7 @@ BOOL COssleAppDlg::OnCommand(WPARAM wParam, LPARAM lParam)
             OpenShell(L"OPEN", kSupportUrl);
             break;
         case kIdButtonHelp:
-            OpenShell(L"OPEN", AppFolder() + kManualPage);
+            OpenManual();
             break;
         case kIdButtonExit:
         case kIdButtonCancel:
@@ -384,6 +384,20 @@ BOOL COssleAppDlg::OnCommand(WPARAM wParam, LPARAM lParam)
 void COssleAppDlg::OpenShell(const wchar_t* verb, const std::wstring& file)
 {
     ConfigPlatform().ShellOpen(nullptr, verb, file.c_str());
+}
+
+void COssleAppDlg::OpenManual()
+{
+    // Without the page the shell would fail quietly (or open a browser on an error page).
+    const std::wstring page = AppFolder() + kManualPage;
+    const DWORD attributes = ::GetFileAttributesW(page.c_str());
+    bool missing = attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    if (!missing) {
+        const auto result = reinterpret_cast<INT_PTR>(ConfigPlatform().ShellOpen(nullptr, L"OPEN", page.c_str()));
+        missing = result == ERROR_FILE_NOT_FOUND || result == ERROR_PATH_NOT_FOUND;
+    }
+    if (missing)
+        Warn(kManualMissingPopup);
 }
 
 LRESULT COssleAppDlg::OnDropdownSelChange(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
@@ -554,6 +568,18 @@ BOOL COssleAppDlg::PreTranslateMessage(MSG* msg)
 {
     if (msg->message == WM_KEYDOWN && msg->wParam == VK_SPACE)
         msg->wParam = VK_RETURN;
+    // F1 asks for help wherever the focus is. Not every system makes WM_HELP of it for a dialog (Wine
+    // does not), so the dialog makes it here; taking the key keeps a system that does from asking twice.
+    // While a macro records, F1 is left to the recording.
+    if (msg->message == WM_KEYDOWN && msg->wParam == VK_F1 && m_macroPageState != kMacroPageRecording) {
+        HELPINFO info = {};
+        info.cbSize = sizeof(info);
+        info.iContextType = HELPINFO_WINDOW;
+        info.hItemHandle = msg->hwnd;
+        info.MousePos = msg->pt;
+        SendMessage(WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+        return TRUE;
+    }
     return CGUIPanel::PreTranslateMessage(msg);
 }
 
@@ -595,7 +621,7 @@ BOOL COssleAppDlg::OnHelpInfo()
 {
     if (m_macroPageState == kMacroPageRecording)
         return FALSE;
-    OpenShell(L"OPEN", AppFolder() + kManualPage);
+    OpenManual();
     return FALSE;
 }
 

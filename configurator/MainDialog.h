@@ -270,6 +270,8 @@ private:
     // OK's end: applies what is dirty (waiting for a running write first), then closes.
     void ApplyAndClose();
     void OpenShell(const wchar_t* verb, const std::wstring& file);
+    // F1 and the help button: the manual below the program's folder, or a word that it is missing.
+    void OpenManual();
     CGUIItem* FindSender(HWND window) const;
     void BindKeyPageItems();
     void BindProfilesPageItems();

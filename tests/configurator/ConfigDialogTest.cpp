@@ -327,13 +327,40 @@ TEST_F(ConfigDialogTest, PickedKeyOffersOnlyAssignmentsWithSomethingToAssign)
     EXPECT_FALSE(IsWindowEnabled(AssignButton(kIdAssignDefault)));
 }
 
-TEST_F(ConfigDialogTest, ExitDropsUnappliedChangesAndHelpOpensTheManual)
+TEST_F(ConfigDialogTest, HelpButtonAndF1OpenTheInstalledManual)
+{
+    ASSERT_TRUE(CreateDirectoryW(m_folder.File(L"Manuals").c_str(), nullptr));
+    WriteFile(L"Manuals\\index.html", "<html></html>");
+    ASSERT_NO_FATAL_FAILURE(OpenDialog());
+    AnswerPopups({});
+    Click(MainButton(kIdButtonHelp), [&] { return !m_platform.opened.empty(); });
+    PostMessageW(Dialog().m_hWnd, WM_KEYDOWN, VK_F1, 1 | (0x3B << 16));
+    PostMessageW(Dialog().m_hWnd, WM_KEYUP, VK_F1, 1 | (0x3B << 16) | (3u << 30));
+    PumpUntil([&] { return m_platform.opened.size() >= 2 && !HasPendingInput(); });
+    ASSERT_EQ(m_platform.opened.size(), 2u) << "the button and F1 each open the manual once";
+    for (const auto& opened : m_platform.opened) {
+        EXPECT_EQ(opened.verb, L"OPEN");
+        EXPECT_EQ(opened.file, AppFolder() + L"Manuals\\index.html");
+    }
+    EXPECT_TRUE(m_shownPanels.empty()) << "an installed manual needs no word";
+}
+
+TEST_F(ConfigDialogTest, AMissingManualIsReportedInsteadOfOpened)
+{
+    WriteFile(L"xml\\ManualMissingPopup.xml", Popup(""));
+    ASSERT_NO_FATAL_FAILURE(OpenDialog());
+    AnswerPopups({PopupOk, PopupOk});
+    Click(MainButton(kIdButtonHelp), [&] { return m_shownPanels.size() == 1 && !HasPendingInput(); });
+    SendMessageW(Dialog().m_hWnd, WM_HELP, 0, 0);
+    PumpUntil([&] { return m_shownPanels.size() == 2 && !HasPendingInput(); });
+    EXPECT_EQ(m_shownPanels, (std::vector<std::wstring>{kManualMissingPopup, kManualMissingPopup}));
+    EXPECT_TRUE(m_platform.opened.empty()) << "nothing is handed to the shell";
+    EXPECT_TRUE(DialogOpen());
+}
+
+TEST_F(ConfigDialogTest, ExitDropsUnappliedChanges)
 {
     ASSERT_NO_FATAL_FAILURE(OpenDialog());
-    Click(MainButton(kIdButtonHelp));
-    ASSERT_EQ(m_platform.opened.size(), 1u);
-    EXPECT_EQ(m_platform.opened[0].file, AppFolder() + L"Manuals\\index.html");
-
     PickKey(kEsc);
     AnswerPopups({[](CPopupBox& popup) {
         TypeKey(popup, 'A', 0x1E);

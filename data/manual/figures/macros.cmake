@@ -1,0 +1,11 @@
+# The Macros page with a short recorded macro.
+set(PANELS MainPage.xml ManageMacros.xml)
+set(WIDTH 960)
+set(HEIGHT 660)
+set(PRESSED BUTTON_MANAGEMACROS)
+set(SAMPLE_LIST_GLOBALMACROLIST "Greeting")
+set(SAMPLE_EDITCTRL_DEFAULT_DELAY "50")
+set(SAMPLE_EDITCTRL_DELAY "100")
+set(ROWS_MACRO_DISPLAY "keydn|H" "clk|0.120 s" "keyup|H" "clk|0.080 s" "keydn|I" "clk|0.095 s" "keyup|I")
+set(SAMPLE_LIST_GLOBAL_BASIC_COMMANDS "$cut")
+set(SAMPLE_LIST_GLOBAL_ADDITIONAL_COMMANDS "$showdesktop")
