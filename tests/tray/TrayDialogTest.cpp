@@ -166,6 +166,26 @@ TEST_F(TrayDialogTest, LanguageComesFromTheRegistryChoice)
     }
 }
 
+// A damaged Language.xml (nested 100,000 levels deep, or random bytes) never holds the tray up: it
+// starts with its texts as written.
+TEST_F(TrayDialogTest, DamagedLanguageFileLeavesTheTextsAsWritten)
+{
+    WriteTwoLanguages();
+    std::string deep = "<ITEMLIST><LANGLIST><LANG name=\"LANGUAGE_DEFAULT\" file=\"english.txt\"/></LANGLIST>";
+    for (int level = 0; level < 100000; ++level)
+        deep += "<B>";
+    for (int level = 0; level < 100000; ++level)
+        deep += "</B>";
+    deep += "</ITEMLIST>";
+    for (const std::string& damaged : {deep, std::string(4000, '\xB5')}) {
+        m_platform.notifyCalls.clear();
+        WriteUtf8(m_folder.File(L"xml\\Language.xml"), damaged);
+        auto dialog = StartDialog();
+        EXPECT_TRUE(dialog->IconCreated());
+        EXPECT_EQ(L"Quarn Tessary", AddedTip());
+    }
+}
+
 TEST_F(TrayDialogTest, ShippedLanguageDataGivesTheTrayTexts)
 {
     SetAppFolder(WinePathOf(TRAY_BIN_DIR));
