@@ -167,7 +167,8 @@ bool COssleAppDlg::RefuseDamagedSkin()
 BOOL COssleAppDlg::EndForDamagedFile(const std::wstring& file)
 {
     EndSkinImagePrefetch();
-    ReportDamagedInstallation(file);
+    // Owned by the hidden dialog, so that a second start brings the message forward.
+    ReportDamagedInstallation(file, m_hWnd);
     m_showWhenCreated = false;
     EndDialog(IDABORT);
     return TRUE;

@@ -214,8 +214,9 @@ void ReportDamagedInstallation(const std::wstring& file, HWND owner)
         DamageHandler()(file);
         return;
     }
-    const std::wstring text = L"A file of the installation is missing or damaged:\n\n" + AppFolder() + file +
-                              L"\n\nPlease install the program again.";
+    // The file's own name first: a long folder does not fit a line of the box and is cut at its end.
+    const std::wstring text = L"A file of the installation is missing or damaged:\n\n" + file + L"\n\nin " +
+                              AppFolder() + L"\n\nPlease install the program again.";
     ::MessageBoxW(owner, text.c_str(), DamageTitle().c_str(), MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 
