@@ -158,16 +158,17 @@ BOOL COssleAppDlg::OnInitDialog()
     return TRUE;
 }
 
+// The message is owned by the dialog, hidden or still being made, so that a second start, which brings
+// the dialog's last popup forward, brings the message forward.
 bool COssleAppDlg::RefuseDamagedSkin()
 {
-    ReportDamagedInstallation(m_damagedFile);
+    ReportDamagedInstallation(m_damagedFile, m_hWnd);
     return true;
 }
 
 BOOL COssleAppDlg::EndForDamagedFile(const std::wstring& file)
 {
     EndSkinImagePrefetch();
-    // Owned by the hidden dialog, so that a second start brings the message forward.
     ReportDamagedInstallation(file, m_hWnd);
     m_showWhenCreated = false;
     EndDialog(IDABORT);
