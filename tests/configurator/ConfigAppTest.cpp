@@ -145,6 +145,20 @@ TEST_F(ConfigStartTest, LanguageValueThatNamesNoLanguageGivesTheDefaultLanguage)
     }
 }
 
+// Without its language or layout table the configurator still runs, but says which file is at fault.
+TEST_F(ConfigStartTest, MissingTablesAreReported)
+{
+    std::vector<std::wstring> reported;
+    SetDamagedInstallationHandler([&](const std::wstring& file) { reported.push_back(file); });
+    SetAppFolder(m_folder.Path());
+    COssleAppApp app;
+    app.LoadTables();
+    EndSkinImagePrefetch();
+    ResetAppFolder();
+    SetDamagedInstallationHandler(nullptr);
+    EXPECT_EQ(reported, (std::vector<std::wstring>{L"xml\\Language.xml", L"xml\\KeyboardLayout.xml"}));
+}
+
 TEST_F(ConfigStartTest, MissingKeyIsCreatedForReadingOnly)
 {
     COssleAppApp app;
