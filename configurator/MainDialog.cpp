@@ -111,11 +111,16 @@ BOOL COssleAppDlg::OnInitDialog()
     SetWindowText(kDialogTitle);
     CenterWindowOver(m_hWnd, nullptr);
 
-    LoadSkinFile(m_keyPage, kKeyPagePanel, this);
+    // A page that can't be read (or the key definitions the keyboard page names) leaves the dialog
+    // without what it is for: the user is told which file is at fault and the program ends.
+    std::wstring damaged;
+    bool pagesRead = LoadSkinFile(m_keyPage, kKeyPagePanel, this, &damaged);
     if (CKeyboardLayoutSetting* layout = SelectedKeyboardLayout()) {
-        if (!layout->m_pageFile.empty())
-            LoadSkinFile(m_layoutPage, layout->m_pageFile, this);
+        if (pagesRead && !layout->m_pageFile.empty())
+            pagesRead = LoadSkinFile(m_layoutPage, layout->m_pageFile, this, &damaged);
     }
+    if (!pagesRead)
+        return EndForDamagedFile(damaged);
 
     if (m_device)
         m_device->SetTransferNotify(m_hWnd, WM_TRANSFER_DONE);
@@ -127,11 +132,13 @@ BOOL COssleAppDlg::OnInitDialog()
         m_startupRead = m_config;
         m_config = nullptr;
     }
-    LoadSkinFile(m_profilesPage, kProfilesPagePanel, this);
-    LoadSkinFile(m_macrosPage, kMacrosPagePanel, this);
-    LoadSkinFile(m_lightingPage, kLightingPagePanel, this);
+    pagesRead = LoadSkinFile(m_profilesPage, kProfilesPagePanel, this, &damaged) &&
+                LoadSkinFile(m_macrosPage, kMacrosPagePanel, this, &damaged) &&
+                LoadSkinFile(m_lightingPage, kLightingPagePanel, this, &damaged);
     // Every page is built: what a prefetch of their pictures still holds is nobody's.
     EndSkinImagePrefetch();
+    if (!pagesRead)
+        return EndForDamagedFile(damaged);
     BindSkinItems();
     ShowPage(kPageKeyAssignment);
 
@@ -148,6 +155,23 @@ BOOL COssleAppDlg::OnInitDialog()
         return TRUE;
     }
     FinishOpening();
+    return TRUE;
+}
+
+// The message is owned by the dialog, hidden or still being made, so that a second start, which brings
+// the dialog's last popup forward, brings the message forward.
+bool COssleAppDlg::RefuseDamagedSkin()
+{
+    ReportDamagedInstallation(m_damagedFile, m_hWnd);
+    return true;
+}
+
+BOOL COssleAppDlg::EndForDamagedFile(const std::wstring& file)
+{
+    EndSkinImagePrefetch();
+    ReportDamagedInstallation(file, m_hWnd);
+    m_showWhenCreated = false;
+    EndDialog(IDABORT);
     return TRUE;
 }
 

@@ -106,6 +106,10 @@ public:
     void ActivateProfile(IKeyboardProfile* profile);
     void ActivateFirstProfile();
     void FillProfileSelector(CDropdownListItem* selector);
+    // A damaged main panel refuses the window; a damaged page ends the opening dialog. Either way the
+    // user is told in a plain message box which file is at fault.
+    bool RefuseDamagedSkin() override;
+    BOOL EndForDamagedFile(const std::wstring& file);
     // True from the start of a write until its outcome arrived: the store must not be edited.
     bool TransferRunning() const { return m_transferRunning; }
     // Runs a popup modally as this dialog's one open popup, which a removal of the keyboard ends.

@@ -92,6 +92,7 @@ void COssleAppApp::StartServices()
     controls.dwICC = 0xFF;
     ::InitCommonControlsEx(&controls);
     m_com = SUCCEEDED(::CoInitialize(nullptr));
+    SetDamagedInstallationTitle(kDialogTitle);
     ::SetCurrentDirectoryW(AppFolder().c_str());
     m_store = std::make_unique<COssleConfig>();
     CreateKeyboardDevice(&m_device, m_store.get());
@@ -108,7 +109,9 @@ void COssleAppApp::ReadRegistryAndStartTray()
         status = platform.CreateKey(m_registryRoot, m_registryPath.c_str(), KEY_READ, &key);
     if (status == ERROR_SUCCESS && key) {
         wchar_t text[kRegistryStringChars] = {};
-        if (ReadRegistryString(key, L"Language", text) == ERROR_SUCCESS)
+        // A value that names no language counts as missing: the default language, never texts shown as
+        // their keys.
+        if (ReadRegistryString(key, L"Language", text) == ERROR_SUCCESS && FindLanguageSettingId(text) != -1)
             languageId = FindLanguageSettingId(text);
         std::wstring folder;
         if (ReadRegistryString(key, L"InstallDir", text) == ERROR_SUCCESS)
@@ -126,7 +129,11 @@ void COssleAppApp::ReadRegistryAndStartTray()
 
 void COssleAppApp::LoadTables()
 {
-    LoadSkinFile(m_languageItems, L"Language.xml", nullptr);
+    // Without these tables the program still runs (untranslated, or on the default layout), but the
+    // user learns why it looks wrong.
+    std::wstring damaged;
+    if (!LoadSkinFile(m_languageItems, L"Language.xml", nullptr, &damaged))
+        ReportDamagedInstallation(damaged);
     const int languageId = m_languageId == -1 ? kDefaultLanguageId : m_languageId;
     auto table = LanguageMap().find(languageId);
     if (m_languageId != -1 && table != LanguageMap().end())
@@ -136,7 +143,9 @@ void COssleAppApp::LoadTables()
     DWORD code = 0;
     if (m_device && m_device->IsConnected() && m_device->GetLayoutCode(code))
         m_layoutId = MapLayoutCode(static_cast<int>(code));
-    LoadSkinFile(m_layoutItems, L"KeyboardLayout.xml", nullptr);
+    damaged.clear();
+    if (!LoadSkinFile(m_layoutItems, L"KeyboardLayout.xml", nullptr, &damaged))
+        ReportDamagedInstallation(damaged);
     if (!SelectKeyboardLayout(m_layoutId))
         SelectKeyboardLayout(kDefaultKeyboardLayoutId);
 

@@ -54,11 +54,21 @@ LRESULT CGUIPanel::OnCreate(UINT, WPARAM, LPARAM, BOOL& bHandled)
     m_background = nullptr;
     m_mask = nullptr;
     m_region = nullptr;
-    LoadSkinFile(m_items, m_skinFile, this);
+    m_damagedFile.clear();
+    m_skinDamaged = !LoadSkinFile(m_items, m_skinFile, this, &m_damagedFile);
 
     m_background = FindPanelBitmap(m_items, kBackgroundId);
     BITMAP bm = {};
-    if (m_background && m_background->GetBitmap(&bm)) {
+    const bool sized = m_background && m_background->GetBitmap(&bm);
+    if (!sized && !m_skinDamaged) {
+        m_skinDamaged = true;  // read, but not a panel
+        m_damagedFile = L"xml\\" + m_skinFile;
+    }
+    if (m_skinDamaged && RefuseDamagedSkin()) {
+        bHandled = TRUE;
+        return -1;
+    }
+    if (sized) {
         m_rect = RECT{0, 0, bm.bmWidth, bm.bmHeight};
         MoveWindow(0, 0, bm.bmWidth, bm.bmHeight, TRUE);
     } else {

@@ -41,8 +41,16 @@ public:
     HRGN m_region = nullptr;            // the window's region; the system owns it once the window has it
     RECT m_rect = {};                   // the panel's rectangle; right and bottom are its size
     bool m_created = false;             // the window exists and may paint
+    // Set at creation when the skin file, or the background or mask it names, could not be read;
+    // the file at fault, below the program folder.
+    bool m_skinDamaged = false;
+    std::wstring m_damagedFile;
 
 protected:
+    // Asked at creation when the skin is damaged: true refuses the window, whose creation then fails.
+    // The base goes on with what could be read.
+    virtual bool RefuseDamagedSkin() { return false; }
+
     LRESULT OnCreate(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnDestroy(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnPaint(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);

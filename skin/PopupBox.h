@@ -28,4 +28,9 @@ public:
     // BindSkinItems, then the dialog's initialisation, whose result it returns.
     BOOL OnInitDialog() override;
     void BindSkinItems() override {}
+
+protected:
+    // A popup whose skin is damaged would be a blank modal window that nothing closes: the user is told
+    // which file is at fault and the popup does not open (DoModal answers -1).
+    bool RefuseDamagedSkin() override;
 };

@@ -138,30 +138,48 @@ void ForgetKeyboardLayout(const CGUIItem* item)
     }
 }
 
-void LoadSkinFile(SkinItemList& list, const std::wstring& fileName, CWnd* parent)
+bool LoadSkinFile(SkinItemList& list, const std::wstring& fileName, CWnd* parent, std::wstring* damagedFile)
 {
-    LoadSkinPanelFile(AppFolder() + L"xml\\" + fileName, &list, parent);
+    const bool loaded = LoadSkinPanelFile(AppFolder() + L"xml\\" + fileName, &list, parent, damagedFile);
+    if (!loaded && damagedFile && damagedFile->empty())
+        *damagedFile = L"xml\\" + fileName;
+    return loaded;
 }
 
-bool LoadSkinPanelFile(const std::wstring& path, SkinItemList* list, CWnd* parent)
+bool LoadSkinPanelFile(const std::wstring& path, SkinItemList* list, CWnd* parent, std::wstring* damagedFile)
 {
+    // Until a file it names is found at fault, the skin file is.
+    auto fail = [&](const std::wstring& file) {
+        if (damagedFile)
+            *damagedFile = file;
+        return false;
+    };
     if (!list)
         return false;
     pugi::xml_document document;
-    if (document.load_file(path.c_str()).status != pugi::status_ok)
-        return false;
+    if (document.load_file(path.c_str()).status != pugi::status_ok || NestedDeeperThan(document, kMaxSkinFileDepth))
+        return fail(std::wstring());
 
     if (pugi::xml_node keyboard = document.child("KEYBOARD")) {
-        if (!LoadKeyboardDef(keyboard, parent, *list))
-            return false;
+        if (!LoadKeyboardDef(keyboard, parent, *list)) {
+            pugi::xml_node definition = keyboard.child("KEYBOARDDEF");
+            if (ReadItemId(definition) < 0 || !definition.attribute("file"))
+                return fail(std::wstring());
+            // The definition enters the list once its key records are read: then the defaults failed.
+            const bool recordsRead = !list->empty() && list->back() == &KeyboardDef();
+            const char* data = recordsRead ? "kbddefaults" : "file";
+            return fail(L"bin\\" + TrimmedFileName(AttributeText(definition, data)));
+        }
         ReadSections(keyboard, *list, parent);
         return true;
     }
     if (pugi::xml_node panel = document.child("GUIPANEL")) {
         for (const char* name : {"BACKGROUND", "MASK"}) {
             CPanelBitmap* bitmap = ReadPanelBitmap(panel, name, parent);
-            if (!bitmap)
-                return false;
+            if (!bitmap) {
+                const std::wstring picture = TrimmedFileName(ElementText(panel.child(name)));
+                return fail(picture.empty() ? std::wstring() : L"skins\\" + picture);
+            }
             list->push_back(bitmap);
         }
         ReadSections(panel, *list, parent);
@@ -171,5 +189,43 @@ bool LoadSkinPanelFile(const std::wstring& path, SkinItemList* list, CWnd* paren
         ReadSections(items, *list, parent);
         return true;
     }
-    return false;
+    return fail(std::wstring());
+}
+
+namespace {
+
+std::function<void(const std::wstring&)>& DamageHandler()
+{
+    static std::function<void(const std::wstring&)> handler;
+    return handler;
+}
+
+std::wstring& DamageTitle()
+{
+    static std::wstring title = L"Tessary";
+    return title;
+}
+
+} // namespace
+
+void ReportDamagedInstallation(const std::wstring& file, HWND owner)
+{
+    if (DamageHandler()) {
+        DamageHandler()(file);
+        return;
+    }
+    // The file's own name first: a long folder does not fit a line of the box and is cut at its end.
+    const std::wstring text = L"A file of the installation is missing or damaged:\n\n" + file + L"\n\nin " +
+                              AppFolder() + L"\n\nPlease install the program again.";
+    ::MessageBoxW(owner, text.c_str(), DamageTitle().c_str(), MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+}
+
+void SetDamagedInstallationHandler(std::function<void(const std::wstring& file)> handler)
+{
+    DamageHandler() = std::move(handler);
+}
+
+void SetDamagedInstallationTitle(const std::wstring& title)
+{
+    DamageTitle() = title;
 }

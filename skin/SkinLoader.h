@@ -2,22 +2,39 @@
 // object per element to an item list, creating controls as children of a given parent window.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
+
+#include <windows.h>
 
 #include "skin/GUIItem.h"
 
 class CWnd;
 
-// Loads AppFolder() + "xml\" + fileName into `list`. Failures are not reported: whatever could be read
-// stays in the list.
-void LoadSkinFile(SkinItemList& list, const std::wstring& fileName, CWnd* parent);
+// Loads AppFolder() + "xml\" + fileName into `list`; whatever could be read stays in the list. The
+// result is LoadSkinPanelFile's, for the callers that cannot go on without the file.
+bool LoadSkinFile(SkinItemList& list, const std::wstring& fileName, CWnd* parent,
+                  std::wstring* damagedFile = nullptr);
 
 // Loads the skin file at `path` into `list`. The top element is KEYBOARD (key definitions first),
 // GUIPANEL (BACKGROUND and MASK first) or ITEMLIST; then the list sections follow in their fixed order,
 // whatever their order in the file. False when the list is null, the file can't be parsed, it has no
-// known top element, or the key definitions, background or mask can't be read.
-bool LoadSkinPanelFile(const std::wstring& path, SkinItemList* list, CWnd* parent);
+// known top element, or the key definitions, background or mask can't be read. A file nested deeper
+// than kMaxSkinFileDepth is refused as damaged. On false, `damagedFile` (when given) names the picture or
+// data file at fault below the program folder ("skins\...", "bin\..."), or is empty when the skin file
+// itself is; LoadSkinFile names the skin file then.
+bool LoadSkinPanelFile(const std::wstring& path, SkinItemList* list, CWnd* parent,
+                       std::wstring* damagedFile = nullptr);
+
+// Tells the user that a file of the installation is missing or damaged (`file` below the program
+// folder), in a plain message box over `owner` (none: on its own), since the skin may be what is broken.
+// The program decides whether it goes on. Tests replace the box with a handler of their own; null
+// restores it.
+void ReportDamagedInstallation(const std::wstring& file, HWND owner = nullptr);
+void SetDamagedInstallationHandler(std::function<void(const std::wstring& file)> handler);
+// The message box's title, the program's name.
+void SetDamagedInstallationTitle(const std::wstring& title);
 
 // Keyboard layout entries (ids 362..377) by id, program-wide; entries stay owned by their item lists,
 // so an entry takes itself out with ForgetKeyboardLayout when it is deleted.

@@ -136,17 +136,25 @@ bool IsPictureName(const std::wstring& text)
     return extension == L".bmp" || extension == L".jpg" || extension == L".gif" || extension == L".png";
 }
 
-// Every element text of the document that names a picture, in document order.
-void CollectPictureNames(const pugi::xml_node& node, std::vector<std::wstring>& names)
+// Every element text of the document that names a picture, in document order; nothing of a document
+// nested deeper than a skin file may be (the loader refuses it as damaged).
+void CollectPictureNames(const pugi::xml_document& document, std::vector<std::wstring>& names)
 {
-    for (pugi::xml_node child : node.children()) {
-        if (child.type() == pugi::node_pcdata) {
-            const std::wstring name = TrimmedFileName(pugi::as_wide(child.value()));
+    if (NestedDeeperThan(document, kMaxSkinFileDepth))
+        return;
+    for (pugi::xml_node node = document.first_child(); node;) {
+        if (node.type() == pugi::node_pcdata) {
+            const std::wstring name = TrimmedFileName(pugi::as_wide(node.value()));
             if (IsPictureName(name))
                 names.push_back(name);
-        } else if (child.type() == pugi::node_element) {
-            CollectPictureNames(child, names);
+        } else if (node.type() == pugi::node_element && node.first_child()) {
+            node = node.first_child();
+            continue;
         }
+        while (node && !node.next_sibling())
+            node = node.parent() == document ? pugi::xml_node() : node.parent();
+        if (node)
+            node = node.next_sibling();
     }
 }
 

@@ -64,6 +64,32 @@ std::wstring ElementText(const pugi::xml_node& node)
     return std::wstring();
 }
 
+bool NestedDeeperThan(const pugi::xml_node& root, int maxDepth)
+{
+    int depth = 0;
+    pugi::xml_node node = root.first_child();
+    if (node)
+        ++depth;
+    while (node) {
+        if (depth > maxDepth)
+            return true;
+        if (pugi::xml_node child = node.first_child()) {
+            node = child;
+            ++depth;
+            continue;
+        }
+        // Up until a node with a next sibling, never above the root.
+        while (node && node != root && !node.next_sibling()) {
+            node = node.parent();
+            --depth;
+        }
+        if (!node || node == root)
+            break;
+        node = node.next_sibling();
+    }
+    return false;
+}
+
 std::wstring TrimmedFileName(const std::wstring& name)
 {
     size_t first = 0;

@@ -28,6 +28,12 @@ bool IsTrueFlag(const pugi::xml_node& element, const char* name);
 // The text of the node's first plain or CDATA character-data child; empty without one.
 std::wstring ElementText(const pugi::xml_node& node);
 
+// Skin files nest a few levels deep. A document nested deeper than this is damaged: nothing reads it,
+// so that no walk of a skin file depends on how deep a broken file goes.
+constexpr int kMaxSkinFileDepth = 64;
+// Whether any node lies more than `maxDepth` levels below `root`; walks without recursion.
+bool NestedDeeperThan(const pugi::xml_node& root, int maxDepth);
+
 // A file name with white space cut from both ends.
 std::wstring TrimmedFileName(const std::wstring& name);
 

@@ -112,7 +112,8 @@ void CTrayDialog::LoadLanguage()
     LoadSkinFile(m_languageItems, L"Language.xml", this);
     int id = kDefaultLanguageId;
     std::wstring name;
-    if (PcManager().ReadLanguageSetting(name))
+    // A value that names no language counts as missing.
+    if (PcManager().ReadLanguageSetting(name) && FindLanguageSettingId(name) != -1)
         id = FindLanguageSettingId(name);
     auto& languages = LanguageMap();
     auto found = languages.find(id);

@@ -5,6 +5,9 @@
 #include "configurator/OssleApp.h"
 #include "model/Keyboard.h"
 
+#include <fstream>
+#include <iterator>
+
 using namespace config;
 
 namespace {
@@ -130,6 +133,32 @@ TEST_F(ConfigStartTest, RegistryIsOnlyReadAndOddValuesCountAsMissing)
     EXPECT_EQ(greek.LanguageId(), 360);
 }
 
+TEST_F(ConfigStartTest, LanguageValueThatNamesNoLanguageGivesTheDefaultLanguage)
+{
+    for (const std::wstring& junk : {std::wstring(L"Klingon"), std::wstring(), std::wstring(5000, L'x'),
+                                     std::wstring(L"LANGUAGE_GERMANX"), std::wstring(L"BUTTON_OK")}) {
+        m_key.SetText(L"Language", junk);
+        COssleAppApp app;
+        ReadKey(app);
+        EXPECT_EQ(app.LanguageId(), kDefaultLanguageId) << "value of " << junk.size() << " characters";
+        EXPECT_EQ(SelectedLanguageId(), kDefaultLanguageId) << "only the default language's table is made";
+    }
+}
+
+// Without its language or layout table the configurator still runs, but says which file is at fault.
+TEST_F(ConfigStartTest, MissingTablesAreReported)
+{
+    std::vector<std::wstring> reported;
+    SetDamagedInstallationHandler([&](const std::wstring& file) { reported.push_back(file); });
+    SetAppFolder(m_folder.Path());
+    COssleAppApp app;
+    app.LoadTables();
+    EndSkinImagePrefetch();
+    ResetAppFolder();
+    SetDamagedInstallationHandler(nullptr);
+    EXPECT_EQ(reported, (std::vector<std::wstring>{L"xml\\Language.xml", L"xml\\KeyboardLayout.xml"}));
+}
+
 TEST_F(ConfigStartTest, MissingKeyIsCreatedForReadingOnly)
 {
     COssleAppApp app;
@@ -152,4 +181,68 @@ TEST_F(ConfigDialogTest, TearDownWaitsForARunningWrite)
     EXPECT_EQ(RunningDeviceTasks(), 0u) << "the write ended before the store it came from";
     EXPECT_EQ(KeyboardDevice(), nullptr);
     EXPECT_EQ(app.Config(), nullptr);
+}
+
+// A damaged installation never leaves a window that cannot work or be closed: a main panel that is cut,
+// random or without its mask, a page nested 100,000 levels deep, key data that is missing, and popups
+// whose panels are missing or damaged are each reported in a plain message box naming the file, and
+// the dialog or popup does not open; a keyboard asked to record for the single-key popup is back in its
+// normal mode.
+TEST_F(ConfigDialogTest, DamagedInstallationIsReportedAndLeavesNothingOpen)
+{
+    std::vector<std::wstring> reported;
+    SetDamagedInstallationHandler([&](const std::wstring& file) { reported.push_back(file); });
+    AnswerPopups({});
+    auto read = [&](const std::wstring& file) {
+        std::ifstream in(m_folder.File(file).c_str(), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    const std::string main = read(L"xml\\MainPage.xml");
+    std::string deep = "<ITEMLIST>";
+    for (int level = 0; level < 100000; ++level)
+        deep += "<B>";
+    const struct {
+        std::wstring file;
+        std::string text;
+        std::wstring atFault;
+    } kDamage[] = {
+        {L"xml\\MainPage.xml", main.substr(0, main.size() / 2), L"xml\\MainPage.xml"},
+        {L"xml\\MainPage.xml", std::string(900, '\xA7'), L"xml\\MainPage.xml"},
+        {L"skins\\mainmask.bmp", "BM", L"skins\\mainmask.bmp"},
+        {L"xml\\AssignKeys.xml", deep + "frame.bmp", L"xml\\AssignKeys.xml"},
+        {L"xml\\TestKeys.xml", "<KEYBOARD><KEYBOARDDEF name=\"KBDDEF_WINDOWS\" file=\"Keyboard.bin\"/></KEYBOARD>",
+         L"bin\\Keyboard.bin"},
+    };
+    for (const auto& damage : kDamage) {
+        SCOPED_TRACE(damage.file);
+        const std::string kept = read(damage.file);
+        WriteFile(damage.file, damage.text);
+        ClearSkinResources();
+        reported.clear();
+        m_dialog = std::make_unique<COssleAppDlg>(&Keyboard(), m_store.get());
+        m_dialog->Create(nullptr);
+        EXPECT_FALSE(DialogOpen());
+        EXPECT_EQ(reported, std::vector<std::wstring>{damage.atFault});
+        m_dialog.reset();
+        WriteFile(damage.file, kept);
+    }
+    ClearSkinResources();
+
+    ASSERT_NO_FATAL_FAILURE(OpenDialog());
+    reported.clear();
+    WriteFile(L"xml\\SingleKeyPopup.xml", std::string(300, '\x01'));
+    PickKey(420);  // Esc
+    Click(AssignButton(kIdAssignSingleKey));
+    EXPECT_TRUE(m_shownPanels.empty()) << "no blank popup opens";
+    EXPECT_EQ(reported, std::vector<std::wstring>{L"xml\\SingleKeyPopup.xml"});
+    EXPECT_EQ(State().find(" mode 2"), std::string::npos) << "the keyboard is left recording";
+    EXPECT_TRUE(DialogOpen()) << "the program runs on without the popup";
+
+    reported.clear();
+    DeleteFileW(m_folder.File(L"xml\\NoDevicePopup.xml").c_str());
+    SendRemoval(Dialog().m_hWnd);
+    EXPECT_TRUE(PumpUntil([&] { return !DialogOpen(); }, 5000)) << "the dialog closes as after the popup";
+    EXPECT_TRUE(m_shownPanels.empty());
+    EXPECT_EQ(reported, std::vector<std::wstring>{L"xml\\NoDevicePopup.xml"});
+    SetDamagedInstallationHandler(nullptr);
 }

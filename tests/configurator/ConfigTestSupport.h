@@ -224,6 +224,9 @@ protected:
                   "<COMBO name=\"LIST_GLOBALPROFILELIST\"><CBOX>" + Rect(200, 4, 150, 18) +
                   "</CBOX><CLIST height=\"80\"/></COMBO></LISTLIST></ITEMLIST>";
         WriteFile(L"xml\\AssignKeys.xml", assign);
+        // Pages the dialog tests do not look at; the pages tests write their own.
+        WriteFile(L"xml\\ManageProfiles.xml", "<ITEMLIST/>");
+        WriteFile(L"xml\\LightingMaintenance.xml", "<ITEMLIST/>");
         WriteFile(L"xml\\KeyboardLayout.xml",
                   "<ITEMLIST><KBLAYOUTLIST><KBLAYOUT name=\"KBLAYOUT_ENGLISH\" kbdlayout=\"00000409\" "
                   "kbditems=\"TestKeys.xml\"/></KBLAYOUTLIST></ITEMLIST>");

@@ -18,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "../framework/TestSupport.h"
 #include "../support/TestFiles.h"
 #include "SkinLoaderTestSupport.h"
 #include "data/KeyboardDefWriter.h"
@@ -25,6 +26,7 @@
 #include "skin/LangTable.h"
 #include "skin/SkinLoader.h"
 #include "skin/SkinResources.h"
+#include "skin/SkinValues.h"
 
 namespace {
 
@@ -997,13 +999,22 @@ TEST_F(ParserMutation, SkinFileLoaderSurvivesDamage)
     }
     bases.push_back(kKeyboardSkin);
 
-    // Loads one file with the program-wide state fresh, checks what came back and frees it.
+    // The window the controls are made in, as a panel's are, for every other variant (windows are what
+    // a load costs most): the readers that make windows run too.
+    CWnd window;
+    ASSERT_TRUE(CreatePopup(window));
+    CWnd* parent = &window;
+
+    // Loads one file with the program-wide state fresh, its pictures decoded ahead as the configurator
+    // does, checks what came back and frees it.
     auto load = [&](const std::string& text, const std::string& what) {
         ClearSkinResources();
         KeyboardDef().Clear();
         WriteXml(L"variant.xml", text);
         SkinItemList list;
-        const bool result = LoadSkinPanelFile(m_folder + L"xml\\variant.xml", &list, nullptr);
+        PrefetchSkinImages({L"variant.xml"});
+        const bool result = LoadSkinPanelFile(m_folder + L"xml\\variant.xml", &list, parent);
+        EndSkinImagePrefetch();
         size_t definitions = 0;
         for (const CGUIItem* item : list) {
             EXPECT_NE(nullptr, item) << what;
@@ -1030,6 +1041,7 @@ TEST_F(ParserMutation, SkinFileLoaderSurvivesDamage)
     XmlMutator xml(mutator);
     for (int i = 0; i < kSkinFileVariants; ++i) {
         const std::string& base = bases[static_cast<size_t>(i) % bases.size()];
+        parent = i % 2 ? &window : nullptr;
         std::string text = base;
         const std::string what = "variant " + std::to_string(i);
         if (i % 6 == 0) {  // cut: refused unless the top element's end tag made it
@@ -1043,6 +1055,29 @@ TEST_F(ParserMutation, SkinFileLoaderSurvivesDamage)
         if (i % 6 == 5) {
             const Bytes random = mutator.RandomBuffer();
             load(std::string(random.begin(), random.end()), what);
+            continue;
+        }
+        if (i % 6 == 3 && i % 4 == 3) {
+            // Elements nested around the end of a tag, now and then far deeper than any skin file goes:
+            // such a file is refused, and nothing that walks it may depend on its depth.
+            const size_t levels = mutator.Below(2) ? mutator.Between(1, 2 * kMaxSkinFileDepth)
+                                                   : mutator.Between(1000, 20000);
+            std::string nest;
+            for (size_t level = 0; level < levels; ++level)
+                nest += "<B>";
+            nest += mutator.Below(2) ? "background.bmp" : "";
+            for (size_t level = 0; level < levels; ++level)
+                nest += "</B>";
+            size_t top = std::string::npos;
+            for (const char* tag : {"<GUIPANEL", "<KEYBOARD>", "<ITEMLIST"})
+                top = std::min(top, text.find(tag));
+            ASSERT_NE(top, std::string::npos) << what;
+            text.insert(text.find('>', top) + 1, nest);
+            pugi::xml_document document;
+            const bool tooDeep = document.load_string(text.c_str()) && NestedDeeperThan(document, kMaxSkinFileDepth);
+            const auto [result, empty] = load(text, what);
+            if (tooDeep)
+                EXPECT_TRUE(!result && empty) << what << ": a file nested " << levels << " levels deep was read";
             continue;
         }
         // Mostly one change, so that many variants are still well-formed and reach the element readers.

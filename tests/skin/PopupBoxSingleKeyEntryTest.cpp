@@ -260,4 +260,32 @@ TEST_F(SingleKeyPopupTest, PopupCanBeRunAgain)
     EXPECT_EQ(popup.m_items.size(), 5u);
 }
 
+// A popup whose panel is missing or damaged (cut, random, no mask picture) never opens as a blank modal
+// window: the user is told which file is at fault and the caller gets neither OK nor Cancel.
+TEST_F(SingleKeyPopupTest, DamagedPanelIsReportedAndNeverOpens)
+{
+    std::vector<std::wstring> reported;
+    SetDamagedInstallationHandler([&](const std::wstring& file) { reported.push_back(file); });
+    const std::string random(700, '\x9C');
+    const std::pair<std::string, std::wstring> kPanels[] = {
+        {"<GUIPANEL><BACKGROUND>back.bmp</BACKGROUND><MASK>mask.bmp</MASK><BUTTONLIST>", L"xml\\SingleKeyPopup.xml"},
+        {random, L"xml\\SingleKeyPopup.xml"},
+        {"<GUIPANEL><BACKGROUND>back.bmp</BACKGROUND><MASK>gone.bmp</MASK></GUIPANEL>", L"skins\\gone.bmp"},
+        {"<ITEMLIST/>", L"xml\\SingleKeyPopup.xml"},
+    };
+    for (const auto& [panel, atFault] : kPanels) {
+        reported.clear();
+        WriteXml(L"SingleKeyPopup.xml", panel);
+        bool initialised = false;
+        EXPECT_EQ(Run([&](CScriptedKeyPopup&) { initialised = true; }), -1);
+        EXPECT_FALSE(initialised);
+        EXPECT_EQ(reported, std::vector<std::wstring>{atFault});
+    }
+    reported.clear();
+    DeleteFileW((m_folder + L"xml\\SingleKeyPopup.xml").c_str());
+    EXPECT_EQ(Run([](CScriptedKeyPopup&) {}), -1);
+    EXPECT_EQ(reported, std::vector<std::wstring>{L"xml\\SingleKeyPopup.xml"});
+    SetDamagedInstallationHandler(nullptr);
+}
+
 } // namespace

@@ -254,3 +254,28 @@ TEST_F(SkinResourceTest, PicturesDecodedAheadReachTheirWidgetsWhateverTheOrderAs
     EXPECT_NE(static_cast<HBITMAP>(background), static_cast<HBITMAP>(*first))
         << "the panel's own picture and the cache's are one bitmap: the first to go takes it from the other";
 }
+
+// A damaged skin file nested far deeper than any skin file is skipped by the prefetch, which still
+// decodes the pictures of the other files: nothing that waits for it waits for ever.
+TEST_F(SkinResourceTest, PrefetchSkipsAFileNestedBeyondAnySkinFile)
+{
+    TempAppFolder folder;
+    ASSERT_TRUE(CreateDirectoryW((folder.Path() + L"xml").c_str(), nullptr));
+    folder.Write(L"skins\\first.bmp", MakeBmp());
+    std::string deep = "<GUIPANEL>";
+    for (int level = 0; level < 100000; ++level)
+        deep += "<B>";
+    deep += "first.bmp";
+    for (int level = 0; level < 100000; ++level)
+        deep += "</B>";
+    deep += "</GUIPANEL>";
+    folder.Write(L"xml\\deep.xml", deep.data(), deep.size());
+    const char panel[] = "<GUIPANEL><BACKGROUND>first.bmp</BACKGROUND></GUIPANEL>";
+    folder.Write(L"xml\\panel.xml", panel, sizeof(panel) - 1);
+
+    PrefetchSkinImages({L"deep.xml", L"panel.xml"});
+    CBitmap* first = GetSkinImage(L"first.bmp");
+    EndSkinImagePrefetch();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->GetSize().cx, 2);
+}

@@ -250,6 +250,51 @@ TEST_F(SkinLoaderTest, FilesThatFailAddNothingOrOnlyTheirBackground)
     EXPECT_EQ((std::vector<int>{0}), Ids(m_list));
 }
 
+std::string NestedElements(int levels)
+{
+    std::string text;
+    for (int level = 0; level < levels; ++level)
+        text += "<B>";
+    for (int level = 0; level < levels; ++level)
+        text += "</B>";
+    return text;
+}
+
+// A damaged file is refused naming the file at fault: the skin file itself (missing, or nested deeper
+// than any skin file, which no walk of it may depend on), or the picture or key data it names.
+TEST_F(SkinLoaderTest, DamagedFilesAreRefusedNamingTheFileAtFault)
+{
+    WritePanelImages();
+    WriteXml(L"deep.xml", "<ITEMLIST><BUTTONLIST>" + NestedElements(100000) + "</BUTTONLIST></ITEMLIST>");
+    // Below the document: the top element and the elements in it.
+    WriteXml(L"shallow.xml", "<ITEMLIST>" + NestedElements(kMaxSkinFileDepth - 1) + "</ITEMLIST>");
+    Write(L"skins\\random.bmp", std::vector<BYTE>(300, 0x5A));
+    WriteXml(L"random_background.xml", "<GUIPANEL><BACKGROUND> random.bmp </BACKGROUND><MASK>mask.bmp</MASK></GUIPANEL>");
+    WriteXml(L"keyboard.xml", "<KEYBOARD><KEYBOARDDEF name=\"KBDDEF_WINDOWS\" file=\"Keyboard.bin\"/></KEYBOARD>");
+    CopyFixture(L"panel_mask_unreadable.xml");
+
+    const struct {
+        const wchar_t* file;
+        const wchar_t* atFault;
+    } kCases[] = {
+        {L"deep.xml", L"xml\\deep.xml"},
+        {L"absent.xml", L"xml\\absent.xml"},
+        {L"random_background.xml", L"skins\\random.bmp"},
+        {L"panel_mask_unreadable.xml", L"skins\\missing.bmp"},
+        {L"keyboard.xml", L"bin\\Keyboard.bin"},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.file);
+        std::wstring atFault;
+        EXPECT_FALSE(LoadSkinFile(m_list, c.file, &m_parent, &atFault));
+        EXPECT_EQ(atFault, c.atFault);
+        DeleteSkinItems(m_list);
+    }
+    std::wstring atFault;
+    EXPECT_TRUE(LoadSkinFile(m_list, L"shallow.xml", &m_parent, &atFault)) << "as deep as a skin file may be";
+    EXPECT_TRUE(atFault.empty());
+}
+
 // The whole path of a panel: the language file first, its table made current, then the panel, whose
 // background and mask are private copies of the skin images and whose texts get the fonts of the file
 // through the language's font replacement and overrides.

@@ -157,12 +157,32 @@ TEST_F(TrayDialogTest, LanguageComesFromTheRegistryChoice)
         EXPECT_EQ(L"Tessary (English)", AddedTip()) << "no choice: the default language";
     }
 
-    m_platform.notifyCalls.clear();
-    {
-        m_key.SetText(L"Language", L"Klingon");
+    // A value that names no language counts as no choice.
+    for (const std::wstring& junk : {std::wstring(L"Klingon"), std::wstring(), std::wstring(5000, L'x')}) {
+        m_platform.notifyCalls.clear();
+        m_key.SetText(L"Language", junk);
         auto dialog = StartDialog();
-        EXPECT_EQ(L"Quarn Tessary", AddedTip()) << "an unknown language leaves every text literal";
-        EXPECT_EQ(nullptr, CurrentLangTable());
+        EXPECT_EQ(L"Tessary (English)", AddedTip()) << "value of " << junk.size() << " characters";
+    }
+}
+
+// A damaged Language.xml (nested 100,000 levels deep, or random bytes) never holds the tray up: it
+// starts with its texts as written.
+TEST_F(TrayDialogTest, DamagedLanguageFileLeavesTheTextsAsWritten)
+{
+    WriteTwoLanguages();
+    std::string deep = "<ITEMLIST><LANGLIST><LANG name=\"LANGUAGE_DEFAULT\" file=\"english.txt\"/></LANGLIST>";
+    for (int level = 0; level < 100000; ++level)
+        deep += "<B>";
+    for (int level = 0; level < 100000; ++level)
+        deep += "</B>";
+    deep += "</ITEMLIST>";
+    for (const std::string& damaged : {deep, std::string(4000, '\xB5')}) {
+        m_platform.notifyCalls.clear();
+        WriteUtf8(m_folder.File(L"xml\\Language.xml"), damaged);
+        auto dialog = StartDialog();
+        EXPECT_TRUE(dialog->IconCreated());
+        EXPECT_EQ(L"Quarn Tessary", AddedTip());
     }
 }
 
