@@ -9,6 +9,16 @@
 
 namespace tray {
 
+// The connection point of `iid` on `source`; null when the source offers none.
+IConnectionPoint* FindConnectionPoint(IUnknown* source, REFIID iid);
+
+// True for the answers of a call whose server process has ended or can no longer be reached.
+bool IsDisconnectedResult(HRESULT result);
+
+// Asks `source` for its connection point of `iid`, a call that reaches the serving process: true when
+// the answer says that process is gone. A source that answers, even with a refusal, is not gone.
+bool EventSourceGone(IUnknown* source, REFIID iid);
+
 template <class Sink, class Handler>
 class CEventConnection {
 public:
@@ -36,6 +46,9 @@ public:
     CEventConnection(const CEventConnection&) = delete;
     CEventConnection& operator=(const CEventConnection&) = delete;
 
+    // True when the process that serves the source has ended: the connection will never deliver again.
+    bool SourceGone() const { return EventSourceGone(m_source, m_eventIid); }
+
     Handler* GetHandler() const { return m_handler; }
     bool IsAdvised() const { return m_cookie != 0; }
     DWORD Cookie() const { return m_cookie; }
@@ -53,8 +66,6 @@ private:
     static void Unadvise(IUnknown* source, REFIID iid, DWORD cookie);
 };
 
-// The connection point of `iid` on `source`; null when the source offers none.
-IConnectionPoint* FindConnectionPoint(IUnknown* source, REFIID iid);
 
 template <class Sink, class Handler>
 DWORD CEventConnection<Sink, Handler>::Advise(IUnknown* source, REFIID iid, IUnknown* sink)
