@@ -38,13 +38,14 @@ bool EventSourceGone(IUnknown* source, REFIID iid)
     if (!source)
         return false;
     // The call lets this thread handle the service's calls and sent messages while it waits; one of
-    // them may destroy the connection that holds the source.
+    // them may destroy the connection that holds the source and the interface id.
+    const IID events = iid;
     source->AddRef();
     IConnectionPointContainer* container = nullptr;
     HRESULT result = source->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container));
     if (SUCCEEDED(result) && container) {
         IConnectionPoint* point = nullptr;
-        result = container->FindConnectionPoint(iid, &point);
+        result = container->FindConnectionPoint(events, &point);
         if (SUCCEEDED(result) && point)
             point->Release();
         container->Release();

@@ -9,9 +9,6 @@
 
 namespace tray {
 
-// The connection point of `iid` on `source`; null when the source offers none.
-IConnectionPoint* FindConnectionPoint(IUnknown* source, REFIID iid);
-
 // True for the answers of a call whose server process has ended or can no longer be reached.
 bool IsDisconnectedResult(HRESULT result);
 
@@ -66,6 +63,8 @@ private:
     static void Unadvise(IUnknown* source, REFIID iid, DWORD cookie);
 };
 
+// The connection point of `iid` on `source`; null when the source offers none.
+IConnectionPoint* FindConnectionPoint(IUnknown* source, REFIID iid);
 
 template <class Sink, class Handler>
 DWORD CEventConnection<Sink, Handler>::Advise(IUnknown* source, REFIID iid, IUnknown* sink)
