@@ -80,18 +80,6 @@ TEST(TrayMenuTest, ProfilesSitBetweenSeparatorsWithTheActiveOneChecked)
     EXPECT_EQ(tray::kCmdLoadConfigurator, ::GetMenuDefaultItem(::GetSubMenu(menu, 0), FALSE, 0));
 }
 
-TEST(TrayMenuTest, OfTwoProfilesWithOneNameOnlyTheActiveOneIsChecked)
-{
-    MenuHolder menu(tray::BuildTrayMenu({L"Games", L"Work", L"Games"}, 2, nullptr));
-    const std::vector<Item> items = Items(menu);
-    ASSERT_EQ(7u, items.size());
-    EXPECT_FALSE(items[2].checked);
-    EXPECT_TRUE(items[4].checked);
-    MenuHolder none(tray::BuildTrayMenu({L"Games", L"Games"}, tray::kNoActiveProfile, nullptr));
-    for (const Item& item : Items(none))
-        EXPECT_FALSE(item.checked) << testing::PrintToString(item.text);
-}
-
 TEST(TrayMenuTest, NoProfilesLeaveTheTwoFixedItems)
 {
     MenuHolder menu(tray::BuildTrayMenu({}, tray::kNoActiveProfile, nullptr));
