@@ -116,11 +116,16 @@ void COssleAppApp::ReadRegistryAndStartTray()
         std::wstring folder;
         if (ReadRegistryString(key, L"InstallDir", text) == ERROR_SUCCESS)
             folder = text;
-        if (!folder.empty() && folder.back() == L'\\')
+        // One trailing backslash goes, but not a drive root's: "C:" alone names that drive's current folder.
+        if (!folder.empty() && folder.back() == L'\\' && !(folder.size() == 3 && folder[1] == L':'))
             folder.pop_back();
-        if (!folder.empty())
-            ::SetCurrentDirectoryW(folder.c_str());
-        platform.ShellOpen(nullptr, L"open", kTrayExe);
+        // By its full path, from the folder that became current (the program's own when the registry
+        // names none that exists): a bare name would let the shell's search start another program.
+        if (folder.empty() || !::SetCurrentDirectoryW(folder.c_str()))
+            folder = AppFolder();
+        if (!folder.empty() && folder.back() != L'\\' && folder.back() != L'/')
+            folder += L'\\';
+        platform.ShellOpen(nullptr, L"open", (folder + kTrayExe).c_str());
         ::RegCloseKey(key);
     }
     m_languageId = languageId;

@@ -151,6 +151,8 @@ bool CDeviceManager::GetAllProfileSettings(std::vector<ProfileSetting>& settings
         ProfileSetting setting;
         if (!ReadProfileName(profile.Get(), setting.name))
             continue;
+        if (FAILED(profile->GetGuid(&setting.guid)))
+            setting.guid = GUID_NULL;
         bool linkedRead = false;
         bool flagsRead = false;
         // A profile whose flags cannot be read keeps them off: it never switches or shows by itself.
@@ -161,9 +163,11 @@ bool CDeviceManager::GetAllProfileSettings(std::vector<ProfileSetting>& settings
     return !settings.empty();
 }
 
-bool CDeviceManager::GetProfileNames(std::vector<std::wstring>& names)
+bool CDeviceManager::GetProfileNames(std::vector<std::wstring>& names, std::vector<GUID>* guids)
 {
     names.clear();
+    if (guids)
+        guids->clear();
     if (!HasProfiles())
         return false;
     for (DWORD index = 0; index < kMaxEnumeration; ++index) {
@@ -171,8 +175,12 @@ bool CDeviceManager::GetProfileNames(std::vector<std::wstring>& names)
         if (FAILED(m_profiles->GetProfile(index, profile.Put())) || !profile)
             break;
         std::wstring name;
-        if (ReadProfileName(profile.Get(), name))
-            names.push_back(name);
+        GUID guid{};
+        if (!ReadProfileName(profile.Get(), name) || (guids && FAILED(profile->GetGuid(&guid))))
+            continue;
+        names.push_back(name);
+        if (guids)
+            guids->push_back(guid);
     }
     return !names.empty();
 }
@@ -229,6 +237,50 @@ bool CDeviceManager::ActivateProfile(const std::wstring& name)
 {
     ComRef<IDeviceProfile> profile;
     if (!FindProfileByName(name, profile))
+        return false;
+    return SUCCEEDED(m_profiles->ActivateProfile(profile.Get()));
+}
+
+bool CDeviceManager::FindProfileByGuid(const GUID& guid, ComRef<IDeviceProfile>& profile)
+{
+    if (!HasProfiles() || IsEqualGUID(guid, GUID_NULL) || FAILED(m_profiles->FindProfile(guid, profile.Put())) ||
+        !profile) {
+        profile.Reset();
+        return false;
+    }
+    return true;
+}
+
+bool CDeviceManager::GetProfileSetting(const GUID& guid, ProfileSetting& setting)
+{
+    ComRef<IDeviceProfile> profile;
+    ProfileSetting read;
+    bool linkedRead = false;
+    bool flagsRead = false;
+    if (!FindProfileByGuid(guid, profile) || !ReadProfileName(profile.Get(), read.name) ||
+        !ReadSetting(profile.Get(), read, &linkedRead, &flagsRead))
+        return false;
+    read.guid = guid;
+    setting = read;
+    return linkedRead && flagsRead;
+}
+
+bool CDeviceManager::GetActiveProfileGuid(GUID& guid)
+{
+    if (!HasProfiles())
+        return false;
+    ComRef<IDeviceProfile> active;
+    GUID read{};
+    if (FAILED(m_profiles->GetActiveProfile(active.Put())) || !active || FAILED(active->GetGuid(&read)))
+        return false;
+    guid = read;
+    return true;
+}
+
+bool CDeviceManager::ActivateProfile(const GUID& guid)
+{
+    ComRef<IDeviceProfile> profile;
+    if (!FindProfileByGuid(guid, profile))
         return false;
     return SUCCEEDED(m_profiles->ActivateProfile(profile.Get()));
 }

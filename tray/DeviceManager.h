@@ -25,12 +25,17 @@ public:
 
     // Profiles. Names are matched exactly, with case, unless said otherwise.
     bool GetAllProfileSettings(std::vector<ProfileSetting>& settings);
-    // The names that could be read, in the device's order.
-    bool GetProfileNames(std::vector<std::wstring>& names);
+    // The names that could be read, in the device's order. With `guids`, only the profiles whose GUID
+    // could be read too, each GUID at its name's place.
+    bool GetProfileNames(std::vector<std::wstring>& names, std::vector<GUID>* guids = nullptr);
     // True when both the linked program and the flags of the named profile were read.
     bool GetProfileSetting(const std::wstring& name, ProfileSetting& setting);
     bool GetActiveProfileName(std::wstring& name);
     bool ActivateProfile(const std::wstring& name);
+    // The same for the one profile of this GUID: names need not be unique.
+    bool GetProfileSetting(const GUID& guid, ProfileSetting& setting);
+    bool GetActiveProfileGuid(GUID& guid);
+    bool ActivateProfile(const GUID& guid);
 
     // Macros: the name a new recording gets ("New Macro" and one more than the largest number in use).
     void NextMacroName(std::wstring& name);
@@ -75,6 +80,7 @@ public:
 private:
     bool HasProfiles() const { return m_device && m_profiles; }
     bool FindProfileByName(const std::wstring& name, ComRef<IDeviceProfile>& profile);
+    bool FindProfileByGuid(const GUID& guid, ComRef<IDeviceProfile>& profile);
     bool ReadSetting(IDeviceProfile* profile, ProfileSetting& setting, bool* linkedRead, bool* flagsRead);
     bool GetMacroStore(ComRef<IMacroStore>& store);
     bool BuildMacroAssignment(IDeviceProfile* profile, DWORD buttonId, const GUID& macro);

@@ -1,4 +1,4 @@
-// Connection-point lookup shared by every event connection.
+// Connection-point lookup shared by every event connection, and the check that its source still lives.
 #include "tray/EventConnections.h"
 
 #include <ocidl.h>
@@ -18,6 +18,40 @@ IConnectionPoint* FindConnectionPoint(IUnknown* source, REFIID iid)
         point = nullptr;
     container->Release();
     return point;
+}
+
+bool IsDisconnectedResult(HRESULT result)
+{
+    // RPC_S_SERVER_UNAVAILABLE, RPC_S_CALL_FAILED and RPC_S_CALL_FAILED_DNE as results.
+    constexpr HRESULT kRpcFailures[] = {static_cast<HRESULT>(0x800706BA), static_cast<HRESULT>(0x800706BE),
+                                        static_cast<HRESULT>(0x800706BF)};
+    for (HRESULT failure : kRpcFailures) {
+        if (result == failure)
+            return true;
+    }
+    return result == RPC_E_DISCONNECTED || result == RPC_E_SERVER_DIED || result == RPC_E_SERVER_DIED_DNE ||
+           result == CO_E_OBJNOTCONNECTED;
+}
+
+bool EventSourceGone(IUnknown* source, REFIID iid)
+{
+    if (!source)
+        return false;
+    // The call lets this thread handle the service's calls and sent messages while it waits; one of
+    // them may destroy the connection that holds the source and the interface id.
+    const IID events = iid;
+    source->AddRef();
+    IConnectionPointContainer* container = nullptr;
+    HRESULT result = source->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container));
+    if (SUCCEEDED(result) && container) {
+        IConnectionPoint* point = nullptr;
+        result = container->FindConnectionPoint(events, &point);
+        if (SUCCEEDED(result) && point)
+            point->Release();
+        container->Release();
+    }
+    source->Release();
+    return IsDisconnectedResult(result);
 }
 
 } // namespace tray

@@ -9,6 +9,13 @@
 
 namespace tray {
 
+// True for the answers of a call whose server process has ended or can no longer be reached.
+bool IsDisconnectedResult(HRESULT result);
+
+// Asks `source` for its connection point of `iid`, a call that reaches the serving process: true when
+// the answer says that process is gone. A source that answers, even with a refusal, is not gone.
+bool EventSourceGone(IUnknown* source, REFIID iid);
+
 template <class Sink, class Handler>
 class CEventConnection {
 public:
@@ -35,6 +42,9 @@ public:
 
     CEventConnection(const CEventConnection&) = delete;
     CEventConnection& operator=(const CEventConnection&) = delete;
+
+    // True when the process that serves the source has ended: the connection will never deliver again.
+    bool SourceGone() const { return EventSourceGone(m_source, m_eventIid); }
 
     Handler* GetHandler() const { return m_handler; }
     bool IsAdvised() const { return m_cookie != 0; }

@@ -163,8 +163,10 @@ void CTrayDialog::StopOnSessionEnd()
 
 void CTrayDialog::ConnectEventSinks()
 {
-    if (m_profileConnection && m_macroConnection && m_launchConnection)
+    if (m_profileConnection && m_macroConnection && m_launchConnection) {
+        ReplaceGoneEventSinks();
         return;
+    }
     CDeviceManager device;
     if (!m_profileConnection)
         m_profileConnection.reset(device.CreateProfileConnection(this));
@@ -177,6 +179,28 @@ void CTrayDialog::ConnectEventSinks()
         m_macroConnection.reset();
         m_launchConnection.reset();
     }
+}
+
+void CTrayDialog::ReplaceGoneEventSinks()
+{
+    // The three sources live in one keyboard process of the service: the profile connection's answers
+    // for all of them. When that process has ended, the connections hear nothing any more, even once
+    // a new process serves the keyboard.
+    const CProfileEventConnection* checked = m_profileConnection.get();
+    if (!checked->SourceGone())
+        return;
+    CDeviceManager device;
+    std::unique_ptr<CProfileEventConnection> profile(device.CreateProfileConnection(this));
+    std::unique_ptr<CMacroEventConnection> macro(device.CreateMacroConnection(this));
+    std::unique_ptr<CLaunchAppEventConnection> launch(device.CreateLaunchConnection(this));
+    // The calls above let this thread handle device and session notices, which may have dropped or
+    // replaced the connections meanwhile: those stand. Until all three new ones exist, the gone ones
+    // stay, and the next check tries again.
+    if (!profile || !macro || !launch || m_profileConnection.get() != checked)
+        return;
+    m_profileConnection = std::move(profile);
+    m_macroConnection = std::move(macro);
+    m_launchConnection = std::move(launch);
 }
 
 void CTrayDialog::DisconnectEventSinks()
@@ -295,11 +319,18 @@ void CTrayDialog::ShowMenuAt(POINT point)
 
 void CTrayDialog::RefreshTrayMenu()
 {
-    std::wstring active;
+    // Two profiles may share a name: the active one is found by its GUID.
+    size_t active = kNoActiveProfile;
     {
         CDeviceManager device;
-        device.GetProfileNames(m_profileNames);
-        device.GetActiveProfileName(active);
+        device.GetProfileNames(m_profileNames, &m_profileGuids);
+        GUID activeGuid{};
+        if (device.GetActiveProfileGuid(activeGuid)) {
+            for (size_t i = 0; i < m_profileGuids.size() && active == kNoActiveProfile; ++i) {
+                if (IsEqualGUID(m_profileGuids[i], activeGuid))
+                    active = i;
+            }
+        }
     }
     HMENU menu = BuildTrayMenu(m_profileNames, active, CurrentLangTable());
     if (!menu)
@@ -327,22 +358,24 @@ LRESULT CTrayDialog::OnMenuProfile(WORD, WORD id, HWND, BOOL&)
 
 void CTrayDialog::SelectMenuProfile(size_t index)
 {
-    if (m_profileNames.size() < index + 1)
+    if (m_profileGuids.size() < index + 1 || m_profileNames.size() < index + 1)
         return;
-    const std::wstring name = m_profileNames[index];
+    // The entry's own profile, by its GUID: another profile may have the same name.
+    const GUID guid = m_profileGuids[index];
     CDeviceManager device;
     // The display follows the profile that becomes active, so its own flag decides.
     ProfileSetting chosen;
-    const bool settingRead = device.GetProfileSetting(name, chosen);
-    if (ActivateOwnChoice(device, name) && settingRead && chosen.profileDisplay)
+    const bool settingRead = device.GetProfileSetting(guid, chosen);
+    const std::wstring name = settingRead ? chosen.name : m_profileNames[index];
+    if (ActivateOwnChoice(device, guid, name) && settingRead && chosen.profileDisplay)
         ShowOsdProfileName(name);
 }
 
-bool CTrayDialog::ActivateOwnChoice(CDeviceManager& device, const std::wstring& name)
+bool CTrayDialog::ActivateOwnChoice(CDeviceManager& device, const GUID& guid, const std::wstring& name)
 {
     // Noted before the call: the service's report may be handled while the call still waits.
     m_ownActivation = name;
-    if (device.ActivateProfile(name))
+    if (device.ActivateProfile(guid))
         return true;
     m_ownActivation.clear();
     return false;
@@ -353,8 +386,12 @@ void CTrayDialog::AutoSwitchPoll()
     CDeviceManager device;
     if (!device.HasDevice())
         return;
-    std::wstring active;
-    if (!device.GetAllProfileSettings(m_profileSettings) || !device.GetActiveProfileName(active))
+    // Every poll also makes sure the connections still reach a living keyboard process (the manager
+    // above has started a new one if the last one ended).
+    if (HasEventConnections())
+        ConnectEventSinks();
+    GUID active{};
+    if (!device.GetAllProfileSettings(m_profileSettings) || !device.GetActiveProfileGuid(active))
         return;
     bool anyAutoSwitch = false;
     for (const ProfileSetting& setting : m_profileSettings)
@@ -367,7 +404,8 @@ void CTrayDialog::AutoSwitchPoll()
         if (!setting.autoSwitch || setting.linkedProgram != foreground)
             continue;
         // Shown only when the switch happened: a failed activation leaves the old profile in place.
-        if (setting.name != active && ActivateOwnChoice(device, setting.name) && setting.profileDisplay)
+        if (!IsEqualGUID(setting.guid, active) && ActivateOwnChoice(device, setting.guid, setting.name) &&
+            setting.profileDisplay)
             ShowOsdProfileName(setting.name);
         break;
     }
@@ -388,17 +426,26 @@ void CTrayDialog::OnProfileChanged(DWORD)
     const std::wstring own = std::move(m_ownActivation);
     m_ownActivation.clear();
     CDeviceManager device;
-    std::wstring active;
-    if (!device.GetActiveProfileName(active) || (!own.empty() && active == own))
-        return;
+    // The active profile itself, not the first one of its name.
+    GUID active{};
     ProfileSetting setting;
-    if (device.GetProfileSetting(active, setting) && setting.profileDisplay)
-        ShowOsdProfileName(active);
+    if (!device.GetActiveProfileGuid(active))
+        return;
+    const bool settingRead = device.GetProfileSetting(active, setting);
+    if (setting.name.empty() || (!own.empty() && setting.name == own))
+        return;
+    if (settingRead && setting.profileDisplay)
+        ShowOsdProfileName(setting.name);
 }
 
 void CTrayDialog::OnLaunchApplication(DWORD kind, const wchar_t* file)
 {
     if (kind != 1 || !file || !*file)
+        return;
+    // No program the configurator assigns has a longer path than the system's limit, and the shell's
+    // start overruns its own stack on a much longer one: such a request fails as any other failed
+    // start does, silently.
+    if (::wcsnlen(file, MAX_PATH) >= MAX_PATH)
         return;
     TrayPlatform().ShellOpen(nullptr, file);
 }

@@ -48,6 +48,7 @@ public:
     void StopOnDeviceLoss();
     void StopOnSessionEnd();
     // Connections exist all three or not at all.
+    // Connections that exist but lead to a keyboard process that has ended are made anew.
     void ConnectEventSinks();
     void DisconnectEventSinks();
     bool HasEventConnections() const { return m_profileConnection != nullptr; }
@@ -122,7 +123,8 @@ private:
     bool IsDevicePresent();
     // Activates the profile on the device, remembering that this program did it, so that the service's
     // report of the change does not show the name a second time.
-    bool ActivateOwnChoice(CDeviceManager& device, const std::wstring& name);
+    bool ActivateOwnChoice(CDeviceManager& device, const GUID& guid, const std::wstring& name);
+    void ReplaceGoneEventSinks();
 
     bool m_comInitialised = false;
     CInterfacePins m_sinkPins;
@@ -146,6 +148,7 @@ private:
     CIconHandle m_trayIcon;
     CTrayNotifyIcon m_icon;
     std::vector<std::wstring> m_profileNames;
+    std::vector<GUID> m_profileGuids;  // the menu's profiles, at their names' places
     std::vector<ProfileSetting> m_profileSettings;
     // The profile this program activated last, until the service reports the next change.
     std::wstring m_ownActivation;

@@ -40,7 +40,7 @@ std::wstring MenuItemText(const std::wstring& name)
     return text;
 }
 
-HMENU BuildTrayMenu(const std::vector<std::wstring>& names, const std::wstring& active, const CLangTable* language)
+HMENU BuildTrayMenu(const std::vector<std::wstring>& names, size_t active, const CLangTable* language)
 {
     HMENU menu = LoadTrayMenu();
     if (!menu)
@@ -61,7 +61,7 @@ HMENU BuildTrayMenu(const std::vector<std::wstring>& names, const std::wstring& 
         for (UINT i = 0; i < count; ++i) {
             const UINT id = kCmdProfileFirst + i;
             ::ModifyMenuW(popup, id, MF_BYCOMMAND | MF_STRING, id, MenuItemText(names[i]).c_str());
-            ::CheckMenuItem(popup, id, MF_BYCOMMAND | (names[i] == active ? MF_CHECKED : MF_UNCHECKED));
+            ::CheckMenuItem(popup, id, MF_BYCOMMAND | (i == active ? MF_CHECKED : MF_UNCHECKED));
         }
         // Before the close item rather than before the first unused profile item: with every slot in
         // use there is no such item, and the profiles would run into the close item.

@@ -15,10 +15,14 @@ namespace tray {
 // close item, without separators. The caller destroys it.
 HMENU LoadTrayMenu();
 
-// The menu for these profile names (at most eleven are shown) with the one equal to `active` (exactly,
-// with case) checked, separators around the profiles, and the configurator and close texts from the
-// language table when it holds them. The configurator item is the default. The caller destroys it.
-HMENU BuildTrayMenu(const std::vector<std::wstring>& names, const std::wstring& active, const CLangTable* language);
+// No profile of the list is the active one.
+constexpr size_t kNoActiveProfile = static_cast<size_t>(-1);
+
+// The menu for these profile names (at most eleven are shown) with the one at place `active` checked
+// (names need not be unique: the place tells the active profile), separators around the profiles, and
+// the configurator and close texts from the language table when it holds them. The configurator item
+// is the default. The caller destroys it.
+HMENU BuildTrayMenu(const std::vector<std::wstring>& names, size_t active, const CLangTable* language);
 
 // A name as a menu item shows it: "&" would otherwise underline the next character.
 std::wstring MenuItemText(const std::wstring& name);

@@ -4,6 +4,7 @@
 
 #include "configurator/OssleApp.h"
 #include "model/Keyboard.h"
+#include "skin/AppFolder.h"
 
 #include <fstream>
 #include <iterator>
@@ -53,7 +54,7 @@ protected:
         SetCurrentDirectoryW(m_startFolder.c_str());
         SetSelectedLanguageId(-1);
     }
-    // Reads the test's key as start-up does; the folder the tray program was started from, if it was.
+    // Reads the test's key as start-up does; the path the tray program was started by, if it was.
     std::wstring ReadKey(COssleAppApp& app)
     {
         app.m_registryRoot = HKEY_CURRENT_USER;
@@ -61,8 +62,8 @@ protected:
         SetCurrentDirectoryW(m_folder.Path().c_str());
         app.ReadRegistryAndStartTray();
         for (const auto& opened : m_platform.opened) {
-            if (opened.file == kTrayExe)
-                return opened.folder;
+            if (opened.file.find(kTrayExe) != std::wstring::npos)
+                return opened.file;
         }
         return L"";
     }
@@ -111,18 +112,18 @@ TEST_F(ConfigStartTest, RegistryIsOnlyReadAndOddValuesCountAsMissing)
     m_key.SetNumber(L"Language", 347);
     m_key.SetText(L"InstallDir", L"C:\\" + std::wstring(37, L'd'));  // 40 characters
     COssleAppApp app;
-    const std::wstring trayFolder = ReadKey(app);
+    const std::wstring trayPath = ReadKey(app);
     ASSERT_EQ(m_platform.accesses.size(), 1u);
     EXPECT_EQ(m_platform.accesses[0], REGSAM(KEY_READ));
     EXPECT_TRUE(m_platform.created.empty()) << "a key that exists is not created";
     EXPECT_EQ(app.LanguageId(), kDefaultLanguageId) << "a number is no language name";
-    EXPECT_EQ(trayFolder, m_folder.Path()) << "an overlong folder is not taken";
+    EXPECT_EQ(trayPath, AppFolder() + kTrayExe) << "an overlong folder is not taken";
 
     m_platform.opened.clear();
     m_key.SetText(L"Language", L"French");
     m_key.SetText(L"InstallDir", L"C:\\windows\\\\");
     COssleAppApp named;
-    EXPECT_TRUE(_wcsicmp(ReadKey(named).c_str(), L"C:\\windows") == 0) << "the tray starts from the folder";
+    EXPECT_EQ(ReadKey(named), L"C:\\windows\\TessaryTray.exe") << "the tray starts from the folder";
     EXPECT_EQ(named.LanguageId(), FindLanguageId(L"French"));
 
     // The languages the registry has no name for are named by their identifier.
@@ -162,11 +163,25 @@ TEST_F(ConfigStartTest, MissingTablesAreReported)
 TEST_F(ConfigStartTest, MissingKeyIsCreatedForReadingOnly)
 {
     COssleAppApp app;
-    const std::wstring trayFolder = ReadKey(app);
+    const std::wstring trayPath = ReadKey(app);
     ASSERT_EQ(m_platform.created.size(), 1u);
     EXPECT_EQ(m_platform.created[0], REGSAM(KEY_READ));
     EXPECT_EQ(app.LanguageId(), kDefaultLanguageId);
-    EXPECT_EQ(trayFolder, m_folder.Path());
+    EXPECT_EQ(trayPath, AppFolder() + kTrayExe) << "from the program's own folder";
+}
+
+// The shell is handed the tray program's full path, never a bare name for its search to resolve.
+TEST_F(ConfigStartTest, TrayProgramIsStartedByItsFullPath)
+{
+    m_key.SetText(L"InstallDir", L"C:\\");
+    COssleAppApp root;
+    EXPECT_EQ(ReadKey(root), L"C:\\TessaryTray.exe");
+    EXPECT_EQ(m_platform.opened.back().folder, L"C:\\") << "the drive's root, not its current folder";
+
+    m_platform.opened.clear();
+    m_key.SetText(L"InstallDir", m_folder.Path() + L"\\missing");
+    COssleAppApp missing;
+    EXPECT_EQ(ReadKey(missing), AppFolder() + kTrayExe) << "a folder that cannot be entered is not taken";
 }
 
 TEST_F(ConfigDialogTest, TearDownWaitsForARunningWrite)

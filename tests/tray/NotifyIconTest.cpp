@@ -125,7 +125,7 @@ TEST_F(NotifyIconTest, RightButtonShowsTheMenuOnlyForItsOwnIcon)
 {
     CTrayNotifyIcon icon;
     ASSERT_TRUE(icon.Create(m_owner, L"tip", m_iconHandle));
-    HMENU menu = tray::BuildTrayMenu({L"One", L"Two"}, L"One", nullptr);
+    HMENU menu = tray::BuildTrayMenu({L"One", L"Two"}, 0, nullptr);
     icon.SetMenu(menu);
 
     CMenuWatcher watcher;

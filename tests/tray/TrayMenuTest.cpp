@@ -66,7 +66,7 @@ const Item kClose{tray::kCmdCloseTray, L"Close Tray Icon", false};
 
 TEST(TrayMenuTest, ProfilesSitBetweenSeparatorsWithTheActiveOneChecked)
 {
-    MenuHolder menu(tray::BuildTrayMenu({L"Work", L"Games", L"Video"}, L"Games", nullptr));
+    MenuHolder menu(tray::BuildTrayMenu({L"Work", L"Games", L"Video"}, 1, nullptr));
     ASSERT_TRUE(menu);
     const std::vector<Item> expected = {kConfigurator,
                                         kSeparator,
@@ -80,16 +80,9 @@ TEST(TrayMenuTest, ProfilesSitBetweenSeparatorsWithTheActiveOneChecked)
     EXPECT_EQ(tray::kCmdLoadConfigurator, ::GetMenuDefaultItem(::GetSubMenu(menu, 0), FALSE, 0));
 }
 
-TEST(TrayMenuTest, ActiveProfileMatchesExactlyWithCase)
-{
-    MenuHolder menu(tray::BuildTrayMenu({L"games", L"Games "}, L"Games", nullptr));
-    for (const Item& item : Items(menu))
-        EXPECT_FALSE(item.checked) << testing::PrintToString(item.text);
-}
-
 TEST(TrayMenuTest, NoProfilesLeaveTheTwoFixedItems)
 {
-    MenuHolder menu(tray::BuildTrayMenu({}, L"", nullptr));
+    MenuHolder menu(tray::BuildTrayMenu({}, tray::kNoActiveProfile, nullptr));
     EXPECT_EQ((std::vector<Item>{kConfigurator, kClose}), Items(menu));
 }
 
@@ -98,7 +91,7 @@ TEST(TrayMenuTest, ManyProfilesEndBeforeTheCloseItem)
     std::vector<std::wstring> names;
     for (int i = 1; i <= 13; ++i)
         names.push_back(L"P" + std::to_wstring(i));
-    MenuHolder menu(tray::BuildTrayMenu(names, L"P11", nullptr));
+    MenuHolder menu(tray::BuildTrayMenu(names, 10, nullptr));
     const std::vector<Item> items = Items(menu);
     // Eleven names at most, and the separator still closes the list with every slot in use.
     ASSERT_EQ(15u, items.size());
@@ -107,14 +100,14 @@ TEST(TrayMenuTest, ManyProfilesEndBeforeTheCloseItem)
     EXPECT_EQ(kSeparator, items[13]);
     EXPECT_EQ(kClose, items[14]);
 
-    MenuHolder ten(tray::BuildTrayMenu(std::vector<std::wstring>(names.begin(), names.begin() + 10), L"", nullptr));
+    MenuHolder ten(tray::BuildTrayMenu(std::vector<std::wstring>(names.begin(), names.begin() + 10), tray::kNoActiveProfile, nullptr));
     EXPECT_EQ(14u, Items(ten).size()) << "ten names between two separators";
 }
 
 TEST(TrayMenuTest, NamesAreShownAsWritten)
 {
     // An ampersand is a letter of the name, not the mark of a shortcut key.
-    MenuHolder menu(tray::BuildTrayMenu({L"Rock & Roll"}, L"", nullptr));
+    MenuHolder menu(tray::BuildTrayMenu({L"Rock & Roll"}, tray::kNoActiveProfile, nullptr));
     wchar_t shown[64] = {};
     ::GetMenuStringW(::GetSubMenu(menu, 0), tray::kCmdProfileFirst, shown, 63, MF_BYCOMMAND);
     EXPECT_EQ(std::wstring(L"Rock && Roll"), shown);
@@ -126,7 +119,7 @@ TEST(TrayMenuTest, FixedItemsTakeTheLanguageTexts)
     CLangTable language;
     language.m_pairs = {{L"LoadTessaryConfigurator", L"Konfigurator starten"}, {L"CloseTrayIcon", L"Beenden"}};
     language.m_pairCount = 2;
-    MenuHolder menu(tray::BuildTrayMenu({L"A"}, L"A", &language));
+    MenuHolder menu(tray::BuildTrayMenu({L"A"}, 0, &language));
     const std::vector<Item> items = Items(menu);
     ASSERT_EQ(5u, items.size());
     EXPECT_EQ(L"Konfigurator starten", items.front().text);
@@ -136,6 +129,6 @@ TEST(TrayMenuTest, FixedItemsTakeTheLanguageTexts)
     CLangTable other;
     other.m_pairs = {{L"Something", L"Else"}};
     other.m_pairCount = 1;
-    MenuHolder plain(tray::BuildTrayMenu({}, L"", &other));
+    MenuHolder plain(tray::BuildTrayMenu({}, tray::kNoActiveProfile, &other));
     EXPECT_EQ((std::vector<Item>{kConfigurator, kClose}), Items(plain));
 }

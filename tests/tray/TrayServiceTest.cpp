@@ -540,6 +540,95 @@ TEST_F(TrayServiceTest, UnplugAndReplugSuspendAndResume)
     ControlOk("plug");
 }
 
+TEST_F(TrayServiceTest, AfterTheKeyboardProcessDiedTheNextPollConnectsToItsSuccessor)
+{
+    ASSERT_NO_FATAL_FAILURE(StartDialog());
+    m_keyboard.Close();
+    HANDLE process = CServiceUnderTest::OpenServiceProcess();
+    ASSERT_NE(nullptr, process);
+    ASSERT_TRUE(TerminateProcess(process, 9));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process, 10000));
+    CloseHandle(process);
+
+    // A new keyboard process; the dialog still holds the connections to the dead one.
+    ASSERT_TRUE(m_keyboard.Open());
+    ASSERT_NO_FATAL_FAILURE(ArrangeThreeProfiles());
+    EXPECT_EQ("0 0 0 0", SinkCounts());
+    ::SendMessageW(*m_dialog, WM_TIMER, tray::kAutoSwitchTimer, 0);
+    EXPECT_EQ("1 1 0 1", SinkCounts()) << "the poll connects anew";
+    ControlOk("profile-key 2");
+    EXPECT_TRUE(WaitForDisplay(L"Video"));
+
+    // Connections that still reach their process stay as they are.
+    tray::CProfileEventConnection* kept = m_dialog->ProfileConnection();
+    ::SendMessageW(*m_dialog, WM_TIMER, tray::kAutoSwitchTimer, 0);
+    EXPECT_EQ(kept, m_dialog->ProfileConnection());
+    EXPECT_EQ("1 1 0 1", SinkCounts());
+}
+
+TEST_F(TrayServiceTest, OfTwoProfilesWithOneNameTheMenuThePollAndTheDisplayTakeTheRightOne)
+{
+    // Profile 1, then two "Games": the second alone shows its name and follows Player.exe.
+    ASSERT_TRUE(m_keyboard.AddProfile(L"Games"));
+    ASSERT_TRUE(m_keyboard.AddProfile(L"Second"));
+    {
+        CDeviceManager device;
+        ASSERT_TRUE(device.SetProfileFlags(L"Second", 1, 0, 1));
+        ASSERT_TRUE(device.SetLinkedProgram(L"Second", L"Player.exe"));
+    }
+    ASSERT_NO_FATAL_FAILURE(CComRename(L"Second", L"Games"));
+    std::vector<std::wstring> names;
+    std::vector<GUID> guids;
+    {
+        CDeviceManager device;
+        ASSERT_TRUE(device.GetProfileNames(names, &guids));
+    }
+    ASSERT_EQ((std::vector<std::wstring>{L"Profile 1", L"Games", L"Games"}), names);
+    const auto activeGuid = [] {
+        CDeviceManager device;
+        GUID guid{};
+        EXPECT_TRUE(device.GetActiveProfileGuid(guid));
+        return guid;
+    };
+    ASSERT_NO_FATAL_FAILURE(StartDialog());
+    const auto checkedItems = [&] {
+        m_dialog->RefreshTrayMenu();
+        HMENU popup = ::GetSubMenu(m_dialog->Menu(), 0);
+        std::vector<int> checked;
+        for (UINT i = 0; i < 3; ++i) {
+            if (::GetMenuState(popup, tray::kCmdProfileFirst + i, MF_BYCOMMAND) & MF_CHECKED)
+                checked.push_back(static_cast<int>(i));
+        }
+        return checked;
+    };
+
+    // The menu: the chosen entry's profile becomes active, with its own display flag, and is the one
+    // checked.
+    EXPECT_EQ(std::vector<int>{0}, checkedItems());
+    ::SendMessageW(*m_dialog, WM_COMMAND, tray::kCmdProfileFirst + 2, 0);
+    EXPECT_TRUE(IsEqualGUID(guids[2], activeGuid())) << "the second Games";
+    EXPECT_TRUE(WaitForDisplay(L"Games"));
+    EXPECT_EQ(std::vector<int>{2}, checkedItems());
+    ::SendMessageW(*m_dialog, WM_COMMAND, tray::kCmdProfileFirst + 1, 0);
+    EXPECT_TRUE(IsEqualGUID(guids[1], activeGuid())) << "the first Games";
+    EXPECT_EQ(std::vector<int>{1}, checkedItems());
+
+    // The poll: the linked profile becomes active though the active one has its name.
+    m_platform.SetForegroundProgram(L"Player.exe");
+    ::SendMessageW(*m_dialog, WM_TIMER, tray::kAutoSwitchTimer, 0);
+    EXPECT_TRUE(IsEqualGUID(guids[2], activeGuid()));
+
+    // The profile key: the display follows the flag of the profile that became active.
+    ASSERT_TRUE(PumpUntil([&] { return !DisplayShown(); }, 6000));
+    m_dialog->shown.clear();
+    const int events = m_dialog->profileEvents;
+    ControlOk("profile-key 1");
+    ASSERT_TRUE(PumpUntil([&] { return m_dialog->profileEvents > events; }, 5000));
+    EXPECT_TRUE(m_dialog->shown.empty()) << "the first Games asks for no display";
+    ControlOk("profile-key 2");
+    EXPECT_TRUE(WaitForDisplay(L"Games"));
+}
+
 TEST_F(TrayServiceTest, KeyboardAbsentAtStartIsConnectedOnArrival)
 {
     ControlOk("unplug");
@@ -559,13 +648,24 @@ TEST_F(TrayServiceTest, KeyboardAbsentAtStartIsConnectedOnArrival)
     EXPECT_TRUE(m_dialog->LaunchConnection()->IsAdvised());
 }
 
-TEST_F(TrayServiceTest, LaunchRequestOpensTheNamedFile)
+TEST_F(TrayServiceTest, LaunchRequestOpensTheNamedFileAndRefusesAPathPastTheSystemsLimit)
 {
     ASSERT_NO_FATAL_FAILURE(StartDialog());
     ControlOk("launch C:\\Users\\Public\\Documents\\notes for me.txt");
     ASSERT_TRUE(PumpUntil([&] { return m_dialog->launches == 1; }, 5000));
     ASSERT_EQ(1u, m_platform.shellCalls.size());
     EXPECT_EQ(L"C:\\Users\\Public\\Documents\\notes for me.txt", m_platform.shellCalls[0].file);
+
+    // 259 characters is the longest path; the shell never sees a longer one.
+    int launches = 1;
+    for (const size_t length : {size_t(MAX_PATH - 1), size_t(MAX_PATH), size_t(1000), size_t(5000)}) {
+        const std::string path = "C:\\" + std::string(length - 7, 'a') + ".exe";
+        ControlOk("launch " + path);
+        ASSERT_TRUE(PumpUntil([&] { return m_dialog->launches == launches + 1; }, 5000)) << length;
+        ++launches;
+    }
+    ASSERT_EQ(2u, m_platform.shellCalls.size()) << "only the path within the limit was opened";
+    EXPECT_EQ(size_t(MAX_PATH - 1), m_platform.shellCalls[1].file.size());
 }
 
 TEST_F(TrayServiceTest, ClosedDialogIsNoLongerReachedByTheService)
@@ -599,6 +699,8 @@ TEST_F(TrayServiceTest, ProgramRunsOnceShowsTheDisplayAndEndsOnClose)
     EXPECT_EQ(0u, second.WaitForExit(20000)) << "a second start ends at once";
     EXPECT_EQ("1 1 0 1", SinkCounts()) << "and connects nothing";
 
+    // A launch request with a path no program has is refused, and the program goes on.
+    ControlOk("launch C:\\" + std::string(5000, 'a'));
     ControlOk("profile-key");
     HWND display = FindProcessWindow(tray.Id(), L"tsy_osd");
     ASSERT_NE(nullptr, display);
