@@ -139,8 +139,6 @@ constexpr int kMinRepeatCount = 1;
 constexpr int kMaxRepeatCount = 255;
 constexpr int kRepeatCountDigits = 3;
 constexpr unsigned kMaxProfiles = 10;
-constexpr int kMaxCopySuffix = 99;            // "<name>(2)" .. "<name>(99)"
-constexpr size_t kCopyBaseChars = 18;         // a name of 20 characters or more is cut to this before "(n)"
 constexpr size_t kMaxImportPathChars = 255;
 constexpr size_t kMaxLinkedFileNameChars = 126;  // a linked program's file name of 127 or more is refused
 

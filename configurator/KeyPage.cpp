@@ -453,8 +453,6 @@ void ResetMatchingKeys(IKeyboardConfig* config, const COssleAppDlg& dialog, cons
             const KeyScanCode code = KeyboardDef().GetDefaultScanCode(key->m_keyRecord->id);
             MakeDefaultAssignment(fallback, code.code, code.extended == 1);
             profile->SetKeyAssignment(key->m_keyRecord->id, fallback);
-            key->ClearHover();
-            key->SetSelected(0);
         }
     }
 }
@@ -472,6 +470,8 @@ void COssleAppDlg::ResetKeysUsingMacro(CMacro* macro)
         return (record.kind == kKindMacro && record.data.guid == guid) ||
                (record.kind == kKindMacroText && EqualsNoCaseAZ(record.data.text, name.c_str()));
     });
+    // The keys reset may belong to any profile: the marks are read again from the shown one.
+    RefreshKeyLabels();
 }
 
 void COssleAppDlg::ResetKeysUsingProfile(IKeyboardProfile* profile)
@@ -484,4 +484,5 @@ void COssleAppDlg::ResetKeysUsingProfile(IKeyboardProfile* profile)
         return (record.kind == kKindProfile && record.data.guid == guid) ||
                (record.kind == kKindProfileText && EqualsNoCaseAZ(record.data.text, name.c_str()));
     });
+    RefreshKeyLabels();
 }

@@ -4,11 +4,8 @@
 // events goes into the store at once and makes the dialog dirty.
 #include "configurator/MainDialog.h"
 
-#include <commdlg.h>
-
 #include <algorithm>
 
-#include "configurator/ConfigPlatform.h"
 #include "configurator/Popups.h"
 #include "model/GuidWords.h"
 #include "model/PredefinedMacros.h"
@@ -59,20 +56,6 @@ unsigned FieldNumber(const std::wstring& text)
 {
     const int value = ParseDecimal(text);
     return value > 0 ? static_cast<unsigned>(value) : 0;
-}
-
-// The open or save dialog of macro files, in the macro folder, listing the kind's files.
-FileDialogRequest MacroFileRequest(bool save, DWORD flags)
-{
-    FileDialogRequest request;
-    request.save = save;
-    const std::wstring extension = kMacroFileExtension;
-    request.filter = extension + L" Macro Files (*." + extension + L")|*." + extension + L"||";
-    request.defaultExtension = extension;
-    request.folder = MacroFolderPath();
-    request.fileName = L"*." + extension;
-    request.flags = flags;
-    return request;
 }
 
 } // namespace
@@ -222,7 +205,13 @@ void COssleAppDlg::SetMacroPageState(int state)
 
 void COssleAppDlg::EnterMacroPage()
 {
-    SetMacroPageState(ChosenMacro() ? kMacroPageIdle : kMacroPageNoMacro);
+    // The page opens on a macro whenever there is one: the first, unless one is chosen already.
+    CMacro* macro = ChosenMacro();
+    if (!macro && m_config && m_config->GetMacroCount() > 0) {
+        ChooseMacro(m_config->GetMacroAt(0));
+        return;
+    }
+    SetMacroPageState(macro ? kMacroPageIdle : kMacroPageNoMacro);
 }
 
 void COssleAppDlg::OnMacroChosen(int)
@@ -612,17 +601,18 @@ void COssleAppDlg::ImportMacro()
         return;
     }
     std::wstring path;
-    if (!ConfigPlatform().FileDialog(m_hWnd, MacroFileRequest(false, OFN_HIDEREADONLY | OFN_FILEMUSTEXIST), path) ||
-        path.size() <= 4)
+    if (!ChooseExchangeFile(false, L"Macro", kMacroFileExtension, MacroFolderPath(), L"", path))
         return;
     if (path.size() > kMaxLaunchPathChars) {
         Warn(kPathLimitPopup, std::wstring(), L"$Import");
         return;
     }
+    // The store appends the file's macro: it is the one shown after the import.
+    const unsigned count = m_config->GetMacroCount();
     if (CanEditStore() && m_device->ImportMacroFile(path.c_str(), m_config)) {
         FillMacroList();
         SetDirty(true);
-        EnterMacroPage();
+        ChooseMacro(m_config->GetMacroAt(count));
     }
 }
 
@@ -638,8 +628,6 @@ void COssleAppDlg::ExportMacro()
         return;
     }
     std::wstring path;
-    if (!ConfigPlatform().FileDialog(m_hWnd, MacroFileRequest(true, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT), path) ||
-        path.size() <= 4)
-        return;
-    m_device->ExportMacroFile(path.c_str(), macro);
+    if (ChooseExchangeFile(true, L"Macro", kMacroFileExtension, MacroFolderPath(), macro->GetName(), path))
+        m_device->ExportMacroFile(path.c_str(), macro);
 }

@@ -284,8 +284,11 @@ private:
     // text) in place of its heading.
     void Warn(const wchar_t* panel, const std::wstring& suffix = std::wstring(),
               const std::wstring& text = std::wstring());
-    // The profiles page's file dialog for profile files; false when cancelled or no path came back.
-    bool ChooseProfileFile(bool save, std::wstring& path);
+    // The open or save dialog of profile or macro files (`kind` names them in the filter), starting in
+    // `folder` (made when missing); a save proposes `name` as the file name. False when cancelled or no
+    // path came back.
+    bool ChooseExchangeFile(bool save, const wchar_t* kind, const wchar_t* extension, const std::wstring& folder,
+                            const std::wstring& name, std::wstring& path);
     bool ProfileNameTaken(const std::wstring& name) const;
     // The finishing steps every assignment command shares.
     void FinishAssignment(CKeyboardKeyItem* key, bool checked);

@@ -71,12 +71,7 @@ IKeyboardProfile* COssleAppDlg::SelectedProfile() const
 bool COssleAppDlg::ProfileNameTaken(const std::wstring& name) const
 {
     // Exact comparison: names that differ in letter case are different names.
-    for (unsigned i = 0; m_config && i < m_config->GetProfileCount(); ++i) {
-        IKeyboardProfile* profile = m_config->GetProfileAt(i);
-        if (profile && profile->GetName() == name)
-            return true;
-    }
-    return false;
+    return m_config && HasProfileNamed(*m_config, name);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -341,17 +336,12 @@ void COssleAppDlg::CopyProfile(int key)
         Warn(kProfileLimitPopup, std::wstring(), L"$Copy");
         return;
     }
-    std::wstring base = source->GetName();
-    if (base.size() >= static_cast<size_t>(kMaxNameChars))
-        base.resize(kCopyBaseChars);
-    for (int i = 2; i <= kMaxCopySuffix; ++i) {
-        const std::wstring candidate = base + L"(" + std::to_wstring(i) + L")";
-        if (ProfileNameTaken(candidate))
-            continue;
-        if (IKeyboardProfile* copy = m_config->CopyProfileAs(source, candidate.c_str()))
-            ActivateProfile(copy);
+    // All 98 numbered names taken: no copy.
+    const std::wstring name = ProfileCopyName(*m_config, source->GetName());
+    if (name.empty())
         return;
-    }
+    if (IKeyboardProfile* copy = m_config->CopyProfileAs(source, name.c_str()))
+        ActivateProfile(copy);
 }
 
 void COssleAppDlg::DeleteProfile()
@@ -394,20 +384,30 @@ void COssleAppDlg::PreviewProfile(int)
     // Nothing to preview on this keyboard: its profiles differ only in what the keys do.
 }
 
-bool COssleAppDlg::ChooseProfileFile(bool save, std::wstring& path)
+bool COssleAppDlg::ChooseExchangeFile(bool save, const wchar_t* kind, const wchar_t* extension,
+                                      const std::wstring& folder, const std::wstring& name, std::wstring& path)
 {
     FileDialogRequest request;
     request.save = save;
-    const std::wstring extension = kProfileFileExtension;
+    const std::wstring dotted = std::wstring(L".") + extension;
     request.defaultExtension = extension;
-    request.fileName = L"." + extension;
-    request.filter = extension + L" Profile Files (*." + extension + L")|*." + extension + L"||";
-    request.folder = ProfileFolderPath();
+    // A save proposes the object's own name, made a file name: a character no file name may hold
+    // becomes "_".
+    std::wstring stem = save ? name : std::wstring();
+    for (wchar_t& c : stem) {
+        if (c < L' ' || std::wcschr(L"\\/:*?\"<>|", c) != nullptr)
+            c = L'_';
+    }
+    request.fileName = stem + dotted;
+    request.filter = std::wstring(extension) + L" " + kind + L" Files (*" + dotted + L")|*" + dotted + L"||";
+    MakeProfileFolders();
+    request.folder = folder;
     // A file to read must be there: a name typed into the open dialog is not taken as it stands.
     request.flags = save ? OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT
                          : OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
     path.clear();
-    return ConfigPlatform().FileDialog(m_hWnd, request, path) && path.size() > request.fileName.size();
+    // A path no longer than ".ext" names no file.
+    return ConfigPlatform().FileDialog(m_hWnd, request, path) && path.size() > dotted.size();
 }
 
 void COssleAppDlg::ExportProfile()
@@ -421,7 +421,8 @@ void COssleAppDlg::ExportProfile()
         return;
     }
     std::wstring path;
-    if (ChooseProfileFile(true, path) && CanEditStore())
+    if (ChooseExchangeFile(true, L"Profile", kProfileFileExtension, ProfileFolderPath(), profile->GetName(), path) &&
+        CanEditStore())
         m_device->ExportProfileFile(path.c_str(), profile);
 }
 
@@ -440,7 +441,8 @@ void COssleAppDlg::ImportProfile()
         return;
     }
     std::wstring path;
-    if (!ChooseProfileFile(false, path) || !CanEditStore())
+    if (!ChooseExchangeFile(false, L"Profile", kProfileFileExtension, ProfileFolderPath(), L"", path) ||
+        !CanEditStore())
         return;
     if (path.size() > kMaxImportPathChars) {
         Warn(kPathLimitPopup, std::wstring(), L"$Import");

@@ -61,8 +61,13 @@ public:
         CMacro* macro = nullptr;
         GUID guid{};
         MacroEventList events;
-        if (ReadServiceName(imported.Get(), kMaxMacroName, name) && (macro = config->AddMacro(name.c_str())) != nullptr &&
-            ReadServiceGuid(imported.Get(), guid) && ReadMacroEvents(imported.Get(), events)) {
+        // A name the store has already (in any letter case) gives way to a free numbered one, on the
+        // keyboard too: the file's macro is never dropped for its name.
+        if (ReadServiceName(imported.Get(), kMaxMacroName, name) &&
+            (macro = AddMacroUnderFreeName(*config, name)) != nullptr && ReadServiceGuid(imported.Get(), guid) &&
+            ReadMacroEvents(imported.Get(), events)) {
+            if (name != macro->GetName())
+                imported->SetName(macro->GetName());
             macro->SetDescription(path);
             macro->SetGuid(guid);
             macro->SetEvents(events);

@@ -143,10 +143,18 @@ std::wstring NumberedName(const std::wstring& name, unsigned number, std::size_t
     return base + suffix;
 }
 
-bool ReadMacros(IMacroStore* macros, IKeyboardConfig& store, SeenOnDevice& seen)
+CMacro* AddMacroUnderFreeName(IKeyboardConfig& store, const std::wstring& name)
 {
     // Names tried before a macro is given up as unnameable: far more than a keyboard holds macros.
     constexpr unsigned kMaxNameNumber = 70000;
+    CMacro* macro = store.AddMacro(name.c_str());
+    for (unsigned number = 2; macro == nullptr && number < kMaxNameNumber; ++number)
+        macro = store.AddMacro(NumberedName(name, number, kMaxMacroName).c_str());
+    return macro;
+}
+
+bool ReadMacros(IMacroStore* macros, IKeyboardConfig& store, SeenOnDevice& seen)
+{
     bool ok = true;
     for (DWORD index = 0; index < kMaxEnumeration; ++index) {
         ComRef<IDeviceMacro> device;
@@ -163,9 +171,7 @@ bool ReadMacros(IMacroStore* macros, IKeyboardConfig& store, SeenOnDevice& seen)
             seen.AddMacro(guid);
             continue;
         }
-        CMacro* macro = store.AddMacro(name.c_str());
-        for (unsigned number = 2; macro == nullptr && number < kMaxNameNumber; ++number)
-            macro = store.AddMacro(NumberedName(name, number, kMaxMacroName).c_str());
+        CMacro* macro = AddMacroUnderFreeName(store, name);
         if (macro == nullptr)
             continue;
         macro->SetGuid(guid);

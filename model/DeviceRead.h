@@ -40,6 +40,10 @@ bool ReadMacros(IMacroStore* macros, IKeyboardConfig& store, SeenOnDevice& seen)
 // `name` with " (number)" after it, the name cut so that the whole fits in `maxChars`.
 std::wstring NumberedName(const std::wstring& name, unsigned number, std::size_t maxChars);
 
+// A new macro of the store under `name`, or, when the store has that name in any letter case, under the
+// first free numbered name ("Name (2)"); null when no name is free.
+CMacro* AddMacroUnderFreeName(IKeyboardConfig& store, const std::wstring& name);
+
 // A device macro's events in the model's terms. False only when the device failed; an empty macro is an
 // empty list.
 bool ReadMacroEvents(IDeviceMacro* macro, MacroEventList& events);

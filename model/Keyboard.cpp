@@ -4,6 +4,7 @@
 #include "model/BoundedText.h"
 #include "model/DeviceWrite.h"
 #include "model/NameTables.h"
+#include "model/OssleConfig.h"
 #include "skin/RawInput.h"
 
 #include <algorithm>
@@ -167,8 +168,17 @@ bool CKeyboard::ImportProfileFile(const wchar_t* path, IKeyboardConfig* config)
     GUID guid{};
     IKeyboardProfile* profile = nullptr;
     SeenOnDevice::KeyMap keys;
-    bool ok = ReadServiceName(imported.Get(), kMaxPathText, name) && ReadServiceGuid(imported.Get(), guid) &&
-              (profile = config->AddProfile(name.c_str())) != nullptr;
+    bool ok = ReadServiceName(imported.Get(), kMaxPathText, name) && ReadServiceGuid(imported.Get(), guid);
+    if (ok && HasProfileNamed(*config, name)) {
+        // One name, one profile: a taken name becomes the name a copy would get, on the keyboard too (a
+        // rename the keyboard refuses now is made by the next write).
+        const std::wstring free = ProfileCopyName(*config, name);
+        if (!free.empty()) {
+            name = free;
+            imported->SetName(name.c_str());
+        }
+    }
+    ok = ok && (profile = config->AddProfile(name.c_str())) != nullptr;
     if (ok) {
         SetProfileGuid(*profile, guid);
         if (Descriptor().Has(kCapabilityProfileProperties))

@@ -75,6 +75,30 @@ IKeyboardProfile* COssleConfig::CopyProfileAs(IKeyboardProfile* profile, const w
 
 void COssleConfig::RemoveProfile(IKeyboardProfile* profile) { Base::RemoveProfile(Held(profile)); }
 
+bool HasProfileNamed(const IKeyboardConfig& store, const std::wstring& name)
+{
+    for (unsigned i = 0; i < store.GetProfileCount(); ++i) {
+        IKeyboardProfile* profile = store.GetProfileAt(i);
+        if (profile != nullptr && profile->GetName() == name)
+            return true;
+    }
+    return false;
+}
+
+std::wstring ProfileCopyName(const IKeyboardConfig& store, const std::wstring& name)
+{
+    constexpr std::size_t kLongName = 20;
+    constexpr std::size_t kCutName = 18;
+    constexpr int kLastNumber = 99;
+    const std::wstring base = name.size() >= kLongName ? name.substr(0, kCutName) : name;
+    for (int number = 2; number <= kLastNumber; ++number) {
+        std::wstring candidate = base + L"(" + std::to_wstring(number) + L")";
+        if (!HasProfileNamed(store, candidate))
+            return candidate;
+    }
+    return std::wstring();
+}
+
 CMacro* COssleConfig::AddMacro(const wchar_t* name) { return Macros().AddMacro(name, MacroEventList()); }
 void COssleConfig::RemoveMacro(CMacro* macro) { Macros().RemoveMacro(macro); }
 

@@ -91,3 +91,10 @@ private:
     // for the active one.
     bool Resolve(IKeyboardProfile* profile, COssleProfile*& target) const;
 };
+
+// True when a profile of `store` bears exactly `name` (letter case counts).
+bool HasProfileNamed(const IKeyboardConfig& store, const std::wstring& name);
+// The name of a copy of a profile named `name`: "<name>(2)", "<name>(3)" ... "<name>(99)", the first
+// that no profile bears, a name of 20 characters or more cut to 18 before its number; empty when all
+// are taken.
+std::wstring ProfileCopyName(const IKeyboardConfig& store, const std::wstring& name);

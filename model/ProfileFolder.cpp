@@ -67,6 +67,20 @@ const std::wstring& ProfileFolderPath() { return Paths().profileFolder; }
 const std::wstring& MacroFolderPath() { return Paths().macroFolder; }
 const std::wstring& SettingsFilePath() { return Paths().settingsFile; }
 
+bool MakeProfileFolders()
+{
+    for (const std::wstring* folder : {&Paths().profileFolder, &Paths().macroFolder}) {
+        if (folder->empty())
+            return false;
+        const DWORD attributes = GetFileAttributesW(folder->c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+            continue;
+        if (!CreateDirectoryW(folder->c_str(), nullptr))
+            return false;
+    }
+    return true;
+}
+
 std::wstring ReadSetting(const std::wstring& file, const wchar_t* section, const wchar_t* key,
                          const wchar_t* defaultValue)
 {

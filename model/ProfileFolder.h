@@ -18,6 +18,8 @@ const std::wstring& ProfileFolderPath();
 // Where macro import and export dialogs start.
 const std::wstring& MacroFolderPath();
 const std::wstring& SettingsFilePath();
+// Makes the profile folder (and the macro folder) when missing; true when both are there.
+bool MakeProfileFolders();
 
 // The value of `key` in `section` of an INI file, cut to 4095 characters; `defaultValue` (null = empty)
 // when the file, the section or the key is missing. A relative path is taken from the current

@@ -342,18 +342,29 @@ TEST_F(ConfigPagesTest, ExportedProfileComesBackByImportAsANewProfile)
     ApplyAndWait();
 
     ClickCheck(1, 0);  // "Games"
-    const std::wstring file = m_folder.File(L"Games.qnp");
+    const std::wstring file = ProfileFolderPath() + L"Games.qnp";
     m_platform.chosenFiles.push_back(file);
     Click(PageButton(kIdExportProfile));
     ASSERT_EQ(m_platform.fileDialogs.size(), 1u);
     EXPECT_EQ(m_platform.fileDialogs[0].folder, ProfileFolderPath()) << "the dialog starts in the profile folder";
-    ASSERT_NE(GetFileAttributesW(file.c_str()), INVALID_FILE_ATTRIBUTES) << "the keyboard wrote the file";
+    EXPECT_EQ(m_platform.fileDialogs[0].fileName, L"Games.qnp") << "the dialog proposes the profile's name";
+    ASSERT_NE(GetFileAttributesW(file.c_str()), INVALID_FILE_ATTRIBUTES)
+        << "the missing profile folder was made and the keyboard wrote the file into it";
 
+    // The file's profile bears a taken name: it comes in under the name a copy would get.
     m_platform.chosenFiles.push_back(file);
     Click(PageButton(kIdImportProfile));
-    EXPECT_EQ(ProfileNames(*m_store), (std::vector<std::wstring>{L"Profile 1", L"Games", L"Fresh", L"Games"}));
-    EXPECT_EQ(Cell(3, 2), L"Games");
+    const std::vector<std::wstring> names = {L"Profile 1", L"Games", L"Fresh", L"Games(2)"};
+    EXPECT_EQ(ProfileNames(*m_store), names);
+    EXPECT_EQ(Cell(3, 2), L"Games(2)");
     EXPECT_EQ(Keyboard().GetDeviceProfileCount(), 4u) << "an import reaches the keyboard at once";
+    COssleConfig keyboard;
+    ReadKeyboard(keyboard);
+    EXPECT_EQ(ProfileNames(keyboard), names) << "one name, one profile on the keyboard too";
+    ASSERT_NO_FATAL_FAILURE(ApplyAndWait());
+    COssleConfig applied;
+    ReadKeyboard(applied);
+    EXPECT_EQ(ProfileNames(applied), names);
 }
 
 TEST_F(ConfigPagesTest, ImportDialogOnlyTakesAFileThatExists)

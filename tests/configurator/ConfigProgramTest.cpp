@@ -240,7 +240,7 @@ TEST_F(ConfigProgramTest, ProfilesMadeOnTheirPageReachTheKeyboardAndTheTraySwitc
     EXPECT_TRUE(Has(profiles[0], "\"Profile 1\" active")) << profiles[0];
     EXPECT_TRUE(Has(profiles[1], "\"Office\" flags 0x0001")) << profiles[1];
     EXPECT_TRUE(Has(profiles[1], "program \"" + Utf8FromWide(selfName) + "\"")) << profiles[1];
-    EXPECT_TRUE(Has(profiles[2], "\"Office\"")) << "the imported copy: " << profiles[2];
+    EXPECT_TRUE(Has(profiles[2], "\"Office(2)\"")) << "the imported copy, under a free name: " << profiles[2];
 
     // This program in front: the tray's next look activates the linked profile.
     HWND front = CreateWindowExW(0, L"STATIC", L"linked", WS_POPUP | WS_VISIBLE, 0, 0, 80, 60, nullptr, nullptr,

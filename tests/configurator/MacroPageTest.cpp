@@ -4,6 +4,7 @@
 #include "ConfigTestSupport.h"
 
 #include "model/PredefinedMacros.h"
+#include "model/ProfileFolder.h"
 #include "skin/MacroDisplayItem.h"
 
 using namespace config;
@@ -292,6 +293,71 @@ TEST_F(MacroPageTest, OnlyAppliedMacrosAreExportedAndImportsWaitForAppliedChange
     EXPECT_EQ(Dialog().m_macroList->m_entries.size(), 2u);
     EXPECT_FALSE(m_platform.fileDialogs.back().save);
     EXPECT_TRUE(Dialog().IsDirty());
+}
+
+TEST_F(MacroPageTest, ThePageOpensOnAMacroAndAnImportUnderATakenNameIsKeptUnderAFreeOneAndShown)
+{
+    CDeviceSide().CreateMacro(L"Greeting", {});
+    ASSERT_NO_FATAL_FAILURE(OpenMacrosPage());
+    CMacro* greeting = m_store->FindMacroByName(L"Greeting");
+    ASSERT_NE(greeting, nullptr);
+    EXPECT_EQ(Dialog().ChosenMacro(), greeting) << "the page opens on the first macro";
+    EXPECT_EQ(Dialog().MacroPageState(), kMacroPageIdle);
+
+    const std::wstring file = MacroFolderPath() + L"Greeting.qnm";
+    m_platform.chosenFiles.push_back(file);
+    Click(Item(kIdMacroExport));
+    ASSERT_EQ(m_platform.fileDialogs.size(), 1u);
+    EXPECT_EQ(m_platform.fileDialogs[0].folder, MacroFolderPath());
+    EXPECT_EQ(m_platform.fileDialogs[0].fileName, L"Greeting.qnm") << "the dialog proposes the macro's name";
+    ASSERT_NE(GetFileAttributesW(file.c_str()), INVALID_FILE_ATTRIBUTES)
+        << "the missing folder was made and the keyboard wrote the file into it";
+
+    m_platform.chosenFiles.push_back(file);
+    Click(Item(kIdMacroImport), [&] { return m_store->GetMacroCount() == 2; });
+    ASSERT_EQ(m_store->GetMacroCount(), 2u) << "the file's macro was dropped for its name";
+    CMacro* imported = m_store->GetMacroAt(1);
+    EXPECT_STREQ(imported->GetName(), L"Greeting (2)");
+    EXPECT_EQ(Dialog().ChosenMacro(), imported) << "the page shows the imported macro";
+    EXPECT_EQ(Dialog().m_macroList->m_entries.size(), 2u);
+    EXPECT_NE(State().find("\"Greeting (2)\""), std::string::npos) << "the keyboard holds it under that name too\n"
+                                                                   << State();
+}
+
+TEST_F(MacroPageTest, DeletingAMacroKeepsTheMarksOfTheShownProfilesKeysThatStillHaveAFunction)
+{
+    {
+        CDeviceSide side;
+        side.CreateMacro(L"Greeting", {});
+        side.CreateProfile(L"Games");
+    }
+    ASSERT_NO_FATAL_FAILURE(OpenMacrosPage());
+    ASSERT_EQ(m_store->GetActiveProfile(), m_store->GetProfileAt(0));
+    IKeyboardProfile* games = m_store->GetProfileAt(1);
+    GUID greeting{};
+    m_store->FindMacroByName(L"Greeting")->GetGuid(greeting);
+    KeyAssignment toMacro;
+    KeyAssignment typesA;
+    MakeMacroAssignment(toMacro, greeting, 1);
+    MakeSingleKeyAssignment(typesA, 0x1E, 'A', false);
+    // The shown profile: Esc plays the macro, F1 types "A". In "Games" F1 plays the macro.
+    ASSERT_TRUE(m_store->SetKeyAssignment(KeyIdOf(L"Esc"), toMacro, nullptr));
+    ASSERT_TRUE(m_store->SetKeyAssignment(KeyIdOf(L"F1"), typesA, nullptr));
+    ASSERT_TRUE(m_store->SetKeyAssignment(KeyIdOf(L"F1"), toMacro, games));
+    Dialog().RefreshKeyMarks();
+    CKeyboardKeyItem* esc = Dialog().FindKeyItem(kIdFirstKey);
+    CKeyboardKeyItem* f1 = Dialog().FindKeyItem(kIdFirstKey + 1);
+    ASSERT_EQ(esc->m_checked, 1);
+    ASSERT_EQ(f1->m_checked, 1);
+
+    ChooseMacroAt(0);
+    AnswerPopups({[](CPopupBox& popup) { PopupOk(popup); }});
+    Click(Item(kIdMacroDelete), [&] { return m_store->GetMacroCount() == 0; });
+    KeyAssignment record;
+    EXPECT_EQ(m_store->GetKeyAssignment(record, KeyIdOf(L"F1"), games).kind, kKindDefaultKey);
+    EXPECT_EQ(StoredKey(L"Esc").kind, kKindDefaultKey);
+    EXPECT_EQ(esc->m_checked, 0) << "Esc has no function of its own any more";
+    EXPECT_EQ(f1->m_checked, 1) << "F1 of the shown profile still types A";
 }
 
 TEST_F(MacroPageTest, TheTwoDelayOptionsExcludeEachOther)

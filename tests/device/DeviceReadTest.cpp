@@ -256,7 +256,7 @@ TEST_F(DeviceLinkTest, ProfileFilesGoOutAndComeBackAsNewProfilesAndAFailedImport
     EXPECT_EQ(m_store->GetProfileCount(), 2u);
 }
 
-TEST_F(DeviceLinkTest, MacroFilesGoOutAndComeBackAndAnImportUnderATakenNameLeavesNothing)
+TEST_F(DeviceLinkTest, MacroFilesGoOutAndComeBackAndAnImportUnderATakenNameGetsAFreeName)
 {
     CDeviceSide side;
     side.CreateMacro(L"Greeting", ToDeviceMacroEvents(GreetingEvents()));
@@ -266,16 +266,18 @@ TEST_F(DeviceLinkTest, MacroFilesGoOutAndComeBackAndAnImportUnderATakenNameLeave
     const std::wstring file = m_folder.File(L"greeting.qnm");
     ASSERT_TRUE(Keyboard().ExportMacroFile(file.c_str(), macro));
 
+    // A failed read takes the import back on both sides.
+    Command("fail IDeviceMacro.GetEvents 1");
     EXPECT_FALSE(Keyboard().ImportMacroFile(file.c_str(), m_store.get()));
     EXPECT_EQ(Keyboard().GetDeviceMacroCount(), 1u);
     EXPECT_EQ(m_store->GetMacroCount(), 1u);
 
-    const GUID exported = macro->Guid();
-    m_store->RemoveMacro(macro);
     ASSERT_TRUE(Keyboard().ImportMacroFile(file.c_str(), m_store.get()));
-    CMacro* imported = m_store->FindMacroByName(L"Greeting");
-    ASSERT_NE(imported, nullptr);
-    EXPECT_FALSE(imported->Guid() == exported);
+    ASSERT_EQ(m_store->GetMacroCount(), 2u);
+    CMacro* imported = m_store->GetMacroAt(1);
+    EXPECT_STREQ(imported->GetName(), L"Greeting (2)");
+    EXPECT_EQ(side.MacroName(imported->Guid()), L"Greeting (2)") << "the keyboard holds it under that name too";
+    EXPECT_FALSE(imported->Guid() == macro->Guid());
     EXPECT_TRUE(imported->Events() == GreetingEvents());
     EXPECT_EQ(imported->GetDescription(), file);
     EXPECT_TRUE(Keyboard().IsMacroOnDevice(imported));
