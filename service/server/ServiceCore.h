@@ -7,6 +7,7 @@
 #include "service/server/CallMonitor.h"
 #include "service/server/ServiceText.h"
 #include "service/sim/KeyboardState.h"
+#include "service/sim/StateJournal.h"
 
 #include <windows.h>
 #include <ocidl.h>
@@ -95,11 +96,13 @@ public:
     // False when the index is past the end or the device is the only product keyboard.
     bool RemoveDevice(std::size_t index, std::string& error);
 
-    // Called after every change: schedules the save of the memory file (kStateSaveQuietMs and
-    // kStateSaveMaxAgeMs in StateFile.h).
+    // Called after every change, before it is answered: appends it to the journal beside the memory file
+    // (StateJournal.h), so that it survives a kill, and schedules the save of the memory file
+    // (kStateSaveQuietMs and kStateSaveMaxAgeMs in StateFile.h), which starts the journal afresh.
+    // Without a working journal it saves the whole memory file at once.
     void Changed();
     // Saves the memory file now. A failed save is logged and tried again kStateSaveMaxAgeMs later: the
-    // change stays in the device's memory meanwhile.
+    // journal keeps the changes meanwhile.
     void SaveNow();
     const std::wstring& StateFile() const { return m_stateFile; }
 
@@ -137,6 +140,7 @@ private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void LoadState();
+    void StartJournal(std::vector<std::uint8_t> body);
     void FireQueuedEvents();
     HRESULT CallSink(IUnknown* sink, const DeviceEvent& event);
     void DropSink(DWORD cookie);
@@ -149,6 +153,8 @@ private:
     std::uint32_t m_nextSerial = 1;
     std::wstring m_stateFile;
     bool m_saveFailed = false;
+    CStateJournal m_journal;
+    bool m_journalFailed = false;
     bool m_unsaved = false;
     ULONGLONG m_unsavedSince = 0;  // tick of the first change not yet saved
 
