@@ -64,11 +64,16 @@ protected:
     HRESULT Call(const char* operation, const std::string& arguments, Body body)
     {
         HRESULT hr = S_OK;
-        bool after = false;
-        if (!m_service.Calls().TakeFault(operation, hr, after))
+        CCallMonitor::Timing timing = CCallMonitor::Timing::Before;
+        if (!m_service.Calls().TakeFault(operation, hr, timing)) {
             hr = body();
-        else if (after)
+        } else if (timing != CCallMonitor::Timing::Before) {
             body();  // carried out; only the answer is the failure
+            if (timing == CCallMonitor::Timing::Exit) {
+                m_service.Log(std::string("ending at ") + operation + " as a test asked");
+                TerminateProcess(GetCurrentProcess(), 9);
+            }
+        }
         m_service.Calls().LogCall(operation, arguments, hr);
         return hr;
     }
