@@ -19,6 +19,15 @@ bool Contains(const std::vector<GUID>& list, const GUID& guid)
     return std::find(list.begin(), list.end(), guid) != list.end();
 }
 
+// The keyboard did not answer (its process or the keyboard itself is gone): no conclusion can be drawn.
+bool LinkLost(HRESULT hr)
+{
+    const DWORD code = HRESULT_CODE(hr);
+    return HRESULT_FACILITY(hr) == FACILITY_RPC || hr == CO_E_OBJNOTCONNECTED ||
+           hr == HRESULT_FROM_WIN32(ERROR_DEVICE_NOT_CONNECTED) ||
+           (HRESULT_FACILITY(hr) == FACILITY_WIN32 && code >= RPC_S_INVALID_STRING_BINDING && code <= RPC_X_BAD_STUB_DATA);
+}
+
 bool SameEvents(const std::vector<DeviceMacroEvent>& a, const std::vector<DeviceMacroEvent>& b)
 {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const DeviceMacroEvent& x, const DeviceMacroEvent& y) {
@@ -247,8 +256,8 @@ private:
     // After a create call that failed: the keyboard's list is compared with the objects it held before
     // the call. One object more than before, which the store never saw, is the one the call made, and is
     // deleted when `untouched` confirms nothing was put into it since; anything else is left alone, as no
-    // one can tell which is which. Only a walk that found every object known before decides: until
-    // then (the keyboard is gone or answers nothing) the question stays for the next write.
+    // one can tell which is which. Only a walk that the keyboard answered to its end and that found every
+    // object known before decides: until then the question stays for the next write.
     template <class Object, class GetAt, class Seen, class Untouched, class Delete>
     static void TakeBackUnanswered(SeenOnDevice::UnansweredCreate& unanswered, GetAt getAt, Seen seen,
                                    Untouched untouched, Delete remove)
@@ -257,7 +266,10 @@ private:
         std::vector<ComRef<Object>> appeared;
         for (DWORD index = 0; index < kMaxEnumeration; ++index) {
             ComRef<Object> object;
-            if (FAILED(getAt(index, object.Put())) || !object)
+            const HRESULT hr = getAt(index, object.Put());
+            if (LinkLost(hr))
+                return;
+            if (FAILED(hr) || !object)
                 break;
             GUID guid{};
             if (!ReadServiceGuid(object.Get(), guid))

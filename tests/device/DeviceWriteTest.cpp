@@ -306,6 +306,30 @@ TEST_F(DeviceLinkTest, AProfileMadeByACallKilledBeforeItsAnswerIsTakenBackByTheN
     EXPECT_TRUE(IsNullGuid(side.ProfileAt(2))) << "the profile of the lost answer is still there";
 }
 
+// Killed partway: the keys the keyboard answered stay on it (and are noted as written), so the retry
+// sends none of them again and completes the rest.
+TEST_F(DeviceLinkTest, AWriteWhoseKeyboardProcessWasKilledPartwayIsCompletedByTheRetry)
+{
+    StartUp();
+    IKeyboardProfile* first = Profile(kFirstName);
+    SetKey(L"A", Single(0x2D, 0, false), first);
+    SetKey(L"B", Single(0x2E, 0, false), first);
+    m_store->AddMacro(L"Hello")->Events() = {MakeDelayEvent(25)};
+    Command("fail IMacroStore.CreateMacro 1 0x800706BE exit");
+    EXPECT_EQ(Write(), 0);
+    ASSERT_NO_FATAL_FAILURE(HoldNewKeyboardProcess());
+    Mark();
+    EXPECT_EQ(Write(), 1);
+    EXPECT_EQ(CountCalls("IButtonAssignment.SetRecords"), 0u);
+    CDeviceSide side;
+    for (const auto& [button, scan] : {std::pair<DWORD, uint16_t>{0x1E, 0x2D}, {0x30, 0x2E}}) {
+        uint16_t held = 0;
+        GetRecordField(side.RecordOf(GuidOf(first), button), kRecordKeyScanOffset, &held);
+        EXPECT_EQ(held, scan) << "button " << button;
+    }
+    EXPECT_EQ(Keyboard().GetDeviceMacroCount(), 1u) << "the empty macro of the lost answer is still there";
+}
+
 // ---- Every step that fails stops the write, which reports it; the next write completes the device.
 
 class FailingStepTest : public DeviceLinkTest, public ::testing::WithParamInterface<const char*> {
