@@ -1,5 +1,6 @@
 // The device service's core, living on its single-threaded apartment: the one keyboard state every client
-// shares, the memory file it is saved to once a burst of changes settles, the service log, the call monitor, the
+// shares, the journal each change goes to before it is answered and the memory file it is saved to once a
+// burst of changes settles, the service log, the call monitor, the
 // advised event sinks with the asynchronous firing of events, the message-only window that brings control
 // commands onto this thread, and the count of what keeps the process alive.
 #pragma once
