@@ -19,6 +19,15 @@ bool Contains(const std::vector<GUID>& list, const GUID& guid)
     return std::find(list.begin(), list.end(), guid) != list.end();
 }
 
+// The keyboard did not answer (its process or the keyboard itself is gone): no conclusion can be drawn.
+bool LinkLost(HRESULT hr)
+{
+    const DWORD code = HRESULT_CODE(hr);
+    return HRESULT_FACILITY(hr) == FACILITY_RPC || hr == CO_E_OBJNOTCONNECTED ||
+           hr == HRESULT_FROM_WIN32(ERROR_DEVICE_NOT_CONNECTED) ||
+           (HRESULT_FACILITY(hr) == FACILITY_WIN32 && code >= RPC_S_INVALID_STRING_BINDING && code <= RPC_X_BAD_STUB_DATA);
+}
+
 bool SameEvents(const std::vector<DeviceMacroEvent>& a, const std::vector<DeviceMacroEvent>& b)
 {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const DeviceMacroEvent& x, const DeviceMacroEvent& y) {
@@ -59,7 +68,11 @@ public:
         const bool profilePass = m_product.Has(kCapabilityProfiles) && (m_mask & kTransferAnyProfilePass) != 0;
         if (profilePass) {
             SeparateSharedGuids();
-            if (!ProfileManager() || !PruneDeviceProfiles())
+            if (!ProfileManager())
+                return false;
+            if (m_config.seen.unansweredProfile.pending)
+                TakeBackUnansweredProfile();
+            if (!PruneDeviceProfiles())
                 return false;
             for (ProfileCopy& profile : m_config.profiles) {
                 if (!WriteProfile(profile))
@@ -69,7 +82,11 @@ public:
                 return false;
         }
         if (Wants(kCapabilityMacros, kTransferMacros)) {
-            if (!MacroStore() || !PruneDeviceMacros() || !WriteMacros() || !RewriteStaleKeys())
+            if (!MacroStore())
+                return false;
+            if (m_config.seen.unansweredMacro.pending)
+                TakeBackUnansweredMacro();
+            if (!PruneDeviceMacros() || !WriteMacros() || !RewriteStaleKeys())
                 return false;
         }
         if (profilePass && m_config.activeProfile >= 0)
@@ -114,7 +131,7 @@ private:
 
     // Walks the device's list of objects, deleting those the store does not keep and noting the GUIDs of
     // the others in `kept`. False when a deletion failed; the walk goes on past it. An object whose GUID
-    // cannot be read is left alone.
+    // cannot be read is left alone, noted as the null GUID.
     template <class Object, class GetAt, class Keeps, class Delete>
     static bool PruneDeviceObjects(GetAt getAt, Keeps keeps, Delete remove, std::vector<GUID>& kept)
     {
@@ -128,6 +145,7 @@ private:
                 break;
             GUID guid{};
             if (!ReadServiceGuid(object.Get(), guid)) {
+                kept.push_back(GUID{});
                 ++index;
                 continue;
             }
@@ -188,26 +206,86 @@ private:
             if (Contains(m_deviceProfiles, profile.guid))
                 return false;
         }
-        return CreateDeviceProfile(profile, device, true);
+        return CreateDeviceProfile(profile, device);
     }
 
-    bool CreateDeviceProfile(ProfileCopy& profile, ComRef<IDeviceProfile>& device, bool nameCounts)
+    // A new device profile with the profile's name, or none: a profile the write cannot complete (no
+    // GUID, no name) is taken back, so that a failed write leaves no nameless profile on the keyboard.
+    bool CreateDeviceProfile(ProfileCopy& profile, ComRef<IDeviceProfile>& device)
     {
-        if (FAILED(m_profiles->CreateProfile(device.Put())) || !device)
-            return false;
-        GUID guid{};
-        if (!ReadServiceGuid(device.Get(), guid) || IsNullGuid(guid)) {
-            // Nobody could ever name it again: take it back rather than leave it on the device.
-            m_profiles->DeleteProfile(device.Get());
+        if (FAILED(m_profiles->CreateProfile(device.Put())) || !device) {
             device.Reset();
+            m_config.seen.unansweredProfile = {true, m_deviceProfiles};
+            TakeBackUnansweredProfile();
             return false;
         }
+        GUID guid{};
+        const bool complete = ReadServiceGuid(device.Get(), guid) && !IsNullGuid(guid) &&
+                              SUCCEEDED(device->SetName(profile.name.c_str()));
+        if (!complete) {
+            const bool takenBack = SUCCEEDED(m_profiles->DeleteProfile(device.Get()));
+            device.Reset();
+            // A keyboard that cannot take it back now keeps it under the profile's GUID: the next write
+            // names it, or deletes it once the user has deleted the profile.
+            if (!takenBack && !IsNullGuid(guid))
+                AdoptDeviceProfile(profile, guid);
+            return false;
+        }
+        AdoptDeviceProfile(profile, guid);
+        return true;
+    }
+
+    void AdoptDeviceProfile(ProfileCopy& profile, const GUID& guid)
+    {
         RetargetAssignments(kKindProfile, profile.guid, guid);
         profile.guid = guid;
         m_deviceProfiles.push_back(guid);
         m_config.seen.AddProfile(guid);
-        const bool named = SUCCEEDED(device->SetName(profile.name.c_str()));
-        return named || !nameCounts;
+    }
+
+    void TakeBackUnansweredProfile()
+    {
+        TakeBackUnanswered<IDeviceProfile>(
+            m_config.seen.unansweredProfile,
+            [this](DWORD index, IDeviceProfile** profile) { return m_profiles->GetProfile(index, profile); },
+            [this](const GUID& guid) { return m_config.seen.HasProfile(guid); },
+            [](IDeviceProfile*) { return true; },
+            [this](IDeviceProfile* profile) { return m_profiles->DeleteProfile(profile); });
+    }
+
+    // After a create call that failed: the keyboard's list is compared with the objects it held before
+    // the call. One object more than before, which the store never saw, is the one the call made, and is
+    // deleted when `untouched` confirms nothing was put into it since; anything else is left alone, as no
+    // one can tell which is which. Only a walk that the keyboard answered to its end and that found every
+    // object known before decides: until then the question stays for the next write.
+    template <class Object, class GetAt, class Seen, class Untouched, class Delete>
+    static void TakeBackUnanswered(SeenOnDevice::UnansweredCreate& unanswered, GetAt getAt, Seen seen,
+                                   Untouched untouched, Delete remove)
+    {
+        std::vector<GUID> found;
+        std::vector<ComRef<Object>> appeared;
+        for (DWORD index = 0; index < kMaxEnumeration; ++index) {
+            ComRef<Object> object;
+            const HRESULT hr = getAt(index, object.Put());
+            if (LinkLost(hr))
+                return;
+            if (FAILED(hr) || !object)
+                break;
+            GUID guid{};
+            if (!ReadServiceGuid(object.Get(), guid))
+                return;
+            found.push_back(guid);
+            if (!Contains(unanswered.known, guid) && !seen(guid))
+                appeared.push_back(std::move(object));
+        }
+        for (const GUID& guid : unanswered.known) {
+            if (!IsNullGuid(guid) && !Contains(found, guid))
+                return;
+        }
+        const bool onlyOneMore = appeared.size() == 1 && found.size() == unanswered.known.size() + 1;
+        if (onlyOneMore && untouched(appeared.front().Get()) && FAILED(remove(appeared.front().Get())))
+            return;
+        unanswered = SeenOnDevice::UnansweredCreate();
     }
 
     // The profile's name was made right by EnsureDeviceProfile.
@@ -325,9 +403,8 @@ private:
             if (target == nullptr)
                 return Resolution::Unknown;
             if (IsNullGuid(target->guid)) {
-                // The profile's own turn renames it if this name did not reach the device.
                 ComRef<IDeviceProfile> created;
-                if (!CreateDeviceProfile(*target, created, false))
+                if (!CreateDeviceProfile(*target, created))
                     return Resolution::ServiceFailed;
             }
             MakeGuidAssignment(assignment, kKindProfile, target->guid);
@@ -410,6 +487,7 @@ private:
     // macro recorded on the keyboard while the configurator was open is not the configurator's.
     bool PruneDeviceMacros()
     {
+        m_macrosListed = true;
         return PruneDeviceObjects<IDeviceMacro>(
             [this](DWORD index, IDeviceMacro** macro) { return m_macros->GetMacro(index, macro); },
             [this](const GUID& guid) {
@@ -454,26 +532,67 @@ private:
         return events.Get() != nullptr && SUCCEEDED(device->SetEvents(events.Get()));
     }
 
-    // A new device macro with the macro's events and name; the macro takes its GUID as soon as it is
-    // known, so that a later write completes it instead of creating another.
+    // A new device macro with the macro's events and name, or none: a macro the write cannot complete
+    // (no GUID, events or name refused) is taken back, so that a failed write leaves no empty, nameless
+    // macro on the keyboard. The macro's new GUID is how later writes and key assignments refer to it.
     bool CreateDeviceMacro(MacroCopy& macro)
     {
         CEventBuffer events(macro.events);
         if (events.Get() == nullptr)
             return false;
+        // A key naming a new macro gets it before the macro pass has listed the keyboard's macros: what
+        // the keyboard holds must be known before the call, or an unanswered one cannot be taken back.
+        if (!m_macrosListed) {
+            PruneDeviceObjects<IDeviceMacro>(
+                [this](DWORD index, IDeviceMacro** macro) { return m_macros->GetMacro(index, macro); },
+                [](const GUID&) { return true; }, [](IDeviceMacro*) { return E_UNEXPECTED; }, m_deviceMacros);
+            m_macrosListed = true;
+        }
         ComRef<IDeviceMacro> created;
-        if (FAILED(m_macros->CreateMacro(created.Put())) || !created)
-            return false;
-        GUID guid{};
-        if (!ReadServiceGuid(created.Get(), guid) || IsNullGuid(guid)) {
-            m_macros->DeleteMacro(created.Get());
+        if (FAILED(m_macros->CreateMacro(created.Put())) || !created) {
+            m_config.seen.unansweredMacro = {true, m_deviceMacros};
+            TakeBackUnansweredMacro();
             return false;
         }
+        GUID guid{};
+        const bool complete = ReadServiceGuid(created.Get(), guid) && !IsNullGuid(guid) &&
+                              SUCCEEDED(created->SetEvents(events.Get())) &&
+                              SUCCEEDED(created->SetName(macro.name.c_str()));
+        if (!complete) {
+            const bool takenBack = SUCCEEDED(m_macros->DeleteMacro(created.Get()));
+            // A keyboard that cannot take it back now keeps it under the macro's GUID: the next write
+            // completes it, or deletes it once the user has deleted the macro.
+            if (!takenBack && !IsNullGuid(guid))
+                AdoptDeviceMacro(macro, guid);
+            return false;
+        }
+        AdoptDeviceMacro(macro, guid);
+        return true;
+    }
+
+    void AdoptDeviceMacro(MacroCopy& macro, const GUID& guid)
+    {
         RetargetAssignments(kKindMacro, macro.guid, guid);
         macro.guid = guid;
         m_deviceMacros.push_back(guid);
         m_config.seen.AddMacro(guid);
-        return SUCCEEDED(created->SetEvents(events.Get())) && SUCCEEDED(created->SetName(macro.name.c_str()));
+    }
+
+    // A macro the keyboard made for a create call whose answer was lost holds no events: one that holds
+    // some was recorded since (the tray program records macros) and stays.
+    void TakeBackUnansweredMacro()
+    {
+        TakeBackUnanswered<IDeviceMacro>(
+            m_config.seen.unansweredMacro,
+            [this](DWORD index, IDeviceMacro** macro) { return m_macros->GetMacro(index, macro); },
+            [this](const GUID& guid) { return m_config.seen.HasMacro(guid); },
+            [](IDeviceMacro* macro) {
+                MacroEventBuffer* events = nullptr;
+                const bool empty = SUCCEEDED(macro->GetEvents(&events)) && ReadReturnedMacroEventBuffer(events).empty();
+                CoTaskMemFree(events);
+                return empty;
+            },
+            [this](IDeviceMacro* macro) { return m_macros->DeleteMacro(macro); });
     }
 
     // An object the device lost comes back under a new GUID: the keys that pointed at the old one follow
@@ -517,6 +636,7 @@ private:
     // be found is a failure; one not listed is one the device lost, and is created again.
     std::vector<GUID> m_deviceProfiles;
     std::vector<GUID> m_deviceMacros;
+    bool m_macrosListed = false;
 };
 
 }  // namespace

@@ -75,9 +75,19 @@ struct SeenOnDevice {
         KeyMap keys;
     };
 
+    // A create call whose answer did not come: the keyboard may have made the object all the same. The
+    // objects the keyboard held when it was called; the one that appeared beside them is taken back as
+    // soon as the keyboard can be asked (that write, or the next).
+    struct UnansweredCreate {
+        bool pending = false;
+        std::vector<GUID> known;
+    };
+
     std::vector<GUID> profiles;
     std::vector<GUID> macros;
     std::vector<ProfileKeys> keys;
+    UnansweredCreate unansweredProfile;
+    UnansweredCreate unansweredMacro;
 
     void AddProfile(const GUID& guid) { Add(profiles, guid); }
     void AddMacro(const GUID& guid) { Add(macros, guid); }

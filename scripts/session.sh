@@ -9,6 +9,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe,winemenubuilder.exe=d"
 session_xvfb_pid=
 session_holder_pid=
 session_own_wineserver=
+session_service_build=$session_root/build/x64
 
 # session_start [own]: with "own" (the default) start a private Xvfb even when DISPLAY is set.
 session_start() {
@@ -67,7 +68,8 @@ session_start() {
 # session_register_service [build folder]: registers the build's device service and its proxy/stub DLL
 # in the session's prefix (default build/x64), so that COM starts it for the programs and tests.
 session_register_service() {
-  local exe=${1:-$session_root/build/x64}/bin/TessaryDeviceService.exe
+  session_service_build=${1:-$session_root/build/x64}
+  local exe=$session_service_build/bin/TessaryDeviceService.exe
   if [ ! -f "$exe" ]; then
     echo "session: no device service at $exe" >&2
     return 1
@@ -75,7 +77,31 @@ session_register_service() {
   wine "$exe" /RegServer </dev/null >/dev/null || { echo "session: registering the device service failed" >&2; return 1; }
 }
 
+# The Unix process ids of the device service's keyboard processes (workers) running in this prefix.
+session_service_workers() {
+  local dir pid
+  for dir in /proc/[0-9]*; do
+    pid=${dir#/proc/}
+    { tr '\0' ' ' <"$dir/cmdline"; } 2>/dev/null | grep -q 'TessaryDeviceService\.exe -Worker' || continue
+    { tr '\0' '\n' <"$dir/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
+    echo "$pid"
+  done
+}
+
+# session_quit_service: asks a running device service to quit; its answer comes once the keyboard's
+# memory is saved, so ending Wine afterwards cuts off no change. Nothing to do, and no Wine program
+# started, when no keyboard process runs in this prefix.
+session_quit_service() {
+  local ctl=$session_service_build/bin/TessaryKeyboardCtl.exe
+  [ -f "$ctl" ] || return 0
+  [ -n "$(session_service_workers)" ] || return 0
+  timeout 15 wine "$ctl" quit </dev/null >/dev/null 2>&1 || true
+}
+
 session_stop() {
+  if [ -n "$session_own_wineserver" ]; then
+    session_quit_service
+  fi
   if [ -n "$session_holder_pid" ]; then
     kill "$session_holder_pid" 2>/dev/null || true
     wait "$session_holder_pid" 2>/dev/null || true

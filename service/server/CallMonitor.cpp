@@ -56,7 +56,7 @@ const std::vector<std::string>& CCallMonitor::Operations()
     return operations;
 }
 
-bool CCallMonitor::AddFault(const std::string& operation, unsigned count, HRESULT hr, std::string& error)
+bool CCallMonitor::AddFault(const std::string& operation, unsigned count, HRESULT hr, Timing timing, std::string& error)
 {
     if (SUCCEEDED(hr)) {
         error = "the result must be a failure (high bit set)";
@@ -74,11 +74,11 @@ bool CCallMonitor::AddFault(const std::string& operation, unsigned count, HRESUL
     m_faults.erase(std::remove_if(m_faults.begin(), m_faults.end(), [&](const Fault& f) { return Lower(f.name) == name; }),
                    m_faults.end());
     if (count > 0)
-        m_faults.push_back(Fault{operation, count, hr});
+        m_faults.push_back(Fault{operation, count, hr, timing});
     return true;
 }
 
-bool CCallMonitor::TakeFault(const char* operation, HRESULT& hr)
+bool CCallMonitor::TakeFault(const char* operation, HRESULT& hr, Timing& timing)
 {
     if (m_faults.empty())
         return false;
@@ -89,6 +89,7 @@ bool CCallMonitor::TakeFault(const char* operation, HRESULT& hr)
         if (name != full && name != part)
             continue;
         hr = it->hr;
+        timing = it->timing;
         if (--it->remaining == 0)
             m_faults.erase(it);
         return true;
@@ -100,7 +101,10 @@ std::vector<std::string> CCallMonitor::DescribeFaults() const
 {
     std::vector<std::string> lines;
     for (const Fault& fault : m_faults)
-        lines.push_back(fault.name + " " + std::to_string(fault.remaining) + " " + HresultText(fault.hr));
+        lines.push_back(fault.name + " " + std::to_string(fault.remaining) + " " + HresultText(fault.hr) +
+                        (fault.timing == Timing::After  ? " after"
+                         : fault.timing == Timing::Exit ? " exit"
+                                                        : ""));
     return lines;
 }
 

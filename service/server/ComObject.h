@@ -58,13 +58,22 @@ public:
     }
 
 protected:
-    // Runs one client call: an injected failure instead of the body when one is pending, then the log.
+    // Runs one client call: an injected failure instead of the body (or after it) when one is pending,
+    // then the log.
     template <class Body>
     HRESULT Call(const char* operation, const std::string& arguments, Body body)
     {
         HRESULT hr = S_OK;
-        if (!m_service.Calls().TakeFault(operation, hr))
+        CCallMonitor::Timing timing = CCallMonitor::Timing::Before;
+        if (!m_service.Calls().TakeFault(operation, hr, timing)) {
             hr = body();
+        } else if (timing != CCallMonitor::Timing::Before) {
+            body();  // carried out; only the answer is the failure
+            if (timing == CCallMonitor::Timing::Exit) {
+                m_service.Log(std::string("ending at ") + operation + " as a test asked");
+                TerminateProcess(GetCurrentProcess(), 9);
+            }
+        }
         m_service.Calls().LogCall(operation, arguments, hr);
         return hr;
     }
@@ -110,13 +119,19 @@ protected:
     {
         if (out)
             *out = nullptr;
-        return this->Call(operation, arguments, [&]() -> HRESULT {
+        const HRESULT result = this->Call(operation, arguments, [&]() -> HRESULT {
             if (out == nullptr)
                 return E_POINTER;
             HRESULT hr;
             CSimDevice* device = Device(hr);
             return device ? body(*device) : hr;
         });
+        // A failure hands out nothing, even when it was injected after the object was made.
+        if (FAILED(result) && out && *out) {
+            (*out)->Release();
+            *out = nullptr;
+        }
+        return result;
     }
 
     // A call that makes a new object: `create` makes it on the device and gives its GUID; the change is

@@ -51,7 +51,7 @@ const char kHelp[] =
     "record start | record stop | record finish <button id> [first value] | record cancel\n"
     "launch <path>\n"
     "dpi <value 1> <value 2>\n"
-    "fail <Interface.Operation | Operation> <count> [hresult] | fail clear\n"
+    "fail <Interface.Operation | Operation> <count> [hresult] [after|exit] | fail clear\n"
     "log <path> | log off\n"
     "reset\n"
     "add-device <product id> [position] | remove-device <index>\n"
@@ -152,16 +152,22 @@ std::string Fail(CServiceCore& service, const std::vector<std::string>& tokens)
         service.Calls().ClearFaults();
         return Ok();
     }
-    if (tokens.size() != 3 && tokens.size() != 4)
-        return Error("fail <Interface.Operation | Operation> <count> [hresult] | fail clear");
+    CCallMonitor::Timing timing = CCallMonitor::Timing::Before;
+    if (tokens.size() >= 4 && tokens.back() == "after")
+        timing = CCallMonitor::Timing::After;
+    else if (tokens.size() >= 4 && tokens.back() == "exit")
+        timing = CCallMonitor::Timing::Exit;
+    const std::size_t given = tokens.size() - (timing == CCallMonitor::Timing::Before ? 0 : 1);
+    if (given != 3 && given != 4)
+        return Error("fail <Interface.Operation | Operation> <count> [hresult] [after|exit] | fail clear");
     std::uint32_t count = 0;
     std::uint32_t hr = static_cast<std::uint32_t>(E_FAIL);
     if (!ParseNumber(tokens[2], count))
         return Error("not a count: " + tokens[2]);
-    if (tokens.size() == 4 && !ParseNumber(tokens[3], hr))
+    if (given == 4 && !ParseNumber(tokens[3], hr))
         return Error("not an HRESULT: " + tokens[3]);
     std::string error;
-    if (!service.Calls().AddFault(tokens[1], count, static_cast<HRESULT>(hr), error))
+    if (!service.Calls().AddFault(tokens[1], count, static_cast<HRESULT>(hr), timing, error))
         return Error(error);
     return Ok();
 }
@@ -285,6 +291,8 @@ std::string ExecuteControlCommand(CServiceCore& service, const std::string& line
     if (command == "pid" && tokens.size() == 1)
         return Ok(std::to_string(GetCurrentProcessId()) + "\n");
     if (command == "quit" && tokens.size() == 1) {
+        // Saved before the answer, so that whoever ends Wine next cuts nothing off.
+        service.SaveNow();
         service.RequestQuit();
         return Ok();
     }

@@ -144,7 +144,7 @@ bool CServiceCore::Start(HINSTANCE instance, const std::wstring& stateFile, std:
 
 void CServiceCore::LoadState()
 {
-    const StateLoadResult result = LoadStateFile(m_stateFile, m_state);
+    StateLoadResult result = LoadStateFile(m_stateFile, m_state);
     switch (result.outcome) {
     case StateLoadResult::Outcome::Loaded:
         Log("memory loaded from " + QuoteText(m_stateFile));
@@ -159,11 +159,41 @@ void CServiceCore::LoadState()
         Log("starting from the factory state");
         break;
     }
+    switch (result.journal.outcome) {
+    case JournalReplay::Outcome::None:
+        break;
+    case JournalReplay::Outcome::Applied:
+    case JournalReplay::Outcome::Ignored:
+        Log(ToUtf8(result.journal.message));
+        break;
+    case JournalReplay::Outcome::Damaged:
+        Log(ToUtf8(result.journal.message));
+        Log(result.journalKeptAsidePath.empty() ? std::string("the journal could not be moved aside")
+                                                : "journal kept as " + QuoteText(result.journalKeptAsidePath));
+        break;
+    }
     m_serials.clear();
     for (std::size_t i = 0; i < m_state.DeviceCount(); ++i)
         m_serials.push_back(m_nextSerial++);
-    if (result.outcome != StateLoadResult::Outcome::Loaded)
+    // A file that holds exactly the state continues in the journal; anything else is saved first.
+    if (result.outcome == StateLoadResult::Outcome::Loaded && result.journal.outcome == JournalReplay::Outcome::None)
+        StartJournal(std::move(result.body));
+    else
         SaveNow();
+}
+
+void CServiceCore::StartJournal(std::vector<std::uint8_t> body)
+{
+    std::wstring error;
+    if (m_journal.Start(JournalPathOf(m_stateFile), std::move(body), error)) {
+        if (m_journalFailed)
+            Log("journal written again");
+        m_journalFailed = false;
+        return;
+    }
+    if (!m_journalFailed)
+        Log("no journal, every change is saved whole: " + ToUtf8(error));
+    m_journalFailed = true;
 }
 
 void CServiceCore::RunMessageLoop()
@@ -187,6 +217,7 @@ void CServiceCore::Shutdown()
     for (SinkEntry& entry : sinks)
         entry.sink->Release();
     SaveNow();
+    m_journal.Close();
     Log("service stopped");
 }
 
@@ -311,6 +342,18 @@ bool CServiceCore::RemoveDevice(std::size_t index, std::string& error)
 
 void CServiceCore::Changed()
 {
+    // The change is in the journal before the call or command that made it answers: a kill from here on
+    // loses nothing that was acknowledged. Without a journal the whole state is saved instead.
+    std::wstring error;
+    if (!m_window || !m_journal.IsOpen() ||
+        !m_journal.Append(SerializeStateBody(m_state, m_journal.Body().size() + 4096), error)) {
+        if (!error.empty()) {
+            Log("the journal failed, every change is saved whole: " + ToUtf8(error));
+            m_journalFailed = true;
+        }
+        SaveNow();
+        return;
+    }
     const ULONGLONG now = GetTickCount64();
     if (!m_unsaved) {
         m_unsaved = true;
@@ -319,7 +362,7 @@ void CServiceCore::Changed()
     const ULONGLONG age = now - m_unsavedSince;
     // A burst of calls can keep the timer from firing (it comes only when the queue is empty): the age
     // limit is kept here as well.
-    if (age >= kStateSaveMaxAgeMs || !m_window) {
+    if (age >= kStateSaveMaxAgeMs) {
         SaveNow();
         return;
     }
@@ -340,7 +383,8 @@ void CServiceCore::SaveNow()
         KillTimer(m_window, kSaveTimer);
     m_unsaved = false;
     std::wstring error;
-    if (SaveStateFile(m_stateFile, m_state, error) != SimStatus::Ok) {
+    std::vector<std::uint8_t> body = SerializeStateBody(m_state, m_journal.Body().size() + 4096);
+    if (SaveStateBody(m_stateFile, body, error) != SimStatus::Ok) {
         // One line per failing stretch, not one per call.
         if (!m_saveFailed)
             Log("cannot save the memory file: " + ToUtf8(error));
@@ -356,6 +400,8 @@ void CServiceCore::SaveNow()
     if (m_saveFailed)
         Log("memory file saved again");
     m_saveFailed = false;
+    // The file holds every change now: the journal starts afresh from it.
+    StartJournal(std::move(body));
 }
 
 // ---- Event sinks ----

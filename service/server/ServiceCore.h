@@ -1,5 +1,6 @@
 // The device service's core, living on its single-threaded apartment: the one keyboard state every client
-// shares, the memory file it is saved to once a burst of changes settles, the service log, the call monitor, the
+// shares, the journal each change goes to before it is answered and the memory file it is saved to once a
+// burst of changes settles, the service log, the call monitor, the
 // advised event sinks with the asynchronous firing of events, the message-only window that brings control
 // commands onto this thread, and the count of what keeps the process alive.
 #pragma once
@@ -7,6 +8,7 @@
 #include "service/server/CallMonitor.h"
 #include "service/server/ServiceText.h"
 #include "service/sim/KeyboardState.h"
+#include "service/sim/StateJournal.h"
 
 #include <windows.h>
 #include <ocidl.h>
@@ -95,11 +97,13 @@ public:
     // False when the index is past the end or the device is the only product keyboard.
     bool RemoveDevice(std::size_t index, std::string& error);
 
-    // Called after every change: schedules the save of the memory file (kStateSaveQuietMs and
-    // kStateSaveMaxAgeMs in StateFile.h).
+    // Called after every change, before it is answered: appends it to the journal beside the memory file
+    // (StateJournal.h), so that it survives a kill, and schedules the save of the memory file
+    // (kStateSaveQuietMs and kStateSaveMaxAgeMs in StateFile.h), which starts the journal afresh.
+    // Without a working journal it saves the whole memory file at once.
     void Changed();
     // Saves the memory file now. A failed save is logged and tried again kStateSaveMaxAgeMs later: the
-    // change stays in the device's memory meanwhile.
+    // journal keeps the changes meanwhile.
     void SaveNow();
     const std::wstring& StateFile() const { return m_stateFile; }
 
@@ -137,6 +141,7 @@ private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void LoadState();
+    void StartJournal(std::vector<std::uint8_t> body);
     void FireQueuedEvents();
     HRESULT CallSink(IUnknown* sink, const DeviceEvent& event);
     void DropSink(DWORD cookie);
@@ -149,6 +154,8 @@ private:
     std::uint32_t m_nextSerial = 1;
     std::wstring m_stateFile;
     bool m_saveFailed = false;
+    CStateJournal m_journal;
+    bool m_journalFailed = false;
     bool m_unsaved = false;
     ULONGLONG m_unsavedSince = 0;  // tick of the first change not yet saved
 

@@ -4,6 +4,7 @@
 #include "service/sim/BinaryFile.h"
 #include "service/sim/ByteStream.h"
 #include "service/sim/RecordIO.h"
+#include "service/sim/StateJournal.h"
 
 namespace {
 
@@ -124,14 +125,20 @@ const wchar_t* OutcomeText(SimStatus status)
 
 } // namespace
 
-std::vector<std::uint8_t> SerializeState(const CKeyboardState& state)
+std::vector<std::uint8_t> SerializeStateBody(const CKeyboardState& state, std::size_t sizeHint)
 {
     std::vector<std::uint8_t> body;
+    body.reserve(sizeHint);
     CByteWriter writer(body);
     writer.U32(static_cast<std::uint32_t>(state.DeviceCount()));
     for (std::size_t i = 0; i < state.DeviceCount(); ++i)
         WriteDevice(writer, state.Device(i)->Data());
-    return WrapInEnvelope(kStateFile, body);
+    return body;
+}
+
+std::vector<std::uint8_t> SerializeState(const CKeyboardState& state)
+{
+    return WrapInEnvelope(kStateFile, SerializeStateBody(state));
 }
 
 SimStatus ParseStateImage(const std::uint8_t* data, std::size_t size, CKeyboardState& out, std::wstring& reason)
@@ -140,7 +147,11 @@ SimStatus ParseStateImage(const std::uint8_t* data, std::size_t size, CKeyboardS
     std::size_t bodySize = 0;
     if (OpenEnvelope(data, size, kStateFile, body, bodySize, reason) != SimStatus::Ok)
         return SimStatus::BadFile;
+    return ParseStateBody(body, bodySize, out, reason);
+}
 
+SimStatus ParseStateBody(const std::uint8_t* body, std::size_t bodySize, CKeyboardState& out, std::wstring& reason)
+{
     CByteReader reader(body, bodySize);
     const std::uint32_t deviceCount = reader.U32();
     if (!reader.Ok() || deviceCount == 0 || deviceCount > kSimMaxDevices) {
@@ -183,27 +194,63 @@ StateLoadResult LoadStateFile(const std::wstring& path, CKeyboardState& state)
     StateLoadResult result;
     // A replacement still lying about is what an interrupted save left: the file itself is the state.
     DeleteFileW(ReplacementPathOf(path).c_str());
+    const std::wstring journal = JournalPathOf(path);
 
     std::vector<std::uint8_t> bytes;
     std::wstring error;
     SimStatus status = ReadWholeFile(path, kMaxStateFileBytes, bytes, error);
-    if (status == SimStatus::NotFound) {
-        state.ResetToFactory();
-        result.outcome = StateLoadResult::Outcome::NoFile;
-        result.message = L"No keyboard memory file at " + path + L"; starting from the factory state.";
-        return result;
-    }
     std::wstring reason = error;
     if (status == SimStatus::Ok) {
-        status = ParseStateImage(bytes.data(), bytes.size(), state, reason);
+        const std::uint8_t* body = nullptr;
+        std::size_t bodySize = 0;
+        status = OpenEnvelope(bytes.data(), bytes.size(), kStateFile, body, bodySize, reason);
+        if (status == SimStatus::Ok)
+            status = ParseStateBody(body, bodySize, state, reason);
         if (status == SimStatus::Ok) {
             result.outcome = StateLoadResult::Outcome::Loaded;
             result.message = L"Loaded the keyboard memory from " + path + L".";
+            result.body.assign(body, body + bodySize);
+            // The changes accepted after the file's last save.
+            std::vector<std::uint8_t> replayed = result.body;
+            result.journal = ReplayJournal(journal, replayed);
+            if (result.journal.outcome == JournalReplay::Outcome::Applied) {
+                CKeyboardState changed;
+                std::wstring why;
+                if (ParseStateBody(replayed.data(), replayed.size(), changed, why) == SimStatus::Ok) {
+                    state = std::move(changed);
+                    result.body.swap(replayed);
+                } else {
+                    result.journal.outcome = JournalReplay::Outcome::Damaged;
+                    result.journal.records = 0;
+                    result.journal.message = L"the journal " + journal + L" leads to a damaged state (" + why +
+                                             L"): not applied";
+                }
+            }
+            if (result.journal.outcome == JournalReplay::Outcome::Damaged)
+                result.journalKeptAsidePath = KeepFileAside(journal);
             return result;
         }
     }
 
     state.ResetToFactory();
+    // Whatever journal lies there continues a state that is gone: kept for whoever looks into it.
+    if (GetFileAttributesW(journal.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        HANDLE probe = CreateFileW(journal.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        LARGE_INTEGER size{};
+        const bool empty = probe != INVALID_HANDLE_VALUE && GetFileSizeEx(probe, &size) && size.QuadPart == 0;
+        if (probe != INVALID_HANDLE_VALUE)
+            CloseHandle(probe);
+        if (!empty) {
+            result.journal.outcome = JournalReplay::Outcome::Damaged;
+            result.journal.message = L"the journal " + journal + L" continues a memory file that could not be used";
+            result.journalKeptAsidePath = KeepFileAside(journal);
+        }
+    }
+    if (status == SimStatus::NotFound) {
+        result.outcome = StateLoadResult::Outcome::NoFile;
+        result.message = L"No keyboard memory file at " + path + L"; starting from the factory state.";
+        return result;
+    }
     result.outcome = StateLoadResult::Outcome::Recovered;
     result.keptAsidePath = KeepFileAside(path);
     result.message = L"The keyboard memory file " + path + L" was not used: " + OutcomeText(status) + L" (" +
@@ -218,9 +265,14 @@ StateLoadResult LoadStateFile(const std::wstring& path, CKeyboardState& state)
 
 SimStatus SaveStateFile(const std::wstring& path, const CKeyboardState& state, std::wstring& error)
 {
+    return SaveStateBody(path, SerializeStateBody(state), error);
+}
+
+SimStatus SaveStateBody(const std::wstring& path, const std::vector<std::uint8_t>& body, std::wstring& error)
+{
     if (!CreateFoldersAbove(path)) {
         error = L"cannot create the folder of " + path;
         return SimStatus::IoError;
     }
-    return ReplaceFileContents(path, SerializeState(state), error);
+    return ReplaceFileContents(path, WrapInEnvelope(kStateFile, body), error);
 }

@@ -112,6 +112,14 @@ protected:
         ASSERT_EQ(reply.status, ControlStatus::Ok) << command << ": " << reply.message;
     }
 
+    // After the keyboard process ended: holds the next one, which the hold starts, and logs its calls.
+    void HoldNewKeyboardProcess()
+    {
+        m_hold.Release();
+        ASSERT_TRUE(m_hold.AcquireServing(kServiceStartMs));
+        Command("log " + Utf8FromWide(m_logPath));
+    }
+
     CKeyboard& Keyboard()
     {
         if (!m_keyboard) {

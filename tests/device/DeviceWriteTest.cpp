@@ -257,6 +257,79 @@ TEST_F(DeviceLinkTest, AKeyboardThatRefusesToDeleteNeverHoldsTheWriteAndTheNextW
     EXPECT_EQ(Keyboard().GetDeviceMacroCount(), 0u);
 }
 
+// ---- A write that fails leaves nothing half-made on the keyboard.
+
+TEST_F(DeviceLinkTest, AFailedWriteTakesBackTheProfileOrMacroItCouldNotComplete)
+{
+    StartUp();
+    m_store->AddProfile(L"Second");
+    // Carried out, but the answer is lost: the write finds the one new profile and takes it back.
+    Command("fail IProfileManager.CreateProfile 1 0x800706BE after");
+    EXPECT_EQ(Write(), 0);
+    EXPECT_EQ(Keyboard().GetDeviceProfileCount(), 1u);
+    // A name the keyboard refuses.
+    Command("fail IDeviceProfile.SetName 1");
+    EXPECT_EQ(Write(), 0);
+    EXPECT_EQ(Keyboard().GetDeviceProfileCount(), 1u);
+
+    m_store->AddMacro(L"Hello")->Events() = {MakeDelayEvent(25)};
+    Command("fail IDeviceMacro.SetEvents 1");
+    EXPECT_EQ(Write(), 0);
+    EXPECT_EQ(Keyboard().GetDeviceMacroCount(), 0u) << "the user cancels now: nothing nameless may stay";
+    Command("fail IMacroStore.CreateMacro 1 0x800706BE after");
+    EXPECT_EQ(Write(), 0);
+    EXPECT_EQ(Keyboard().GetDeviceMacroCount(), 0u);
+
+    Command("fail clear");
+    EXPECT_EQ(Write(), 1);
+    CDeviceSide side;
+    EXPECT_EQ(side.ProfileName(side.ProfileAt(1)), L"Second");
+    EXPECT_TRUE(IsNullGuid(side.ProfileAt(2)));
+    EXPECT_EQ(side.MacroName(m_store->FindMacroByName(L"Hello")->Guid()), L"Hello");
+    EXPECT_EQ(Keyboard().GetDeviceMacroCount(), 1u);
+}
+
+// The keyboard process killed right after it made the profile: the write cannot ask it what it made,
+// the next write (a new keyboard process, which kept the profile) takes it back before it creates the
+// profile again.
+TEST_F(DeviceLinkTest, AProfileMadeByACallKilledBeforeItsAnswerIsTakenBackByTheNextWrite)
+{
+    StartUp();
+    m_store->AddProfile(L"Second");
+    Command("fail IProfileManager.CreateProfile 1 0x800706BE exit");
+    EXPECT_EQ(Write(), 0);
+    ASSERT_NO_FATAL_FAILURE(HoldNewKeyboardProcess());
+    ASSERT_EQ(Keyboard().GetDeviceProfileCount(), 2u) << "the keyboard lost the profile it had made";
+    EXPECT_EQ(Write(), 1);
+    CDeviceSide side;
+    EXPECT_EQ(side.ProfileName(side.ProfileAt(1)), L"Second");
+    EXPECT_TRUE(IsNullGuid(side.ProfileAt(2))) << "the profile of the lost answer is still there";
+}
+
+// Killed partway: the keys the keyboard answered stay on it (and are noted as written), so the retry
+// sends none of them again and completes the rest.
+TEST_F(DeviceLinkTest, AWriteWhoseKeyboardProcessWasKilledPartwayIsCompletedByTheRetry)
+{
+    StartUp();
+    IKeyboardProfile* first = Profile(kFirstName);
+    SetKey(L"A", Single(0x2D, 0, false), first);
+    SetKey(L"B", Single(0x2E, 0, false), first);
+    m_store->AddMacro(L"Hello")->Events() = {MakeDelayEvent(25)};
+    Command("fail IMacroStore.CreateMacro 1 0x800706BE exit");
+    EXPECT_EQ(Write(), 0);
+    ASSERT_NO_FATAL_FAILURE(HoldNewKeyboardProcess());
+    Mark();
+    EXPECT_EQ(Write(), 1);
+    EXPECT_EQ(CountCalls("IButtonAssignment.SetRecords"), 0u);
+    CDeviceSide side;
+    for (const auto& [button, scan] : {std::pair<DWORD, uint16_t>{0x1E, 0x2D}, {0x30, 0x2E}}) {
+        uint16_t held = 0;
+        GetRecordField(side.RecordOf(GuidOf(first), button), kRecordKeyScanOffset, &held);
+        EXPECT_EQ(held, scan) << "button " << button;
+    }
+    EXPECT_EQ(Keyboard().GetDeviceMacroCount(), 1u) << "the empty macro of the lost answer is still there";
+}
+
 // ---- Every step that fails stops the write, which reports it; the next write completes the device.
 
 class FailingStepTest : public DeviceLinkTest, public ::testing::WithParamInterface<const char*> {

@@ -672,29 +672,17 @@ TEST_F(DeviceServiceTest, ExportedFilesImportAsNewObjectsAndDamagedFilesChangeNo
     EXPECT_EQ(Joined(Control("state").lines), before);
 }
 
-// The memory file is saved once a burst of changes goes quiet, and during a longer burst once its first
-// unsaved change is kStateSaveMaxAgeMs old: a killed service keeps every change older than that.
-TEST_F(DeviceServiceTest, ChangesOlderThanTheSaveAgeLimitOutliveAKilledService)
+// Every change is in the journal beside the memory file before its call answers: a service killed right
+// after an answer keeps the change, and its next start puts it into the memory file. A quit answers once
+// the memory file holds everything.
+TEST_F(DeviceServiceTest, EveryAnsweredChangeOutlivesAKilledService)
 {
     ComRef<IDeviceProfile> profile;
     ASSERT_HRESULT_SUCCEEDED(m_profiles->CreateProfile(profile.Put()));
-    ASSERT_HRESULT_SUCCEEDED(profile->SetName(L"Settled"));
     ASSERT_HRESULT_SUCCEEDED(m_profiles->ActivateProfile(profile.Get()));
-    EXPECT_TRUE(PumpUntil([&] { return FileHoldsText(m_service.StateFile(), L"Settled"); }, kStateSaveMaxAgeMs + 5000))
-        << "a change was not saved once the calls stopped";
-
-    // A burst that never goes quiet: the other profile renamed again and again until the change to keep
-    // is older than the limit (by the time its call returned, it was made), then the kill. The burst
-    // goes on for a quiet time past the limit, so that calls reach the service after the limit has
-    // passed by its clock too: a call that came just before would leave the save to a timer, which the
-    // kill can beat.
+    for (int i = 0; i < 20; ++i)
+        ASSERT_HRESULT_SUCCEEDED(profile->SetName(i % 2 ? L"Busy 1" : L"Busy 2"));
     ASSERT_HRESULT_SUCCEEDED(profile->SetName(L"Survivor"));
-    const ULONGLONG kept = GetTickCount64();
-    ComRef<IDeviceProfile> other;
-    ASSERT_HRESULT_SUCCEEDED(m_profiles->GetProfile(0, other.Put()));
-    for (int i = 0; GetTickCount64() <= kept + kStateSaveMaxAgeMs + kStateSaveQuietMs; ++i)
-        ASSERT_HRESULT_SUCCEEDED(other->SetName(i % 2 ? L"Busy 1" : L"Busy 2"));
-    other.Reset();
     profile.Reset();
 
     HANDLE process = CServiceUnderTest::OpenServiceProcess();
@@ -711,6 +699,15 @@ TEST_F(DeviceServiceTest, ChangesOlderThanTheSaveAgeLimitOutliveAKilledService)
     EXPECT_EQ(NameOf(profile.Get()), L"Survivor");
     EXPECT_EQ(ProfileCount(), 2u);
     EXPECT_FALSE(FileExists(m_service.StateFile() + L".tmp"));
+    EXPECT_TRUE(FileHoldsText(m_service.StateFile(), L"Survivor")) << "the start did not save what it replayed";
+    const std::string log = ReadTextFile(m_folder.File(L"SimKeyboard.log"));
+    EXPECT_NE(log.find("replayed"), std::string::npos) << log;
+
+    ASSERT_HRESULT_SUCCEEDED(profile->SetName(L"Quitter"));
+    profile.Reset();
+    ReleaseObjects();
+    ControlOk("quit");
+    EXPECT_TRUE(FileHoldsText(m_service.StateFile(), L"Quitter")) << "quit answered before the save";
 }
 
 // A client that finds the service stopped starts it itself and goes on once it serves (not after COM's
@@ -773,6 +770,13 @@ TEST_F(DeviceServiceTest, InjectedFailuresHitTheNamedCallThenStopAndTheCallLogSh
     ControlOk("fail clear");
     ComRef<IDeviceProfile> created;
     EXPECT_HRESULT_SUCCEEDED(m_profiles->CreateProfile(created.Put()));
+    created.Reset();
+
+    // "after": the keyboard carries the call out and only the answer is lost.
+    ControlOk("fail CreateProfile 1 0x800706BE after");
+    EXPECT_EQ(m_profiles->CreateProfile(created.Put()), HRESULT(0x800706BE));
+    EXPECT_FALSE(created) << "a failure handed out an object";
+    EXPECT_EQ(ProfileCount(), 3u);
 
     EXPECT_EQ(Control("fail NoSuchOperation 1").status, ControlStatus::Error);
     EXPECT_EQ(Control("fail ActivateProfile 1 0").status, ControlStatus::Error) << "a success cannot be injected";

@@ -206,3 +206,61 @@ TEST(StateFile, DamagedImagesAreRefusedWithoutTouchingTheState)
     newer[8] = 2;
     EXPECT_TRUE(refused(newer));
 }
+
+// The journal beside the memory file holds each change made since the file's last save: a load applies
+// the whole records in order and stops at a torn one, ignores a journal the file has overtaken and keeps
+// a damaged one aside.
+TEST(StateFile, TheJournalBringsBackEveryWholeChangeSinceTheLastSave)
+{
+    testfiles::CScopedFolder folder;
+    const std::wstring path = folder.File(L"SimKeyboard.state");
+    const std::wstring journalPath = JournalPathOf(path);
+    CKeyboardState state;
+    std::wstring error;
+    ASSERT_EQ(SaveStateFile(path, state, error), SimStatus::Ok) << error;
+    CStateJournal journal;
+    ASSERT_TRUE(journal.Start(journalPath, SerializeStateBody(state), error)) << error;
+
+    GUID profile{};
+    ASSERT_EQ(state.Keyboard().CreateProfile(profile), SimStatus::Ok);
+    ASSERT_TRUE(journal.Append(SerializeStateBody(state), error)) << error;
+    ASSERT_EQ(state.Keyboard().SetProfileName(profile, L"A much longer name than before"), SimStatus::Ok);
+    ASSERT_TRUE(journal.Append(SerializeStateBody(state), error)) << error;
+    const std::vector<std::uint8_t> beforeLast = SerializeStateBody(state);
+    const std::size_t sizeBeforeLast = ReadBytes(journalPath).size();
+    ASSERT_EQ(state.Keyboard().ActivateProfile(profile), SimStatus::Ok);
+    ASSERT_TRUE(journal.Append(SerializeStateBody(state), error)) << error;
+    journal.Close();
+
+    CKeyboardState loaded;
+    StateLoadResult result = LoadStateFile(path, loaded);
+    EXPECT_EQ(result.outcome, StateLoadResult::Outcome::Loaded);
+    EXPECT_EQ(result.journal.records, 3u);
+    EXPECT_TRUE(loaded == state);
+    EXPECT_EQ(result.body, SerializeStateBody(state));
+
+    // A kill while the last record was written: it was never answered, the others stand.
+    const std::vector<std::uint8_t> whole = ReadBytes(journalPath);
+    WriteBytes(journalPath, std::vector<std::uint8_t>(whole.begin(), whole.begin() + (whole.size() + sizeBeforeLast) / 2));
+    result = LoadStateFile(path, loaded);
+    EXPECT_EQ(result.journal.records, 2u);
+    EXPECT_TRUE(result.journal.tornTail);
+    EXPECT_EQ(SerializeStateBody(loaded), beforeLast);
+
+    // Saved since: the file has overtaken the journal, which changes nothing.
+    WriteBytes(journalPath, whole);
+    ASSERT_EQ(SaveStateFile(path, state, error), SimStatus::Ok) << error;
+    result = LoadStateFile(path, loaded);
+    EXPECT_EQ(result.journal.outcome, JournalReplay::Outcome::Ignored);
+    EXPECT_TRUE(loaded == state);
+
+    // Not a journal: kept aside, the file's state used.
+    std::vector<std::uint8_t> damaged = whole;
+    damaged[2] ^= 0xFF;
+    WriteBytes(journalPath, damaged);
+    result = LoadStateFile(path, loaded);
+    EXPECT_EQ(result.journal.outcome, JournalReplay::Outcome::Damaged);
+    EXPECT_TRUE(loaded == state);
+    EXPECT_EQ(ReadBytes(journalPath + L".corrupt-1"), damaged);
+    EXPECT_FALSE(FileExists(journalPath));
+}
