@@ -84,7 +84,7 @@ BOOL COsslePopup::OnCommand(WPARAM wParam, LPARAM lParam)
     CGUIItem* sender = FindItemByHwnd(m_items, reinterpret_cast<HWND>(lParam));
     if (!sender || lParam == 0) {
         // Escape and Enter come from the dialog manager as its Cancel and OK commands, with no window.
-        const bool fromKeys = HIWORD(wParam) == BN_CLICKED && (lParam == 0 || !sender);
+        const bool fromKeys = HIWORD(wParam) == BN_CLICKED;
         if (fromKeys && LOWORD(wParam) == IDCANCEL) {
             OnCancel();
             return TRUE;

@@ -162,7 +162,4 @@ public:
 protected:
     LRESULT OnShown(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnAutomation(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
-
-    // Enter confirms the popup as its OK button does (the name and number popups).
-    bool m_enterConfirms = false;
 };
