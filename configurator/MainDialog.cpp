@@ -4,6 +4,7 @@
 #include "configurator/MainDialog.h"
 
 #include <algorithm>
+#include <cwchar>
 
 #include "configurator/ConfigPlatform.h"
 #include "configurator/Popups.h"
@@ -540,6 +541,10 @@ LRESULT COssleAppDlg::OnTransferDone(UINT, WPARAM wParam, LPARAM, BOOL&)
         // Nothing is lost: the store still holds every change, so the next Apply writes it again.
         m_closeAfterTransfer = false;
         SetDirty(true);
+        // A write that failed because the keyboard went is told by the no-device popup, which ends
+        // the configurator; a second popup about it would only stand in that one's way.
+        if (m_noDeviceHandled)
+            return 0;
         COssleWarningDlg warning(this, kWriteFailedPopup);
         RunPopup(warning);
         return 0;
@@ -583,7 +588,10 @@ void COssleAppDlg::OnOK()
 
 void COssleAppDlg::OnCancel()
 {
-    if (m_macroPageState == kMacroPageRecording)
+    // While a macro is recorded Escape is a key of the macro; while the dialog is hidden for the
+    // start-up read nothing of it has shown yet, so nothing closes it (a second start, which brings
+    // it forward, must not end it). The keyboard's removal closes it in either case.
+    if (!m_closeForRemoval && (m_macroPageState == kMacroPageRecording || m_startupRead))
         return;
     CGUIPanel::OnCancel();
 }
@@ -615,6 +623,8 @@ LRESULT COssleAppDlg::OnCloseMessage(UINT, WPARAM, LPARAM, BOOL&)
 
 void COssleAppDlg::OnClose()
 {
+    if (m_startupRead && !m_closeForRemoval)
+        return;
     if (m_device && m_device->IsConnected() && !m_device->IsBusy())
         m_device->StopMacroRecording();
     // The dialog manager's own close would look for a control with the Cancel id, which a skin's
@@ -772,22 +782,53 @@ void COssleAppDlg::OnTimer(UINT_PTR id)
         return;
     KillTimer(kNoDeviceTimer);
     m_noDeviceTimer = 0;
-    if (m_openPopup) {
-        // A popup asks about a keyboard that is gone: it ends first, and its caller stores nothing;
-        // the no-device popup follows once its loop has returned.
-        m_openPopup->EndDialog(IDCANCEL);
+    if (m_openPopup || EndFileDialogs()) {
+        // A popup or a file dialog asks about a keyboard that is gone: it ends first, and its caller
+        // stores nothing; the no-device popup follows once its loop has returned.
+        if (m_openPopup)
+            m_openPopup->EndDialog(IDCANCEL);
         m_noDeviceTimer = SetTimer(kNoDeviceTimer, kNoDeviceRemovalMs);
         return;
     }
     ShowNoDevicePopup();
 }
 
+bool COssleAppDlg::EndFileDialogs()
+{
+    // The system's file dialogs run their own loop with this dialog as their owner; they are the
+    // only dialogs of the class "#32770" it owns. Cancelling one makes its caller store nothing.
+    struct Search {
+        HWND owner;
+        bool found;
+    } search = {m_hWnd, false};
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            wchar_t name[16] = {};
+            ::GetClassNameW(window, name, 16);
+            if (::GetWindow(window, GW_OWNER) == s->owner && wcscmp(name, L"#32770") == 0 &&
+                !CWnd::FromHandlePermanent(window)) {
+                ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+                s->found = true;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 void COssleAppDlg::ShowNoDevicePopup()
 {
-    // A recording keyboard goes back to its normal mode, in case it is still there.
+    // A recording ends before the popup (its clicks are no keys of the macro); a recording keyboard
+    // goes back to its normal mode, in case it is still there.
+    if (m_macroPageState == kMacroPageRecording)
+        StopMacroRecording();
     if (m_device && m_device->IsConnected() && !m_device->IsBusy())
         m_device->StopMacroRecording();
     COssleWarningDlg popup(this, kNoDevicePopup);
     RunPopup(popup);
+    // The configurator closes, whatever it was doing.
+    m_closeForRemoval = true;
     PostMessage(WM_CLOSE);
 }

@@ -269,6 +269,8 @@ private:
     void EndDeviceWatch();
     void ArmNoDeviceTimer(UINT milliseconds);
     void ShowNoDevicePopup();
+    // Cancels the file dialogs this dialog owns; true when there was one.
+    bool EndFileDialogs();
     // Disables or re-enables every widget that edits the store, and the wait cursor with it.
     void LockStoreInput(bool lock);
     // OK's end: applies what is dirty (waiting for a running write first), then closes.
@@ -310,6 +312,7 @@ private:
     HDEVNOTIFY m_deviceNotify = nullptr;
     UINT_PTR m_noDeviceTimer = 0;
     bool m_noDeviceHandled = false;  // a removal was taken: later ones show no second popup
+    bool m_closeForRemoval = false;  // the no-device popup was shown: the close it asks for is done
     bool m_dirty = false;
     bool m_transferRunning = false;
     bool m_closeAfterTransfer = false;

@@ -82,8 +82,19 @@ CGUIItem* COsslePopup::FindItem(int id, int type) const
 BOOL COsslePopup::OnCommand(WPARAM wParam, LPARAM lParam)
 {
     CGUIItem* sender = FindItemByHwnd(m_items, reinterpret_cast<HWND>(lParam));
-    if (!sender || lParam == 0)
+    if (!sender || lParam == 0) {
+        // Escape and Enter come from the dialog manager as its Cancel and OK commands, with no window.
+        const bool fromKeys = HIWORD(wParam) == BN_CLICKED;
+        if (fromKeys && LOWORD(wParam) == IDCANCEL) {
+            OnCancel();
+            return TRUE;
+        }
+        if (fromKeys && LOWORD(wParam) == IDOK && m_enterConfirms) {
+            OnOK();
+            return TRUE;
+        }
         return FALSE;
+    }
     switch (sender->m_id) {
     case kIdPopupOk:
         OnOK();
@@ -144,6 +155,7 @@ BOOL COssleWarningDlg::OnInitDialog()
 COssleNameEntryPopup::COssleNameEntryPopup(CWnd* owner, const std::wstring& panelFile, std::wstring& name)
     : COsslePopup(panelFile, owner), m_name(name)
 {
+    m_enterConfirms = true;
 }
 
 void COssleNameEntryPopup::BindSkinItems()
@@ -177,6 +189,7 @@ COssleNumEntryPopup::COssleNumEntryPopup(CWnd* owner, const std::wstring& panelF
                                          int maximum)
     : COsslePopup(panelFile, owner), m_value(value), m_minimum(minimum), m_maximum(maximum)
 {
+    m_enterConfirms = true;
 }
 
 void COssleNumEntryPopup::BindSkinItems()
@@ -189,6 +202,7 @@ BOOL COssleNumEntryPopup::OnInitDialog()
     COsslePopup::OnInitDialog();
     if (m_edit && m_edit->m_hWnd) {
         m_edit->m_numericOnly = 1;
+        m_edit->m_dialogKeys = true;
         m_edit->m_minValue = m_minimum;
         m_edit->m_maxValue = m_maximum;
         int digits = 1;

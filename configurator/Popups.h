@@ -39,7 +39,8 @@ public:
     END_MSG_MAP()
 
     // The panel's OK and Cancel buttons end the popup; other items go the usual way. A sender that is
-    // none of the popup's items is not handled.
+    // none of the popup's items is not handled, except the dialog manager's Escape (Cancel) and, in
+    // popups that take Enter, its Enter (OK).
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
     // BindSkinItems, the dialog's initialisation, then the shown notice.
     BOOL OnInitDialog() override;
@@ -50,6 +51,9 @@ public:
 protected:
     LRESULT OnShown(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnAutomation(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+
+    // Enter confirms the popup as its OK button does (the name and number popups).
+    bool m_enterConfirms = false;
 };
 
 // A message, warning or yes/no question. The heading gets the suffix appended, or is replaced by the

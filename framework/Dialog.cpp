@@ -84,6 +84,10 @@ INT_PTR CDialog::DoModal()
     m_endModal = false;
     m_modalResult = -1;
     m_showWhenCreated = true;
+    // Another modal dialog of the same owner may be running below this one (its owner is disabled
+    // then): activation goes back to it at the end, not to the disabled owner, which would cover it.
+    // Taken before the creation, which may activate the new dialog already.
+    HWND previous = ::GetActiveWindow();
     if (!CreateIndirect(owner)) {
         m_modal = false;
         return -1;
@@ -102,12 +106,36 @@ INT_PTR CDialog::DoModal()
     if (disabledOwner)
         ::EnableWindow(owner, TRUE);
     if (m_hWnd) {
-        if (owner && ::GetActiveWindow() == m_hWnd)
-            ::SetActiveWindow(owner);
-        ::DestroyWindow(m_hWnd);
+        if (::GetActiveWindow() == m_hWnd) {
+            HWND next = owner;
+            if (previous && previous != m_hWnd && previous != owner && ::IsWindow(previous) &&
+                ::IsWindowVisible(previous) && ::IsWindowEnabled(previous))
+                next = previous;
+            if (next)
+                ::SetActiveWindow(next);
+        }
+        DestroyShownWindow();
     }
     m_modal = false;
     return m_modalResult;
+}
+
+void CDialog::DestroyShownWindow()
+{
+    // Wine's X11 driver waits up to two seconds in every hide of a window it handed to a window
+    // manager, for the manager to confirm; on a display without one nothing confirms, the program
+    // stands still and the clicks meant for the window below reach the one going away. A window
+    // destroyed while not marked visible is not hidden first: it goes at once, with or without a
+    // window manager. What it covered is repainted as a hide would have repainted it.
+    RECT covered = {};
+    const bool visible = (GetStyle() & WS_VISIBLE) != 0;
+    if (visible) {
+        ::GetWindowRect(m_hWnd, &covered);
+        ::SetWindowLongPtrW(m_hWnd, GWL_STYLE, GetStyle() & ~static_cast<LONG_PTR>(WS_VISIBLE));
+    }
+    ::DestroyWindow(m_hWnd);
+    if (visible)
+        ::RedrawWindow(nullptr, &covered, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
 }
 
 void CDialog::RunModalLoop()

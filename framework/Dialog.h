@@ -60,6 +60,8 @@ public:
 protected:
     BOOL CreateIndirect(HWND owner);
     void RunModalLoop();
+    // Destroys the dialog's window without hiding it first (see Dialog.cpp).
+    void DestroyShownWindow();
 
     // Cleared in OnInitDialog by a modal dialog that shows itself once it is ready (DoModal then runs
     // its loop with the dialog hidden); DoModal sets it again at every start.

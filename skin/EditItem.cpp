@@ -68,6 +68,8 @@ BOOL CEditItem::PreTranslateMessage(MSG* msg)
         const WPARAM key = msg->wParam;
         const bool editing = key == VK_BACK || key == VK_LEFT || key == VK_RIGHT || key == VK_DELETE;
         const bool digit = (key >= '0' && key <= '9') || (key >= VK_NUMPAD0 && key <= VK_NUMPAD9);
+        if (m_dialogKeys && (key == VK_RETURN || key == VK_ESCAPE))
+            return CEdit::PreTranslateMessage(msg);
         return editing || digit ? FALSE : TRUE;
     }
     case WM_CHAR: {

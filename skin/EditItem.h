@@ -47,6 +47,9 @@ public:
     BYTE m_numericOnly = 0;             // digits-only mode; the program turns it on
     int m_minValue = 0;
     int m_maxValue = -1;                // below m_minValue: no upper bound
+    // In digits-only mode Enter and Escape go on to the dialog (to confirm or cancel it) instead of
+    // being dropped with the other keys that are no digits.
+    bool m_dialogKeys = false;
     int m_borderWidth = 1;              // read from the skin, not drawn
     CBrush m_backBrush;                 // background of both looks, made from m_clrBack
 

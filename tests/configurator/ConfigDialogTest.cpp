@@ -27,6 +27,14 @@ int EntryIndex(CPopupBox& popup, const std::wstring& text)
     return -1;
 }
 
+// The macro popup's answer: the first macro, played a number of times.
+void ChooseFirstMacroPlayedMultipleTimes(CPopupBox& popup)
+{
+    ChooseEntry(popup, 0);
+    PostClick(PopupItem(popup, kIdPlayMultiple));
+    PopupOk(popup);
+}
+
 } // namespace
 
 TEST_F(ConfigDialogTest, SingleKeyAndDefaultAreKeptUntilApplyWritesThemToTheKeyboard)
@@ -77,8 +85,12 @@ TEST_F(ConfigDialogTest, DialogReadingInTheBackgroundShowsOnlyOnceTheKeyboardIsR
     m_dialog = std::make_unique<COssleAppDlg>(&Keyboard(), m_store.get());
     m_dialog->ReadWhileBuilding();
     ASSERT_TRUE(m_dialog->Create(nullptr));
-    // Enter reaching the hidden dialog (a second start activates it) closes nothing, then or later.
+    // Enter, Escape or a close reaching the hidden dialog (a second start activates it) closes nothing,
+    // then or later.
     ::SendMessageW(Dialog().m_hWnd, WM_COMMAND, IDOK, 0);
+    ::SendMessageW(Dialog().m_hWnd, WM_COMMAND, IDCANCEL, 0);
+    ::SendMessageW(Dialog().m_hWnd, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(DialogOpen()) << "the hidden dialog was closed";
     bool shownDuringRead = false;
     ASSERT_TRUE(PumpUntil([&] {
         const bool visible = ::IsWindowVisible(Dialog().m_hWnd) != FALSE;
@@ -114,11 +126,7 @@ TEST_F(ConfigDialogTest, MacroIsAssignedWithItsModeAndARepeatCountThatNeverWraps
     PickKey(kEsc);
     ASSERT_TRUE(IsWindowEnabled(AssignButton(kIdAssignMacro)));
     AnswerPopups({
-        [](CPopupBox& popup) {
-            ChooseEntry(popup, 0);
-            PostClick(PopupItem(popup, kIdPlayMultiple));
-            PopupOk(popup);
-        },
+        ChooseFirstMacroPlayedMultipleTimes,
         [](CPopupBox& popup) {
             TypeDigits(popup, L"300");  // the last digit would make 300: it is refused, not wrapped to 44
             PopupOk(popup);
@@ -158,6 +166,23 @@ TEST_F(ConfigDialogTest, MacroIsAssignedWithItsModeAndARepeatCountThatNeverWraps
     Click(AssignButton(kIdAssignMacro), [&] { return StoredKey(L"F1").kind == kKindMacro; });
     EXPECT_EQ(StoredKey(L"F1").param, uint32_t(kPlayOnce));
     EXPECT_EQ(StoredKey(L"F1").count, 0);
+}
+
+TEST_F(ConfigDialogTest, EnterConfirmsTheRepeatCount)
+{
+    CDeviceSide().CreateMacro(L"Greeting", {});
+    ASSERT_NO_FATAL_FAILURE(OpenDialog());
+    PickKey(kEsc);
+    AnswerPopups({
+        ChooseFirstMacroPlayedMultipleTimes,
+        [](CPopupBox& popup) {
+            TypeDigits(popup, L"12");
+            PressKeyIn(popup, kIdPopupNumEntry, VK_RETURN);
+        },
+    });
+    Click(AssignButton(kIdAssignMacro), [&] { return Dialog().IsDirty(); });
+    EXPECT_EQ(StoredKey(L"Esc").param, uint32_t(kPlayMultiple));
+    EXPECT_EQ(StoredKey(L"Esc").count, 12) << "Enter did not confirm the count";
 }
 
 TEST_F(ConfigDialogTest, ProfileSwitchAndSelectorTakeTheProfileAtItsPlaceNotItsName)
@@ -309,6 +334,41 @@ TEST_F(ConfigDialogTest, RemovalDuringTheKeyPopupEndsItStopsRecordingAndStillClo
     EXPECT_EQ(m_shownPanels, (std::vector<std::wstring>{L"SingleKeyPopup.xml", kNoDevicePopup}));
     EXPECT_NE(StoredKey(L"Esc").kind, kKindSingleKey) << "a popup ended by the removal stores nothing";
     EXPECT_GE(CountCalls("IDeviceMode.SetMode"), 2u) << "recording started and stopped again";
+}
+
+TEST_F(ConfigDialogTest, RemovalDuringAFileDialogEndsItFirstThenCloses)
+{
+    // The file dialog is the system's own; the removal comes while it is open.
+    struct CRealFileDialog : CFakeConfigPlatform {
+        bool ChooseFile(HWND owner, const wchar_t* filter, DWORD flags, std::wstring& path) override
+        {
+            SendRemoval(owner);
+            return config::SystemConfigPlatform().ChooseFile(owner, filter, flags, path);
+        }
+    } platform;
+    config::SetConfigPlatform(&platform);
+    ASSERT_NO_FATAL_FAILURE(OpenDialog());
+    PickKey(kEsc);
+    HWND dialog = Dialog().m_hWnd;
+    bool fileDialogOpen = false;
+    AnswerPopups({[&](CPopupBox& popup) {
+        // A window of the thread owned by the dialog that is none of ours: the file dialog.
+        std::pair<HWND, bool> search(dialog, false);
+        EnumThreadWindows(GetCurrentThreadId(), [](HWND window, LPARAM data) -> BOOL {
+            auto* found = reinterpret_cast<std::pair<HWND, bool>*>(data);
+            found->second = found->second || (GetWindow(window, GW_OWNER) == found->first &&
+                                              !CWnd::FromHandlePermanent(window) && IsWindowVisible(window));
+            return TRUE;
+        }, reinterpret_cast<LPARAM>(&search));
+        fileDialogOpen = search.second;
+        PopupOk(popup);
+    }});
+    Click(AssignButton(kIdAssignLaunch), [&] { return !DialogOpen(); });
+    EXPECT_TRUE(PumpUntil([&] { return !DialogOpen(); }, 20000));
+    EXPECT_EQ(m_shownPanels, std::vector<std::wstring>{kNoDevicePopup});
+    EXPECT_FALSE(fileDialogOpen) << "the no-device popup came while the file dialog was still open";
+    EXPECT_NE(StoredKey(L"Esc").kind, kKindLaunchProgram);
+    config::SetConfigPlatform(&m_platform);
 }
 
 TEST_F(ConfigDialogTest, PickedKeyOffersOnlyAssignmentsWithSomethingToAssign)

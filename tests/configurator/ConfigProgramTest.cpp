@@ -13,6 +13,7 @@
 #include "service/control/DeviceNotice.h"
 #include "tray/TrayIds.h"
 
+#include <commctrl.h>
 #include <shlwapi.h>
 
 namespace {
@@ -257,6 +258,75 @@ TEST_F(ConfigProgramTest, ProfilesMadeOnTheirPageReachTheKeyboardAndTheTraySwitc
         return Has(ActiveProfileLine(), "\"Office\"");
     }, kProgramMs)) << ActiveProfileLine();
     DestroyWindow(front);
+    EXPECT_TRUE(m_driver.Exit()) << m_driver.Error();
+}
+
+// Moves the pointer onto a point of a window and clicks it once, all as real input.
+void RealClick(HWND window, POINT point)
+{
+    ::ClientToScreen(window, &point);
+    INPUT inputs[3] = {};
+    for (INPUT& input : inputs)
+        input.type = INPUT_MOUSE;
+    inputs[0].mi.dx = MulDiv(point.x, 65536, GetSystemMetrics(SM_CXSCREEN));
+    inputs[0].mi.dy = MulDiv(point.y, 65536, GetSystemMetrics(SM_CYSCREEN));
+    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(3, inputs, sizeof(INPUT));
+}
+
+POINT Centre(HWND window)
+{
+    RECT rect = {};
+    GetClientRect(window, &rect);
+    return {rect.right / 2, rect.bottom / 2};
+}
+
+// The configurator's windows handed to a window manager, as Wine does on a user's display, while the
+// test's display has none to confirm anything: what the interactive mode meets on a bare X server.
+class CManagedConfiguratorWindows {
+public:
+    CManagedConfiguratorWindows()
+    {
+        HKEY key = nullptr;
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) == ERROR_SUCCESS) {
+            RegSetValueExW(key, L"Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"Y"), 2 * sizeof(wchar_t));
+            RegCloseKey(key);
+        }
+    }
+    ~CManagedConfiguratorWindows() { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\TessaryConfig.exe"); }
+
+private:
+    static constexpr const wchar_t* kKey = L"Software\\Wine\\AppDefaults\\TessaryConfig.exe\\X11 Driver";
+};
+
+TEST_F(ConfigProgramTest, OneRealClickActsOnAMenuEntryAndOnAPopupsOk)
+{
+    CManagedConfiguratorWindows managed;
+    ASSERT_NO_FATAL_FAILURE(StartFirst());
+    ASSERT_TRUE(m_driver.ShowPage(config::kIdTabProfiles)) << m_driver.Error();
+    HWND menu = m_driver.OpenProfileMenu(0);
+    ASSERT_NE(menu, nullptr) << m_driver.Error();
+    // The menu's rows, one entry each; their height from the list's own estimate of one row (no message
+    // with a pointer crosses processes).
+    HWND rows = FindWindowExW(menu, nullptr, WC_LISTVIEWW, nullptr);
+    const int rowHeight = HIWORD(SendMessageW(rows, LVM_APPROXIMATEVIEWRECT, 1, MAKELPARAM(-1, -1)));
+    ASSERT_GT(rowHeight, 0);
+    RealClick(rows, {8, rowHeight * kMenuRename + rowHeight / 2});
+    HWND popup = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (popup = m_driver.OpenPopup()) != nullptr; }, kProgramMs))
+        << "one click on the menu's Rename did not open its popup";
+
+    for (wchar_t c : std::wstring(L"Desk"))
+        PostMessageW(CConfigDriver::ItemWindow(popup, config::kIdPopupNameEntry), WM_CHAR, c, 1);
+    HWND ok = CConfigDriver::ItemWindow(popup, config::kIdPopupOk);
+    ASSERT_NE(ok, nullptr);
+    RealClick(ok, Centre(ok));
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(popup) || !IsWindowVisible(popup); }, kProgramMs))
+        << "one click on OK did not close the popup";
+    ASSERT_TRUE(m_driver.Apply()) << m_driver.Error();
+    EXPECT_TRUE(Has(ProfileLines().at(0), "\"Desk\" active")) << ProfileLines().at(0);
     EXPECT_TRUE(m_driver.Exit()) << m_driver.Error();
 }
 

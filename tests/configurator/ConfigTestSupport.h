@@ -127,6 +127,33 @@ inline void TypeInto(CPopupBox& popup, int editId, const wchar_t* text)
 }
 inline void TypeDigits(CPopupBox& popup, const wchar_t* digits) { TypeInto(popup, config::kIdPopupNumEntry, digits); }
 inline void TypeName(CPopupBox& popup, const wchar_t* name) { TypeInto(popup, config::kIdPopupNameEntry, name); }
+// True when the last PressKeyIn left its popup open: the popup was then cancelled with its button after
+// a while, so that a test fails instead of waiting for ever.
+inline bool& KeyLeftPopupOpen()
+{
+    static bool open = false;
+    return open;
+}
+// Presses a key in a popup's field, as the keyboard would.
+inline void PressKeyIn(CPopupBox& popup, int editId, UINT virtualKey)
+{
+    static HWND cancel = nullptr;
+    static UINT_PTR timer = 0;
+    if (timer)
+        KillTimer(nullptr, timer);
+    cancel = PopupItem(popup, config::kIdPopupCancel);
+    KeyLeftPopupOpen() = false;
+    timer = SetTimer(nullptr, 0, 5000, [](HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        timer = 0;
+        if (IsWindow(cancel) && IsWindowVisible(cancel)) {
+            KeyLeftPopupOpen() = true;
+            PostClick(cancel);
+        }
+    });
+    PostMessageW(PopupItem(popup, editId), WM_KEYDOWN, virtualKey, 1);
+    PostMessageW(PopupItem(popup, editId), WM_KEYUP, virtualKey, 1 | (3u << 30));
+}
 // Types a key into the single-key popup's field.
 inline void TypeKey(CPopupBox& popup, UINT virtualKey, UINT scanCode)
 {

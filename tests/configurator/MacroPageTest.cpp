@@ -103,6 +103,39 @@ TEST_F(MacroPageTest, ARecordedMacroIsStoredAtStopAndReachesTheKeyboardOnApply)
     EXPECT_NE(State().find("\"Alpha\" events 3"), std::string::npos) << State();
 }
 
+TEST_F(MacroPageTest, RemovalWhileRecordingStopsTheRecordingAndCloses)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenMacrosPage());
+    ChooseNewMacro(L"Alpha", {});
+    Click(Item(kIdMacroRecord), [&] { return Display()->IsRecording(); });
+    ASSERT_TRUE(KeyboardRecords());
+    AnswerPopups({PopupOk});
+    SendRemoval(Dialog().m_hWnd);
+    EXPECT_TRUE(PumpUntil([&] { return !DialogOpen(); })) << "the configurator stayed open, still recording";
+    EXPECT_EQ(m_shownPanels, std::vector<std::wstring>{kNoDevicePopup});
+    EXPECT_FALSE(KeyboardRecords());
+}
+
+TEST_F(MacroPageTest, EnterConfirmsTheNamePopupAndEscapeCancelsIt)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenMacrosPage());
+    AnswerPopups({[](CPopupBox& popup) {
+        TypeName(popup, L"Alpha");
+        PressKeyIn(popup, kIdPopupNameEntry, VK_RETURN);
+    }});
+    Click(Item(kIdMacroCreate), [&] { return Dialog().ChosenMacro() != nullptr; });
+    EXPECT_NE(m_store->FindMacroByName(L"Alpha"), nullptr) << "Enter did not confirm the name";
+
+    AnswerPopups({[](CPopupBox& popup) {
+        TypeName(popup, L"Beta");
+        PressKeyIn(popup, kIdPopupNameEntry, VK_ESCAPE);
+    }});
+    Click(Item(kIdMacroCreate));
+    EXPECT_FALSE(KeyLeftPopupOpen()) << "Escape did not close the popup";
+    EXPECT_EQ(m_store->FindMacroByName(L"Beta"), nullptr) << "Escape kept the name";
+    EXPECT_EQ(m_store->GetMacroCount(), 1u);
+}
+
 TEST_F(MacroPageTest, RecordingThatCannotStartLeavesTheKeyboardOutOfRecordingMode)
 {
     ASSERT_NO_FATAL_FAILURE(OpenMacrosPage());

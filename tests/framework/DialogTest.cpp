@@ -22,11 +22,13 @@ public:
     std::function<void(CTestDialog&)> onInit;
     std::function<void(CTestDialog&)> onApp;
     Log log;
+    int hides = 0;  // times the dialog was hidden
 
     BEGIN_MSG_MAP(CTestDialog)
         MESSAGE_HANDLER(WM_CREATE, OnCreate)
         MESSAGE_HANDLER(WM_APP, OnApp)
         MESSAGE_HANDLER(WM_TIMER, OnTimer)
+        MESSAGE_HANDLER(WM_WINDOWPOSCHANGING, OnPosChanging)
         CHAIN_MSG_MAP(CDialog)
     END_MSG_MAP()
 
@@ -75,6 +77,13 @@ private:
             DestroyWindow();
         else
             EndDialog(kTimedOut);
+        return 0;
+    }
+    LRESULT OnPosChanging(UINT, WPARAM, LPARAM lParam, BOOL& handled)
+    {
+        if (reinterpret_cast<WINDOWPOS*>(lParam)->flags & SWP_HIDEWINDOW)
+            ++hides;
+        handled = FALSE;
         return 0;
     }
     bool m_watchdogFired = false;
@@ -149,6 +158,36 @@ TEST_F(DialogTest, NestedModalLoopsEndInnerFirstAndReenableTheirOwners)
     EXPECT_TRUE(outerEnabledAfterInner);
     EXPECT_FALSE(ownerEnabledAfterInner);
     EXPECT_TRUE(owner.IsWindowEnabled());
+    owner.DestroyWindow();
+}
+
+// Two popups of one owner, the second opened while the first runs (a warning over a warning): when the
+// second ends, the first is the active window again, not the owner it disables, which would cover it.
+// Neither is hidden before it goes: on a display without a window manager each hide would stand the
+// program still for two seconds under Wine, and take the clicks meant for the window below.
+TEST_F(DialogTest, EndedPopupGoesAtOnceAndHandsActivationToThePopupBelow)
+{
+    CWnd owner;
+    ASSERT_TRUE(CreatePopup(owner, L"", WS_OVERLAPPEDWINDOW));
+    owner.ShowWindow(SW_SHOW);
+    ::SetActiveWindow(owner);
+    CTestDialog below(&owner);
+    CTestDialog above(&owner);
+    HWND activeAfterAbove = nullptr;
+    above.onInit = [](CTestDialog& d) { d.PostMessage(WM_APP); };
+    above.onApp = [](CTestDialog& d) { d.EndDialog(1); };
+    below.onInit = [](CTestDialog& d) { d.PostMessage(WM_APP); };
+    below.onApp = [&](CTestDialog& d) {
+        if (activeAfterAbove)
+            return d.EndDialog(2);
+        EXPECT_EQ(above.DoModal(), 1);
+        activeAfterAbove = ::GetActiveWindow();
+        EXPECT_EQ(activeAfterAbove, d.m_hWnd) << "the popup below lost the activation to the disabled owner";
+        d.PostMessage(WM_APP);
+    };
+    EXPECT_EQ(below.DoModal(), 2);
+    EXPECT_EQ(::GetActiveWindow(), owner.m_hWnd);
+    EXPECT_EQ(above.hides + below.hides, 0);
     owner.DestroyWindow();
 }
 
