@@ -12,6 +12,13 @@ session_own_wineserver=
 session_service_build=$session_root/build/x64
 
 # session_start [own]: with "own" (the default) start a private Xvfb even when DISPLAY is set.
+# True when a window manager runs on $DISPLAY (it names itself on the root window); without xprop we
+# cannot tell and assume one does.
+session_display_has_wm() {
+  command -v xprop >/dev/null 2>&1 || return 0
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
+}
+
 session_start() {
   local mode=${1:-own}
   if [ "$mode" = own ] || [ -z "${DISPLAY:-}" ]; then
@@ -40,9 +47,10 @@ session_start() {
   fi
   session_own_wineserver=1
   # A private Xvfb runs no window manager, yet Wine's X11 driver treats an activated window as managed
-  # and waits 2 s in DestroyWindow for a withdrawal that never comes. Unmanaged windows close at once;
-  # on a display of the user's, the window manager keeps its say.
-  if [ -n "$session_xvfb_pid" ]; then
+  # and waits 2 s in DestroyWindow for a withdrawal that never comes, while a click on the window that
+  # is going away is lost. Unmanaged windows close at once; on a display of the user's, a window
+  # manager that runs there keeps its say, and a display without one is treated as our own.
+  if [ -n "$session_xvfb_pid" ] || ! session_display_has_wm; then
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 || true
   else
     wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f </dev/null >/dev/null 2>&1 || true
