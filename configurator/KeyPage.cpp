@@ -77,7 +77,9 @@ LRESULT COssleAppDlg::OnKeyItemHover(UINT, WPARAM, LPARAM lParam, BOOL&)
     CKeyboardKeyItem* old = m_hoveredKey;
     m_hoveredKey = FindKeyItem(static_cast<int>(lParam));
     const bool pinned = m_keyHint && m_keyHint->m_selected == 1;
-    if (m_hoveredKey && !pinned && m_hoveredKey != old)
+    // The same key again shows again when the hint was cleared in between (the pointer left it).
+    const bool shown = m_keyHint && m_hoveredKey && m_keyHint->m_keyPicture == &m_hoveredKey->m_bmpInfo;
+    if (m_hoveredKey && !pinned && (m_hoveredKey != old || !shown))
         ShowKeyHint(m_hoveredKey);
     return 0;
 }
@@ -119,6 +121,37 @@ LRESULT COssleAppDlg::OnKeyItemClick(UINT, WPARAM, LPARAM lParam, BOOL&)
     EnableAssignButtons(m_selectedKey != nullptr);
     Invalidate(FALSE);
     return 0;
+}
+
+CKeyboardKeyItem* COssleAppDlg::KeyUnderPointer() const
+{
+    POINT point = {};
+    if (!::GetCursorPos(&point))
+        return nullptr;
+    const HWND window = ::WindowFromPoint(point);
+    if (!window || ::GetParent(window) != m_hWnd)
+        return nullptr;
+    for (int id = kIdFirstKey; id <= kIdLastKey; ++id) {
+        CKeyboardKeyItem* key = FindKeyItem(id);
+        if (key && key->m_hWnd == window)
+            return key;
+    }
+    return nullptr;
+}
+
+void COssleAppDlg::RefreshKeyHint()
+{
+    if (!m_keyHint || !CanEditStore())
+        return;
+    if (m_keyHint->m_selected == 1) {
+        ShowKeyHint(m_selectedKey);
+        return;
+    }
+    m_hoveredKey = KeyUnderPointer();
+    if (m_hoveredKey)
+        ShowKeyHint(m_hoveredKey);
+    else
+        ClearKeyHint();
 }
 
 void COssleAppDlg::ClearKeyHint()
@@ -210,6 +243,8 @@ void COssleAppDlg::RefreshKeyLabels()
         const KeyAssignment record = CurrentAssignment(key);
         key->SetSelected(record.kind != kKindNone && record.kind != kKindDefaultKey ? 1 : 0);
     }
+    // The functions may have changed under the hint too.
+    RefreshKeyHint();
 }
 
 void COssleAppDlg::RefreshKeyMarks()

@@ -51,6 +51,8 @@ public:
     int m_scrollBarWidth = 0;                 // 0: no scroll bar
     bool m_sorted = false;
     std::wstring m_prefix;                    // put in front of every row's text
+    int m_textInset = 0;                      // pixels between a row's left edge and its text
+    bool m_fitToRows = false;                 // the popup ends below its last row when they need less
     RECT m_screenRect = {};
 
 protected:
@@ -63,6 +65,8 @@ private:
     // Destroys the list (and its scroll bar) and ends the modal loop with `result`, once.
     void EndPopup(int result);
     void DestroyList();
+    // Shortens the popup (and its list) to end just below the last row.
+    void FitToRows(const RECT& listRect);
 
     bool m_ended = false;
 };

@@ -374,7 +374,9 @@ LRESULT CListPanelList::OnCustomDraw(int, NMHDR* header, BOOL&)
         memDC.SetTextColor(text);
         const HGDIOBJ oldFont = panel.m_font ? memDC.SelectObject(*panel.m_font) : nullptr;
         std::wstring shown = m_prefix + TranslateText(GetItemText(row, 0));
-        memDC.DrawText(shown.c_str(), static_cast<int>(shown.size()), &rc,
+        RECT textRect = rc;
+        textRect.left += panel.m_textInset;
+        memDC.DrawText(shown.c_str(), static_cast<int>(shown.size()), &textRect,
                        DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS);
         if (oldFont)
             memDC.SelectObject(oldFont);
