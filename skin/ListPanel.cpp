@@ -38,14 +38,14 @@ BOOL CListPanel::OnInitDialog()
 
 void CListPanel::FitToRows(const RECT& listRect)
 {
-    // The popup's height is made for the language with the tallest rows: in another one the rows end
-    // above it, and the rest would be an empty band under the last entry.
+    // The rows' height depends on the language's font: a fixed height would leave an empty band under
+    // the last entry in one language and cut it off in another.
     const int rows = m_list->GetItemCount();
     RECT last = {};
     if (m_list->m_scrollBar || rows == 0 || !m_list->GetItemRect(rows - 1, &last, LVIR_BOUNDS))
         return;
     const int listHeight = last.bottom;
-    if (listHeight >= listRect.bottom - listRect.top)
+    if (listHeight == listRect.bottom - listRect.top)
         return;
     m_list->SetWindowPos(nullptr, 0, 0, listRect.right - listRect.left, listHeight,
                          SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);

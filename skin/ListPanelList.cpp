@@ -56,6 +56,17 @@ BOOL CListPanelList::CreateList(const RECT& rect)
     if (m_panel->m_font)
         SetFont(*m_panel->m_font, FALSE);
     SendMessage(LVM_SETTEXTCOLOR, 0, m_panel->m_clrText);
+    if (m_panel->m_rowPadding > 0) {
+        // A list view's rows are as high as its small images: an empty list of them sets the height
+        // (the list view destroys it with itself).
+        CClientDC dc(m_hWnd);
+        const HGDIOBJ oldFont = m_panel->m_font ? dc.SelectObject(*m_panel->m_font) : nullptr;
+        TEXTMETRICW metrics = {};
+        ::GetTextMetricsW(dc, &metrics);
+        if (oldFont)
+            dc.SelectObject(oldFont);
+        SetImageList(ImageList_Create(1, metrics.tmHeight + 1 + m_panel->m_rowPadding, ILC_COLOR, 0, 1), LVSIL_SMALL);
+    }
 
     LVCOLUMNW column = {};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;

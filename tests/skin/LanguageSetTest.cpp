@@ -140,12 +140,14 @@ TEST_F(LanguageSetTest, EveryTextFitsItsItemInEveryLanguage)
                             << where << " is too wide";
                         ++measured;
                     }
-                    // A list view's row is its font's height and one: every entry shows without scrolling.
+                    // A menu's row is its font's height, one and its padding: every entry shows without
+                    // scrolling.
                     TEXTMETRICW metrics = {};
                     HGDIOBJ old = ::SelectObject(dc, *menu->m_font);
                     ::GetTextMetricsW(dc, &metrics);
                     ::SelectObject(dc, old);
-                    EXPECT_LE(static_cast<int>(menu->m_entries.size()) * (metrics.tmHeight + 1) + 2 * menu->m_borderWidth,
+                    const int row = metrics.tmHeight + 1 + CListPanelItem::kMenuRowPadding;
+                    EXPECT_LE(static_cast<int>(menu->m_entries.size()) * row + 2 * menu->m_borderWidth,
                               menu->m_defaultHeight)
                         << testing::PrintToString(Name(table) + L" " + file + L" " + SkinResourceName(item->m_id))
                         << " is too short for its entries";
