@@ -76,6 +76,13 @@ LRESULT COssleAppDlg::OnKeyItemHover(UINT, WPARAM, LPARAM lParam, BOOL&)
         return 0;
     CKeyboardKeyItem* old = m_hoveredKey;
     m_hoveredKey = FindKeyItem(static_cast<int>(lParam));
+    if (m_hoveredKey && m_hoveredKey != KeyUnderPointer()) {
+        // A key holds the mouse while the pointer is on it, so it reports the move that takes the
+        // pointer off it too: the pointer is over the picture between the keys, or another widget.
+        m_hoveredKey = nullptr;
+        ClearKeyHint();
+        return 0;
+    }
     const bool pinned = m_keyHint && m_keyHint->m_selected == 1;
     // The same key again shows again when the hint was cleared in between (the pointer left it).
     const bool shown = m_keyHint && m_hoveredKey && m_keyHint->m_keyPicture == &m_hoveredKey->m_bmpInfo;
@@ -128,12 +135,14 @@ CKeyboardKeyItem* COssleAppDlg::KeyUnderPointer() const
     POINT point = {};
     if (!::GetCursorPos(&point))
         return nullptr;
+    // Not through a popup or another program's window in front of the dialog.
     const HWND window = ::WindowFromPoint(point);
-    if (!window || ::GetParent(window) != m_hWnd)
+    if (!window || ::GetAncestor(window, GA_ROOT) != m_hWnd)
         return nullptr;
     for (int id = kIdFirstKey; id <= kIdLastKey; ++id) {
         CKeyboardKeyItem* key = FindKeyItem(id);
-        if (key && key->m_hWnd == window)
+        RECT rc = {};
+        if (key && key->IsWindowVisible() && key->GetWindowRect(&rc) && ::PtInRect(&rc, point))
             return key;
     }
     return nullptr;

@@ -428,6 +428,14 @@ TEST_F(ConfigDialogTest, HintFollowsThePointerAndShowsAKeysNewFunctionAtOnce)
     EXPECT_EQ(Dialog().KeyHint()->m_caption, L"");
     hover(kEsc);
     EXPECT_EQ(Dialog().KeyHint()->m_caption, esc->m_keyName) << "the same key again shows again";
+    // The key reports the move that takes the pointer off it, onto the picture between the keys.
+    POINT gap = {5, 200};
+    ClientToScreen(Dialog().m_hWnd, &gap);
+    SetCursorPos(gap.x, gap.y);
+    hover(kEsc);
+    EXPECT_EQ(Dialog().KeyHint()->m_caption, L"") << "no key under the pointer";
+    SetCursorPos((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    hover(kEsc);
 
     // The key gets a function while the pointer rests on it.
     PickKey(kEsc);
