@@ -76,8 +76,17 @@ LRESULT COssleAppDlg::OnKeyItemHover(UINT, WPARAM, LPARAM lParam, BOOL&)
         return 0;
     CKeyboardKeyItem* old = m_hoveredKey;
     m_hoveredKey = FindKeyItem(static_cast<int>(lParam));
+    if (m_hoveredKey && m_hoveredKey != KeyUnderPointer()) {
+        // A key holds the mouse while the pointer is on it, so it reports the move that takes the
+        // pointer off it too: the pointer is over the picture between the keys, or another widget.
+        m_hoveredKey = nullptr;
+        ClearKeyHint();
+        return 0;
+    }
     const bool pinned = m_keyHint && m_keyHint->m_selected == 1;
-    if (m_hoveredKey && !pinned && m_hoveredKey != old)
+    // The same key again shows again when the hint was cleared in between (the pointer left it).
+    const bool shown = m_keyHint && m_hoveredKey && m_keyHint->m_keyPicture == &m_hoveredKey->m_bmpInfo;
+    if (m_hoveredKey && !pinned && (m_hoveredKey != old || !shown))
         ShowKeyHint(m_hoveredKey);
     return 0;
 }
@@ -119,6 +128,39 @@ LRESULT COssleAppDlg::OnKeyItemClick(UINT, WPARAM, LPARAM lParam, BOOL&)
     EnableAssignButtons(m_selectedKey != nullptr);
     Invalidate(FALSE);
     return 0;
+}
+
+CKeyboardKeyItem* COssleAppDlg::KeyUnderPointer() const
+{
+    POINT point = {};
+    if (!::GetCursorPos(&point))
+        return nullptr;
+    // Not through a popup or another program's window in front of the dialog.
+    const HWND window = ::WindowFromPoint(point);
+    if (!window || ::GetAncestor(window, GA_ROOT) != m_hWnd)
+        return nullptr;
+    for (int id = kIdFirstKey; id <= kIdLastKey; ++id) {
+        CKeyboardKeyItem* key = FindKeyItem(id);
+        RECT rc = {};
+        if (key && key->IsWindowVisible() && key->GetWindowRect(&rc) && ::PtInRect(&rc, point))
+            return key;
+    }
+    return nullptr;
+}
+
+void COssleAppDlg::RefreshKeyHint()
+{
+    if (!m_keyHint || !CanEditStore())
+        return;
+    if (m_keyHint->m_selected == 1) {
+        ShowKeyHint(m_selectedKey);
+        return;
+    }
+    m_hoveredKey = KeyUnderPointer();
+    if (m_hoveredKey)
+        ShowKeyHint(m_hoveredKey);
+    else
+        ClearKeyHint();
 }
 
 void COssleAppDlg::ClearKeyHint()
@@ -210,6 +252,8 @@ void COssleAppDlg::RefreshKeyLabels()
         const KeyAssignment record = CurrentAssignment(key);
         key->SetSelected(record.kind != kKindNone && record.kind != kKindDefaultKey ? 1 : 0);
     }
+    // The functions may have changed under the hint too.
+    RefreshKeyHint();
 }
 
 void COssleAppDlg::RefreshKeyMarks()

@@ -88,11 +88,11 @@ void COssleAppDlg::RestoreDefaults()
     SetDirty(true);
 }
 
-void COssleAppDlg::RefreshVersionLines()
+void COssleAppDlg::RefreshVersionLines(bool withFirmware)
 {
     // Each version line keeps its skin label in front of the number.
     std::wstring version;
-    if (m_firmwareText && m_device && m_device->GetFirmwareVersion(version))
+    if (withFirmware && m_firmwareText && m_device && m_device->GetFirmwareVersion(version))
         m_firmwareText->SetText(m_firmwareText->GetText() + L": " + version);
     if (m_driverText) {
         CFileVersions program;

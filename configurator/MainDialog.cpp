@@ -152,6 +152,7 @@ BOOL COssleAppDlg::OnInitDialog()
     if (connected) {
         m_device->Transfer(m_config, kTransferRead, kTransferReadMask);
     } else {
+        ShowWithoutKeyboard();
         ArmNoDeviceTimer(kNoDeviceStartMs);
         return TRUE;
     }
@@ -188,9 +189,18 @@ void COssleAppDlg::FinishOpening()
             return;
         }
     }
+    ShowWithoutKeyboard();
     // A removal while the keyboard was read has armed the popup already (or shows it now).
     if (!m_noDeviceHandled)
         ArmNoDeviceTimer(kNoDeviceStartMs);
+}
+
+void COssleAppDlg::ShowWithoutKeyboard()
+{
+    EnableAssignButtons(false);
+    SetDirty(false);
+    RefreshVersionLines(false);
+    Invalidate(FALSE);
 }
 
 void COssleAppDlg::BindSkinItems()

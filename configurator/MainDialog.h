@@ -119,6 +119,9 @@ public:
     LRESULT OnKeyItemHover(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnKeyItemClick(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     void ClearKeyHint();
+    // The hint shows the picked key, else the key under the pointer (none: empty), as they are now.
+    void RefreshKeyHint();
+    CKeyboardKeyItem* KeyUnderPointer() const;
     void ShowKeyHint(CKeyboardKeyItem* key);
     void RefreshKeyLabels();
     void RefreshKeyMarks();
@@ -171,7 +174,8 @@ public:
     bool ConfirmRestoreDefaults();
     void RestoreDefaults();
     // The firmware's and this program's versions after the labels of the two version lines.
-    void RefreshVersionLines();
+    // Without the firmware's line when no keyboard was read: it has told no version then.
+    void RefreshVersionLines(bool withFirmware = true);
     CBitmapBtn* m_ledOnButton = nullptr;
     CBitmapBtn* m_ledOffButton = nullptr;
 
@@ -265,6 +269,9 @@ private:
     // After the start-up read: the first profile active when the keyboard named none, the views filled,
     // or without any profile the no-device popup armed.
     void FinishOpening();
+    // Behind the "not found" popup of an opening without a keyboard: nothing to assign or apply, and
+    // the version lines as far as they are known without the keyboard.
+    void ShowWithoutKeyboard();
     void RegisterDeviceWatch();
     void EndDeviceWatch();
     void ArmNoDeviceTimer(UINT milliseconds);

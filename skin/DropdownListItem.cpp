@@ -70,12 +70,14 @@ LRESULT CDropdownListItem::OnPaint(UINT, WPARAM, LPARAM, BOOL&)
 void CDropdownListItem::Draw(CDC& dc, const RECT& client)
 {
     const int w = m_borderWidth;
-    const COLORREF back = m_disabled ? m_clrDisabledBack : m_clrBack;
+    // A box whose window is disabled (the owner locks its widgets while it writes) looks disabled too.
+    const bool disabled = m_disabled || !IsWindowEnabled();
+    const COLORREF back = disabled ? m_clrDisabledBack : m_clrBack;
     dc.SetBkMode(TRANSPARENT);
     dc.FillSolidRect(client, back);
 
     {
-        CPen pen(PS_SOLID, w, m_disabled ? m_clrDisabledBorder : m_clrBorder);
+        CPen pen(PS_SOLID, w, disabled ? m_clrDisabledBorder : m_clrBorder);
         CSelectObject selectPen(dc, pen);
         ::MoveToEx(dc, client.left, client.bottom - w, nullptr);
         ::LineTo(dc, client.left, client.top);
@@ -93,7 +95,7 @@ void CDropdownListItem::Draw(CDC& dc, const RECT& client)
         const COLORREF oldBack = dc.SetBkColor(back);
         {
             CMemDC memDC(&dc, &textRect);
-            memDC.SetTextColor(m_disabled ? m_clrDisabledText : m_clrText);
+            memDC.SetTextColor(disabled ? m_clrDisabledText : m_clrText);
             memDC.SetBkMode(TRANSPARENT);
             const HGDIOBJ oldFont = m_font ? memDC.SelectObject(*m_font) : nullptr;
             std::wstring text = ShownText();
@@ -114,6 +116,12 @@ void CDropdownListItem::Draw(CDC& dc, const RECT& client)
         ::MoveToEx(dc, x + row, y + row, nullptr);
         ::LineTo(dc, x + row + (kArrowWidth - 2 * row), y + row);
     }
+}
+
+LRESULT CDropdownListItem::OnEnable(UINT, WPARAM, LPARAM, BOOL&)
+{
+    Invalidate(FALSE);
+    return 0;
 }
 
 LRESULT CDropdownListItem::OnLButtonDown(UINT, WPARAM, LPARAM, BOOL&)

@@ -35,6 +35,7 @@ public:
     BEGIN_MSG_MAP(CDropdownListItem)
         MESSAGE_HANDLER(WM_PAINT, OnPaint)
         MESSAGE_HANDLER(WM_LBUTTONDOWN, OnLButtonDown)
+        MESSAGE_HANDLER(WM_ENABLE, OnEnable)
     END_MSG_MAP()
 
     // Appends an entry; its index.
@@ -85,6 +86,8 @@ public:
 protected:
     LRESULT OnPaint(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnLButtonDown(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    // The static control's own handling would paint the box as a plain static at once.
+    LRESULT OnEnable(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
 
 private:
     void Draw(CDC& dc, const RECT& client);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "model/NameTables.h"
 #include "skin/DrawingHelpers.h"
@@ -434,6 +435,31 @@ void CXListCtrl::DrawTextCell(HDC dc, const RECT& rc, int row, int subItem, cons
         ::SelectObject(dc, oldFont);
 }
 
+namespace {
+
+// 32-bit pixels of 0x00RRGGBB, rows from the top.
+BITMAPINFO TopDownPixelsInfo(SIZE size)
+{
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = size.cx;
+    info.bmiHeader.biHeight = -size.cy;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
+bool ReadTopDownPixels(HDC dc, HBITMAP bitmap, SIZE size, std::vector<DWORD>& pixels)
+{
+    BITMAPINFO info = TopDownPixelsInfo(size);
+    pixels.assign(static_cast<size_t>(size.cx) * static_cast<size_t>(size.cy), 0);
+    return size.cx > 0 && size.cy > 0 &&
+           ::GetDIBits(dc, bitmap, 0, static_cast<UINT>(size.cy), pixels.data(), &info, DIB_RGB_COLORS) == size.cy;
+}
+
+} // namespace
+
 void CXListCtrl::DrawImageCell(HDC dc, const RECT& rc, const XListColumn* column, const XListCell& cell,
                                bool selected)
 {
@@ -452,21 +478,26 @@ void CXListCtrl::DrawImageCell(HDC dc, const RECT& rc, const XListColumn* column
     const int y = rc.top + (rc.bottom - rc.top - size.cy) / 2;
     CDC source;
     source.CreateCompatibleDC(dc);
-    if (column->maskImage && !column->maskImage->IsNull()) {
-        // Compose in a scratch bitmap: the background, cut by the mask, with the image painted in.
-        CDC scratch;
-        scratch.CreateCompatibleDC(dc);
-        CBitmap canvas;
-        canvas.CreateCompatibleBitmap(dc, size.cx, size.cy);
-        HGDIOBJ oldCanvas = scratch.SelectObject(canvas);
-        scratch.FillSolidRect(RECT{0, 0, size.cx, size.cy}, back);
-        HGDIOBJ oldSource = source.SelectObject(*column->maskImage);
-        scratch.BitBlt(0, 0, size.cx, size.cy, source, 0, 0, SRCAND);
-        source.SelectObject(*image);
-        scratch.BitBlt(0, 0, size.cx, size.cy, source, 0, 0, SRCPAINT);
-        source.SelectObject(oldSource);
-        ::BitBlt(dc, x, y, size.cx, size.cy, scratch, 0, 0, SRCCOPY);
-        scratch.SelectObject(oldCanvas);
+    std::vector<DWORD> imagePixels, maskPixels;
+    if (column->maskImage && !column->maskImage->IsNull() && column->maskImage->GetSize().cx == size.cx &&
+        column->maskImage->GetSize().cy == size.cy && ReadTopDownPixels(source, *image, size, imagePixels) &&
+        ReadTopDownPixels(source, *column->maskImage, size, maskPixels)) {
+        // The background through the mask with the image painted in, channel by channel: out = back x
+        // mask / 255 + image. Where the mask is black or white this is what AND then OR give; on the
+        // grey rim of a smooth mark it blends, where bit operations would leave stray colours.
+        const DWORD backPixel = RGB(GetBValue(back), GetGValue(back), GetRValue(back));
+        for (size_t i = 0; i < imagePixels.size(); ++i) {
+            DWORD out = 0;
+            for (int shift = 0; shift < 24; shift += 8) {
+                const DWORD b = (backPixel >> shift) & 0xFF;
+                const DWORD m = (maskPixels[i] >> shift) & 0xFF;
+                const DWORD v = (imagePixels[i] >> shift) & 0xFF;
+                out |= std::min<DWORD>(255, (b * m + 127) / 255 + v) << shift;
+            }
+            imagePixels[i] = out;
+        }
+        const BITMAPINFO info = TopDownPixelsInfo(size);
+        ::SetDIBitsToDevice(dc, x, y, size.cx, size.cy, 0, 0, 0, size.cy, imagePixels.data(), &info, DIB_RGB_COLORS);
     } else {
         HGDIOBJ oldSource = source.SelectObject(*image);
         ::BitBlt(dc, x, y, size.cx, size.cy, source, 0, 0, SRCCOPY);

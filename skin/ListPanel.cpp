@@ -30,8 +30,29 @@ BOOL CListPanel::OnInitDialog()
         m_list = std::make_unique<CListPanelList>(this, m_sorted, m_prefix);
         if (!m_list->CreateList(listRect))
             m_list.reset();
+        else if (m_fitToRows)
+            FitToRows(listRect);
     }
     return result;
+}
+
+void CListPanel::FitToRows(const RECT& listRect)
+{
+    // The rows' height depends on the language's font: a fixed height would leave an empty band under
+    // the last entry in one language and cut it off in another.
+    const int rows = m_list->GetItemCount();
+    RECT last = {};
+    if (m_list->m_scrollBar || rows == 0 || !m_list->GetItemRect(rows - 1, &last, LVIR_BOUNDS))
+        return;
+    const int listHeight = last.bottom;
+    if (listHeight == listRect.bottom - listRect.top)
+        return;
+    m_list->SetWindowPos(nullptr, 0, 0, listRect.right - listRect.left, listHeight,
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT window = {};
+    GetWindowRect(&window);
+    SetWindowPos(nullptr, 0, 0, window.right - window.left, listRect.top + listHeight + m_borderWidth,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CListPanel::DestroyList() { m_list.reset(); }

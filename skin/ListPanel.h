@@ -51,6 +51,9 @@ public:
     int m_scrollBarWidth = 0;                 // 0: no scroll bar
     bool m_sorted = false;
     std::wstring m_prefix;                    // put in front of every row's text
+    int m_textInset = 0;                      // pixels between a row's left edge and its text
+    int m_rowPadding = 0;                     // pixels a row is higher than its text
+    bool m_fitToRows = false;                 // the popup ends just below its last row
     RECT m_screenRect = {};
 
 protected:
@@ -63,6 +66,8 @@ private:
     // Destroys the list (and its scroll bar) and ends the modal loop with `result`, once.
     void EndPopup(int result);
     void DestroyList();
+    // Makes the popup (and its list) end just below the last row.
+    void FitToRows(const RECT& listRect);
 
     bool m_ended = false;
 };

@@ -29,6 +29,11 @@ int CListPanelItem::PopupEntryList(HWND window, int height, int x, int y)
     panel.m_scrollBarWidth = m_scrollBarWidth;
     if (m_scrollBarWidth != 0)
         panel.m_scrollBitmaps = m_scrollBitmaps;
+    // A menu (the default height): its entries stand in from the edge as a list's cells do, with some
+    // air between them, and it is as tall as they are.
+    panel.m_textInset = kMenuTextInset;
+    panel.m_rowPadding = height == 0 ? kMenuRowPadding : 0;
+    panel.m_fitToRows = height == 0;
     return static_cast<int>(panel.DoModal());
 }
 

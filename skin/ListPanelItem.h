@@ -26,6 +26,10 @@ public:
     // Runs the popup with this item's entries at (x, y) of `window`'s client area, `height` high (0:
     // the default height) and the item's width. The chosen entry's index, or -1. The selection stays.
     int PopupEntryList(HWND window, int height, int x, int y);
+    // Pixels between a menu row's left edge and its text.
+    static constexpr int kMenuTextInset = 8;
+    // Pixels a menu row is higher than its text, shared above and below it.
+    static constexpr int kMenuRowPadding = 6;
 
     // Replaces the entries by copies of `entries`' texts and sub-lists, none of them disabled.
     void SetEntries(const ListEntries& entries);

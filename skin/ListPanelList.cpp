@@ -56,6 +56,17 @@ BOOL CListPanelList::CreateList(const RECT& rect)
     if (m_panel->m_font)
         SetFont(*m_panel->m_font, FALSE);
     SendMessage(LVM_SETTEXTCOLOR, 0, m_panel->m_clrText);
+    if (m_panel->m_rowPadding > 0) {
+        // A list view's rows are as high as its small images: an empty list of them sets the height
+        // (the list view destroys it with itself).
+        CClientDC dc(m_hWnd);
+        const HGDIOBJ oldFont = m_panel->m_font ? dc.SelectObject(*m_panel->m_font) : nullptr;
+        TEXTMETRICW metrics = {};
+        ::GetTextMetricsW(dc, &metrics);
+        if (oldFont)
+            dc.SelectObject(oldFont);
+        SetImageList(ImageList_Create(1, metrics.tmHeight + 1 + m_panel->m_rowPadding, ILC_COLOR, 0, 1), LVSIL_SMALL);
+    }
 
     LVCOLUMNW column = {};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
@@ -374,7 +385,9 @@ LRESULT CListPanelList::OnCustomDraw(int, NMHDR* header, BOOL&)
         memDC.SetTextColor(text);
         const HGDIOBJ oldFont = panel.m_font ? memDC.SelectObject(*panel.m_font) : nullptr;
         std::wstring shown = m_prefix + TranslateText(GetItemText(row, 0));
-        memDC.DrawText(shown.c_str(), static_cast<int>(shown.size()), &rc,
+        RECT textRect = rc;
+        textRect.left += panel.m_textInset;
+        memDC.DrawText(shown.c_str(), static_cast<int>(shown.size()), &textRect,
                        DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS);
         if (oldFont)
             memDC.SelectObject(oldFont);

@@ -615,6 +615,16 @@ LRESULT CMacroDisplayItem::OnNcCalcSize(UINT, WPARAM, LPARAM, BOOL&)
     return 0;
 }
 
+LRESULT CMacroDisplayItem::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled)
+{
+    // A list view destroys the image lists it holds when it goes; the display's own is the display's
+    // to destroy (with the display), so the list view gives it back first.
+    if (m_imageList)
+        SendMessage(LVM_SETIMAGELIST, LVSIL_SMALL, 0);
+    bHandled = FALSE;
+    return 0;
+}
+
 bool CMacroDisplayItem::CellRect(int row, int index, RECT* rc) const
 {
     return GetCellBounds(row, index, static_cast<int>(m_columns.size()), rc) != FALSE;
@@ -770,6 +780,9 @@ CGUIItem* CreateMacroDisplayItem(const pugi::xml_node& element, SkinLoadContext&
     item->m_imageList = ImageList_Create(28, 18, ILC_COLOR4, 10, 10);
     item->SetImageList(item->m_imageList, LVSIL_SMALL);
     item->SendMessage(LVM_SETTEXTCOLOR, 0, item->m_clrText);
+    // Where no row is drawn (an empty list, the space below the last row) the list view paints its own
+    // background: the skin's, not the system's white.
+    item->SendMessage(LVM_SETBKCOLOR, 0, item->m_clrBack);
     if (item->m_font && !item->m_font->IsNull()) {
         item->SetFont(*item->m_font);
         LOGFONTW lf = {};

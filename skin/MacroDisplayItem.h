@@ -69,6 +69,7 @@ public:
         MESSAGE_HANDLER(WM_MOUSEMOVE, OnMouseMove)
         MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBkgnd)
         MESSAGE_HANDLER(WM_NCCALCSIZE, OnNcCalcSize)
+        MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
         REFLECTED_NOTIFY_CODE_HANDLER(NM_CUSTOMDRAW, OnCustomDraw)
         REFLECTED_NOTIFY_CODE_HANDLER(LVN_BEGINLABELEDITW, OnBeginLabelEdit)
         REFLECTED_NOTIFY_CODE_HANDLER(LVN_ENDLABELEDITW, OnEndLabelEdit)
@@ -152,6 +153,7 @@ protected:
     LRESULT OnMouseMove(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnEraseBkgnd(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnNcCalcSize(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnDestroy(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnCustomDraw(int id, NMHDR* header, BOOL& bHandled);
     LRESULT OnBeginLabelEdit(int id, NMHDR* header, BOOL& bHandled);
     LRESULT OnEndLabelEdit(int id, NMHDR* header, BOOL& bHandled);
@@ -175,7 +177,7 @@ private:
     HFONT BoldFont();
 
     MacroEventList m_events;
-    HIMAGELIST m_imageList = nullptr;
+    HIMAGELIST m_imageList = nullptr;  // ours: taken back from the list view before it goes
     bool m_recording = false;
     DWORD m_lastTick = 0;
     std::vector<uint32_t> m_heldKeys;       // make code | E0 << 16 of the keys held down

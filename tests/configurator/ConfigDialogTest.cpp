@@ -455,6 +455,36 @@ TEST_F(ConfigDialogTest, VersionLinesKeepTheirLabelsInFrontOfTheNumbers)
     EXPECT_EQ(ProductVersionLine(L"Software version", versions), L"Software version: 1.12");
 }
 
+TEST_F(ConfigDialogTest, BehindKeyboardNotFoundNothingOffersItselfAndTheVersionLinesShow)
+{
+    Command("unplug");
+    EXPECT_FALSE(Keyboard().Initialize(m_store.get()));
+    std::vector<int> enabled;
+    std::wstring firmware, software;
+    auto text = [this](int id) {
+        auto* item = dynamic_cast<CTextItem*>(FindItemById(Dialog().m_items, id));
+        return item ? item->GetText() : std::wstring(L"(missing)");
+    };
+    AnswerPopups({[&](CPopupBox& popup) {
+        for (int id : {kIdAssignDefault, kIdAssignSingleKey, kIdAssignMacro, kIdAssignProfile, kIdAssignLaunch})
+            if (IsWindowEnabled(AssignButton(id)))
+                enabled.push_back(id);
+        if (IsWindowEnabled(MainButton(kIdButtonApply)))
+            enabled.push_back(kIdButtonApply);
+        firmware = text(kIdTextFirmware);
+        software = text(kIdTextDriver);
+        PopupOk(popup);
+    }});
+    m_dialog = std::make_unique<COssleAppDlg>(&Keyboard(), m_store.get());
+    ASSERT_TRUE(m_dialog->Create(nullptr));
+    m_dialog->ShowWindow(SW_SHOW);
+    ASSERT_TRUE(PumpUntil([&] { return !DialogOpen(); }));
+    EXPECT_EQ(m_shownPanels, std::vector<std::wstring>{kNoDevicePopup});
+    EXPECT_EQ(enabled, std::vector<int>{}) << "nothing to assign or apply without a keyboard";
+    EXPECT_EQ(firmware, L"Firmware version") << "the label alone: no keyboard told its firmware";
+    EXPECT_TRUE(std::regex_match(software, std::wregex(L"Software version: [0-9]+\\.[0-9]{2,}"))) << software;
+}
+
 TEST_F(ConfigDialogTest, HintNamesAPickedKeyThatKeepsItsDefaultFunction)
 {
     ASSERT_NO_FATAL_FAILURE(OpenDialog());
@@ -464,6 +494,47 @@ TEST_F(ConfigDialogTest, HintNamesAPickedKeyThatKeepsItsDefaultFunction)
     PickKey(kEsc);
     EXPECT_EQ(Dialog().KeyHint()->m_assignmentKind, 0);
     EXPECT_EQ(Dialog().KeyHint()->m_caption, key->m_keyName) << "the hint's caption strip stays empty";
+}
+
+TEST_F(ConfigDialogTest, HintFollowsThePointerAndShowsAKeysNewFunctionAtOnce)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenDialog());
+    CKeyboardKeyItem* esc = Dialog().FindKeyItem(kEsc);
+    ASSERT_NE(esc, nullptr);
+    auto hover = [&](int id) {
+        PostMessageW(Dialog().m_hWnd, WM_KEYITEM_HOVER, 0, id);
+        PumpUntil([] { return !HasPendingInput(); }, 5000);
+    };
+    RECT rc = {};
+    esc->GetWindowRect(&rc);
+    SetCursorPos((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    hover(kEsc);
+    EXPECT_EQ(Dialog().KeyHint()->m_caption, esc->m_keyName);
+    // The pointer leaves the key for the dialog's background, then comes back to it.
+    SendMessageW(Dialog().m_hWnd, WM_NCMOUSEMOVE, HTCAPTION, 0);
+    EXPECT_EQ(Dialog().KeyHint()->m_caption, L"");
+    hover(kEsc);
+    EXPECT_EQ(Dialog().KeyHint()->m_caption, esc->m_keyName) << "the same key again shows again";
+    // The key reports the move that takes the pointer off it, onto the picture between the keys.
+    POINT gap = {5, 200};
+    ClientToScreen(Dialog().m_hWnd, &gap);
+    SetCursorPos(gap.x, gap.y);
+    hover(kEsc);
+    EXPECT_EQ(Dialog().KeyHint()->m_caption, L"") << "no key under the pointer";
+    SetCursorPos((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    hover(kEsc);
+
+    // The key gets a function while the pointer rests on it.
+    PickKey(kEsc);
+    AnswerPopups({[](CPopupBox& popup) {
+        TypeKey(popup, 'A', 0x1E);
+        PopupOk(popup);
+    }});
+    Click(AssignButton(kIdAssignSingleKey), [&] { return Dialog().IsDirty(); });
+    std::wstring name;
+    FormatKeyName('A', name, 0x1E, 0);
+    EXPECT_EQ(Dialog().KeyHint()->m_caption, L" " + name) << "the hint shows the key as it is now";
+    EXPECT_EQ(Dialog().KeyHint()->m_assignmentKind, kKindSingleKey);
 }
 
 TEST_F(ConfigDialogTest, TabsSwitchPagesAndLeakNoDrawingObjectsOrWindows)

@@ -222,6 +222,15 @@ TEST_F(DropdownListItemTest, TheBoxIsDrawnInItsOwnOrItsDisabledColours)
     item.m_disabled = true;
     EXPECT_TRUE(ShowsColours({{{0, 10}, kMidGrey}, {{50, 10}, kDarkGrey}, {{50, 19}, kMidGrey},
                               {{105, 7}, kGreen}, {{102, 7}, kDarkGrey}}));
+
+    // A box whose window is disabled (its owner locks it while it writes) looks disabled at once.
+    item.m_disabled = false;
+    EXPECT_TRUE(ShowsColours({{{50, 10}, kBlue}}));
+    item.EnableWindow(FALSE);
+    item.UpdateWindow();
+    CClientDC dc(item.m_hWnd);
+    EXPECT_EQ(kDarkGrey, ::GetPixel(dc, 50, 10));
+    EXPECT_EQ(kMidGrey, ::GetPixel(dc, 0, 10));
 }
 
 TEST_F(DropdownListItemTest, TheSelectedTextIsDrawnInTheTextColourWithinTheTextArea)

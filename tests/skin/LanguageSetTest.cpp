@@ -129,22 +129,25 @@ TEST_F(LanguageSetTest, EveryTextFitsItsItemInEveryLanguage)
                 } else if (auto* button = dynamic_cast<CBitmapBtn*>(item)) {
                     text = button->m_caption, font = button->m_font, format = button->m_drawTextFormat, window = button->m_hWnd;
                 } else if (auto* menu = dynamic_cast<CListPanelItem*>(item)) {
-                    // A menu's entries, each after the border drawn twice on its left and once on its right.
+                    // A menu's entries, each after the border drawn twice and the text's inset on its left
+                    // and the border once on its right.
                     for (const ListEntry& entry : menu->m_entries) {
                         const std::wstring shown = TranslateText(entry.text);
                         const std::string where = testing::PrintToString(Name(table) + L" " + file + L" " +
                                                                          SkinResourceName(item->m_id) + L": " + shown);
                         ASSERT_TRUE(menu->m_font) << where << " has no font";
-                        EXPECT_LE(TextWidth(dc, *menu->m_font, shown), menu->m_width - 3 * menu->m_borderWidth)
+                        EXPECT_LE(TextWidth(dc, *menu->m_font, shown), menu->m_width - 3 * menu->m_borderWidth - CListPanelItem::kMenuTextInset)
                             << where << " is too wide";
                         ++measured;
                     }
-                    // A list view's row is its font's height and one: every entry shows without scrolling.
+                    // A menu's row is its font's height, one and its padding: every entry shows without
+                    // scrolling.
                     TEXTMETRICW metrics = {};
                     HGDIOBJ old = ::SelectObject(dc, *menu->m_font);
                     ::GetTextMetricsW(dc, &metrics);
                     ::SelectObject(dc, old);
-                    EXPECT_LE(static_cast<int>(menu->m_entries.size()) * (metrics.tmHeight + 1) + 2 * menu->m_borderWidth,
+                    const int row = metrics.tmHeight + 1 + CListPanelItem::kMenuRowPadding;
+                    EXPECT_LE(static_cast<int>(menu->m_entries.size()) * row + 2 * menu->m_borderWidth,
                               menu->m_defaultHeight)
                         << testing::PrintToString(Name(table) + L" " + file + L" " + SkinResourceName(item->m_id))
                         << " is too short for its entries";

@@ -422,6 +422,37 @@ TEST_F(ListCtrlExTest, CellsAreDrawnInTheRowColoursAndCheckImages)
     EXPECT_TRUE(shown);
 }
 
+TEST_F(ListCtrlExTest, ACheckImageBlendsIntoItsRowThroughTheGreyRimOfItsMask)
+{
+    // Columns of four pixels: outside the mark, its smooth rim (half covered), the mark itself.
+    constexpr COLORREF kGrey = RGB(100, 100, 100);
+    std::vector<COLORREF> image(144), mask(144);
+    for (int i = 0; i < 144; ++i) {
+        const int band = (i % 12) / 4;
+        image[i] = band == 0 ? RGB(0, 0, 0) : band == 1 ? RGB(64, 0, 0) : kRed;
+        mask[i] = band == 0 ? kWhite : band == 1 ? RGB(128, 128, 128) : RGB(0, 0, 0);
+    }
+    CBitmap mark = MakeDib(12, 12, image);
+    CBitmap markMask = MakeDib(12, 12, mask);
+    m_list->m_clrBack = kGrey;
+    ASSERT_EQ(0, m_list->AddColumn(L"Cur", kCurrent, XListColumnKind::CheckBox, 60, true, &mark, &mark, &markMask));
+    ASSERT_EQ(0, m_list->InsertRow(0, kWhite, kGrey, kWhite, kGrey));
+    m_list->Cell(0, 0)->key = 0;
+    m_list->SetCellValue(kCurrent, 0, 1);
+    const POINT centre = CellPoint(0, 0);
+    const int left = centre.x - 6;
+    const std::vector<std::pair<int, COLORREF>> expected = {
+        {left + 1, kGrey}, {left + 5, RGB(64 + 50, 50, 50)}, {left + 9, kRed}};
+    m_list->Invalidate();
+    PumpUntil([&] {
+        CClientDC dc(m_list->m_hWnd);
+        return ::GetPixel(dc, left + 9, centre.y) == kRed;
+    });
+    CClientDC dc(m_list->m_hWnd);
+    for (const auto& [x, colour] : expected)
+        EXPECT_EQ(colour, ::GetPixel(dc, x, centre.y)) << "at x " << x - left << " of the mark";
+}
+
 TEST_F(ListCtrlExTest, HeaderDividersDoNotResizeColumns)
 {
     MakeProfileTable(1);

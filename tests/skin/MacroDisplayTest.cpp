@@ -338,6 +338,39 @@ TEST_F(MacroDisplayTest, ReplayShowsEventsOneDelayAfterAnotherThenClearsAndSaysD
     EXPECT_EQ(2, m_parent.Count(WM_MACRODISPLAY_PLAYDONE)) << "a final delay is not waited out";
 }
 
+TEST_F(MacroDisplayTest, AnEmptyDisplayShowsTheSkinsBackgroundNotTheSystemsWhite)
+{
+    // Recording starts with an empty display and shows it without its scroll bar's frame.
+    WriteXml(L"grey.xml", "<ITEMLIST><MACRODISPLAYLIST><MACRODISPLAY name=\"MACRO_DISPLAY\" backclr=\"DARKGREY2\">"
+                          "<RECT left=\"0\" top=\"0\" right=\"300\" bottom=\"200\"/>"
+                          "<LISTCOLUMN name=\"LCITEM_MCREVENT_ICON\" type=\"ICON\" width=\"28\"/>"
+                          "<LISTCOLUMN name=\"LCITEM_MCREVENT_DESCRIP\" type=\"STATIC\" width=\"250\"/>"
+                          "</MACRODISPLAY></MACRODISPLAYLIST></ITEMLIST>");
+    m_display->ShowWindow(SW_HIDE);
+    SkinItemList loaded;
+    LoadSkinPanelFile(m_folder + L"xml\\grey.xml", &loaded, &m_parent);
+    m_list.insert(m_list.end(), loaded.begin(), loaded.end());
+    auto* display = loaded.empty() ? nullptr : dynamic_cast<CMacroDisplayItem*>(loaded.front());
+    ASSERT_NE(display, nullptr);
+    display->m_scrollBarHidden = true;
+    display->ClearEvents();
+    ::RedrawWindow(display->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    HDC dc = ::GetDC(display->m_hWnd);
+    const COLORREF centre = ::GetPixel(dc, 150, 100);
+    ::ReleaseDC(display->m_hWnd, dc);
+    EXPECT_EQ(RGB(43, 43, 43), centre);
+}
+
+TEST_F(MacroDisplayTest, TheImageListLastsUntilTheDisplayItselfGoes)
+{
+    const auto images = reinterpret_cast<HIMAGELIST>(m_display->SendMessage(LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+    ASSERT_NE(images, nullptr);
+    m_display->DestroyWindow();
+    int cx = 0, cy = 0;
+    EXPECT_TRUE(ImageList_GetIconSize(images, &cx, &cy)) << "the list view destroyed the display's image list";
+    EXPECT_EQ(18, cy);
+}
+
 TEST_F(MacroDisplayTest, AnElementWithAnUnknownColumnYieldsNothing)
 {
     WriteXml(L"bad.xml", "<ITEMLIST><MACRODISPLAYLIST><MACRODISPLAY name=\"MACRO_DISPLAY\">"
