@@ -1,7 +1,6 @@
 // Reaching the keyboard through the device service.
 #include "model/DeviceConnection.h"
 
-#include "model/BoundedText.h"
 #include "service/ServiceStart.h"
 
 #include <cstdio>
@@ -17,8 +16,6 @@ namespace {
 
 // Any context the service is registered in: in-process, handler, local or remote server.
 constexpr DWORD kServiceContext = 0x17;
-// A bound for enumerations of a misbehaving service that never fails an index.
-constexpr DWORD kMaxEnumeration = 65536;
 
 }  // namespace
 
@@ -30,22 +27,8 @@ bool CDeviceConnection::Open(DWORD productId)
         m_root.Reset();
         return false;
     }
-    for (DWORD index = 0; index < kMaxEnumeration; ++index) {
-        ComRef<IServiceDevice> device;
-        if (FAILED(m_root->GetDevice(index, device.Put())) || !device)
-            break;
-        DeviceInfo info = {};
-        if (FAILED(device->GetInfo(&info))) {
-            FreeDeviceInfo(&info);
-            continue;
-        }
-        FreeDeviceInfo(&info);
-        if (info.productId == productId) {
-            m_device = std::move(device);
-            m_info = info;
-            return true;
-        }
-    }
+    if (FindServiceDevice(m_root.Get(), productId, ProductIdSource::kInfo, m_device, &m_info))
+        return true;
     m_root.Reset();
     return false;
 }
@@ -57,33 +40,14 @@ void CDeviceConnection::Close()
     m_info = DeviceInfo{};
 }
 
-std::wstring TakeServiceText(LPWSTR text, std::size_t maxLength)
-{
-    std::wstring copy = BoundedText(text, maxLength);
-    CoTaskMemFree(text);
-    return copy;
-}
-
 unsigned CountDeviceProfiles(IProfileManager* profiles)
 {
-    unsigned count = 0;
-    for (; count < kMaxEnumeration; ++count) {
-        ComRef<IDeviceProfile> profile;
-        if (FAILED(profiles->GetProfile(count, profile.Put())) || !profile)
-            break;
-    }
-    return count;
+    return ForEachDeviceProfile(profiles, [](ComRef<IDeviceProfile>&) { return true; });
 }
 
 unsigned CountDeviceMacros(IMacroStore* macros)
 {
-    unsigned count = 0;
-    for (; count < kMaxEnumeration; ++count) {
-        ComRef<IDeviceMacro> macro;
-        if (FAILED(macros->GetMacro(count, macro.Put())) || !macro)
-            break;
-    }
-    return count;
+    return ForEachDeviceMacro(macros, [](ComRef<IDeviceMacro>&) { return true; });
 }
 
 std::wstring FormatDeviceVersion(DWORD major, DWORD minor)

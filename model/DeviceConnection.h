@@ -1,14 +1,15 @@
 // The configurator's connection to the keyboard through the device service: the product it looks for
 // and what that product can do, the connection (service root and chosen device) of one apartment, and
-// small helpers for the service's sub-objects, texts and enumerations.
+// the counts of its enumerations. The calls every client shares (sub-objects, names, GUIDs, the device
+// search) are the service client's.
 #pragma once
 
 #include "framework/ComRef.h"
 #include "service/DeviceRecords.h"
+#include "service/client/ServiceClient.h"
 
 #include <windows.h>
 
-#include <cstddef>
 #include <string>
 
 // What a device can do; an operation looks for the code in the product's capability list.
@@ -66,49 +67,6 @@ private:
     ComRef<IServiceDevice> m_device;
     DeviceInfo m_info = {};
 };
-
-// A sub-object of a device or device profile (both offer GetSubObject).
-template <class TOwner, class TInterface>
-bool GetSubObject(TOwner* owner, REFIID iid, ComRef<TInterface>& out)
-{
-    out.Reset();
-    if (owner == nullptr)
-        return false;
-    if (FAILED(owner->GetSubObject(iid, out.PutUnknown())) || !out) {
-        out.Reset();
-        return false;
-    }
-    return true;
-}
-
-// A text the service returned, freed here: at most `maxLength` characters up to its terminator; null
-// reads as empty.
-std::wstring TakeServiceText(LPWSTR text, std::size_t maxLength);
-
-// The name of a device profile, macro or program entry (all offer GetName), bounded. False when the
-// call failed.
-template <class TObject>
-bool ReadServiceName(TObject* object, std::size_t maxLength, std::wstring& name)
-{
-    LPWSTR text = nullptr;
-    const HRESULT result = object->GetName(&text);
-    if (FAILED(result)) {
-        CoTaskMemFree(text);
-        return false;
-    }
-    name = TakeServiceText(text, maxLength);
-    return true;
-}
-
-template <class TObject>
-bool ReadServiceGuid(TObject* object, GUID& guid)
-{
-    GUID value{};
-    if (FAILED(object->GetGuid(&value)))
-        return false;
-    guid = value;
-    return true;
-}
 
 // Profiles and macros the device lists: indexes 0, 1, ... until the first failure.
 unsigned CountDeviceProfiles(IProfileManager* profiles);

@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr DWORD kMaxEnumeration = 65536;
 constexpr DWORD kLedIdRecording = 1;
 constexpr DWORD kLedIdLighting = 4;
 
@@ -67,7 +66,7 @@ bool ReadProfileProperties(IDeviceProfile* device, IKeyboardProfile& profile)
 bool ReadKeyAssignments(IKeyboardConfig& store, IKeyboardProfile* profile, IButtonAssignment* buttons,
                         std::size_t buttonCount, SeenOnDevice::KeyMap* asRead)
 {
-    if (buttonCount == 0 || buttons == nullptr || buttonCount > kMaxEnumeration)
+    if (buttonCount == 0 || buttons == nullptr || buttonCount > kMaxServiceEnumeration)
         return false;
     std::vector<KeyAssignmentRecord> records(buttonCount);
     DWORD count = DWORD(buttonCount);
@@ -99,7 +98,7 @@ bool ReadLeds(IKeyboardConfig& store, IDeviceProfile* device, IKeyboardProfile* 
     if (!GetSubObject(device, IID_ILedCollection, leds))
         return false;
     bool ok = true;
-    for (DWORD index = 0; index < kMaxEnumeration; ++index) {
+    for (DWORD index = 0; index < kMaxServiceEnumeration; ++index) {
         ComRef<IDeviceLed> led;
         if (FAILED(leds->GetLed(index, led.Put())) || !led)
             break;
@@ -156,7 +155,7 @@ CMacro* AddMacroUnderFreeName(IKeyboardConfig& store, const std::wstring& name)
 bool ReadMacros(IMacroStore* macros, IKeyboardConfig& store, SeenOnDevice& seen)
 {
     bool ok = true;
-    for (DWORD index = 0; index < kMaxEnumeration; ++index) {
+    for (DWORD index = 0; index < kMaxServiceEnumeration; ++index) {
         ComRef<IDeviceMacro> device;
         if (FAILED(macros->GetMacro(index, device.Put())) || !device)
             break;
@@ -206,7 +205,7 @@ bool ReadConfiguration(IServiceDevice* device, const ProductDescriptor& product,
             if (SUCCEEDED(profiles->GetActiveProfile(activeProfile.Put())) && activeProfile)
                 ReadServiceGuid(activeProfile.Get(), active);
 
-            for (DWORD index = 0; index < kMaxEnumeration; ++index) {
+            for (DWORD index = 0; index < kMaxServiceEnumeration; ++index) {
                 ComRef<IDeviceProfile> deviceProfile;
                 if (FAILED(profiles->GetProfile(index, deviceProfile.Put())) || !deviceProfile)
                     break;

@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr DWORD kMaxEnumeration = 65536;
 constexpr DWORD kLedIdRecording = 1;
 constexpr DWORD kLedIdLighting = 4;
 
@@ -138,8 +137,8 @@ private:
         kept.clear();
         bool ok = true;
         GUID lastDeleted{};
-        DWORD lastDeletedIndex = kMaxEnumeration;
-        for (DWORD index = 0; index < kMaxEnumeration;) {
+        DWORD lastDeletedIndex = kMaxServiceEnumeration;
+        for (DWORD index = 0; index < kMaxServiceEnumeration;) {
             ComRef<Object> object;
             if (FAILED(getAt(index, object.Put())) || !object)
                 break;
@@ -467,7 +466,7 @@ private:
         ComRef<ILedCollection> leds;
         if (!GetSubObject(device, IID_ILedCollection, leds))
             return false;
-        for (DWORD index = 0; index < kMaxEnumeration; ++index) {
+        for (DWORD index = 0; index < kMaxServiceEnumeration; ++index) {
             ComRef<IDeviceLed> led;
             if (FAILED(leds->GetLed(index, led.Put())) || !led)
                 break;

@@ -2,6 +2,7 @@
 #include "tray/DeviceManager.h"
 
 #include "service/DeviceRecords.h"
+#include "service/client/ServiceClient.h"
 #include "tray/TrayIds.h"
 #include "tray/TrayPlatform.h"
 #include "tray/TrayTexts.h"
@@ -13,52 +14,19 @@
 namespace tray {
 namespace {
 
-// A faulty service that never ends an enumeration must not hang the GUI thread.
-constexpr DWORD kMaxEnumeration = 4096;
 // Names the device keeps are shorter; anything beyond this is not a name.
 constexpr size_t kMaxNameChars = 259;
-
-template <class T>
-bool GetSubObject(IServiceDevice* device, REFIID iid, ComRef<T>& out)
-{
-    return device && SUCCEEDED(device->GetSubObject(iid, reinterpret_cast<IUnknown**>(out.Put()))) && out;
-}
-
-template <class T>
-bool GetSubObject(IDeviceProfile* profile, REFIID iid, ComRef<T>& out)
-{
-    return profile && SUCCEEDED(profile->GetSubObject(iid, reinterpret_cast<IUnknown**>(out.Put()))) && out;
-}
-
-bool TakeServiceText(HRESULT result, LPWSTR text, std::wstring& out)
-{
-    if (FAILED(result) || !text) {
-        ::CoTaskMemFree(text);
-        return false;
-    }
-    out.assign(text, ::wcsnlen(text, kMaxNameChars));
-    ::CoTaskMemFree(text);
-    return true;
-}
 
 } // namespace
 
 bool ReadProfileName(IDeviceProfile* profile, std::wstring& name)
 {
-    if (!profile)
-        return false;
-    LPWSTR text = nullptr;
-    const HRESULT result = profile->GetName(&text);
-    return TakeServiceText(result, text, name);
+    return profile && ReadServiceName(profile, kMaxNameChars, name, MissingName::kUnread);
 }
 
 bool ReadMacroName(IDeviceMacro* macro, std::wstring& name)
 {
-    if (!macro)
-        return false;
-    LPWSTR text = nullptr;
-    const HRESULT result = macro->GetName(&text);
-    return TakeServiceText(result, text, name);
+    return macro && ReadServiceName(macro, kMaxNameChars, name, MissingName::kUnread);
 }
 
 int MacroNameNumber(const std::wstring& name)
@@ -85,20 +53,8 @@ CDeviceManager::CDeviceManager()
         return;
     }
     m_productId = kKeyboardProductId;
-    for (DWORD index = 0; index < kMaxEnumeration; ++index) {
-        ComRef<IServiceDevice> device;
-        if (FAILED(m_root->GetDevice(index, device.Put())) || !device)
-            break;
-        ComRef<IDeviceIdentity> identity;
-        DWORD value = 0;
-        DWORD productId = 0;
-        if (device.As(IID_IDeviceIdentity, identity) && SUCCEEDED(identity->GetIdentity(&value, &productId)) &&
-            productId == m_productId) {
-            m_device = std::move(device);
-            GetSubObject(m_device.Get(), IID_IProfileManager, m_profiles);
-            break;
-        }
-    }
+    if (FindServiceDevice(m_root.Get(), m_productId, ProductIdSource::kIdentity, m_device))
+        GetSubObject(m_device.Get(), IID_IProfileManager, m_profiles);
 }
 
 CDeviceManager::~CDeviceManager()
@@ -144,22 +100,19 @@ bool CDeviceManager::GetAllProfileSettings(std::vector<ProfileSetting>& settings
     settings.clear();
     if (!HasProfiles())
         return false;
-    for (DWORD index = 0; index < kMaxEnumeration; ++index) {
-        ComRef<IDeviceProfile> profile;
-        if (FAILED(m_profiles->GetProfile(index, profile.Put())) || !profile)
-            break;
+    ForEachDeviceProfile(m_profiles.Get(), [&](ComRef<IDeviceProfile>& profile) {
         ProfileSetting setting;
         if (!ReadProfileName(profile.Get(), setting.name))
-            continue;
-        if (FAILED(profile->GetGuid(&setting.guid)))
+            return true;
+        if (!ReadServiceGuid(profile.Get(), setting.guid))
             setting.guid = GUID_NULL;
         bool linkedRead = false;
         bool flagsRead = false;
         // A profile whose flags cannot be read keeps them off: it never switches or shows by itself.
-        if (!ReadSetting(profile.Get(), setting, &linkedRead, &flagsRead))
-            continue;
-        settings.push_back(setting);
-    }
+        if (ReadSetting(profile.Get(), setting, &linkedRead, &flagsRead))
+            settings.push_back(setting);
+        return true;
+    });
     return !settings.empty();
 }
 
@@ -170,18 +123,16 @@ bool CDeviceManager::GetProfileNames(std::vector<std::wstring>& names, std::vect
         guids->clear();
     if (!HasProfiles())
         return false;
-    for (DWORD index = 0; index < kMaxEnumeration; ++index) {
-        ComRef<IDeviceProfile> profile;
-        if (FAILED(m_profiles->GetProfile(index, profile.Put())) || !profile)
-            break;
+    ForEachDeviceProfile(m_profiles.Get(), [&](ComRef<IDeviceProfile>& profile) {
         std::wstring name;
         GUID guid{};
-        if (!ReadProfileName(profile.Get(), name) || (guids && FAILED(profile->GetGuid(&guid))))
-            continue;
+        if (!ReadProfileName(profile.Get(), name) || (guids && !ReadServiceGuid(profile.Get(), guid)))
+            return true;
         names.push_back(name);
         if (guids)
             guids->push_back(guid);
-    }
+        return true;
+    });
     return !names.empty();
 }
 
@@ -189,23 +140,22 @@ bool CDeviceManager::GetProfileSetting(const std::wstring& name, ProfileSetting&
 {
     if (!HasProfiles())
         return false;
-    for (DWORD index = 0; index < kMaxEnumeration; ++index) {
-        ComRef<IDeviceProfile> profile;
-        if (FAILED(m_profiles->GetProfile(index, profile.Put())) || !profile)
-            break;
+    bool result = false;
+    ForEachDeviceProfile(m_profiles.Get(), [&](ComRef<IDeviceProfile>& profile) {
         std::wstring profileName;
         if (!ReadProfileName(profile.Get(), profileName) || profileName != name)
-            continue;
+            return true;
         ProfileSetting read;
         read.name = profileName;
         bool linkedRead = false;
         bool flagsRead = false;
         if (!ReadSetting(profile.Get(), read, &linkedRead, &flagsRead))
-            continue;
+            return true;
         setting = read;
-        return linkedRead && flagsRead;
-    }
-    return false;
+        result = linkedRead && flagsRead;
+        return false;
+    });
+    return result;
 }
 
 bool CDeviceManager::GetActiveProfileName(std::wstring& name)
@@ -220,17 +170,17 @@ bool CDeviceManager::GetActiveProfileName(std::wstring& name)
 
 bool CDeviceManager::FindProfileByName(const std::wstring& name, ComRef<IDeviceProfile>& profile)
 {
+    profile.Reset();
     if (!HasProfiles())
         return false;
-    for (DWORD index = 0; index < kMaxEnumeration; ++index) {
-        if (FAILED(m_profiles->GetProfile(index, profile.Put())) || !profile)
-            break;
+    ForEachDeviceProfile(m_profiles.Get(), [&](ComRef<IDeviceProfile>& candidate) {
         std::wstring profileName;
-        if (ReadProfileName(profile.Get(), profileName) && profileName == name)
+        if (!ReadProfileName(candidate.Get(), profileName) || profileName != name)
             return true;
-    }
-    profile.Reset();
-    return false;
+        profile = std::move(candidate);
+        return false;
+    });
+    return static_cast<bool>(profile);
 }
 
 bool CDeviceManager::ActivateProfile(const std::wstring& name)
@@ -270,11 +220,7 @@ bool CDeviceManager::GetActiveProfileGuid(GUID& guid)
     if (!HasProfiles())
         return false;
     ComRef<IDeviceProfile> active;
-    GUID read{};
-    if (FAILED(m_profiles->GetActiveProfile(active.Put())) || !active || FAILED(active->GetGuid(&read)))
-        return false;
-    guid = read;
-    return true;
+    return SUCCEEDED(m_profiles->GetActiveProfile(active.Put())) && active && ReadServiceGuid(active.Get(), guid);
 }
 
 bool CDeviceManager::ActivateProfile(const GUID& guid)
@@ -296,14 +242,12 @@ void CDeviceManager::NextMacroName(std::wstring& name)
     if (!GetMacroStore(store))
         return;
     int largest = 0;
-    for (DWORD index = 0; index < kMaxEnumeration; ++index) {
-        ComRef<IDeviceMacro> macro;
-        if (FAILED(store->GetMacro(index, macro.Put())) || !macro)
-            break;
+    ForEachDeviceMacro(store.Get(), [&](ComRef<IDeviceMacro>& macro) {
         std::wstring macroName;
         if (ReadMacroName(macro.Get(), macroName) && macroName.find(kNewMacroPrefix) != std::wstring::npos)
             largest = std::max(largest, MacroNameNumber(macroName));
-    }
+        return true;
+    });
     name = std::wstring(kNewMacroPrefix) + std::to_wstring(largest + 1);
 }
 
@@ -323,7 +267,7 @@ bool CDeviceManager::CreateDeviceMacro(const std::wstring& name, const std::vect
     }
     GUID created{};
     const bool complete = SUCCEEDED(macro->SetName(name.c_str())) && SUCCEEDED(macro->SetEvents(buffer)) &&
-                          SUCCEEDED(macro->GetGuid(&created));
+                          ReadServiceGuid(macro.Get(), created);
     ::CoTaskMemFree(buffer);
     if (!complete) {
         // A macro without its name or events would show up in the configurator as a stranger.
@@ -350,12 +294,10 @@ bool CDeviceManager::BuildMacroAssignment(IDeviceProfile* profile, DWORD buttonI
         return false;
     bool found = false;
     GUID guid{};
-    for (DWORD index = 0; index < kMaxEnumeration && !found; ++index) {
-        ComRef<IDeviceMacro> macro;
-        if (FAILED(store->GetMacro(index, macro.Put())) || !macro)
-            break;
-        found = SUCCEEDED(macro->GetGuid(&guid)) && IsEqualGUID(guid, macroGuid);
-    }
+    ForEachDeviceMacro(store.Get(), [&](ComRef<IDeviceMacro>& macro) {
+        found = ReadServiceGuid(macro.Get(), guid) && IsEqualGUID(guid, macroGuid);
+        return !found;
+    });
     if (!found)
         return false;
     KeyAssignmentRecord record = MakeMacroAssignmentRecord(0, buttonId, guid, kDevicePlayOnce, 0);
@@ -382,15 +324,15 @@ bool CDeviceManager::AssignMacroInProfile(const std::wstring& profileName, const
 {
     if (!HasProfiles())
         return false;
-    for (DWORD index = 0; index < kMaxEnumeration; ++index) {
-        ComRef<IDeviceProfile> profile;
-        if (FAILED(m_profiles->GetProfile(index, profile.Put())) || !profile)
-            break;
+    bool assigned = false;
+    ForEachDeviceProfile(m_profiles.Get(), [&](ComRef<IDeviceProfile>& profile) {
         std::wstring name;
-        if (ReadProfileName(profile.Get(), name) && ::_wcsicmp(name.c_str(), profileName.c_str()) == 0)
-            return BuildMacroAssignment(profile.Get(), buttonId, macro);
-    }
-    return false;
+        if (!ReadProfileName(profile.Get(), name) || ::_wcsicmp(name.c_str(), profileName.c_str()) != 0)
+            return true;
+        assigned = BuildMacroAssignment(profile.Get(), buttonId, macro);
+        return false;
+    });
+    return assigned;
 }
 
 bool CDeviceManager::BeginRecordingLeds()
@@ -522,14 +464,15 @@ bool CDeviceManager::ApplyLedToProfile(const std::wstring& profileName, const CL
     if (!FindProfileByName(profileName, profile) || !GetSubObject(profile.Get(), IID_ILedCollection, lights))
         return false;
     ComRef<IDeviceLed> light;
-    bool found = false;
-    for (DWORD index = 0; index < kMaxEnumeration && !found; ++index) {
-        if (FAILED(lights->GetLed(index, light.Put())) || !light)
-            break;
-        DWORD id = 0;
-        found = SUCCEEDED(light->GetId(&id)) && id == static_cast<DWORD>(led.id);
-    }
-    if (!found)
+    ForEachServiceObject<IDeviceLed>([&](DWORD index, IDeviceLed** out) { return lights->GetLed(index, out); },
+                                     [&](ComRef<IDeviceLed>& candidate) {
+                                         DWORD id = 0;
+                                         if (FAILED(candidate->GetId(&id)) || id != static_cast<DWORD>(led.id))
+                                             return true;
+                                         light = std::move(candidate);
+                                         return false;
+                                     });
+    if (!light)
         return false;
 
     ComRef<ILedValue> value;

@@ -1,11 +1,11 @@
 // TessaryTray.exe: the tray program's entry.
 #include <windows.h>
 
-#include "tray/TrayApp.h"
+#include "tray/FennSysTrayApp.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
-    tray::CTrayApp app;
+    tray::CFennSysTrayApp app;
     if (!app.InitInstance())
         return app.ExitInstance();
     app.Run();

@@ -11,7 +11,7 @@ constexpr UINT kCmdLoadConfigurator = 32770;
 constexpr UINT kCmdProfileFirst = 32771;
 constexpr UINT kMenuProfileSlots = 11;
 constexpr UINT kCmdProfileLast = kCmdProfileFirst + kMenuProfileSlots - 1;  // 32781
-constexpr UINT kCmdCloseTray = 33000;
+constexpr UINT ID_TRAY_CLOSE = 33000;
 constexpr UINT kCmdAboutBox = 0x0010;  // system menu command; the system keeps the low four bits
 
 // Timers of the hidden dialog and of the on-screen display window.
@@ -27,6 +27,10 @@ constexpr UINT kOsdShowMessage = WM_USER + 12;
 
 // The notification-area icon's id, which the shell hands back with each callback.
 constexpr UINT kTrayIconId = 129;
+
+// The program's icon resources (TrayIcons.rc): the dialog's window icon and the notification-area icon.
+constexpr UINT kWindowIconResource = 128;
+constexpr UINT kTrayIconResource = 131;
 
 // Names other processes see.
 constexpr const wchar_t* kSingleInstanceMutex = L"TessarySysTray";

@@ -23,7 +23,7 @@ HMENU LoadTrayMenu()
     ::AppendMenuW(popup, MF_STRING, kCmdLoadConfigurator, kLoadConfiguratorText);
     for (UINT i = 0; i < kMenuProfileSlots; ++i)
         ::AppendMenuW(popup, MF_STRING, kCmdProfileFirst + i, (L"Profile" + std::to_wstring(i + 1)).c_str());
-    ::AppendMenuW(popup, MF_STRING, kCmdCloseTray, kCloseTrayText);
+    ::AppendMenuW(popup, MF_STRING, ID_TRAY_CLOSE, kCloseTrayText);
     ::AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), L"Tray");
     return bar;
 }
@@ -52,7 +52,7 @@ HMENU BuildTrayMenu(const std::vector<std::wstring>& names, size_t active, const
         if (language->LookupText(kLoadConfiguratorKey, text))
             ::ModifyMenuW(popup, kCmdLoadConfigurator, MF_BYCOMMAND | MF_STRING, kCmdLoadConfigurator, text.c_str());
         if (language->LookupText(kCloseTrayKey, text))
-            ::ModifyMenuW(popup, kCmdCloseTray, MF_BYCOMMAND | MF_STRING, kCmdCloseTray, text.c_str());
+            ::ModifyMenuW(popup, ID_TRAY_CLOSE, MF_BYCOMMAND | MF_STRING, ID_TRAY_CLOSE, text.c_str());
     }
 
     const UINT count = static_cast<UINT>(std::min<size_t>(names.size(), kMenuProfileSlots));
@@ -65,7 +65,7 @@ HMENU BuildTrayMenu(const std::vector<std::wstring>& names, size_t active, const
         }
         // Before the close item rather than before the first unused profile item: with every slot in
         // use there is no such item, and the profiles would run into the close item.
-        ::InsertMenuW(popup, kCmdCloseTray, MF_BYCOMMAND | MF_SEPARATOR, 0, nullptr);
+        ::InsertMenuW(popup, ID_TRAY_CLOSE, MF_BYCOMMAND | MF_SEPARATOR, 0, nullptr);
     }
     for (UINT id = kCmdProfileFirst + count; id <= kCmdProfileLast; ++id)
         ::DeleteMenu(popup, id, MF_BYCOMMAND);

@@ -60,7 +60,7 @@ private:
 
 const Item kConfigurator{tray::kCmdLoadConfigurator, L"Load Tessary Configurator", false};
 const Item kSeparator{0, L"", false};
-const Item kClose{tray::kCmdCloseTray, L"Close Tray Icon", false};
+const Item kClose{tray::ID_TRAY_CLOSE, L"Close Tray Icon", false};
 
 } // namespace
 

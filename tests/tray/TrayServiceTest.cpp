@@ -673,7 +673,7 @@ TEST_F(TrayServiceTest, ClosedDialogIsNoLongerReachedByTheService)
     ASSERT_NO_FATAL_FAILURE(StartDialog());
     tray::CProfileEventSink* sink = m_dialog->ProfileConnection()->GetSink();
     sink->AddRef();  // the test keeps the sink alive to look at it after the close
-    ::SendMessageW(*m_dialog, WM_COMMAND, tray::kCmdCloseTray, 0);
+    ::SendMessageW(*m_dialog, WM_COMMAND, tray::ID_TRAY_CLOSE, 0);
     EXPECT_EQ(nullptr, sink->GetHandler()) << "a late event finds no dialog";
     EXPECT_EQ("0 0 0 0", SinkCounts());
     sink->Release();

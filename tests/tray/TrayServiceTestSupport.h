@@ -7,7 +7,7 @@
 #include "FakeTrayPlatform.h"
 
 #include "service/DeviceRecords.h"
-#include "tray/TrayDialog.h"
+#include "tray/FennSysTrayDlg.h"
 
 #include <string>
 #include <vector>
@@ -165,7 +165,7 @@ private:
 };
 
 // The hidden dialog, counting each event of the service after handling it.
-class CObservedTrayDialog : public tray::CTrayDialog {
+class CObservedTrayDialog : public tray::CFennSysTrayDlg {
 public:
     int profileEvents = 0;
     int started = 0;
@@ -178,37 +178,37 @@ public:
     void ShowOsdProfileName(const std::wstring& name) override
     {
         shown.push_back(name);
-        CTrayDialog::ShowOsdProfileName(name);
+        CFennSysTrayDlg::ShowOsdProfileName(name);
     }
 
     void OnProfileChanged(DWORD value) override
     {
-        CTrayDialog::OnProfileChanged(value);
+        CFennSysTrayDlg::OnProfileChanged(value);
         ++profileEvents;
     }
     void OnRecordingStarted() override
     {
-        CTrayDialog::OnRecordingStarted();
+        CFennSysTrayDlg::OnRecordingStarted();
         ++started;
     }
     void OnRecordingStopped() override
     {
-        CTrayDialog::OnRecordingStopped();
+        CFennSysTrayDlg::OnRecordingStopped();
         ++stopped;
     }
     void OnRecordingFinished(DWORD value, DWORD buttonId) override
     {
-        CTrayDialog::OnRecordingFinished(value, buttonId);
+        CFennSysTrayDlg::OnRecordingFinished(value, buttonId);
         ++finished;
     }
     void OnRecordingCancelled() override
     {
-        CTrayDialog::OnRecordingCancelled();
+        CFennSysTrayDlg::OnRecordingCancelled();
         ++cancelled;
     }
     void OnLaunchApplication(DWORD kind, const wchar_t* file) override
     {
-        CTrayDialog::OnLaunchApplication(kind, file);
+        CFennSysTrayDlg::OnLaunchApplication(kind, file);
         ++launches;
     }
 };

@@ -1,5 +1,5 @@
 // Start and end of the tray program.
-#include "tray/TrayApp.h"
+#include "tray/FennSysTrayApp.h"
 
 #include "tray/TrayIds.h"
 
@@ -7,12 +7,12 @@
 
 namespace tray {
 
-CTrayApp::~CTrayApp()
+CFennSysTrayApp::~CFennSysTrayApp()
 {
     ExitInstance();
 }
 
-bool CTrayApp::InitInstance()
+bool CFennSysTrayApp::InitInstance()
 {
     HANDLE mutex = ::CreateMutexW(nullptr, FALSE, kSingleInstanceMutex);
     if (mutex && ::GetLastError() == ERROR_ALREADY_EXISTS) {
@@ -26,7 +26,7 @@ bool CTrayApp::InitInstance()
     controls.dwICC = 0xFF;
     ::InitCommonControlsEx(&controls);
 
-    m_dialog = std::make_unique<CTrayDialog>();
+    m_dialog = std::make_unique<CFennSysTrayDlg>();
     m_dialog->SetQuitOnDestroy(true);
     if (!m_dialog->Create(nullptr) || !m_dialog->IconCreated()) {
         // Without its icon the program has no face: after the message it ends instead of lingering.
@@ -36,13 +36,13 @@ bool CTrayApp::InitInstance()
     return true;
 }
 
-int CTrayApp::Run()
+int CFennSysTrayApp::Run()
 {
     m_exitCode = RunMessageLoop();
     return m_exitCode;
 }
 
-int CTrayApp::ExitInstance()
+int CFennSysTrayApp::ExitInstance()
 {
     if (m_dialog) {
         m_dialog->SetQuitOnDestroy(false);

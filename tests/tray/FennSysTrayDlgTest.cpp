@@ -1,7 +1,7 @@
 // Tests of the tray program's start, its hidden dialog's reactions to the icon, the device and the
 // session, and its end, with no device service present.
-#include "tray/TrayApp.h"
-#include "tray/TrayDialog.h"
+#include "tray/FennSysTrayApp.h"
+#include "tray/FennSysTrayDlg.h"
 
 #include "ScreenSupport.h"
 #include "TrayTestSupport.h"
@@ -16,8 +16,8 @@
 
 #include <fstream>
 
-using tray::CTrayApp;
-using tray::CTrayDialog;
+using tray::CFennSysTrayApp;
+using tray::CFennSysTrayDlg;
 
 namespace {
 
@@ -50,9 +50,9 @@ std::vector<BYTE> DeviceRecord(const std::wstring& name)
     return bytes;
 }
 
-class TrayDialogTest : public ::testing::Test {
+class FennSysTrayDlgTest : public ::testing::Test {
 protected:
-    TrayDialogTest() : m_scoped(m_platform)
+    FennSysTrayDlgTest() : m_scoped(m_platform)
     {
         SetAppFolder(m_folder.Path());
         ClearSkinResources();
@@ -60,7 +60,7 @@ protected:
         std::filesystem::create_directories(m_folder.File(L"xml"));
         std::filesystem::create_directories(m_folder.File(L"lang"));
     }
-    ~TrayDialogTest() override
+    ~FennSysTrayDlgTest() override
     {
         tray::PcManager().SetRegistryKey(HKEY_LOCAL_MACHINE, tray::CPcManager::kRegistryKey);
         ClearSkinResources();
@@ -80,11 +80,20 @@ protected:
                           L"Deutsch\nv1\nQuarnTessary\nTessary (Deutsch)\nCloseTrayIcon\nSchlie\u00dfen\nEND OF FILE\n");
     }
 
-    std::unique_ptr<CTrayDialog> StartDialog()
+    std::unique_ptr<CFennSysTrayDlg> StartDialog()
     {
-        auto dialog = std::make_unique<CTrayDialog>();
+        auto dialog = std::make_unique<CFennSysTrayDlg>();
         EXPECT_TRUE(dialog->Create(nullptr));
         return dialog;
+    }
+
+    HICON AddedIcon() const
+    {
+        for (const auto& call : m_platform.notifyCalls) {
+            if (call.message == NIM_ADD)
+                return call.data.hIcon;
+        }
+        return nullptr;
     }
 
     std::wstring AddedTip() const
@@ -117,7 +126,7 @@ void CALLBACK QuitAfterDeadline(HWND, UINT, UINT_PTR, DWORD)
 
 } // namespace
 
-TEST_F(TrayDialogTest, StartsHiddenWithIconDisplayAndTimer)
+TEST_F(FennSysTrayDlgTest, StartsHiddenWithIconDisplayAndTimer)
 {
     auto dialog = StartDialog();
     EXPECT_TRUE(dialog->IconCreated());
@@ -135,7 +144,66 @@ TEST_F(TrayDialogTest, StartsHiddenWithIconDisplayAndTimer)
     EXPECT_GT(::GetMenuStringW(system, tray::kCmdAboutBox, text, 63, MF_BYCOMMAND), 0);
 }
 
-TEST_F(TrayDialogTest, LanguageComesFromTheRegistryChoice)
+namespace {
+
+// The colour pixels of an icon, top row first; empty when it has none.
+std::vector<DWORD> IconPixels(HICON icon)
+{
+    ICONINFO info{};
+    if (!icon || !::GetIconInfo(icon, &info))
+        return {};
+    std::vector<DWORD> pixels;
+    BITMAP bitmap{};
+    if (info.hbmColor && ::GetObjectW(info.hbmColor, sizeof(bitmap), &bitmap)) {
+        BITMAPINFO format{};
+        format.bmiHeader.biSize = sizeof(format.bmiHeader);
+        format.bmiHeader.biWidth = bitmap.bmWidth;
+        format.bmiHeader.biHeight = -bitmap.bmHeight;
+        format.bmiHeader.biPlanes = 1;
+        format.bmiHeader.biBitCount = 32;
+        format.bmiHeader.biCompression = BI_RGB;
+        pixels.resize(static_cast<size_t>(bitmap.bmWidth) * bitmap.bmHeight);
+        HDC screen = ::GetDC(nullptr);
+        if (!::GetDIBits(screen, info.hbmColor, 0, bitmap.bmHeight, pixels.data(), &format, DIB_RGB_COLORS))
+            pixels.clear();
+        ::ReleaseDC(nullptr, screen);
+    }
+    ::DeleteObject(info.hbmColor);
+    ::DeleteObject(info.hbmMask);
+    return pixels;
+}
+
+} // namespace
+
+// The window icon is the program's resource 128 and the notification-area icon its resource 131, each
+// in the size the system asks for.
+TEST_F(FennSysTrayDlgTest, IconsAreTheProgramsOwn)
+{
+    const std::wstring program = WinePathOf(TRAY_BIN_DIR) + L"\\TessaryTray.exe";
+    HMODULE image = ::LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(nullptr, image) << "the built program";
+    const auto shipped = [image](UINT id, int metric) {
+        const int size = ::GetSystemMetrics(metric);
+        HICON icon = static_cast<HICON>(::LoadImageW(image, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
+        std::vector<DWORD> pixels = IconPixels(icon);
+        if (icon)
+            ::DestroyIcon(icon);
+        return pixels;
+    };
+    const std::vector<DWORD> window = shipped(tray::kWindowIconResource, SM_CXICON);
+    const std::vector<DWORD> windowSmall = shipped(tray::kWindowIconResource, SM_CXSMICON);
+    const std::vector<DWORD> notification = shipped(tray::kTrayIconResource, SM_CXSMICON);
+    ::FreeLibrary(image);
+    ASSERT_FALSE(window.empty());
+    ASSERT_FALSE(notification.empty());
+
+    auto dialog = StartDialog();
+    EXPECT_EQ(window, IconPixels(reinterpret_cast<HICON>(::SendMessageW(*dialog, WM_GETICON, ICON_BIG, 0))));
+    EXPECT_EQ(windowSmall, IconPixels(reinterpret_cast<HICON>(::SendMessageW(*dialog, WM_GETICON, ICON_SMALL, 0))));
+    EXPECT_EQ(notification, IconPixels(AddedIcon()));
+}
+
+TEST_F(FennSysTrayDlgTest, LanguageComesFromTheRegistryChoice)
 {
     WriteTwoLanguages();
     {
@@ -145,7 +213,7 @@ TEST_F(TrayDialogTest, LanguageComesFromTheRegistryChoice)
         ASSERT_NE(nullptr, CurrentLangTable());
         dialog->RefreshTrayMenu();
         wchar_t close[64] = {};
-        ::GetMenuStringW(::GetSubMenu(dialog->Menu(), 0), tray::kCmdCloseTray, close, 63, MF_BYCOMMAND);
+        ::GetMenuStringW(::GetSubMenu(dialog->Menu(), 0), tray::ID_TRAY_CLOSE, close, 63, MF_BYCOMMAND);
         EXPECT_EQ(std::wstring(L"Schlie\u00dfen"), close);
     }
     EXPECT_EQ(nullptr, CurrentLangTable()) << "the tables go with the dialog";
@@ -168,7 +236,7 @@ TEST_F(TrayDialogTest, LanguageComesFromTheRegistryChoice)
 
 // A damaged Language.xml (nested 100,000 levels deep, or random bytes) never holds the tray up: it
 // starts with its texts as written.
-TEST_F(TrayDialogTest, DamagedLanguageFileLeavesTheTextsAsWritten)
+TEST_F(FennSysTrayDlgTest, DamagedLanguageFileLeavesTheTextsAsWritten)
 {
     WriteTwoLanguages();
     std::string deep = "<ITEMLIST><LANGLIST><LANG name=\"LANGUAGE_DEFAULT\" file=\"english.txt\"/></LANGLIST>";
@@ -186,7 +254,7 @@ TEST_F(TrayDialogTest, DamagedLanguageFileLeavesTheTextsAsWritten)
     }
 }
 
-TEST_F(TrayDialogTest, ShippedLanguageDataGivesTheTrayTexts)
+TEST_F(FennSysTrayDlgTest, ShippedLanguageDataGivesTheTrayTexts)
 {
     SetAppFolder(WinePathOf(TRAY_BIN_DIR));
     auto dialog = StartDialog();
@@ -200,7 +268,7 @@ TEST_F(TrayDialogTest, ShippedLanguageDataGivesTheTrayTexts)
     EXPECT_EQ(L"Quarn Tessary", AddedTip());
 }
 
-TEST_F(TrayDialogTest, DeviceNotificationsForTheKeyboardStopAndResume)
+TEST_F(FennSysTrayDlgTest, DeviceNotificationsForTheKeyboardStopAndResume)
 {
     auto dialog = StartDialog();
     ASSERT_TRUE(dialog->IsAutoSwitchArmed());
@@ -224,7 +292,7 @@ TEST_F(TrayDialogTest, DeviceNotificationsForTheKeyboardStopAndResume)
     EXPECT_FALSE(dialog->IsAutoSwitchArmed());
 }
 
-TEST_F(TrayDialogTest, SessionEndsAndLocksSuspendConsoleReturnsResume)
+TEST_F(FennSysTrayDlgTest, SessionEndsAndLocksSuspendConsoleReturnsResume)
 {
     auto dialog = StartDialog();
     const struct {
@@ -241,7 +309,7 @@ TEST_F(TrayDialogTest, SessionEndsAndLocksSuspendConsoleReturnsResume)
     }
 }
 
-TEST_F(TrayDialogTest, LaunchRequestOpensTheFileOnlyForKindOne)
+TEST_F(FennSysTrayDlgTest, LaunchRequestOpensTheFileOnlyForKindOne)
 {
     auto dialog = StartDialog();
     dialog->OnLaunchApplication(2, L"C:\\Docs\\notes.txt");
@@ -253,7 +321,7 @@ TEST_F(TrayDialogTest, LaunchRequestOpensTheFileOnlyForKindOne)
     EXPECT_EQ(L"C:\\Docs\\notes.txt", m_platform.shellCalls[0].file);
 }
 
-TEST_F(TrayDialogTest, SingleClickOpensTheMenuDoubleClickTheConfigurator)
+TEST_F(FennSysTrayDlgTest, SingleClickOpensTheMenuDoubleClickTheConfigurator)
 {
     testfiles::CScopedFolder install;
     m_key.SetText(L"InstallDir", install.Path() + L"\\");
@@ -286,13 +354,13 @@ TEST_F(TrayDialogTest, SingleClickOpensTheMenuDoubleClickTheConfigurator)
     EXPECT_EQ(2u, m_platform.shellCalls.size()) << "another case is not the configurator";
 }
 
-TEST_F(TrayDialogTest, SecondInstanceEndsQuietly)
+TEST_F(FennSysTrayDlgTest, SecondInstanceEndsQuietly)
 {
-    CTrayApp first;
+    CFennSysTrayApp first;
     ASSERT_TRUE(first.InitInstance());
     ASSERT_NE(nullptr, first.MainDialog());
 
-    CTrayApp second;
+    CFennSysTrayApp second;
     EXPECT_FALSE(second.InitInstance());
     EXPECT_EQ(nullptr, second.MainDialog());
     EXPECT_TRUE(m_platform.messageBoxes.empty());
@@ -300,14 +368,14 @@ TEST_F(TrayDialogTest, SecondInstanceEndsQuietly)
 
     // Once the first has ended, a new one starts.
     first.ExitInstance();
-    CTrayApp third;
+    CFennSysTrayApp third;
     EXPECT_TRUE(third.InitInstance());
 }
 
-TEST_F(TrayDialogTest, IconFailureIsReportedAndEndsTheProgram)
+TEST_F(FennSysTrayDlgTest, IconFailureIsReportedAndEndsTheProgram)
 {
     m_platform.notifyResult = FALSE;
-    CTrayApp app;
+    CFennSysTrayApp app;
     EXPECT_FALSE(app.InitInstance());
     ASSERT_EQ(1u, m_platform.messageBoxes.size());
     EXPECT_EQ(L"Failed to create tray icon 1", m_platform.messageBoxes[0]);
@@ -318,20 +386,20 @@ TEST_F(TrayDialogTest, IconFailureIsReportedAndEndsTheProgram)
 
     // The mutex went with it: the next start is not taken for a second instance.
     m_platform.notifyResult = TRUE;
-    CTrayApp next;
+    CFennSysTrayApp next;
     EXPECT_TRUE(next.InitInstance());
 }
 
-TEST_F(TrayDialogTest, ClosingRemovesTheIconAndEndsTheLoop)
+TEST_F(FennSysTrayDlgTest, ClosingRemovesTheIconAndEndsTheLoop)
 {
     for (UINT how : {0u, 1u}) {
         m_platform.notifyCalls.clear();
-        CTrayApp app;
+        CFennSysTrayApp app;
         ASSERT_TRUE(app.InitInstance());
         HWND dialog = *app.MainDialog();
         HWND osd = app.MainDialog()->Osd()->Window();
         if (how == 0)
-            ::PostMessageW(dialog, WM_COMMAND, tray::kCmdCloseTray, 0);
+            ::PostMessageW(dialog, WM_COMMAND, tray::ID_TRAY_CLOSE, 0);
         else
             ::PostMessageW(dialog, WM_CLOSE, 0, 0);
         const UINT_PTR guard = ::SetTimer(nullptr, 0, 10000, QuitAfterDeadline);

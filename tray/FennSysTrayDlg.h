@@ -24,14 +24,14 @@ namespace tray {
 
 class CDeviceManager;
 
-class CTrayDialog : public CDialog,
+class CFennSysTrayDlg : public CDialog,
                     public IDpiEventHandler,
                     public IProfileEventHandler,
                     public IMacroEventHandler,
                     public ILaunchAppEventHandler {
 public:
-    CTrayDialog();
-    ~CTrayDialog() override;
+    CFennSysTrayDlg();
+    ~CFennSysTrayDlg() override;
 
     // Set by the application: the message loop ends when the dialog's window is gone.
     void SetQuitOnDestroy(bool quit) { m_quitOnDestroy = quit; }
@@ -87,14 +87,14 @@ public:
     // ILaunchAppEventHandler
     void OnLaunchApplication(DWORD kind, const wchar_t* file) override;
 
-    BEGIN_MSG_MAP(CTrayDialog)
+    BEGIN_MSG_MAP(CFennSysTrayDlg)
         MESSAGE_HANDLER(WM_SYSCOMMAND, OnSysCommand)
         MESSAGE_HANDLER(WM_DEVICECHANGE, OnDeviceChange)
         MESSAGE_HANDLER(WM_WTSSESSION_CHANGE, OnSessionChange)
         MESSAGE_HANDLER(kTrayCallbackMessage, OnTrayNotify)
         COMMAND_ID_HANDLER(kCmdLoadConfigurator, OnLoadConfigurator)
         COMMAND_RANGE_HANDLER(kCmdProfileFirst, kCmdProfileLast, OnMenuProfile)
-        COMMAND_ID_HANDLER(kCmdCloseTray, OnCloseTrayIcon)
+        COMMAND_ID_HANDLER(ID_TRAY_CLOSE, OnCloseTrayIcon)
         MESSAGE_HANDLER(WM_TIMER, OnTimer)
         MESSAGE_HANDLER(WM_CLOSE, OnClose)
         MESSAGE_HANDLER(WM_INPUT, OnRawInput)

@@ -5,9 +5,9 @@
 
 namespace tray {
 
-class CAboutDialog : public CDialog {
+class CAboutDlg : public CDialog {
 public:
-    explicit CAboutDialog(CWnd* parent);
+    explicit CAboutDlg(CWnd* parent);
 
     BOOL OnInitDialog() override;
 

@@ -6,16 +6,16 @@
 
 #include <memory>
 
-#include "tray/TrayDialog.h"
+#include "tray/FennSysTrayDlg.h"
 
 namespace tray {
 
-class CTrayApp {
+class CFennSysTrayApp {
 public:
-    CTrayApp() = default;
-    ~CTrayApp();
-    CTrayApp(const CTrayApp&) = delete;
-    CTrayApp& operator=(const CTrayApp&) = delete;
+    CFennSysTrayApp() = default;
+    ~CFennSysTrayApp();
+    CFennSysTrayApp(const CFennSysTrayApp&) = delete;
+    CFennSysTrayApp& operator=(const CFennSysTrayApp&) = delete;
 
     // False when another instance runs (silently), or when the dialog or its icon could not be made
     // (after the icon's message); nothing of this instance is then left, the mutex included.
@@ -25,12 +25,12 @@ public:
     // Deletes the dialog if it still exists and lets go of the mutex.
     int ExitInstance();
 
-    CTrayDialog* MainDialog() const { return m_dialog.get(); }
+    CFennSysTrayDlg* MainDialog() const { return m_dialog.get(); }
     bool HoldsInstanceMutex() const { return m_mutex != nullptr; }
 
 private:
     HANDLE m_mutex = nullptr;
-    std::unique_ptr<CTrayDialog> m_dialog;
+    std::unique_ptr<CFennSysTrayDlg> m_dialog;
     int m_exitCode = 0;
 };
 

@@ -1,18 +1,17 @@
 // The hidden dialog: start-up, device and session notifications, the icon's menu, the automatic switch,
 // the service's events and the close.
-#include "tray/TrayDialog.h"
+#include "tray/FennSysTrayDlg.h"
 
 #include "model/NameTables.h"
 #include "skin/AppFolder.h"
 #include "skin/LangTable.h"
 #include "skin/RawInput.h"
 #include "skin/SkinLoader.h"
-#include "tray/AboutDialog.h"
+#include "tray/AboutDlg.h"
 #include "tray/DeviceManager.h"
 #include "tray/DeviceNotification.h"
 #include "tray/MacroRecorder.h"
 #include "tray/PcManager.h"
-#include "tray/TrayIconImage.h"
 #include "tray/TrayMenu.h"
 #include "tray/TrayPlatform.h"
 #include "tray/TrayTexts.h"
@@ -26,6 +25,14 @@ namespace {
 // The device-interface class the keyboard announces itself under.
 constexpr GUID kMouseInterfaceClass = {0x378DE44C, 0x56EF, 0x11D1, {0xBC, 0x8C, 0x00, 0xA0, 0xC9, 0x14, 0x05, 0xDD}};
 
+// One of the program's icons at the size of the given system metric; the caller destroys it.
+HICON LoadProgramIcon(UINT id, int sizeMetric)
+{
+    const int size = ::GetSystemMetrics(sizeMetric);
+    return static_cast<HICON>(
+        ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+}
+
 CDialogTemplate HiddenDialogTemplate()
 {
     return CDialogTemplate(WS_POPUP | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_FIXEDSYS | DS_3DLOOK,
@@ -34,7 +41,7 @@ CDialogTemplate HiddenDialogTemplate()
 
 } // namespace
 
-CTrayDialog::CTrayDialog() : CDialog(HiddenDialogTemplate(), nullptr)
+CFennSysTrayDlg::CFennSysTrayDlg() : CDialog(HiddenDialogTemplate(), nullptr)
 {
     // S_FALSE (already initialised on this thread) also has to be balanced.
     m_comInitialised = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
@@ -42,12 +49,12 @@ CTrayDialog::CTrayDialog() : CDialog(HiddenDialogTemplate(), nullptr)
     // sinks' interfaces stay registered for the dialog's life instead of going with each sink.
     if (m_comInitialised)
         m_sinkPins.PinEventSinks();
-    m_windowIcon.handle = CreateTrayIconImage(::GetSystemMetrics(SM_CXICON));
-    m_windowIconSmall.handle = CreateTrayIconImage(::GetSystemMetrics(SM_CXSMICON));
-    m_trayIcon.handle = CreateTrayIconImage(::GetSystemMetrics(SM_CXSMICON));
+    m_windowIcon.handle = LoadProgramIcon(kWindowIconResource, SM_CXICON);
+    m_windowIconSmall.handle = LoadProgramIcon(kWindowIconResource, SM_CXSMICON);
+    m_trayIcon.handle = LoadProgramIcon(kTrayIconResource, SM_CXSMICON);
 }
 
-CTrayDialog::~CTrayDialog()
+CFennSysTrayDlg::~CFennSysTrayDlg()
 {
     Shutdown();
     if (m_hWnd)
@@ -63,7 +70,7 @@ CTrayDialog::~CTrayDialog()
         ::CoUninitialize();
 }
 
-BOOL CTrayDialog::OnInitDialog()
+BOOL CFennSysTrayDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
 
@@ -105,7 +112,7 @@ BOOL CTrayDialog::OnInitDialog()
     return TRUE;
 }
 
-void CTrayDialog::LoadLanguage()
+void CFennSysTrayDlg::LoadLanguage()
 {
     InitNameTables();
     AppFolder();
@@ -121,7 +128,7 @@ void CTrayDialog::LoadLanguage()
         SetCurrentLangTable(found->second);
 }
 
-void CTrayDialog::OnFinalMessage(HWND)
+void CFennSysTrayDlg::OnFinalMessage(HWND)
 {
     if (m_quitOnDestroy)
         ::PostQuitMessage(0);
@@ -129,39 +136,39 @@ void CTrayDialog::OnFinalMessage(HWND)
 
 // ---- Device work ----
 
-void CTrayDialog::ArmAutoSwitch()
+void CFennSysTrayDlg::ArmAutoSwitch()
 {
     SetTimer(kAutoSwitchTimer, kAutoSwitchPeriodMs);
     m_autoSwitchArmed = true;
 }
 
-void CTrayDialog::DisarmAutoSwitch()
+void CFennSysTrayDlg::DisarmAutoSwitch()
 {
     KillTimer(kAutoSwitchTimer);
     m_autoSwitchArmed = false;
 }
 
-void CTrayDialog::Resume()
+void CFennSysTrayDlg::Resume()
 {
     ArmAutoSwitch();
     ConnectEventSinks();
 }
 
-void CTrayDialog::StopOnDeviceLoss()
+void CFennSysTrayDlg::StopOnDeviceLoss()
 {
     DisarmAutoSwitch();
     CancelMacroRecording();
     DisconnectEventSinks();
 }
 
-void CTrayDialog::StopOnSessionEnd()
+void CFennSysTrayDlg::StopOnSessionEnd()
 {
     DisarmAutoSwitch();
     DisconnectEventSinks();
     OnRecordingCancelled();
 }
 
-void CTrayDialog::ConnectEventSinks()
+void CFennSysTrayDlg::ConnectEventSinks()
 {
     if (m_profileConnection && m_macroConnection && m_launchConnection) {
         ReplaceGoneEventSinks();
@@ -181,7 +188,7 @@ void CTrayDialog::ConnectEventSinks()
     }
 }
 
-void CTrayDialog::ReplaceGoneEventSinks()
+void CFennSysTrayDlg::ReplaceGoneEventSinks()
 {
     // The three sources live in one keyboard process of the service: the profile connection's answers
     // for all of them. When that process has ended, the connections hear nothing any more, even once
@@ -203,7 +210,7 @@ void CTrayDialog::ReplaceGoneEventSinks()
     m_launchConnection = std::move(launch);
 }
 
-void CTrayDialog::DisconnectEventSinks()
+void CFennSysTrayDlg::DisconnectEventSinks()
 {
     if (!m_profileConnection || !m_macroConnection || !m_launchConnection)
         return;
@@ -213,13 +220,13 @@ void CTrayDialog::DisconnectEventSinks()
     m_dpiConnection.reset();
 }
 
-bool CTrayDialog::IsDevicePresent()
+bool CFennSysTrayDlg::IsDevicePresent()
 {
     CDeviceManager device;
     return device.HasDevice();
 }
 
-LRESULT CTrayDialog::OnDeviceChange(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
+LRESULT CFennSysTrayDlg::OnDeviceChange(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
     switch (wParam) {
     case DBT_DEVNODES_CHANGED:
@@ -245,7 +252,7 @@ LRESULT CTrayDialog::OnDeviceChange(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
     return TRUE;
 }
 
-LRESULT CTrayDialog::OnSessionChange(UINT, WPARAM wParam, LPARAM, BOOL&)
+LRESULT CFennSysTrayDlg::OnSessionChange(UINT, WPARAM wParam, LPARAM, BOOL&)
 {
     switch (wParam) {
     case WTS_CONSOLE_CONNECT:
@@ -267,7 +274,7 @@ LRESULT CTrayDialog::OnSessionChange(UINT, WPARAM wParam, LPARAM, BOOL&)
 
 // ---- Icon, menu and timers ----
 
-LRESULT CTrayDialog::OnTrayNotify(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
+LRESULT CFennSysTrayDlg::OnTrayNotify(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
     const UINT id = static_cast<UINT>(wParam);
     const UINT message = static_cast<UINT>(lParam);
@@ -295,7 +302,7 @@ LRESULT CTrayDialog::OnTrayNotify(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
     return 0;
 }
 
-LRESULT CTrayDialog::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled)
+LRESULT CFennSysTrayDlg::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled)
 {
     if (wParam == kAutoSwitchTimer) {
         AutoSwitchPoll();
@@ -312,12 +319,12 @@ LRESULT CTrayDialog::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled)
     return 0;
 }
 
-void CTrayDialog::ShowMenuAt(POINT point)
+void CFennSysTrayDlg::ShowMenuAt(POINT point)
 {
     m_icon.OnTrayNotification(kTrayIconId, WM_RBUTTONUP, point);
 }
 
-void CTrayDialog::RefreshTrayMenu()
+void CFennSysTrayDlg::RefreshTrayMenu()
 {
     // Two profiles may share a name: the active one is found by its GUID.
     size_t active = kNoActiveProfile;
@@ -343,20 +350,20 @@ void CTrayDialog::RefreshTrayMenu()
     m_menu = menu;
 }
 
-LRESULT CTrayDialog::OnLoadConfigurator(WORD, WORD, HWND, BOOL&)
+LRESULT CFennSysTrayDlg::OnLoadConfigurator(WORD, WORD, HWND, BOOL&)
 {
     if (!PcManager().IsConfiguratorRunning())
         PcManager().LaunchConfigurator();
     return 0;
 }
 
-LRESULT CTrayDialog::OnMenuProfile(WORD, WORD id, HWND, BOOL&)
+LRESULT CFennSysTrayDlg::OnMenuProfile(WORD, WORD id, HWND, BOOL&)
 {
     SelectMenuProfile(id - kCmdProfileFirst);
     return 0;
 }
 
-void CTrayDialog::SelectMenuProfile(size_t index)
+void CFennSysTrayDlg::SelectMenuProfile(size_t index)
 {
     if (m_profileGuids.size() < index + 1 || m_profileNames.size() < index + 1)
         return;
@@ -371,7 +378,7 @@ void CTrayDialog::SelectMenuProfile(size_t index)
         ShowOsdProfileName(name);
 }
 
-bool CTrayDialog::ActivateOwnChoice(CDeviceManager& device, const GUID& guid, const std::wstring& name)
+bool CFennSysTrayDlg::ActivateOwnChoice(CDeviceManager& device, const GUID& guid, const std::wstring& name)
 {
     // Noted before the call: the service's report may be handled while the call still waits.
     m_ownActivation = name;
@@ -381,7 +388,7 @@ bool CTrayDialog::ActivateOwnChoice(CDeviceManager& device, const GUID& guid, co
     return false;
 }
 
-void CTrayDialog::AutoSwitchPoll()
+void CFennSysTrayDlg::AutoSwitchPoll()
 {
     CDeviceManager device;
     if (!device.HasDevice())
@@ -411,7 +418,7 @@ void CTrayDialog::AutoSwitchPoll()
     }
 }
 
-void CTrayDialog::ShowOsdProfileName(const std::wstring& name)
+void CFennSysTrayDlg::ShowOsdProfileName(const std::wstring& name)
 {
     if (m_osd)
         m_osd->ShowProfileName(name);
@@ -419,7 +426,7 @@ void CTrayDialog::ShowOsdProfileName(const std::wstring& name)
 
 // ---- Events of the service ----
 
-void CTrayDialog::OnProfileChanged(DWORD)
+void CFennSysTrayDlg::OnProfileChanged(DWORD)
 {
     // The service reports every change, this program's own too: a name this program activated and
     // showed itself is not shown again.
@@ -438,7 +445,7 @@ void CTrayDialog::OnProfileChanged(DWORD)
         ShowOsdProfileName(setting.name);
 }
 
-void CTrayDialog::OnLaunchApplication(DWORD kind, const wchar_t* file)
+void CFennSysTrayDlg::OnLaunchApplication(DWORD kind, const wchar_t* file)
 {
     if (kind != 1 || !file || !*file)
         return;
@@ -450,7 +457,7 @@ void CTrayDialog::OnLaunchApplication(DWORD kind, const wchar_t* file)
     TrayPlatform().ShellOpen(nullptr, file);
 }
 
-void CTrayDialog::OnRecordingStarted()
+void CFennSysTrayDlg::OnRecordingStarted()
 {
     {
         CDeviceManager device;
@@ -463,7 +470,7 @@ void CTrayDialog::OnRecordingStarted()
     rawInput.Register(m_hWnd);
 }
 
-void CTrayDialog::OnRecordingStopped()
+void CFennSysTrayDlg::OnRecordingStopped()
 {
     {
         CDeviceManager device;
@@ -473,7 +480,7 @@ void CTrayDialog::OnRecordingStopped()
     MacroRecorder().Stop();
 }
 
-void CTrayDialog::OnRecordingFinished(DWORD value, DWORD buttonId)
+void CFennSysTrayDlg::OnRecordingFinished(DWORD value, DWORD buttonId)
 {
     // The save calls the service, and while a call waits the service's next events are handled here: a
     // new recording starting or a cancel changes the recorder. So the save works from its own copy of
@@ -485,7 +492,7 @@ void CTrayDialog::OnRecordingFinished(DWORD value, DWORD buttonId)
     device.SaveRecordedMacro(value, buttonId, events);
 }
 
-void CTrayDialog::OnRecordingCancelled()
+void CFennSysTrayDlg::OnRecordingCancelled()
 {
     {
         CDeviceManager device;
@@ -495,7 +502,7 @@ void CTrayDialog::OnRecordingCancelled()
     MacroRecorder().Reset();
 }
 
-void CTrayDialog::CancelMacroRecording()
+void CFennSysTrayDlg::CancelMacroRecording()
 {
     {
         CDeviceManager device;
@@ -505,7 +512,7 @@ void CTrayDialog::CancelMacroRecording()
     MacroRecorder().Reset();
 }
 
-LRESULT CTrayDialog::OnRawInput(UINT, WPARAM, LPARAM lParam, BOOL& handled)
+LRESULT CFennSysTrayDlg::OnRawInput(UINT, WPARAM, LPARAM lParam, BOOL& handled)
 {
     MacroRecorder().RecordRawInput(reinterpret_cast<HRAWINPUT>(lParam));
     // The default processing frees the system's copy of the input.
@@ -515,18 +522,18 @@ LRESULT CTrayDialog::OnRawInput(UINT, WPARAM, LPARAM lParam, BOOL& handled)
 
 // ---- System menu and close ----
 
-LRESULT CTrayDialog::OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled)
+LRESULT CFennSysTrayDlg::OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled)
 {
     if ((wParam & 0xFFF0) != kCmdAboutBox) {
         handled = FALSE;
         return 0;
     }
-    CAboutDialog about(this);
+    CAboutDlg about(this);
     about.DoModal();
     return 0;
 }
 
-void CTrayDialog::Shutdown()
+void CFennSysTrayDlg::Shutdown()
 {
     if (m_shutDown)
         return;
@@ -549,14 +556,14 @@ void CTrayDialog::Shutdown()
     m_osd.reset();
 }
 
-LRESULT CTrayDialog::OnCloseTrayIcon(WORD, WORD, HWND, BOOL&)
+LRESULT CFennSysTrayDlg::OnCloseTrayIcon(WORD, WORD, HWND, BOOL&)
 {
     Shutdown();
     DestroyWindow();
     return 0;
 }
 
-LRESULT CTrayDialog::OnClose(UINT, WPARAM, LPARAM, BOOL&)
+LRESULT CFennSysTrayDlg::OnClose(UINT, WPARAM, LPARAM, BOOL&)
 {
     Shutdown();
     DestroyWindow();

@@ -1,18 +1,18 @@
 // The About box: one line of text and an OK button.
-#include "tray/AboutDialog.h"
+#include "tray/AboutDlg.h"
 
 #include "tray/TrayTexts.h"
 
 namespace tray {
 
-CAboutDialog::CAboutDialog(CWnd* parent)
+CAboutDlg::CAboutDlg(CWnd* parent)
     : CDialog(CDialogTemplate(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_CENTER, 0, 0, 0,
                               200, 60, L"About TessaryTray"),
               parent)
 {
 }
 
-BOOL CAboutDialog::OnInitDialog()
+BOOL CAboutDlg::OnInitDialog()
 {
     RECT units{8, 8, 192, 32};
     ::MapDialogRect(m_hWnd, &units);
