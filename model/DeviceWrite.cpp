@@ -263,7 +263,7 @@ private:
     {
         std::vector<GUID> found;
         std::vector<ComRef<Object>> appeared;
-        for (DWORD index = 0; index < kMaxEnumeration; ++index) {
+        for (DWORD index = 0; index < kMaxServiceEnumeration; ++index) {
             ComRef<Object> object;
             const HRESULT hr = getAt(index, object.Put());
             if (LinkLost(hr))
