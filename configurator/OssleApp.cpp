@@ -13,8 +13,10 @@
 #include "skin/AppFolder.h"
 #include "skin/KeyboardLayoutSetting.h"
 #include "skin/LangTable.h"
+#include "skin/SkinElements.h"
 #include "skin/SkinLoader.h"
 #include "skin/SkinResources.h"
+#include "skin/WidgetReaders.h"
 
 using namespace config;
 
@@ -134,6 +136,9 @@ void COssleAppApp::ReadRegistryAndStartTray()
 
 void COssleAppApp::LoadTables()
 {
+    // The objects and widgets the configurator's skin files name (it makes no value widget).
+    AddSkinObjectReaders();
+    AddSkinWidgetReaders();
     // Without these tables the program still runs (untranslated, or on the default layout), but the
     // user learns why it looks wrong.
     std::wstring damaged;

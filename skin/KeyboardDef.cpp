@@ -1,8 +1,10 @@
 // The keyboard definition, its file parsers and KEYBOARDDEF reader, and the key-name and keystroke
-// operations.
+// operations (the key record operations are in KeyRecord.cpp).
 #include "skin/KeyboardDef.h"
 
 #include <cstring>
+
+#include <pugixml.hpp>
 
 #include "model/NameTables.h"
 #include "model/TextCompare.h"
@@ -28,35 +30,10 @@ std::int16_t ReadI16(const BYTE* p)
 
 } // namespace
 
-std::int32_t HashKeyName(const wchar_t* name)
-{
-    std::uint32_t hash = 5381;
-    for (const wchar_t* p = name; p && *p; ++p)
-        hash = hash * 33u + static_cast<std::uint16_t>(*p);
-    return static_cast<std::int32_t>(hash);
-}
-
 std::int32_t NumLockKeyId()
 {
     static const std::int32_t id = HashKeyName(L"Num Lock");
     return id;
-}
-
-KeyScanCode DeriveKeyScanCode(const KeyCodeEntry (&sequence)[kKeySequenceLength])
-{
-    const KeyCodeEntry& first = sequence[0];
-    if (first.flag == 0)
-        return {first.code, 0};
-    // The code the key reports is the last plain entry of the run after the prefix. The run never takes
-    // the last slot, which the file format leaves as a terminator.
-    const KeyCodeEntry* current = &first;
-    for (int k = 1; k < kKeySequenceLength; ++k) {
-        const KeyCodeEntry& entry = sequence[k];
-        if (entry.code == 0 || entry.flag != 0 || k + 1 >= kKeySequenceLength)
-            break;
-        current = &entry;
-    }
-    return {current->code, first.flag};
 }
 
 CKeyboardDef::CKeyboardDef()
@@ -68,16 +45,6 @@ CKeyboardDef::CKeyboardDef()
 }
 
 CKeyboardDef::~CKeyboardDef() = default;
-
-bool CKeyboardDef::IsUsableKeyName(const KeyRecord& record)
-{
-    static const wchar_t* const kUnusable[] = {L"DO NOT USE", L"UNASSIGNED", L"RESERVED", L"None"};
-    for (const wchar_t* name : kUnusable) {
-        if (EqualsNoCaseAZ(record.name, name))
-            return false;
-    }
-    return static_cast<std::int16_t>(record.makeSequence[0].code) >= 0;
-}
 
 bool CKeyboardDef::LoadKeyRecords(const BYTE* data, size_t size)
 {

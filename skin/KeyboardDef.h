@@ -11,11 +11,12 @@
 #include <map>
 #include <string>
 
-#include <pugixml.hpp>
-
 #include "skin/GUIItem.h"
 
 class CWnd;
+namespace pugi {
+class xml_node;
+}
 
 // The key id of a key name: djb2 (start 5381, id = id * 33 + code unit) over the UTF-16 code units up
 // to the first NUL, with 32-bit wrap-around. KBDKEY items name their key the same way.

@@ -6,68 +6,25 @@
 #include <string>
 
 #include "model/TextCompare.h"
-#include "skin/APMSlider.h"
-#include "skin/AnimatedBtn.h"
-#include "skin/BitmapBtn.h"
-#include "skin/BitmapItem.h"
-#include "skin/BitmapWnd.h"
-#include "skin/DMarker.h"
-#include "skin/DPIStageWindow.h"
-#include "skin/DropdownListItem.h"
-#include "skin/EditItem.h"
-#include "skin/EditItemSingleKey.h"
-#include "skin/FontItem.h"
-#include "skin/KeyItem.h"
-#include "skin/KeyboardLayoutSetting.h"
 #include "skin/LangTable.h"
-#include "skin/ListCtrlEx.h"
-#include "skin/ListPanelItem.h"
-#include "skin/MacroDisplayItem.h"
-#include "skin/ProfileBtn.h"
-#include "skin/SliderHMulti.h"
-#include "skin/TextItem.h"
-#include "skin/VertSlider.h"
 
 namespace {
-
-CGUIItem* ReadFont(const pugi::xml_node& element, SkinLoadContext& context)
-{
-    return ReadFontElement(element, context.parent);
-}
 
 CGUIItem* ReadLang(const pugi::xml_node& element, SkinLoadContext& context)
 {
     return ReadLangElement(element, context.parent, context.list);
 }
 
-struct ReaderRow {
-    const char* element;
-    SkinElementReader reader;
+// Every program reads its language table with the loader; it adds the readers of whatever else it makes.
+const SkinElementRow kBuiltInReaders[] = {
+    {"LANG", &ReadLang},
 };
 
-const ReaderRow kReaders[] = {
-    {"FONT", &ReadFont},
-    {"LANG", &ReadLang},
-    {"BUTTON", &ReadBitmapBtnElement},
-    {"PROFBUTTON", &CreateProfileBtn},
-    {"AVIBUTTON", &CreateAVIButton},
-    {"EDITCTRL", &CreateEditItem},
-    {"EDITCTRLSK", &CreateEditItemSingleKeyInput},
-    {"KBLAYOUT", &ReadKeyboardLayoutElement},
-    {"TEXTITEM", &CreateTextItem},
-    {"KBDKEY", &CreateKeyboardKeyItem},
-    {"COMBO", &CreateDropdownListItem},
-    {"LISTPANEL", &CreateListPanelItem},
-    {"LISTCTRL", &CreateXListCtrl},
-    {"MACRODISPLAY", &CreateMacroDisplayItem},
-    {"BITMAPITEM", &CreateBitmapItem},
-    {"BITMAPWINDOW", &CreateBitmapWindow},
-    {"VSLIDER", &CreateVertSlider},
-    {"HSLIDERM", &CreateSliderHMulti},
-    {"HSLIDERMAPM", &CreateAPMSlider},
-    {"DMARKER", &CreateDMarker},
-    {"DPISTAGEWINDOW", &CreateDPIStageWindow},
-};
+std::vector<SkinElementRow>& AddedReaders()
+{
+    static std::vector<SkinElementRow> readers;
+    return readers;
+}
 
 std::map<std::string, SkinElementReader>& RegisteredReaders()
 {
@@ -95,7 +52,11 @@ SkinElementReader FindSkinElementReader(const char* elementName)
     auto registered = RegisteredReaders().find(elementName);
     if (registered != RegisteredReaders().end())
         return registered->second;
-    for (const ReaderRow& row : kReaders) {
+    for (const SkinElementRow& row : kBuiltInReaders) {
+        if (std::strcmp(row.element, elementName) == 0)
+            return row.reader;
+    }
+    for (const SkinElementRow& row : AddedReaders()) {
         if (std::strcmp(row.element, elementName) == 0)
             return row.reader;
     }
@@ -114,4 +75,16 @@ SkinElementReader RegisterSkinElementReader(const char* elementName, SkinElement
     if (reader)
         readers[elementName] = reader;
     return previous;
+}
+
+void AddSkinElementReaders(const SkinElementRow* rows, size_t count)
+{
+    for (size_t k = 0; k < count; ++k) {
+        const SkinElementRow& row = rows[k];
+        bool known = false;
+        for (const SkinElementRow& added : AddedReaders())
+            known = known || std::strcmp(added.element, row.element) == 0;
+        if (!known)
+            AddedReaders().push_back(row);
+    }
 }

@@ -1,7 +1,10 @@
 // The table of skin element readers: for each element name of a skin file's list sections, the function
-// that turns one such element into a skin object. Widgets join the loader by adding their row here.
+// that turns one such element into a skin object. The table holds the language table's reader (LANG); a
+// program adds the readers of the other objects it makes (AddSkinObjectReaders below, the widgets' in
+// WidgetReaders.h), so that it carries no reader, and no widget, it never uses.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include <pugixml.hpp>
@@ -32,6 +35,20 @@ struct SkinLoadContext {
 // Creates the object of one element, or returns null to skip it (unknown name, missing data). The
 // loader appends what it returns to context.list.
 using SkinElementReader = CGUIItem* (*)(const pugi::xml_node& element, SkinLoadContext& context);
+
+// One row of the table: an element name and its reader.
+struct SkinElementRow {
+    const char* element;
+    SkinElementReader reader;
+};
+
+// Adds rows behind the table's own, before the skin files that name them are loaded; a name already
+// added keeps its reader. An element whose reader nobody added is skipped like an unknown one.
+void AddSkinElementReaders(const SkinElementRow* rows, size_t count);
+
+// FONT and KBLAYOUT: the fonts of skinned panels and the entries of the keyboard layout list, the objects
+// beside the language tables that are no windows (ObjectReaders.cpp).
+void AddSkinObjectReaders();
 
 // The reader of an element name (exact match); null for elements that are not read.
 SkinElementReader FindSkinElementReader(const char* elementName);

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include <pugixml.hpp>
+
 #include "data/KeyboardDefWriter.h"
 #include "framework/Wnd.h"
 #include "model/NameTables.h"

@@ -1,0 +1,17 @@
+# Checks that a program's image carries none of the given classes or functions (the symbol table that
+# nm lists, demangled). cmake -DNM=<nm> -DIMAGE=<file> -DABSENT=<name;name...> -P ProgramImages.cmake
+execute_process(COMMAND ${NM} -C ${IMAGE} OUTPUT_VARIABLE symbols RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "${NM} could not read ${IMAGE}")
+endif()
+set(found)
+foreach(name ${ABSENT})
+  string(FIND "${symbols}" "${name}" at)
+  if(NOT at EQUAL -1)
+    list(APPEND found ${name})
+  endif()
+endforeach()
+if(found)
+  get_filename_component(program ${IMAGE} NAME)
+  message(FATAL_ERROR "${program} carries code it never runs: ${found}")
+endif()
