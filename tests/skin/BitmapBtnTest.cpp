@@ -11,6 +11,7 @@
 #include "../framework/TestSupport.h"
 #include "SkinLoaderTestSupport.h"
 #include "SkinTestSupport.h"
+#include "SkinWidgetTestSupport.h"
 #include "skin/BitmapBtn.h"
 #include "skin/FontItem.h"
 #include "skin/SkinElements.h"
@@ -42,23 +43,6 @@ CBitmap HalfMask()
             pixels.push_back(x < kWidth / 2 ? kWhite : kBlack);
     return MakeDib(kWidth, kHeight, pixels);
 }
-
-// Records the commands that reach it from its children.
-class CRecordingParent : public CWnd {
-public:
-    std::vector<std::pair<WPARAM, HWND>> commands;
-
-    BEGIN_MSG_MAP(CRecordingParent)
-        MESSAGE_HANDLER(WM_COMMAND, OnCommand)
-    END_MSG_MAP()
-
-private:
-    LRESULT OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
-    {
-        commands.emplace_back(wParam, reinterpret_cast<HWND>(lParam));
-        return 0;
-    }
-};
 
 class BitmapBtnTest : public FrameworkTest {
 protected:

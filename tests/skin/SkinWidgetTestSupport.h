@@ -1,10 +1,12 @@
 // Shared set-up of the widget tests: a visible panel in a fresh program folder that skin files are
-// loaded into and that records the notifications its widgets send and post.
+// loaded into and that records the notifications its widgets send and post, and a parent window that
+// records the commands of its children.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "../framework/TestSupport.h"
@@ -83,6 +85,23 @@ private:
     }
     bool m_postedToSelf = false;  // the message being dispatched was recorded on its way already
     bool m_drained = false;
+};
+
+// Records the commands that reach it from its children.
+class CRecordingParent : public CWnd {
+public:
+    std::vector<std::pair<WPARAM, HWND>> commands;
+
+    BEGIN_MSG_MAP(CRecordingParent)
+        MESSAGE_HANDLER(WM_COMMAND, OnCommand)
+    END_MSG_MAP()
+
+private:
+    LRESULT OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
+    {
+        commands.emplace_back(wParam, reinterpret_cast<HWND>(lParam));
+        return 0;
+    }
 };
 
 // Widget tests: a program folder for the skin files and a visible panel that the widgets are loaded

@@ -10,6 +10,7 @@
 #include "../framework/TestSupport.h"
 #include "SkinLoaderTestSupport.h"
 #include "SkinTestSupport.h"
+#include "SkinWidgetTestSupport.h"
 #include "skin/BitmapBtn.h"
 #include "skin/FontItem.h"
 #include "skin/SkinElements.h"
@@ -29,23 +30,6 @@ struct Ink {
     RECT box = {1 << 20, 1 << 20, -1, -1};
     std::vector<COLORREF> colours;
     bool Has(COLORREF c) const { return std::find(colours.begin(), colours.end(), c) != colours.end(); }
-};
-
-// Records the commands that reach it from its children.
-class CRecordingParent : public CWnd {
-public:
-    std::vector<std::pair<WPARAM, HWND>> commands;
-
-    BEGIN_MSG_MAP(CRecordingParent)
-        MESSAGE_HANDLER(WM_COMMAND, OnCommand)
-    END_MSG_MAP()
-
-private:
-    LRESULT OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
-    {
-        commands.emplace_back(wParam, reinterpret_cast<HWND>(lParam));
-        return 0;
-    }
 };
 
 class TextItemTest : public FrameworkTest {
