@@ -177,34 +177,82 @@ protected:
     const GUID m_guid;
 };
 
-using ImportFn = SimStatus (*)(CSimDevice&, const std::wstring&, GUID&, std::wstring&);
+// An object that lists one kind of the device's entries, handed out as `EntryObject`s behind `Out`:
+// the calls that hand an entry out by index or GUID, make a new one, and act on one a client passes
+// back in.
+template <class Base, class EntryObject, class Out>
+class CEntryListObject : public Base {
+public:
+    using Base::Base;
 
-// The body of an import call: a null `out` is refused first, then the path, then a missing device
-// (`device` looks it up); the file becomes a new entry, which `hand` hands out. `kind` names the entry
-// in the service's log when the file is refused.
-template <class Out, class FindDevice, class HandOut>
-HRESULT ImportEntry(CServiceCore& service, LPCWSTR path, Out** out, const char* kind, ImportFn importFile,
-                    FindDevice device, HandOut hand)
-{
-    if (out == nullptr)
-        return E_POINTER;
-    std::wstring file;
-    HRESULT hr = ReadPath(path, file);
-    if (FAILED(hr))
-        return hr;
-    CSimDevice* found = device(hr);
-    if (found == nullptr)
-        return hr;
-    GUID created{};
-    std::wstring error;
-    const SimStatus status = importFile(*found, file, created, error);
-    if (status != SimStatus::Ok) {
-        service.Log(std::string(kind) + " import from " + QuoteText(file) + " refused: " + ToUtf8(error));
-        return FileResult(status);
+protected:
+    HRESULT Hand(const GUID& guid, Out** out)
+    {
+        return Give(new (std::nothrow) EntryObject(this->m_service, this->m_device, guid), __uuidof(Out),
+                    reinterpret_cast<void**>(out));
     }
-    service.Changed();
-    return hand(created, out);
-}
+
+    template <class Entry>
+    HRESULT CallGetAt(const char* operation, DWORD index, Out** out, const Entry* (CSimDevice::*at)(std::size_t) const)
+    {
+        return this->CallHandingOut(operation, std::to_string(index), out, [&](CSimDevice& device) -> HRESULT {
+            const Entry* found = (device.*at)(index);
+            return found ? Hand(found->guid, out) : kHrNoMoreItems;
+        });
+    }
+
+    template <class Entry>
+    HRESULT CallFind(const char* operation, const GUID& guid, Out** out, const Entry* (CSimDevice::*find)(const GUID&) const)
+    {
+        return this->CallHandingOut(operation, GuidText(guid), out, [&](CSimDevice& device) -> HRESULT {
+            return (device.*find)(guid) ? Hand(guid, out) : kHrNotFound;
+        });
+    }
+
+    HRESULT CallCreate(const char* operation, Out** out, SimStatus (CSimDevice::*create)(GUID&))
+    {
+        return this->CallCreating(
+            operation, out, [&](CSimDevice& device, GUID& created) { return (device.*create)(created); },
+            [this](const GUID& guid, Out** handed) { return Hand(guid, handed); });
+    }
+
+    HRESULT CallOnEntry(const char* operation, IUnknown* given, SimStatus (CSimDevice::*act)(const GUID&))
+    {
+        return this->template CallOnOwnObject<EntryObject>(
+            operation, given, [&](CSimDevice& device, const GUID& guid) { return (device.*act)(guid); });
+    }
+
+    using ImportFn = SimStatus (*)(CSimDevice&, const std::wstring&, GUID&, std::wstring&);
+
+    // The file at `path` read into a new entry, which is handed out: a null `out` is refused first, then
+    // the path, then a missing device. `kind` names the entry in the service's log when the file is
+    // refused.
+    HRESULT CallImport(const char* operation, LPCWSTR path, Out** out, const char* kind, ImportFn importFile)
+    {
+        if (out)
+            *out = nullptr;
+        return this->Call(operation, ArgText(path), [&]() -> HRESULT {
+            if (out == nullptr)
+                return E_POINTER;
+            std::wstring file;
+            HRESULT hr = ReadPath(path, file);
+            if (FAILED(hr))
+                return hr;
+            CSimDevice* device = this->Device(hr);
+            if (device == nullptr)
+                return hr;
+            GUID created{};
+            std::wstring error;
+            const SimStatus status = importFile(*device, file, created, error);
+            if (status != SimStatus::Ok) {
+                this->m_service.Log(std::string(kind) + " import from " + QuoteText(file) + " refused: " + ToUtf8(error));
+                return FileResult(status);
+            }
+            this->m_service.Changed();
+            return Hand(created, out);
+        });
+    }
+};
 
 // ---- Profiles ----
 
@@ -533,37 +581,28 @@ public:
     }
 };
 
-class CProfileManagerObject : public CEventSourceObject<IProfileManager> {
+class CProfileManagerObject
+    : public CEntryListObject<CEventSourceObject<IProfileManager>, CProfileObject, IDeviceProfile> {
 public:
     CProfileManagerObject(CServiceCore& service, std::uint32_t device)
-        : CEventSourceObject(service, device, IID__IProfileManagerEvents)
+        : CEntryListObject(service, device, IID__IProfileManagerEvents)
     {
     }
 
     HRESULT STDMETHODCALLTYPE GetProfile(DWORD index, IDeviceProfile** profile) override
     {
-        return CallHandingOut("IProfileManager.GetProfile", std::to_string(index), profile,
-                              [&](CSimDevice& device) -> HRESULT {
-            const SimProfile* found = device.ProfileAt(index);
-            return found ? Hand(found->guid, profile) : kHrNoMoreItems;
-        });
+        return CallGetAt("IProfileManager.GetProfile", index, profile, &CSimDevice::ProfileAt);
     }
 
     HRESULT STDMETHODCALLTYPE FindProfile(GUID guid, IDeviceProfile** profile) override
     {
-        return CallHandingOut("IProfileManager.FindProfile", GuidText(guid), profile,
-                              [&](CSimDevice& device) -> HRESULT {
-            return device.FindProfile(guid) ? Hand(guid, profile) : kHrNotFound;
-        });
+        return CallFind("IProfileManager.FindProfile", guid, profile, &CSimDevice::FindProfile);
     }
 
     HRESULT STDMETHODCALLTYPE ActivateProfile(IDeviceProfile* profile) override
     {
-        return ReportingActiveChange([&] {
-            return CallOnOwnObject<CProfileObject>(
-                "IProfileManager.ActivateProfile", profile,
-                [](CSimDevice& device, const GUID& guid) { return device.ActivateProfile(guid); });
-        });
+        return ReportingActiveChange(
+            [&] { return CallOnEntry("IProfileManager.ActivateProfile", profile, &CSimDevice::ActivateProfile); });
     }
 
     HRESULT STDMETHODCALLTYPE GetActiveProfile(IDeviceProfile** profile) override
@@ -577,21 +616,14 @@ public:
 
     HRESULT STDMETHODCALLTYPE CreateProfile(IDeviceProfile** profile) override
     {
-        return ReportingActiveChange([&] {
-            return CallCreating(
-                "IProfileManager.CreateProfile", profile,
-                [](CSimDevice& device, GUID& created) { return device.CreateProfile(created); },
-                [this](const GUID& guid, IDeviceProfile** out) { return Hand(guid, out); });
-        });
+        return ReportingActiveChange(
+            [&] { return CallCreate("IProfileManager.CreateProfile", profile, &CSimDevice::CreateProfile); });
     }
 
     HRESULT STDMETHODCALLTYPE DeleteProfile(IDeviceProfile* profile) override
     {
-        return ReportingActiveChange([&] {
-            return CallOnOwnObject<CProfileObject>(
-                "IProfileManager.DeleteProfile", profile,
-                [](CSimDevice& device, const GUID& guid) { return device.DeleteProfile(guid); });
-        });
+        return ReportingActiveChange(
+            [&] { return CallOnEntry("IProfileManager.DeleteProfile", profile, &CSimDevice::DeleteProfile); });
     }
 
     HRESULT STDMETHODCALLTYPE Reserved1() override
@@ -601,9 +633,9 @@ public:
 
     HRESULT STDMETHODCALLTYPE ImportProfileFile(LPCWSTR path, IDeviceProfile** profile) override
     {
-        if (profile)
-            *profile = nullptr;
-        return ReportingActiveChange([&] { return ImportProfile(path, profile); });
+        return ReportingActiveChange([&] {
+            return CallImport("IProfileManager.ImportProfileFile", path, profile, "profile", ::ImportProfileFile);
+        });
     }
 
 private:
@@ -625,21 +657,6 @@ private:
                 m_service.QueueEvent(DeviceEvent{m_device, DeviceEventKind::ProfileChanged, static_cast<DWORD>(i), 0, {}});
         }
         return result;
-    }
-
-    HRESULT ImportProfile(LPCWSTR path, IDeviceProfile** profile)
-    {
-        return Call("IProfileManager.ImportProfileFile", ArgText(path), [&] {
-            return ImportEntry(
-                m_service, path, profile, "profile", ::ImportProfileFile, [this](HRESULT& hr) { return Device(hr); },
-                [this](const GUID& guid, IDeviceProfile** out) { return Hand(guid, out); });
-        });
-    }
-
-    HRESULT Hand(const GUID& guid, IDeviceProfile** profile)
-    {
-        return Give(new (std::nothrow) CProfileObject(m_service, m_device, guid), IID_IDeviceProfile,
-                    reinterpret_cast<void**>(profile));
     }
 };
 
@@ -704,40 +721,28 @@ public:
     }
 };
 
-class CMacroStoreObject : public CDeviceComObject<IMacroStore> {
+class CMacroStoreObject : public CEntryListObject<CDeviceComObject<IMacroStore>, CMacroObject, IDeviceMacro> {
 public:
-    CMacroStoreObject(CServiceCore& service, std::uint32_t device) : CDeviceComObject(service, device) {}
+    CMacroStoreObject(CServiceCore& service, std::uint32_t device) : CEntryListObject(service, device) {}
 
     HRESULT STDMETHODCALLTYPE GetMacro(DWORD index, IDeviceMacro** macro) override
     {
-        return CallHandingOut("IMacroStore.GetMacro", std::to_string(index), macro,
-                              [&](CSimDevice& device) -> HRESULT {
-            const SimMacro* found = device.MacroAt(index);
-            return found ? Hand(found->guid, macro) : kHrNoMoreItems;
-        });
+        return CallGetAt("IMacroStore.GetMacro", index, macro, &CSimDevice::MacroAt);
     }
 
     HRESULT STDMETHODCALLTYPE FindMacro(GUID guid, IDeviceMacro** macro) override
     {
-        return CallHandingOut("IMacroStore.FindMacro", GuidText(guid), macro,
-                              [&](CSimDevice& device) -> HRESULT {
-            return device.FindMacro(guid) ? Hand(guid, macro) : kHrNotFound;
-        });
+        return CallFind("IMacroStore.FindMacro", guid, macro, &CSimDevice::FindMacro);
     }
 
     HRESULT STDMETHODCALLTYPE CreateMacro(IDeviceMacro** macro) override
     {
-        return CallCreating(
-            "IMacroStore.CreateMacro", macro,
-            [](CSimDevice& device, GUID& created) { return device.CreateMacro(created); },
-            [this](const GUID& guid, IDeviceMacro** out) { return Hand(guid, out); });
+        return CallCreate("IMacroStore.CreateMacro", macro, &CSimDevice::CreateMacro);
     }
 
     HRESULT STDMETHODCALLTYPE DeleteMacro(IDeviceMacro* macro) override
     {
-        return CallOnOwnObject<CMacroObject>(
-            "IMacroStore.DeleteMacro", macro,
-            [](CSimDevice& device, const GUID& guid) { return device.DeleteMacro(guid); });
+        return CallOnEntry("IMacroStore.DeleteMacro", macro, &CSimDevice::DeleteMacro);
     }
 
     HRESULT STDMETHODCALLTYPE Reserved1() override
@@ -747,20 +752,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE ImportMacroFile(LPCWSTR path, IDeviceMacro** macro) override
     {
-        if (macro)
-            *macro = nullptr;
-        return Call("IMacroStore.ImportMacroFile", ArgText(path), [&] {
-            return ImportEntry(
-                m_service, path, macro, "macro", ::ImportMacroFile, [this](HRESULT& hr) { return Device(hr); },
-                [this](const GUID& guid, IDeviceMacro** out) { return Hand(guid, out); });
-        });
-    }
-
-private:
-    HRESULT Hand(const GUID& guid, IDeviceMacro** macro)
-    {
-        return Give(new (std::nothrow) CMacroObject(m_service, m_device, guid), IID_IDeviceMacro,
-                    reinterpret_cast<void**>(macro));
+        return CallImport("IMacroStore.ImportMacroFile", path, macro, "macro", ::ImportMacroFile);
     }
 };
 
@@ -785,49 +777,32 @@ public:
     }
 };
 
-class CAppSourceObject : public CEventSourceObject<IApplicationEventSource> {
+class CAppSourceObject
+    : public CEntryListObject<CEventSourceObject<IApplicationEventSource>, CAppObject, IDeviceApp> {
 public:
     CAppSourceObject(CServiceCore& service, std::uint32_t device)
-        : CEventSourceObject(service, device, IID__IApplicationEvent)
+        : CEntryListObject(service, device, IID__IApplicationEvent)
     {
     }
 
     HRESULT STDMETHODCALLTYPE GetApp(DWORD index, IDeviceApp** app) override
     {
-        return CallHandingOut("IApplicationEventSource.GetApp", std::to_string(index), app,
-                              [&](CSimDevice& device) -> HRESULT {
-            const SimApp* found = device.AppAt(index);
-            return found ? Hand(found->guid, app) : kHrNoMoreItems;
-        });
+        return CallGetAt("IApplicationEventSource.GetApp", index, app, &CSimDevice::AppAt);
     }
 
     HRESULT STDMETHODCALLTYPE FindApp(GUID guid, IDeviceApp** app) override
     {
-        return CallHandingOut("IApplicationEventSource.FindApp", GuidText(guid), app,
-                              [&](CSimDevice& device) -> HRESULT {
-            return device.FindApp(guid) ? Hand(guid, app) : kHrNotFound;
-        });
+        return CallFind("IApplicationEventSource.FindApp", guid, app, &CSimDevice::FindApp);
     }
 
     HRESULT STDMETHODCALLTYPE CreateApp(IDeviceApp** app) override
     {
-        return CallCreating(
-            "IApplicationEventSource.CreateApp", app,
-            [](CSimDevice& device, GUID& created) { return device.CreateApp(created); },
-            [this](const GUID& guid, IDeviceApp** out) { return Hand(guid, out); });
+        return CallCreate("IApplicationEventSource.CreateApp", app, &CSimDevice::CreateApp);
     }
 
     HRESULT STDMETHODCALLTYPE DeleteApp(IDeviceApp* app) override
     {
-        return CallOnOwnObject<CAppObject>(
-            "IApplicationEventSource.DeleteApp", app,
-            [](CSimDevice& device, const GUID& guid) { return device.DeleteApp(guid); });
-    }
-
-private:
-    HRESULT Hand(const GUID& guid, IDeviceApp** app)
-    {
-        return Give(new (std::nothrow) CAppObject(m_service, m_device, guid), IID_IDeviceApp, reinterpret_cast<void**>(app));
+        return CallOnEntry("IApplicationEventSource.DeleteApp", app, &CSimDevice::DeleteApp);
     }
 };
 
