@@ -161,9 +161,7 @@ protected:
         return this->Call(operation, GuidText(m_guid) + " " + ArgText(path), [&]() -> HRESULT {
             std::wstring file;
             HRESULT hr = ReadPath(path, file);
-            if (FAILED(hr))
-                return hr;
-            CSimDevice* device = this->Device(hr);
+            CSimDevice* device = SUCCEEDED(hr) ? this->Device(hr) : nullptr;
             if (device == nullptr)
                 return hr;
             std::wstring error;
@@ -236,9 +234,7 @@ protected:
                 return E_POINTER;
             std::wstring file;
             HRESULT hr = ReadPath(path, file);
-            if (FAILED(hr))
-                return hr;
-            CSimDevice* device = this->Device(hr);
+            CSimDevice* device = SUCCEEDED(hr) ? this->Device(hr) : nullptr;
             if (device == nullptr)
                 return hr;
             GUID created{};

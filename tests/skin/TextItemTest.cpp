@@ -223,28 +223,13 @@ TEST_F(TextItemTest, ClickingTheTextClicksItsCheckBox)
     EXPECT_EQ((std::vector<std::pair<WPARAM, HWND>>{click, click, click}), m_parent.commands);
 }
 
-// A BITMAPITEM stand-in: a child window that other elements can name as their container.
-class CContainer : public CWnd, public CGUIItem {};
-
-CGUIItem* ReadContainer(const pugi::xml_node& element, SkinLoadContext& context)
-{
-    auto item = std::make_unique<CContainer>();
-    if (!item->CreateEx(0, TestWndClass(), L"", WS_CHILD | WS_VISIBLE, 150, 0, 100, 100, context.parent->m_hWnd,
-                        nullptr))
-        return nullptr;
-    item->m_id = ReadItemId(element);
-    item->m_type = SkinItemType::BitmapItem;
-    item->m_window = item->m_hWnd;
-    item->m_owner = context.parent;
-    return item.release();
-}
 
 class TextElementTest : public SkinFolderTest {
 protected:
     void SetUp() override
     {
         SkinFolderTest::SetUp();
-        RegisterSkinElementReader("BITMAPITEM", &ReadContainer);
+        RegisterSkinElementReader("BITMAPITEM", &ReadContainerStandIn<CContainerStandIn, 150, 0, 100, 100>);
         ASSERT_TRUE(m_parent.CreateEx(0, TestWndClass(), L"", WS_POPUP, 0, 0, 300, 200, nullptr, nullptr));
     }
     void TearDown() override
