@@ -8,6 +8,7 @@
 
 #include "configurator/ConfigPlatform.h"
 #include "configurator/Popups.h"
+#include "framework/DeviceInterfaceNotice.h"
 #include "skin/AppFolder.h"
 #include "skin/BitmapBtn.h"
 #include "skin/BitmapWnd.h"
@@ -19,10 +20,6 @@
 using namespace config;
 
 namespace {
-
-// {378DE44C-56EF-11D1-BC8C-00A0C91405DD}: the mouse interface class, under which the keyboard's
-// pointing interface comes and goes.
-const GUID kMouseInterfaceClass = {0x378DE44C, 0x56EF, 0x11D1, {0xBC, 0x8C, 0x00, 0xA0, 0xC9, 0x14, 0x05, 0xDD}};
 
 bool HasWindow(const CGUIItem* item)
 {
@@ -754,13 +751,9 @@ BOOL COssleAppDlg::OnDeviceChange(UINT event, DWORD_PTR data)
     // Only removals carry a record of their own; for other events the data is not ours to read.
     if (event != DBT_DEVICEREMOVECOMPLETE || data == 0)
         return TRUE;
-    const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(data);
-    if (header->dbch_devicetype != DBT_DEVTYP_DEVICEINTERFACE ||
-        header->dbch_size < sizeof(DEV_BROADCAST_DEVICEINTERFACE_W))
+    std::wstring path;
+    if (!ReadDeviceInterfacePath(event, static_cast<LPARAM>(data), &path))
         return TRUE;
-    const auto* device = reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_W*>(data);
-    const size_t nameChars = (header->dbch_size - offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_name)) / sizeof(wchar_t);
-    std::wstring path(device->dbcc_name, std::find(device->dbcc_name, device->dbcc_name + nameChars, L'\0'));
     ::CharUpperBuffW(&path[0], static_cast<DWORD>(path.size()));
     if (path.find(kDeviceVendorTag) == std::wstring::npos || path.find(kDeviceProductTag) == std::wstring::npos)
         return TRUE;

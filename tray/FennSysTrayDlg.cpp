@@ -2,6 +2,7 @@
 // the service's events and the close.
 #include "tray/FennSysTrayDlg.h"
 
+#include "framework/DeviceInterfaceNotice.h"
 #include "model/NameTables.h"
 #include "skin/AppFolder.h"
 #include "skin/LangTable.h"
@@ -21,9 +22,6 @@
 
 namespace tray {
 namespace {
-
-// The device-interface class the keyboard announces itself under.
-constexpr GUID kMouseInterfaceClass = {0x378DE44C, 0x56EF, 0x11D1, {0xBC, 0x8C, 0x00, 0xA0, 0xC9, 0x14, 0x05, 0xDD}};
 
 // One of the program's icons at the size of the given system metric; the caller destroys it.
 HICON LoadProgramIcon(UINT id, int sizeMetric)
@@ -237,7 +235,7 @@ LRESULT CFennSysTrayDlg::OnDeviceChange(UINT, WPARAM wParam, LPARAM lParam, BOOL
     case DBT_DEVICEARRIVAL:
     case DBT_DEVICEREMOVECOMPLETE: {
         std::wstring path;
-        if (ReadDeviceInterfacePath(reinterpret_cast<const DEV_BROADCAST_HDR*>(lParam), path) &&
+        if (ReadDeviceInterfacePath(wParam, lParam, &path) &&
             IsKeyboardDevicePath(path)) {
             if (wParam == DBT_DEVICEARRIVAL)
                 Resume();

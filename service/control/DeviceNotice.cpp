@@ -1,4 +1,4 @@
-// Building, broadcasting and reading the simulated keyboard's device-change notification.
+// Building and broadcasting the simulated keyboard's device-change notification.
 #include "service/control/DeviceNotice.h"
 
 #include <dbt.h>
@@ -6,8 +6,6 @@
 #include <cstddef>
 #include <cstring>
 #include <cwchar>
-
-const GUID kMouseInterfaceClass = {0x378DE44C, 0x56EF, 0x11D1, {0xBC, 0x8C, 0x00, 0xA0, 0xC9, 0x14, 0x05, 0xDD}};
 
 const wchar_t kKeyboardDevicePath[] =
     L"\\\\?\\HID#VID_3F1D&PID_0110&MI_00#7&1a2b3c4d&0&0000#{378de44c-56ef-11d1-bc8c-00a0c91405dd}";
@@ -67,23 +65,4 @@ bool BroadcastDeviceChange(DeviceChange change, const std::wstring& devicePath)
     // deliver nothing, since the record has to be copied into each receiver while the sender waits.
     DWORD recipients = BSM_APPLICATIONS;
     return BroadcastSystemMessageW(BSF_QUERY, &recipients, WM_DEVICECHANGE, DeviceChangeEvent(change), data) > 0;
-}
-
-bool ReadDeviceInterfacePath(WPARAM event, LPARAM data, std::wstring* path, GUID* interfaceClass)
-{
-    // Only events with this bit carry a record the system copied into the receiver; for the others
-    // lParam may be a pointer into another process.
-    if (!(event & 0x8000) || !data)
-        return false;
-    const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(data);
-    if (header->dbch_devicetype != DBT_DEVTYP_DEVICEINTERFACE || header->dbch_size < kNameOffset)
-        return false;
-    const auto* record = reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_W*>(data);
-    const size_t capacity = (header->dbch_size - kNameOffset) / sizeof(wchar_t);
-    const wchar_t* name = reinterpret_cast<const wchar_t*>(reinterpret_cast<const BYTE*>(data) + kNameOffset);
-    if (path)
-        path->assign(name, wcsnlen(name, capacity));
-    if (interfaceClass)
-        *interfaceClass = record->dbcc_classguid;
-    return true;
 }

@@ -1,18 +1,18 @@
 // The device-change notification that stands in for the system's when the simulated keyboard is
-// plugged or unplugged: the record of a mouse-class device interface whose path names the keyboard, its
-// delivery to every top-level window of every program, and the receiving side's bounded reading of it.
+// plugged or unplugged: the record of a mouse-class device interface whose path names the keyboard and its
+// delivery to every top-level window of every program. Receivers read it with ReadDeviceInterfacePath
+// (framework/DeviceInterfaceNotice.h), as the programs do.
 //
 // Wine raises no device-interface notifications of its own, so the control tool sends them after the
 // service has changed the keyboard's plugged state; tests send them in-process the same way.
 #pragma once
 
+#include "framework/DeviceInterfaceNotice.h"
+
 #include <windows.h>
 
 #include <string>
 #include <vector>
-
-// The interface class the programs register for: the mouse device interface.
-extern const GUID kMouseInterfaceClass;
 
 // A device path of the kind the system gives the keyboard's mouse interface. Receivers look for
 // "VID_3F1D" and "PID_0110" in its upper-cased form.
@@ -42,9 +42,3 @@ std::vector<BYTE> BuildDeviceInterfaceRecord(const std::wstring& devicePath,
 // once each has handled it (a window that does not answer is given up after the system's timeout).
 // Arrival and removal carry the record of `devicePath`. False when nothing could be sent.
 bool BroadcastDeviceChange(DeviceChange change, const std::wstring& devicePath = kKeyboardDevicePath);
-
-// What a receiver may read from WM_DEVICECHANGE: true with the device path and interface class only
-// when the event carries a record (arrival and removal; for the other events lParam is not a record the
-// system copied, so it is never read), the record is a device interface, and its size covers its header.
-// The path ends at its terminator or at the record's end, whichever comes first.
-bool ReadDeviceInterfacePath(WPARAM event, LPARAM data, std::wstring* path, GUID* interfaceClass = nullptr);

@@ -2,15 +2,10 @@
 // live as long as their references. CreateInstance and LockServer are each class object's own.
 #pragma once
 
-#include <windows.h>
-#include <unknwn.h>
+#include "service/server/RefCounted.h"
 
-class CClassFactory : public IClassFactory {
+class CClassFactory : public CRefCounted<IClassFactory> {
 public:
-    CClassFactory() = default;
-    CClassFactory(const CClassFactory&) = delete;
-    CClassFactory& operator=(const CClassFactory&) = delete;
-
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
     {
         if (object == nullptr)
@@ -22,18 +17,7 @@ public:
         AddRef();
         return S_OK;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_refs)); }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const LONG refs = InterlockedDecrement(&m_refs);
-        if (refs == 0)
-            delete this;
-        return static_cast<ULONG>(refs);
-    }
 
 protected:
-    virtual ~CClassFactory() = default;
-
-private:
-    LONG m_refs = 1;
+    ~CClassFactory() override = default;
 };

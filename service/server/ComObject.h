@@ -3,6 +3,7 @@
 // that injects failures and logs each client call.
 #pragma once
 
+#include "service/server/RefCounted.h"
 #include "service/server/ServiceCore.h"
 #include "service/server/ServiceText.h"
 
@@ -24,12 +25,10 @@ public:
 };
 
 template <class... Interfaces>
-class CComObject : public Interfaces..., public CServiceObject {
+class CComObject : public CRefCounted<Interfaces..., CServiceObject> {
 public:
     explicit CComObject(CServiceCore& service) : m_service(service) { m_service.HoldProcess(); }
     ~CComObject() override { m_service.ReleaseProcess(); }
-    CComObject(const CComObject&) = delete;
-    CComObject& operator=(const CComObject&) = delete;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
     {
@@ -45,16 +44,8 @@ public:
             (void)((riid == __uuidof(Interfaces) ? (*object = static_cast<Interfaces*>(this), true) : false) || ...);
         if (*object == nullptr)
             return E_NOINTERFACE;
-        AddRef();
+        this->AddRef();
         return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_refs)); }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const LONG refs = InterlockedDecrement(&m_refs);
-        if (refs == 0)
-            delete this;
-        return static_cast<ULONG>(refs);
     }
 
 protected:
@@ -79,9 +70,6 @@ protected:
     }
 
     CServiceCore& m_service;
-
-private:
-    LONG m_refs = 1;
 };
 
 // The service's own object behind an interface pointer a client passed in; null for anything else.

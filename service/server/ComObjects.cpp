@@ -79,6 +79,177 @@ HRESULT FileResult(SimStatus status)
 
 std::string ArgText(LPCWSTR text) { return QuoteText(text, kLoggedTextUnits); }
 
+// ---- Entries: profiles, macros and programs ----
+
+// An object for one profile, macro or program entry of the device. It keeps the entry's GUID and finds
+// the entry again on every call (`FindEntry`, the device's lookup), so a deleted entry fails cleanly.
+// The calls the three kinds share are here; each object's methods name the operation for the log.
+template <class Interface, class Entry, const Entry* (CSimDevice::*FindEntry)(const GUID&) const>
+class CEntryObject : public CDeviceComObject<Interface> {
+public:
+    CEntryObject(CServiceCore& service, std::uint32_t device, const GUID& guid)
+        : CDeviceComObject<Interface>(service, device), m_guid(guid)
+    {
+    }
+    const GUID& Guid() const { return m_guid; }
+
+protected:
+    using SetNameFn = SimStatus (CSimDevice::*)(const GUID&, const std::wstring&);
+    using ExportFn = SimStatus (*)(const CSimDevice&, const GUID&, const std::wstring&, std::wstring&);
+
+    // The entry, or null with the failure to report.
+    const Entry* Find(HRESULT& hr)
+    {
+        CSimDevice* device = this->Device(hr);
+        if (device == nullptr)
+            return nullptr;
+        const Entry* entry = (device->*FindEntry)(m_guid);
+        if (entry == nullptr)
+            hr = kHrNotFound;
+        return entry;
+    }
+
+    HRESULT CallGetGuid(const char* operation, GUID* guid)
+    {
+        if (guid)
+            *guid = GUID{};
+        return this->Call(operation, "", [&]() -> HRESULT {
+            if (guid == nullptr)
+                return E_POINTER;
+            HRESULT hr;
+            if (Find(hr) == nullptr)
+                return hr;
+            *guid = m_guid;
+            return S_OK;
+        });
+    }
+
+    HRESULT CallGetName(const char* operation, LPWSTR* name)
+    {
+        if (name)
+            *name = nullptr;
+        return this->Call(operation, GuidText(m_guid), [&]() -> HRESULT {
+            if (name == nullptr)
+                return E_POINTER;
+            HRESULT hr;
+            const Entry* entry = Find(hr);
+            return entry ? ReturnText(entry->name, name) : hr;
+        });
+    }
+
+    // The name is cut to `maxUnits`, the entry's field.
+    HRESULT CallSetName(const char* operation, LPCWSTR name, std::size_t maxUnits, SetNameFn setName)
+    {
+        return this->Call(operation, GuidText(m_guid) + " " + ArgText(name), [&]() -> HRESULT {
+            std::wstring text;
+            HRESULT hr = ReadName(name, maxUnits, text);
+            if (FAILED(hr))
+                return hr;
+            CSimDevice* device = this->Device(hr);
+            if (device == nullptr)
+                return hr;
+            const SimStatus status = (device->*setName)(m_guid, text);
+            if (status == SimStatus::Ok)
+                this->m_service.Changed();
+            return HresultOf(status);
+        });
+    }
+
+    // `kind` names the entry in the service's log when the file cannot be written.
+    HRESULT CallExport(const char* operation, LPCWSTR path, const char* kind, ExportFn exportFile)
+    {
+        return this->Call(operation, GuidText(m_guid) + " " + ArgText(path), [&]() -> HRESULT {
+            std::wstring file;
+            HRESULT hr = ReadPath(path, file);
+            CSimDevice* device = SUCCEEDED(hr) ? this->Device(hr) : nullptr;
+            if (device == nullptr)
+                return hr;
+            std::wstring error;
+            const SimStatus status = exportFile(*device, m_guid, file, error);
+            if (status != SimStatus::Ok && status != SimStatus::NotFound)
+                this->m_service.Log(std::string(kind) + " export to " + QuoteText(file) + " failed: " + ToUtf8(error));
+            return HresultOf(status);
+        });
+    }
+
+    const GUID m_guid;
+};
+
+// An object that lists one kind of the device's entries, handed out as `EntryObject`s behind `Out`:
+// the calls that hand an entry out by index or GUID, make a new one, and act on one a client passes
+// back in.
+template <class Base, class EntryObject, class Out>
+class CEntryListObject : public Base {
+public:
+    using Base::Base;
+
+protected:
+    HRESULT Hand(const GUID& guid, Out** out)
+    {
+        return Give(new (std::nothrow) EntryObject(this->m_service, this->m_device, guid), __uuidof(Out),
+                    reinterpret_cast<void**>(out));
+    }
+
+    template <class Entry>
+    HRESULT CallGetAt(const char* operation, DWORD index, Out** out, const Entry* (CSimDevice::*at)(std::size_t) const)
+    {
+        return this->CallHandingOut(operation, std::to_string(index), out, [&](CSimDevice& device) -> HRESULT {
+            const Entry* found = (device.*at)(index);
+            return found ? Hand(found->guid, out) : kHrNoMoreItems;
+        });
+    }
+
+    template <class Entry>
+    HRESULT CallFind(const char* operation, const GUID& guid, Out** out, const Entry* (CSimDevice::*find)(const GUID&) const)
+    {
+        return this->CallHandingOut(operation, GuidText(guid), out, [&](CSimDevice& device) -> HRESULT {
+            return (device.*find)(guid) ? Hand(guid, out) : kHrNotFound;
+        });
+    }
+
+    HRESULT CallCreate(const char* operation, Out** out, SimStatus (CSimDevice::*create)(GUID&))
+    {
+        return this->CallCreating(
+            operation, out, [&](CSimDevice& device, GUID& created) { return (device.*create)(created); },
+            [this](const GUID& guid, Out** handed) { return Hand(guid, handed); });
+    }
+
+    HRESULT CallOnEntry(const char* operation, IUnknown* given, SimStatus (CSimDevice::*act)(const GUID&))
+    {
+        return this->template CallOnOwnObject<EntryObject>(
+            operation, given, [&](CSimDevice& device, const GUID& guid) { return (device.*act)(guid); });
+    }
+
+    using ImportFn = SimStatus (*)(CSimDevice&, const std::wstring&, GUID&, std::wstring&);
+
+    // The file at `path` read into a new entry, which is handed out: a null `out` is refused first, then
+    // the path, then a missing device. `kind` names the entry in the service's log when the file is
+    // refused.
+    HRESULT CallImport(const char* operation, LPCWSTR path, Out** out, const char* kind, ImportFn importFile)
+    {
+        if (out)
+            *out = nullptr;
+        return this->Call(operation, ArgText(path), [&]() -> HRESULT {
+            if (out == nullptr)
+                return E_POINTER;
+            std::wstring file;
+            HRESULT hr = ReadPath(path, file);
+            CSimDevice* device = SUCCEEDED(hr) ? this->Device(hr) : nullptr;
+            if (device == nullptr)
+                return hr;
+            GUID created{};
+            std::wstring error;
+            const SimStatus status = importFile(*device, file, created, error);
+            if (status != SimStatus::Ok) {
+                this->m_service.Log(std::string(kind) + " import from " + QuoteText(file) + " refused: " + ToUtf8(error));
+                return FileResult(status);
+            }
+            this->m_service.Changed();
+            return Hand(created, out);
+        });
+    }
+};
+
 // ---- Profiles ----
 
 class CProfileBound {
@@ -356,13 +527,12 @@ public:
     }
 };
 
-class CProfileObject : public CDeviceComObject<IDeviceProfile>, private CProfileBound {
+class CProfileObject : public CEntryObject<IDeviceProfile, SimProfile, &CSimDevice::FindProfile> {
 public:
     CProfileObject(CServiceCore& service, std::uint32_t device, const GUID& profile)
-        : CDeviceComObject(service, device), CProfileBound(profile)
+        : CEntryObject(service, device, profile)
     {
     }
-    const GUID& Guid() const { return m_profile; }
 
     HRESULT STDMETHODCALLTYPE GetSubObject(REFIID riid, IUnknown** object) override
     {
@@ -376,60 +546,24 @@ public:
                 return hr;
             void** out = reinterpret_cast<void**>(object);
             if (riid == IID_IProfilePropertyStore)
-                return Give(new (std::nothrow) CPropertyStoreObject(m_service, m_device, m_profile), riid, out);
+                return Give(new (std::nothrow) CPropertyStoreObject(m_service, m_device, m_guid), riid, out);
             if (riid == IID_IButtonAssignment)
-                return Give(new (std::nothrow) CButtonAssignmentObject(m_service, m_device, m_profile), riid, out);
+                return Give(new (std::nothrow) CButtonAssignmentObject(m_service, m_device, m_guid), riid, out);
             if (riid == IID_ILedCollection)
-                return Give(new (std::nothrow) CLedCollectionObject(m_service, m_device, m_profile), riid, out);
+                return Give(new (std::nothrow) CLedCollectionObject(m_service, m_device, m_guid), riid, out);
             if (riid == IID_IDpiSource)
                 return Give(new (std::nothrow) CDpiSourceObject(m_service, m_device), riid, out);
             return E_NOINTERFACE;
         });
     }
 
-    HRESULT STDMETHODCALLTYPE GetGuid(GUID* guid) override
-    {
-        if (guid)
-            *guid = GUID{};
-        return Call("IDeviceProfile.GetGuid", "", [&]() -> HRESULT {
-            if (guid == nullptr)
-                return E_POINTER;
-            HRESULT hr;
-            if (Find(hr) == nullptr)
-                return hr;
-            *guid = m_profile;
-            return S_OK;
-        });
-    }
+    HRESULT STDMETHODCALLTYPE GetGuid(GUID* guid) override { return CallGetGuid("IDeviceProfile.GetGuid", guid); }
 
-    HRESULT STDMETHODCALLTYPE GetName(LPWSTR* name) override
-    {
-        if (name)
-            *name = nullptr;
-        return Call("IDeviceProfile.GetName", GuidText(m_profile), [&]() -> HRESULT {
-            if (name == nullptr)
-                return E_POINTER;
-            HRESULT hr;
-            const SimProfile* profile = Find(hr);
-            return profile ? ReturnText(profile->name, name) : hr;
-        });
-    }
+    HRESULT STDMETHODCALLTYPE GetName(LPWSTR* name) override { return CallGetName("IDeviceProfile.GetName", name); }
 
     HRESULT STDMETHODCALLTYPE SetName(LPCWSTR name) override
     {
-        return Call("IDeviceProfile.SetName", GuidText(m_profile) + " " + ArgText(name), [&]() -> HRESULT {
-            std::wstring text;
-            HRESULT hr = ReadName(name, kSimMaxProfileName, text);
-            if (FAILED(hr))
-                return hr;
-            CSimDevice* device = Device(hr);
-            if (device == nullptr)
-                return hr;
-            const SimStatus status = device->SetProfileName(m_profile, text);
-            if (status == SimStatus::Ok)
-                m_service.Changed();
-            return HresultOf(status);
-        });
+        return CallSetName("IDeviceProfile.SetName", name, kSimMaxProfileName, &CSimDevice::SetProfileName);
     }
 
     HRESULT STDMETHODCALLTYPE Reserved1() override
@@ -439,66 +573,32 @@ public:
 
     HRESULT STDMETHODCALLTYPE ExportToFile(LPCWSTR path) override
     {
-        return Call("IDeviceProfile.ExportToFile", GuidText(m_profile) + " " + ArgText(path), [&]() -> HRESULT {
-            std::wstring file;
-            HRESULT hr = ReadPath(path, file);
-            if (FAILED(hr))
-                return hr;
-            CSimDevice* device = Device(hr);
-            if (device == nullptr)
-                return hr;
-            std::wstring error;
-            const SimStatus status = ExportProfileFile(*device, m_profile, file, error);
-            if (status != SimStatus::Ok && status != SimStatus::NotFound)
-                m_service.Log("profile export to " + QuoteText(file) + " failed: " + ToUtf8(error));
-            return HresultOf(status);
-        });
-    }
-
-private:
-    const SimProfile* Find(HRESULT& hr)
-    {
-        CSimDevice* device = Device(hr);
-        if (device == nullptr)
-            return nullptr;
-        const SimProfile* profile = device->FindProfile(m_profile);
-        if (profile == nullptr)
-            hr = kHrNotFound;
-        return profile;
+        return CallExport("IDeviceProfile.ExportToFile", path, "profile", ExportProfileFile);
     }
 };
 
-class CProfileManagerObject : public CEventSourceObject<IProfileManager> {
+class CProfileManagerObject
+    : public CEntryListObject<CEventSourceObject<IProfileManager>, CProfileObject, IDeviceProfile> {
 public:
     CProfileManagerObject(CServiceCore& service, std::uint32_t device)
-        : CEventSourceObject(service, device, IID__IProfileManagerEvents)
+        : CEntryListObject(service, device, IID__IProfileManagerEvents)
     {
     }
 
     HRESULT STDMETHODCALLTYPE GetProfile(DWORD index, IDeviceProfile** profile) override
     {
-        return CallHandingOut("IProfileManager.GetProfile", std::to_string(index), profile,
-                              [&](CSimDevice& device) -> HRESULT {
-            const SimProfile* found = device.ProfileAt(index);
-            return found ? Hand(found->guid, profile) : kHrNoMoreItems;
-        });
+        return CallGetAt("IProfileManager.GetProfile", index, profile, &CSimDevice::ProfileAt);
     }
 
     HRESULT STDMETHODCALLTYPE FindProfile(GUID guid, IDeviceProfile** profile) override
     {
-        return CallHandingOut("IProfileManager.FindProfile", GuidText(guid), profile,
-                              [&](CSimDevice& device) -> HRESULT {
-            return device.FindProfile(guid) ? Hand(guid, profile) : kHrNotFound;
-        });
+        return CallFind("IProfileManager.FindProfile", guid, profile, &CSimDevice::FindProfile);
     }
 
     HRESULT STDMETHODCALLTYPE ActivateProfile(IDeviceProfile* profile) override
     {
-        return ReportingActiveChange([&] {
-            return CallOnOwnObject<CProfileObject>(
-                "IProfileManager.ActivateProfile", profile,
-                [](CSimDevice& device, const GUID& guid) { return device.ActivateProfile(guid); });
-        });
+        return ReportingActiveChange(
+            [&] { return CallOnEntry("IProfileManager.ActivateProfile", profile, &CSimDevice::ActivateProfile); });
     }
 
     HRESULT STDMETHODCALLTYPE GetActiveProfile(IDeviceProfile** profile) override
@@ -512,21 +612,14 @@ public:
 
     HRESULT STDMETHODCALLTYPE CreateProfile(IDeviceProfile** profile) override
     {
-        return ReportingActiveChange([&] {
-            return CallCreating(
-                "IProfileManager.CreateProfile", profile,
-                [](CSimDevice& device, GUID& created) { return device.CreateProfile(created); },
-                [this](const GUID& guid, IDeviceProfile** out) { return Hand(guid, out); });
-        });
+        return ReportingActiveChange(
+            [&] { return CallCreate("IProfileManager.CreateProfile", profile, &CSimDevice::CreateProfile); });
     }
 
     HRESULT STDMETHODCALLTYPE DeleteProfile(IDeviceProfile* profile) override
     {
-        return ReportingActiveChange([&] {
-            return CallOnOwnObject<CProfileObject>(
-                "IProfileManager.DeleteProfile", profile,
-                [](CSimDevice& device, const GUID& guid) { return device.DeleteProfile(guid); });
-        });
+        return ReportingActiveChange(
+            [&] { return CallOnEntry("IProfileManager.DeleteProfile", profile, &CSimDevice::DeleteProfile); });
     }
 
     HRESULT STDMETHODCALLTYPE Reserved1() override
@@ -536,9 +629,9 @@ public:
 
     HRESULT STDMETHODCALLTYPE ImportProfileFile(LPCWSTR path, IDeviceProfile** profile) override
     {
-        if (profile)
-            *profile = nullptr;
-        return ReportingActiveChange([&] { return ImportProfile(path, profile); });
+        return ReportingActiveChange([&] {
+            return CallImport("IProfileManager.ImportProfileFile", path, profile, "profile", ::ImportProfileFile);
+        });
     }
 
 private:
@@ -561,116 +654,36 @@ private:
         }
         return result;
     }
-
-    HRESULT ImportProfile(LPCWSTR path, IDeviceProfile** profile)
-    {
-        return Call("IProfileManager.ImportProfileFile", ArgText(path), [&]() -> HRESULT {
-            if (profile == nullptr)
-                return E_POINTER;
-            std::wstring file;
-            HRESULT hr = ReadPath(path, file);
-            if (FAILED(hr))
-                return hr;
-            CSimDevice* device = Device(hr);
-            if (device == nullptr)
-                return hr;
-            GUID created{};
-            std::wstring error;
-            const SimStatus status = ::ImportProfileFile(*device, file, created, error);
-            if (status != SimStatus::Ok) {
-                m_service.Log("profile import from " + QuoteText(file) + " refused: " + ToUtf8(error));
-                return FileResult(status);
-            }
-            m_service.Changed();
-            return Hand(created, profile);
-        });
-    }
-
-    HRESULT Hand(const GUID& guid, IDeviceProfile** profile)
-    {
-        return Give(new (std::nothrow) CProfileObject(m_service, m_device, guid), IID_IDeviceProfile,
-                    reinterpret_cast<void**>(profile));
-    }
 };
 
 // ---- Macros ----
 
-class CMacroObject : public CDeviceComObject<IDeviceMacro> {
+class CMacroObject : public CEntryObject<IDeviceMacro, SimMacro, &CSimDevice::FindMacro> {
 public:
     CMacroObject(CServiceCore& service, std::uint32_t device, const GUID& macro)
-        : CDeviceComObject(service, device), m_macro(macro)
+        : CEntryObject(service, device, macro)
     {
-    }
-    const GUID& Guid() const { return m_macro; }
-
-    HRESULT STDMETHODCALLTYPE GetGuid(GUID* guid) override
-    {
-        if (guid)
-            *guid = GUID{};
-        return Call("IDeviceMacro.GetGuid", "", [&]() -> HRESULT {
-            if (guid == nullptr)
-                return E_POINTER;
-            HRESULT hr;
-            if (Find(hr) == nullptr)
-                return hr;
-            *guid = m_macro;
-            return S_OK;
-        });
     }
 
-    HRESULT STDMETHODCALLTYPE GetName(LPWSTR* name) override
-    {
-        if (name)
-            *name = nullptr;
-        return Call("IDeviceMacro.GetName", GuidText(m_macro), [&]() -> HRESULT {
-            if (name == nullptr)
-                return E_POINTER;
-            HRESULT hr;
-            const SimMacro* macro = Find(hr);
-            return macro ? ReturnText(macro->name, name) : hr;
-        });
-    }
+    HRESULT STDMETHODCALLTYPE GetGuid(GUID* guid) override { return CallGetGuid("IDeviceMacro.GetGuid", guid); }
+
+    HRESULT STDMETHODCALLTYPE GetName(LPWSTR* name) override { return CallGetName("IDeviceMacro.GetName", name); }
 
     HRESULT STDMETHODCALLTYPE SetName(LPCWSTR name) override
     {
-        return Call("IDeviceMacro.SetName", GuidText(m_macro) + " " + ArgText(name), [&]() -> HRESULT {
-            std::wstring text;
-            HRESULT hr = ReadName(name, kSimMaxMacroName, text);
-            if (FAILED(hr))
-                return hr;
-            CSimDevice* device = Device(hr);
-            if (device == nullptr)
-                return hr;
-            const SimStatus status = device->SetMacroName(m_macro, text);
-            if (status == SimStatus::Ok)
-                m_service.Changed();
-            return HresultOf(status);
-        });
+        return CallSetName("IDeviceMacro.SetName", name, kSimMaxMacroName, &CSimDevice::SetMacroName);
     }
 
     HRESULT STDMETHODCALLTYPE ExportToFile(LPCWSTR path) override
     {
-        return Call("IDeviceMacro.ExportToFile", GuidText(m_macro) + " " + ArgText(path), [&]() -> HRESULT {
-            std::wstring file;
-            HRESULT hr = ReadPath(path, file);
-            if (FAILED(hr))
-                return hr;
-            CSimDevice* device = Device(hr);
-            if (device == nullptr)
-                return hr;
-            std::wstring error;
-            const SimStatus status = ExportMacroFile(*device, m_macro, file, error);
-            if (status != SimStatus::Ok && status != SimStatus::NotFound)
-                m_service.Log("macro export to " + QuoteText(file) + " failed: " + ToUtf8(error));
-            return HresultOf(status);
-        });
+        return CallExport("IDeviceMacro.ExportToFile", path, "macro", ExportMacroFile);
     }
 
     HRESULT STDMETHODCALLTYPE GetEvents(MacroEventBuffer** events) override
     {
         if (events)
             *events = nullptr;
-        return Call("IDeviceMacro.GetEvents", GuidText(m_macro), [&]() -> HRESULT {
+        return Call("IDeviceMacro.GetEvents", GuidText(m_guid), [&]() -> HRESULT {
             if (events == nullptr)
                 return E_POINTER;
             HRESULT hr;
@@ -685,7 +698,7 @@ public:
     HRESULT STDMETHODCALLTYPE SetEvents(const MacroEventBuffer* events) override
     {
         const std::string count = events ? std::to_string(events->count) : std::string("null");
-        return Call("IDeviceMacro.SetEvents", GuidText(m_macro) + " " + count, [&]() -> HRESULT {
+        return Call("IDeviceMacro.SetEvents", GuidText(m_guid) + " " + count, [&]() -> HRESULT {
             if (events == nullptr)
                 return E_POINTER;
             // Checked before the events are read: the device refuses more than it can hold.
@@ -696,62 +709,36 @@ public:
             if (device == nullptr)
                 return hr;
             const std::vector<SimMacroEvent> list(events->events, events->events + events->count);
-            const SimStatus status = device->SetMacroEvents(m_macro, list);
+            const SimStatus status = device->SetMacroEvents(m_guid, list);
             if (status == SimStatus::Ok)
                 m_service.Changed();
             return HresultOf(status);
         });
     }
-
-private:
-    const SimMacro* Find(HRESULT& hr)
-    {
-        CSimDevice* device = Device(hr);
-        if (device == nullptr)
-            return nullptr;
-        const SimMacro* macro = device->FindMacro(m_macro);
-        if (macro == nullptr)
-            hr = kHrNotFound;
-        return macro;
-    }
-
-    const GUID m_macro;
 };
 
-class CMacroStoreObject : public CDeviceComObject<IMacroStore> {
+class CMacroStoreObject : public CEntryListObject<CDeviceComObject<IMacroStore>, CMacroObject, IDeviceMacro> {
 public:
-    CMacroStoreObject(CServiceCore& service, std::uint32_t device) : CDeviceComObject(service, device) {}
+    CMacroStoreObject(CServiceCore& service, std::uint32_t device) : CEntryListObject(service, device) {}
 
     HRESULT STDMETHODCALLTYPE GetMacro(DWORD index, IDeviceMacro** macro) override
     {
-        return CallHandingOut("IMacroStore.GetMacro", std::to_string(index), macro,
-                              [&](CSimDevice& device) -> HRESULT {
-            const SimMacro* found = device.MacroAt(index);
-            return found ? Hand(found->guid, macro) : kHrNoMoreItems;
-        });
+        return CallGetAt("IMacroStore.GetMacro", index, macro, &CSimDevice::MacroAt);
     }
 
     HRESULT STDMETHODCALLTYPE FindMacro(GUID guid, IDeviceMacro** macro) override
     {
-        return CallHandingOut("IMacroStore.FindMacro", GuidText(guid), macro,
-                              [&](CSimDevice& device) -> HRESULT {
-            return device.FindMacro(guid) ? Hand(guid, macro) : kHrNotFound;
-        });
+        return CallFind("IMacroStore.FindMacro", guid, macro, &CSimDevice::FindMacro);
     }
 
     HRESULT STDMETHODCALLTYPE CreateMacro(IDeviceMacro** macro) override
     {
-        return CallCreating(
-            "IMacroStore.CreateMacro", macro,
-            [](CSimDevice& device, GUID& created) { return device.CreateMacro(created); },
-            [this](const GUID& guid, IDeviceMacro** out) { return Hand(guid, out); });
+        return CallCreate("IMacroStore.CreateMacro", macro, &CSimDevice::CreateMacro);
     }
 
     HRESULT STDMETHODCALLTYPE DeleteMacro(IDeviceMacro* macro) override
     {
-        return CallOnOwnObject<CMacroObject>(
-            "IMacroStore.DeleteMacro", macro,
-            [](CSimDevice& device, const GUID& guid) { return device.DeleteMacro(guid); });
+        return CallOnEntry("IMacroStore.DeleteMacro", macro, &CSimDevice::DeleteMacro);
     }
 
     HRESULT STDMETHODCALLTYPE Reserved1() override
@@ -761,153 +748,57 @@ public:
 
     HRESULT STDMETHODCALLTYPE ImportMacroFile(LPCWSTR path, IDeviceMacro** macro) override
     {
-        if (macro)
-            *macro = nullptr;
-        return Call("IMacroStore.ImportMacroFile", ArgText(path), [&]() -> HRESULT {
-            if (macro == nullptr)
-                return E_POINTER;
-            std::wstring file;
-            HRESULT hr = ReadPath(path, file);
-            if (FAILED(hr))
-                return hr;
-            CSimDevice* device = Device(hr);
-            if (device == nullptr)
-                return hr;
-            GUID created{};
-            std::wstring error;
-            const SimStatus status = ::ImportMacroFile(*device, file, created, error);
-            if (status != SimStatus::Ok) {
-                m_service.Log("macro import from " + QuoteText(file) + " refused: " + ToUtf8(error));
-                return FileResult(status);
-            }
-            m_service.Changed();
-            return Hand(created, macro);
-        });
-    }
-
-private:
-    HRESULT Hand(const GUID& guid, IDeviceMacro** macro)
-    {
-        return Give(new (std::nothrow) CMacroObject(m_service, m_device, guid), IID_IDeviceMacro,
-                    reinterpret_cast<void**>(macro));
+        return CallImport("IMacroStore.ImportMacroFile", path, macro, "macro", ::ImportMacroFile);
     }
 };
 
 // ---- Program entries ----
 
-class CAppObject : public CDeviceComObject<IDeviceApp> {
+class CAppObject : public CEntryObject<IDeviceApp, SimApp, &CSimDevice::FindApp> {
 public:
-    CAppObject(CServiceCore& service, std::uint32_t device, const GUID& app) : CDeviceComObject(service, device), m_app(app) {}
-    const GUID& Guid() const { return m_app; }
+    CAppObject(CServiceCore& service, std::uint32_t device, const GUID& app) : CEntryObject(service, device, app) {}
 
-    HRESULT STDMETHODCALLTYPE GetGuid(GUID* guid) override
-    {
-        if (guid)
-            *guid = GUID{};
-        return Call("IDeviceApp.GetGuid", "", [&]() -> HRESULT {
-            if (guid == nullptr)
-                return E_POINTER;
-            HRESULT hr;
-            if (Find(hr) == nullptr)
-                return hr;
-            *guid = m_app;
-            return S_OK;
-        });
-    }
+    HRESULT STDMETHODCALLTYPE GetGuid(GUID* guid) override { return CallGetGuid("IDeviceApp.GetGuid", guid); }
 
     HRESULT STDMETHODCALLTYPE Reserved1() override
     {
         return Call("IDeviceApp.Reserved1", "", [] { return E_NOTIMPL; });
     }
 
-    HRESULT STDMETHODCALLTYPE GetName(LPWSTR* name) override
-    {
-        if (name)
-            *name = nullptr;
-        return Call("IDeviceApp.GetName", GuidText(m_app), [&]() -> HRESULT {
-            if (name == nullptr)
-                return E_POINTER;
-            HRESULT hr;
-            const SimApp* app = Find(hr);
-            return app ? ReturnText(app->name, name) : hr;
-        });
-    }
+    HRESULT STDMETHODCALLTYPE GetName(LPWSTR* name) override { return CallGetName("IDeviceApp.GetName", name); }
 
     HRESULT STDMETHODCALLTYPE SetName(LPCWSTR name) override
     {
-        return Call("IDeviceApp.SetName", GuidText(m_app) + " " + ArgText(name), [&]() -> HRESULT {
-            std::wstring text;
-            HRESULT hr = ReadName(name, kSimMaxAppName, text);
-            if (FAILED(hr))
-                return hr;
-            CSimDevice* device = Device(hr);
-            if (device == nullptr)
-                return hr;
-            const SimStatus status = device->SetAppName(m_app, text);
-            if (status == SimStatus::Ok)
-                m_service.Changed();
-            return HresultOf(status);
-        });
+        return CallSetName("IDeviceApp.SetName", name, kSimMaxAppName, &CSimDevice::SetAppName);
     }
-
-private:
-    const SimApp* Find(HRESULT& hr)
-    {
-        CSimDevice* device = Device(hr);
-        if (device == nullptr)
-            return nullptr;
-        const SimApp* app = device->FindApp(m_app);
-        if (app == nullptr)
-            hr = kHrNotFound;
-        return app;
-    }
-
-    const GUID m_app;
 };
 
-class CAppSourceObject : public CEventSourceObject<IApplicationEventSource> {
+class CAppSourceObject
+    : public CEntryListObject<CEventSourceObject<IApplicationEventSource>, CAppObject, IDeviceApp> {
 public:
     CAppSourceObject(CServiceCore& service, std::uint32_t device)
-        : CEventSourceObject(service, device, IID__IApplicationEvent)
+        : CEntryListObject(service, device, IID__IApplicationEvent)
     {
     }
 
     HRESULT STDMETHODCALLTYPE GetApp(DWORD index, IDeviceApp** app) override
     {
-        return CallHandingOut("IApplicationEventSource.GetApp", std::to_string(index), app,
-                              [&](CSimDevice& device) -> HRESULT {
-            const SimApp* found = device.AppAt(index);
-            return found ? Hand(found->guid, app) : kHrNoMoreItems;
-        });
+        return CallGetAt("IApplicationEventSource.GetApp", index, app, &CSimDevice::AppAt);
     }
 
     HRESULT STDMETHODCALLTYPE FindApp(GUID guid, IDeviceApp** app) override
     {
-        return CallHandingOut("IApplicationEventSource.FindApp", GuidText(guid), app,
-                              [&](CSimDevice& device) -> HRESULT {
-            return device.FindApp(guid) ? Hand(guid, app) : kHrNotFound;
-        });
+        return CallFind("IApplicationEventSource.FindApp", guid, app, &CSimDevice::FindApp);
     }
 
     HRESULT STDMETHODCALLTYPE CreateApp(IDeviceApp** app) override
     {
-        return CallCreating(
-            "IApplicationEventSource.CreateApp", app,
-            [](CSimDevice& device, GUID& created) { return device.CreateApp(created); },
-            [this](const GUID& guid, IDeviceApp** out) { return Hand(guid, out); });
+        return CallCreate("IApplicationEventSource.CreateApp", app, &CSimDevice::CreateApp);
     }
 
     HRESULT STDMETHODCALLTYPE DeleteApp(IDeviceApp* app) override
     {
-        return CallOnOwnObject<CAppObject>(
-            "IApplicationEventSource.DeleteApp", app,
-            [](CSimDevice& device, const GUID& guid) { return device.DeleteApp(guid); });
-    }
-
-private:
-    HRESULT Hand(const GUID& guid, IDeviceApp** app)
-    {
-        return Give(new (std::nothrow) CAppObject(m_service, m_device, guid), IID_IDeviceApp, reinterpret_cast<void**>(app));
+        return CallOnEntry("IApplicationEventSource.DeleteApp", app, &CSimDevice::DeleteApp);
     }
 };
 

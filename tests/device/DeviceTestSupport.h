@@ -3,6 +3,7 @@
 // deadline while messages are pumped.
 #pragma once
 
+#include "../support/MessagePump.h"
 #include "../support/TestFiles.h"
 
 #include "data/KeyboardDefWriter.h"
@@ -47,21 +48,7 @@ inline int32_t KeyIdOf(const wchar_t* name) { return HashKeyName(name); }
 // Each message passes the pre-translation walk of our windows first, as in the programs' loops.
 inline bool PumpUntil(const std::function<bool()>& done, DWORD deadlineMs = kTestDeadlineMs)
 {
-    const ULONGLONG end = GetTickCount64() + deadlineMs;
-    while (!done()) {
-        const ULONGLONG now = GetTickCount64();
-        if (now >= end)
-            return done();
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, DWORD(std::min<ULONGLONG>(end - now, 50)), QS_ALLINPUT);
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (!WalkPreTranslateTree(&message)) {
-                TranslateMessage(&message);
-                DispatchMessageW(&message);
-            }
-        }
-    }
-    return true;
+    return PumpMessagesUntilDone(done, deadlineMs, &WalkPreTranslateTree);
 }
 
 // Collects the write reports (wParam of each kWriteDoneMessage) posted to it.

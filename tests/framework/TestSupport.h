@@ -3,6 +3,7 @@
 #pragma once
 
 #include "framework/Wnd.h"
+#include "../support/MessagePump.h"
 
 #include <gtest/gtest.h>
 
@@ -27,25 +28,11 @@ inline BOOL CreateChild(CWnd& wnd, HWND parent, int id, const wchar_t* cls = Tes
     return wnd.Create(cls, title, WS_CHILD | WS_VISIBLE | style, RECT{0, 0, 80, 20}, parent, id);
 }
 
-// Runs PumpMessage while messages wait, until done() holds or the deadline passes. A WM_QUIT met on the
-// way is put back for the caller.
+// Handles this thread's messages, each through the pre-translation walk first, until done() holds or the
+// deadline passes. A WM_QUIT met on the way is put back for the caller.
 inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000)
 {
-    const DWORD start = ::GetTickCount();
-    while (!done()) {
-        const DWORD elapsed = ::GetTickCount() - start;
-        if (elapsed >= timeoutMs)
-            return false;
-        MSG peek;
-        int exitCode = 0;
-        if (!::PeekMessageW(&peek, nullptr, 0, 0, PM_NOREMOVE))
-            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs - elapsed, QS_ALLINPUT);
-        else if (!PumpMessage(&exitCode)) {
-            ::PostQuitMessage(exitCode);
-            return done();
-        }
-    }
-    return true;
+    return PumpMessagesUntilDone(done, timeoutMs, &WalkPreTranslateTree);
 }
 
 class FrameworkTest : public ::testing::Test {

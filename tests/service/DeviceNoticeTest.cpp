@@ -1,6 +1,5 @@
-// The simulated keyboard's device-change notification: the record as receivers read it, the bounded
-// reading on the receiving side, and its delivery to a hidden window, in-process and from the control
-// tool in another process.
+// The simulated keyboard's device-change notification: the record as receivers read it, and its
+// delivery to a hidden window, in-process and from the control tool in another process.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -52,7 +51,8 @@ TEST(DeviceNoticeRecord, HoldsTheMouseClassAndTheWholeTerminatedPath)
     EXPECT_EQ(DeviceChangeEvent(DeviceChange::NodesChanged), WPARAM(DBT_DEVNODES_CHANGED));
 }
 
-TEST(DeviceNoticeReading, ReadsOnlyWhatTheRecordHolds)
+// The record the tool sends reads back as it was built (the reading itself: DeviceInterfaceNoticeTest).
+TEST(DeviceNoticeReading, ReadsBackTheRecordTheToolBuilds)
 {
     std::vector<BYTE> record = BuildDeviceInterfaceRecord(kKeyboardDevicePath);
     const LPARAM data = reinterpret_cast<LPARAM>(record.data());
@@ -61,26 +61,6 @@ TEST(DeviceNoticeReading, ReadsOnlyWhatTheRecordHolds)
     ASSERT_TRUE(ReadDeviceInterfacePath(DBT_DEVICEARRIVAL, data, &path, &interfaceClass));
     EXPECT_EQ(path, kKeyboardDevicePath);
     EXPECT_TRUE(IsEqualGUID(interfaceClass, kMouseInterfaceClass));
-
-    // Events without a copied record: lParam is not even looked at (this one would fault).
-    EXPECT_FALSE(ReadDeviceInterfacePath(DBT_DEVNODES_CHANGED, 1, &path));
-    EXPECT_FALSE(ReadDeviceInterfacePath(DBT_DEVICEARRIVAL, 0, &path));
-
-    // A name without its terminator ends at the record's size.
-    const size_t nameOffset = offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_name);
-    const DWORD shortSize = static_cast<DWORD>(nameOffset + 8 * sizeof(wchar_t));
-    std::memcpy(record.data(), &shortSize, sizeof(shortSize));
-    ASSERT_TRUE(ReadDeviceInterfacePath(DBT_DEVICEREMOVECOMPLETE, data, &path));
-    EXPECT_EQ(path, std::wstring(kKeyboardDevicePath).substr(0, 8));
-
-    // Too small for its header, or another kind of device: not read.
-    const DWORD tinySize = static_cast<DWORD>(nameOffset - 1);
-    std::memcpy(record.data(), &tinySize, sizeof(tinySize));
-    EXPECT_FALSE(ReadDeviceInterfacePath(DBT_DEVICEARRIVAL, data, &path));
-    record = BuildDeviceInterfaceRecord(kKeyboardDevicePath);
-    const DWORD volumeType = DBT_DEVTYP_VOLUME;
-    std::memcpy(record.data() + offsetof(DEV_BROADCAST_HDR, dbch_devicetype), &volumeType, sizeof(volumeType));
-    EXPECT_FALSE(ReadDeviceInterfacePath(DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(record.data()), &path));
 }
 
 TEST(DeviceNoticeDelivery, BroadcastReachesAHiddenWindowOfThisProcess)

@@ -8,6 +8,7 @@
 #include "service/control/ControlClient.h"
 #include "SimTestSupport.h"
 #include "../support/KeyboardProcess.h"
+#include "../support/MessagePump.h"
 
 #include "DeviceService.h"
 
@@ -54,21 +55,7 @@ inline std::wstring WindowsPathOf(const char* unixPath)
 // or the deadline passes; the result is `done`'s last answer.
 inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000)
 {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    for (;;) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (done())
-            return true;
-        const ULONGLONG now = GetTickCount64();
-        if (now >= deadline)
-            return false;
-        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 50)), QS_ALLINPUT,
-                                    MWMO_INPUTAVAILABLE);
-    }
+    return PumpMessagesUntilDone(done, timeoutMs);
 }
 
 inline ControlReply Control(const std::string& command)

@@ -12,6 +12,7 @@
 #include "../support/TestFiles.h"
 #include "SkinLoaderTestSupport.h"
 #include "SkinTestSupport.h"
+#include "SkinWidgetTestSupport.h"
 #include "skin/AnimatedBtn.h"
 #include "skin/SkinElements.h"
 
@@ -141,23 +142,6 @@ private:
     LRESULT OnStop(WORD, WORD, HWND, BOOL&)
     {
         ++stops;
-        return 0;
-    }
-};
-
-// Records the commands that reach it from its children.
-class CRecordingParent : public CWnd {
-public:
-    std::vector<std::pair<WPARAM, HWND>> commands;
-
-    BEGIN_MSG_MAP(CRecordingParent)
-        MESSAGE_HANDLER(WM_COMMAND, OnCommand)
-    END_MSG_MAP()
-
-private:
-    LRESULT OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
-    {
-        commands.emplace_back(wParam, reinterpret_cast<HWND>(lParam));
         return 0;
     }
 };

@@ -11,6 +11,7 @@
 #include "../framework/TestSupport.h"
 #include "SkinLoaderTestSupport.h"
 #include "SkinTestSupport.h"
+#include "SkinWidgetTestSupport.h"
 #include "skin/BitmapBtn.h"
 #include "skin/FontItem.h"
 #include "skin/SkinElements.h"
@@ -42,23 +43,6 @@ CBitmap HalfMask()
             pixels.push_back(x < kWidth / 2 ? kWhite : kBlack);
     return MakeDib(kWidth, kHeight, pixels);
 }
-
-// Records the commands that reach it from its children.
-class CRecordingParent : public CWnd {
-public:
-    std::vector<std::pair<WPARAM, HWND>> commands;
-
-    BEGIN_MSG_MAP(CRecordingParent)
-        MESSAGE_HANDLER(WM_COMMAND, OnCommand)
-    END_MSG_MAP()
-
-private:
-    LRESULT OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
-    {
-        commands.emplace_back(wParam, reinterpret_cast<HWND>(lParam));
-        return 0;
-    }
-};
 
 class BitmapBtnTest : public FrameworkTest {
 protected:
@@ -307,28 +291,13 @@ TEST_F(BitmapBtnTest, BlinkingAlternatesImagesOverEveryStateUntilStopped)
     EXPECT_FALSE(::KillTimer(*m_button, CBitmapBtn::kBlinkTimer));
 }
 
-// A BITMAPITEM stand-in: a child window that other elements can name as their container.
-class CContainer : public CWnd, public CGUIItem {};
-
-CGUIItem* ReadContainer(const pugi::xml_node& element, SkinLoadContext& context)
-{
-    auto item = std::make_unique<CContainer>();
-    if (!item->CreateEx(0, TestWndClass(), L"", WS_CHILD | WS_VISIBLE, 100, 0, 120, 100, context.parent->m_hWnd,
-                        nullptr))
-        return nullptr;
-    item->m_id = ReadItemId(element);
-    item->m_type = SkinItemType::BitmapItem;
-    item->m_window = item->m_hWnd;
-    item->m_owner = context.parent;
-    return item.release();
-}
 
 class ButtonElementTest : public SkinFolderTest {
 protected:
     void SetUp() override
     {
         SkinFolderTest::SetUp();
-        RegisterSkinElementReader("BITMAPITEM", &ReadContainer);
+        RegisterSkinElementReader("BITMAPITEM", &ReadContainerStandIn<CContainerStandIn, 100, 0, 120, 100>);
         ASSERT_TRUE(m_parent.CreateEx(0, TestWndClass(), L"", WS_POPUP, 0, 0, 300, 200, nullptr, nullptr));
         Write(L"skins\\normal.bmp", MakeBmpFile(60, 40, [](int x, int y) { return x < 40 && y < 30 ? kRed : kBlue; }));
         Write(L"skins\\over.bmp", SolidBmpFile(40, 30, kGreen));
@@ -423,7 +392,7 @@ TEST_F(ButtonElementTest, WindowIdPutsTheButtonIntoItsContainer)
              "</ITEMLIST>\n");
     LoadSkinFile(m_list, L"contained.xml", &m_parent);
     ASSERT_EQ(3u, m_list.size());
-    auto* container = dynamic_cast<CContainer*>(m_list[0]);
+    auto* container = dynamic_cast<CContainerStandIn*>(m_list[0]);
     ASSERT_NE(nullptr, container);
     EXPECT_EQ(container->m_hWnd, Button(1)->GetParent());
     EXPECT_EQ(container, Button(1)->m_owner);

@@ -12,6 +12,7 @@
 #include "../framework/TestSupport.h"
 #include "SkinLoaderTestSupport.h"
 #include "SkinTestSupport.h"
+#include "SkinWidgetTestSupport.h"
 #include "skin/BitmapBtn.h"
 #include "skin/BitmapItem.h"
 #include "skin/BitmapWnd.h"
@@ -48,23 +49,6 @@ CBitmap Solid(int width, int height, COLORREF colour)
     return ::testing::AssertionFailure() << "got {" << actual.left << ", " << actual.top << ", " << actual.right
                                          << ", " << actual.bottom << "}";
 }
-
-// Records the commands that reach it.
-class CRecordingPanel : public CWnd {
-public:
-    std::vector<std::pair<WPARAM, LPARAM>> commands;
-
-    BEGIN_MSG_MAP(CRecordingPanel)
-        MESSAGE_HANDLER(WM_COMMAND, OnCommand)
-    END_MSG_MAP()
-
-private:
-    LRESULT OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
-    {
-        commands.emplace_back(wParam, lParam);
-        return 0;
-    }
-};
 
 class BitmapItemTest : public SkinFolderTest {
 protected:
@@ -126,7 +110,7 @@ protected:
         return box;
     }
 
-    CRecordingPanel m_panel;
+    CRecordingParent m_panel;
     std::unique_ptr<CBitmapWindow> m_display;
     CBitmap m_frame, m_normal, m_over, m_selected;
 };
@@ -267,7 +251,7 @@ TEST_F(BitmapItemTest, CommandsOfChildrenReachThePanelPosted)
 
     button->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
     EXPECT_TRUE(m_panel.commands.empty()) << "posted, not sent";
-    const std::pair<WPARAM, LPARAM> click(MAKEWPARAM(0, BN_CLICKED), reinterpret_cast<LPARAM>(button->m_hWnd));
+    const std::pair<WPARAM, HWND> click(MAKEWPARAM(0, BN_CLICKED), button->m_hWnd);
     ASSERT_TRUE(PumpUntil([&] { return !m_panel.commands.empty(); }));
     EXPECT_EQ(click, m_panel.commands.front());
 
@@ -275,7 +259,7 @@ TEST_F(BitmapItemTest, CommandsOfChildrenReachThePanelPosted)
     MakeDisplay();
     m_display->SendMessage(WM_COMMAND, MAKEWPARAM(7, 3), 0);
     ASSERT_TRUE(PumpUntil([&] { return m_panel.commands.size() == 2; }));
-    EXPECT_EQ((std::pair<WPARAM, LPARAM>(MAKEWPARAM(7, 3), 0)), m_panel.commands.back());
+    EXPECT_EQ((std::pair<WPARAM, HWND>(MAKEWPARAM(7, 3), nullptr)), m_panel.commands.back());
 }
 
 TEST_F(BitmapItemTest, ElementsBuildItemsAndDisplays)

@@ -10,6 +10,7 @@
 #include "../framework/TestSupport.h"
 #include "SkinLoaderTestSupport.h"
 #include "SkinTestSupport.h"
+#include "SkinWidgetTestSupport.h"
 #include "data/KeyboardDefWriter.h"
 #include "skin/KeyItem.h"
 #include "skin/KeyboardDef.h"
@@ -96,6 +97,7 @@ struct Notice {
 };
 std::vector<Notice> g_notices;
 
+// The BITMAPITEM container the keys are made in; it records what reaches it.
 class CRecordingWnd : public CWnd, public CGUIItem {
 public:
     BEGIN_MSG_MAP(CRecordingWnd)
@@ -111,20 +113,6 @@ private:
         return 0;
     }
 };
-
-// A BITMAPITEM stand-in: a container window owned by the window the list is loaded for.
-CGUIItem* ReadContainer(const pugi::xml_node& element, SkinLoadContext& context)
-{
-    auto item = std::make_unique<CRecordingWnd>();
-    if (!item->CreateEx(0, TestWndClass(), L"", WS_CHILD | WS_VISIBLE, 0, 0, 200, 60, context.parent->m_hWnd,
-                        nullptr))
-        return nullptr;
-    item->m_id = ReadItemId(element);
-    item->m_type = SkinItemType::BitmapItem;
-    item->m_window = item->m_hWnd;
-    item->m_owner = context.parent;
-    return item.release();
-}
 
 // Each test gets a fresh keyboard definition, layout calls that it can see, and a visible, active
 // window for the list.
@@ -145,7 +133,7 @@ protected:
         m_api.MapVirtualKeyEx = &RecordMapVirtualKey;
         m_api.GetKeyNameText = &RecordKeyName;
         SetKeyboardLayoutApi(&m_api);
-        RegisterSkinElementReader("BITMAPITEM", &ReadContainer);
+        RegisterSkinElementReader("BITMAPITEM", &ReadContainerStandIn<CRecordingWnd, 0, 0, 200, 60>);
         ASSERT_TRUE(m_page.CreateEx(0, TestWndClass(), L"", WS_POPUP | WS_VISIBLE, 40, 40, 240, 100, nullptr,
                                     nullptr));
         ::SetForegroundWindow(m_page);

@@ -12,6 +12,7 @@
 #include "../framework/TestSupport.h"
 #include "SkinLoaderTestSupport.h"
 #include "SkinTestSupport.h"
+#include "SkinWidgetTestSupport.h"
 #include "skin/ProfileBtn.h"
 #include "skin/SkinElements.h"
 
@@ -30,23 +31,6 @@ CBitmap Solid(COLORREF colour, int width = kWidth, int height = kHeight)
 {
     return MakeDib(width, height, std::vector<COLORREF>(static_cast<size_t>(width) * height, colour));
 }
-
-// Records the commands that reach it from its children.
-class CRecordingParent : public CWnd {
-public:
-    std::vector<std::pair<WPARAM, HWND>> commands;
-
-    BEGIN_MSG_MAP(CRecordingParent)
-        MESSAGE_HANDLER(WM_COMMAND, OnCommand)
-    END_MSG_MAP()
-
-private:
-    LRESULT OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
-    {
-        commands.emplace_back(wParam, reinterpret_cast<HWND>(lParam));
-        return 0;
-    }
-};
 
 class ProfileBtnTest : public FrameworkTest {
 protected:

@@ -1,14 +1,19 @@
 // Shared set-up of the widget tests: a visible panel in a fresh program folder that skin files are
-// loaded into and that records the notifications its widgets send and post.
+// loaded into and that records the notifications its widgets send and post, and a parent window that
+// records the commands of its children; a stand-in for BITMAPITEM containers.
 #pragma once
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "../framework/TestSupport.h"
 #include "SkinLoaderTestSupport.h"
+#include "skin/SkinElements.h"
+#include "skin/SkinValues.h"
 
 // A widget's notification (a message from WM_USER on) and the window it went to.
 struct Notification {
@@ -84,6 +89,42 @@ private:
     bool m_postedToSelf = false;  // the message being dispatched was recorded on its way already
     bool m_drained = false;
 };
+
+// Records the commands that reach it from its children.
+class CRecordingParent : public CWnd {
+public:
+    std::vector<std::pair<WPARAM, HWND>> commands;
+
+    BEGIN_MSG_MAP(CRecordingParent)
+        MESSAGE_HANDLER(WM_COMMAND, OnCommand)
+    END_MSG_MAP()
+
+private:
+    LRESULT OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
+    {
+        commands.emplace_back(wParam, reinterpret_cast<HWND>(lParam));
+        return 0;
+    }
+};
+
+// A BITMAPITEM stand-in: a child window that other elements can name as their container.
+class CContainerStandIn : public CWnd, public CGUIItem {};
+
+// An element reader for BITMAPITEM in tests: a `Container` (a CWnd and CGUIItem, CContainerStandIn or a
+// recording one) at x, y with that size, inside and owned by the window the list is loaded for.
+template <class Container, int X, int Y, int Width, int Height>
+CGUIItem* ReadContainerStandIn(const pugi::xml_node& element, SkinLoadContext& context)
+{
+    auto item = std::make_unique<Container>();
+    if (!item->CreateEx(0, TestWndClass(), L"", WS_CHILD | WS_VISIBLE, X, Y, Width, Height, context.parent->m_hWnd,
+                        nullptr))
+        return nullptr;
+    item->m_id = ReadItemId(element);
+    item->m_type = SkinItemType::BitmapItem;
+    item->m_window = item->m_hWnd;
+    item->m_owner = context.parent;
+    return item.release();
+}
 
 // Widget tests: a program folder for the skin files and a visible panel that the widgets are loaded
 // into and that records their notifications.

@@ -10,6 +10,7 @@
 #include "../framework/TestSupport.h"
 #include "SkinLoaderTestSupport.h"
 #include "SkinTestSupport.h"
+#include "SkinWidgetTestSupport.h"
 #include "skin/BitmapBtn.h"
 #include "skin/FontItem.h"
 #include "skin/SkinElements.h"
@@ -29,23 +30,6 @@ struct Ink {
     RECT box = {1 << 20, 1 << 20, -1, -1};
     std::vector<COLORREF> colours;
     bool Has(COLORREF c) const { return std::find(colours.begin(), colours.end(), c) != colours.end(); }
-};
-
-// Records the commands that reach it from its children.
-class CRecordingParent : public CWnd {
-public:
-    std::vector<std::pair<WPARAM, HWND>> commands;
-
-    BEGIN_MSG_MAP(CRecordingParent)
-        MESSAGE_HANDLER(WM_COMMAND, OnCommand)
-    END_MSG_MAP()
-
-private:
-    LRESULT OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
-    {
-        commands.emplace_back(wParam, reinterpret_cast<HWND>(lParam));
-        return 0;
-    }
 };
 
 class TextItemTest : public FrameworkTest {
@@ -239,28 +223,13 @@ TEST_F(TextItemTest, ClickingTheTextClicksItsCheckBox)
     EXPECT_EQ((std::vector<std::pair<WPARAM, HWND>>{click, click, click}), m_parent.commands);
 }
 
-// A BITMAPITEM stand-in: a child window that other elements can name as their container.
-class CContainer : public CWnd, public CGUIItem {};
-
-CGUIItem* ReadContainer(const pugi::xml_node& element, SkinLoadContext& context)
-{
-    auto item = std::make_unique<CContainer>();
-    if (!item->CreateEx(0, TestWndClass(), L"", WS_CHILD | WS_VISIBLE, 150, 0, 100, 100, context.parent->m_hWnd,
-                        nullptr))
-        return nullptr;
-    item->m_id = ReadItemId(element);
-    item->m_type = SkinItemType::BitmapItem;
-    item->m_window = item->m_hWnd;
-    item->m_owner = context.parent;
-    return item.release();
-}
 
 class TextElementTest : public SkinFolderTest {
 protected:
     void SetUp() override
     {
         SkinFolderTest::SetUp();
-        RegisterSkinElementReader("BITMAPITEM", &ReadContainer);
+        RegisterSkinElementReader("BITMAPITEM", &ReadContainerStandIn<CContainerStandIn, 150, 0, 100, 100>);
         ASSERT_TRUE(m_parent.CreateEx(0, TestWndClass(), L"", WS_POPUP, 0, 0, 300, 200, nullptr, nullptr));
     }
     void TearDown() override
