@@ -2,6 +2,11 @@
 // (text, image, check box ...), whose rows carry a key chosen by the caller and their own colours, and
 // whose cells it draws itself. A right click opens a list panel as context menu. CXListEdit is its
 // in-place editor.
+//
+// Members are defined by room, each file's handlers in the order of the message table: ListCtrlEx.cpp
+// holds the editor, set-up and teardown, columns, rows and cells; ListCtrlExDraw.cpp the drawing and
+// the cell tips; ListCtrlExCombo.cpp the combo cells' list and timers; ListCtrlExMouse.cpp the mouse,
+// keys, context menu and in-place edit; ListCtrlExReader.cpp the LISTCTRL reader.
 #pragma once
 
 #include <windows.h>
@@ -247,6 +252,12 @@ private:
     void OpenComboList(HDC dc, const RECT& rc, int row, int subItem, XListCell& cell);
     // Writes the combo list's selection into the pressed cell.
     void TakeComboChoice();
+    // The steps of a left click on a row: the sub-item of the cell under `pt` (a check cell counts only
+    // in its middle 12 pixels) with its rectangle in *rc, -1 over none; then a press of a combo cell's
+    // drop button, or the toggle of a check cell that is reported to the parent.
+    int ClickedCell(int row, POINT pt, RECT* rc) const;
+    void PressDropButton(int row, int subItem, const RECT& rc, POINT pt);
+    void ToggleCheckCell(int row, int subItem, int key);
     void OnMenuChoice(int row, int key, const std::wstring& text);
     void TrackToolTip(MSG* msg);
 };
