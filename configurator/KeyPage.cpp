@@ -42,6 +42,16 @@ std::wstring FileNameOf(const std::wstring& path)
 
 } // namespace
 
+// The page's commands. The keys of the picture report by their own messages (OnKeyItemHover,
+// OnKeyItemClick); the profile selector is the frame's.
+const COssleAppDlg::Command COssleAppDlg::kKeyPageCommands[] = {
+    {kIdAssignDefault, kClicked, nullptr, [](COssleAppDlg& d, int) { d.AssignDefaultKey(); }},
+    {kIdAssignSingleKey, kClicked, nullptr, [](COssleAppDlg& d, int) { d.AssignSingleKey(); }},
+    {kIdAssignMacro, kClicked, nullptr, [](COssleAppDlg& d, int) { d.AssignMacro(); }},
+    {kIdAssignProfile, kClicked, nullptr, [](COssleAppDlg& d, int) { d.AssignProfileSwitch(); }},
+    {kIdAssignLaunch, kClicked, nullptr, [](COssleAppDlg& d, int) { d.AssignLaunchProgram(); }},
+    {}};
+
 void COssleAppDlg::BindKeyPageItems()
 {
     for (int i = 0; i < 5; ++i) {
@@ -125,7 +135,7 @@ LRESULT COssleAppDlg::OnKeyItemClick(UINT, WPARAM, LPARAM lParam, BOOL&)
         }
     }
     RefreshKeyLabels();
-    EnableAssignButtons(m_selectedKey != nullptr);
+    RefreshInputState();
     Invalidate(FALSE);
     return 0;
 }
@@ -259,10 +269,12 @@ void COssleAppDlg::RefreshKeyLabels()
 void COssleAppDlg::RefreshKeyMarks()
 {
     RefreshKeyLabels();
-    EnableAssignButtons(m_selectedKey != nullptr);
+    RefreshInputState();
     Invalidate(FALSE);
 }
 
+// RefreshInputState's hand for the five buttons: those of a macro and of a profile switch need one to
+// choose, and each label shows its button's state.
 void COssleAppDlg::EnableAssignButtons(bool enable)
 {
     const bool macros = m_config && m_config->GetMacroCount() >= 1;

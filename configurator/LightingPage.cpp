@@ -11,6 +11,13 @@
 
 using namespace config;
 
+const COssleAppDlg::Command COssleAppDlg::kLightingPageCommands[] = {
+    {kIdLedOn, kClicked, nullptr, [](COssleAppDlg& d, int) { d.SetLighting(true); }},
+    {kIdLedOff, kClicked, nullptr, [](COssleAppDlg& d, int) { d.SetLighting(false); }},
+    {kIdRestoreDefaults, kClicked, nullptr, [](COssleAppDlg& d, int) { d.RestoreDefaults(); }},
+    // The page's profile selector is the frame's.
+    {}};
+
 void COssleAppDlg::BindLightingPageItems()
 {
     m_ledOnButton = FindItemAs<CBitmapBtn>(m_lightingPage, kIdLedOn, SkinItemType::BitmapButton);
@@ -21,23 +28,6 @@ void COssleAppDlg::BindLightingPageItems()
             button->m_isCheckBox = 1;
             button->m_toggleOnClick = 0;
         }
-    }
-}
-
-bool COssleAppDlg::OnLightingCommand(int id)
-{
-    switch (id) {
-    case kIdLedOn:
-        SetLighting(true);
-        return true;
-    case kIdLedOff:
-        SetLighting(false);
-        return true;
-    case kIdRestoreDefaults:
-        RestoreDefaults();
-        return true;
-    default:
-        return false;
     }
 }
 

@@ -45,6 +45,22 @@ bool IsExistingFile(const std::wstring& path)
 
 } // namespace
 
+// The page's buttons and the entries of the profile list's menu. A menu entry acts on the row it was
+// opened on (`arg`, its key) or on the selected row; a button on the selected row.
+const COssleAppDlg::Command COssleAppDlg::kProfilesPageCommands[] = {
+    {kIdNewProfile, kClicked, L"$New", [](COssleAppDlg& d, int) { d.CreateProfile(); }},
+    {kIdImportProfile, kClicked, L"$Import", [](COssleAppDlg& d, int) { d.ImportProfile(); }},
+    {kIdExportProfile, kClicked, L"$Export", [](COssleAppDlg& d, int) { d.ExportProfile(); }},
+    {kIdSaveProfile, kClicked, nullptr, [](COssleAppDlg& d, int) { d.ExportProfile(); }},
+    {kIdDeleteProfile, kClicked, L"$Delete", [](COssleAppDlg& d, int) { d.DeleteProfile(); }},
+    {kIdProfileOsdButton, kClicked, nullptr, [](COssleAppDlg& d, int) { d.OnProfileOsdButton(); }},
+    {0, kClicked, L"$Rename", [](COssleAppDlg& d, int) { d.RenameProfile(); }},
+    {0, kClicked, L"$Copy", [](COssleAppDlg& d, int key) { d.CopyProfile(key); }},
+    {0, kClicked, L"$SetActive", [](COssleAppDlg& d, int key) { d.OnProfileDblClk(key); }},
+    {0, kClicked, L"$RestoreDefault", [](COssleAppDlg& d, int key) { d.RestoreProfile(key); }},
+    {0, kClicked, L"$Preview", [](COssleAppDlg& d, int key) { d.PreviewProfile(key); }},
+    {}};
+
 void COssleAppDlg::BindProfilesPageItems()
 {
     m_profileList = FindItemAs<CXListCtrl>(m_profilesPage, kIdProfileList, SkinItemType::ListCtrl);
@@ -152,6 +168,7 @@ LRESULT COssleAppDlg::OnProfileListNotify(UINT msg, WPARAM wParam, LPARAM lParam
     default:
         break;
     }
+    RefreshInputState();
     return 0;
 }
 
@@ -159,24 +176,8 @@ void COssleAppDlg::OnProfileMenuCommand(int key, const std::wstring& text)
 {
     if (key < 0)
         return;
-    if (text == L"$New")
-        CreateProfile();
-    else if (text == L"$Import")
-        ImportProfile();
-    else if (text == L"$Export")
-        ExportProfile();
-    else if (text == L"$Delete")
-        DeleteProfile();
-    else if (text == L"$Rename")
-        RenameProfile();
-    else if (text == L"$Copy")
-        CopyProfile(key);
-    else if (text == L"$SetActive")
-        OnProfileDblClk(key);
-    else if (text == L"$RestoreDefault")
-        RestoreProfile(key);
-    else if (text == L"$Preview")
-        PreviewProfile(key);
+    if (const Command* command = FindMenuCommand(kProfilesPageCommands, text))
+        command->run(*this, key);
 }
 
 void COssleAppDlg::OnProfileMenuOpening(int key)
@@ -261,30 +262,11 @@ void COssleAppDlg::OnProfileDblClk(int key)
 // ---------------------------------------------------------------------------------------------------
 // Commands
 
-bool COssleAppDlg::OnProfilesCommand(int id)
+void COssleAppDlg::OnProfileOsdButton()
 {
-    switch (id) {
-    case kIdNewProfile:
-        CreateProfile();
-        return true;
-    case kIdImportProfile:
-        ImportProfile();
-        return true;
-    case kIdExportProfile:
-    case kIdSaveProfile:
-        ExportProfile();
-        return true;
-    case kIdDeleteProfile:
-        DeleteProfile();
-        return true;
-    case kIdProfileOsdButton:
-        if (CanEditStore() && m_profileOsdButton) {
-            m_config->SetShowProfileOsdAll(m_profileOsdButton->m_checked ? 1 : 0);
-            SetDirty(true);
-        }
-        return true;
-    default:
-        return false;
+    if (CanEditStore() && m_profileOsdButton) {
+        m_config->SetShowProfileOsdAll(m_profileOsdButton->m_checked ? 1 : 0);
+        SetDirty(true);
     }
 }
 
