@@ -45,11 +45,11 @@ std::wstring FileNameOf(const std::wstring& path)
 // The page's commands. The keys of the picture report by their own messages (OnKeyItemHover,
 // OnKeyItemClick); the profile selector is the frame's.
 const COssleAppDlg::Command COssleAppDlg::kKeyPageCommands[] = {
-    {kIdAssignDefault, kClicked, nullptr, [](COssleAppDlg& d, int) { d.AssignDefaultKey(); }},
-    {kIdAssignSingleKey, kClicked, nullptr, [](COssleAppDlg& d, int) { d.AssignSingleKey(); }},
-    {kIdAssignMacro, kClicked, nullptr, [](COssleAppDlg& d, int) { d.AssignMacro(); }},
-    {kIdAssignProfile, kClicked, nullptr, [](COssleAppDlg& d, int) { d.AssignProfileSwitch(); }},
-    {kIdAssignLaunch, kClicked, nullptr, [](COssleAppDlg& d, int) { d.AssignLaunchProgram(); }},
+    {kIdAssignDefault, kClicked, nullptr, kEditsStore, [](COssleAppDlg& d, int) { d.AssignDefaultKey(); }},
+    {kIdAssignSingleKey, kClicked, nullptr, kEditsStore, [](COssleAppDlg& d, int) { d.AssignSingleKey(); }},
+    {kIdAssignMacro, kClicked, nullptr, kEditsStore, [](COssleAppDlg& d, int) { d.AssignMacro(); }},
+    {kIdAssignProfile, kClicked, nullptr, kEditsStore, [](COssleAppDlg& d, int) { d.AssignProfileSwitch(); }},
+    {kIdAssignLaunch, kClicked, nullptr, kEditsStore, [](COssleAppDlg& d, int) { d.AssignLaunchProgram(); }},
     {}};
 
 void COssleAppDlg::BindKeyPageItems()
@@ -330,7 +330,7 @@ void COssleAppDlg::FinishAssignment(CKeyboardKeyItem* key, bool checked)
 void COssleAppDlg::AssignDefaultKey()
 {
     CKeyboardKeyItem* key = m_selectedKey;
-    if (!key || !key->m_keyRecord || !CanEditStore())
+    if (!key || !key->m_keyRecord)
         return;
     if (!StoreAssignment(key, DefaultAssignment(key)))
         return;
@@ -341,7 +341,7 @@ void COssleAppDlg::AssignDefaultKey()
 void COssleAppDlg::AssignSingleKey()
 {
     CKeyboardKeyItem* key = m_selectedKey;
-    if (!key || !key->m_keyRecord || !CanEditStore())
+    if (!key || !key->m_keyRecord)
         return;
     if (m_device)
         m_device->StartMacroRecording();
@@ -361,7 +361,7 @@ void COssleAppDlg::AssignSingleKey()
 void COssleAppDlg::AssignMacro()
 {
     CKeyboardKeyItem* key = m_selectedKey;
-    if (!key || !key->m_keyRecord || !CanEditStore() || m_config->GetMacroCount() < 1)
+    if (!key || !key->m_keyRecord || m_config->GetMacroCount() < 1)
         return;
     std::vector<std::wstring> names;
     for (unsigned i = 0; i < m_config->GetMacroCount(); ++i) {
@@ -411,7 +411,7 @@ void COssleAppDlg::AssignMacro()
 void COssleAppDlg::AssignProfileSwitch()
 {
     CKeyboardKeyItem* key = m_selectedKey;
-    if (!key || !key->m_keyRecord || !CanEditStore() || m_config->GetProfileCount() < 2)
+    if (!key || !key->m_keyRecord || m_config->GetProfileCount() < 2)
         return;
     IKeyboardProfile* active = m_config->GetActiveProfile();
     // The popup's entries and the store positions behind them: names may repeat, positions do not.
@@ -459,7 +459,7 @@ void COssleAppDlg::AssignProfileSwitch()
 void COssleAppDlg::AssignLaunchProgram()
 {
     CKeyboardKeyItem* key = m_selectedKey;
-    if (!key || !key->m_keyRecord || !CanEditStore())
+    if (!key || !key->m_keyRecord)
         return;
     std::wstring path;
     static const wchar_t kFilter[] = L"*.exe\0*.exe\0\0";

@@ -12,9 +12,9 @@
 using namespace config;
 
 const COssleAppDlg::Command COssleAppDlg::kLightingPageCommands[] = {
-    {kIdLedOn, kClicked, nullptr, [](COssleAppDlg& d, int) { d.SetLighting(true); }},
-    {kIdLedOff, kClicked, nullptr, [](COssleAppDlg& d, int) { d.SetLighting(false); }},
-    {kIdRestoreDefaults, kClicked, nullptr, [](COssleAppDlg& d, int) { d.RestoreDefaults(); }},
+    {kIdLedOn, kClicked, nullptr, kEditsStore, [](COssleAppDlg& d, int) { d.SetLighting(true); }},
+    {kIdLedOff, kClicked, nullptr, kEditsStore, [](COssleAppDlg& d, int) { d.SetLighting(false); }},
+    {kIdRestoreDefaults, kClicked, nullptr, kEditsStore, [](COssleAppDlg& d, int) { d.RestoreDefaults(); }},
     // The page's profile selector is the frame's.
     {}};
 
@@ -45,7 +45,7 @@ void COssleAppDlg::RefreshLightingRadios()
 
 void COssleAppDlg::SetLighting(bool on)
 {
-    if (!CanEditStore() || !m_config->GetActiveProfile())
+    if (!m_config->GetActiveProfile())
         return;
     if (m_config->GetLightingOn(nullptr) != on)
         SetDirty(true);
@@ -64,7 +64,7 @@ bool COssleAppDlg::ConfirmRestoreDefaults()
 
 void COssleAppDlg::RestoreDefaults()
 {
-    if (!CanEditStore() || !m_config->GetActiveProfile() || !ConfirmRestoreDefaults() || !CanEditStore())
+    if (!m_config->GetActiveProfile() || !ConfirmRestoreDefaults() || !CanEditStore())
         return;
     COssleConfig::ResetProfile(m_config->GetActiveProfile(), m_config);
     // A picked key would show what it did before the reset.

@@ -41,26 +41,28 @@ unsigned FieldNumber(const std::wstring& text)
 // (OnMacroDisplayChanged, OnMacroEditEvent, OnMacroPlayDone), the fixed-delay field by
 // OnMacroEditChanged.
 const COssleAppDlg::Command COssleAppDlg::kMacrosPageCommands[] = {
-    {kIdMacroList, kChosen, nullptr, [](COssleAppDlg& d, int index) { d.OnMacroChosen(index); }},
-    {kIdMacroCreate, kClicked, nullptr, [](COssleAppDlg& d, int) { d.CreateMacro(); }},
-    {kIdMacroRename, kClicked, nullptr, [](COssleAppDlg& d, int) { d.RenameMacro(); }},
-    {kIdMacroSave, kClicked, nullptr, [](COssleAppDlg& d, int) { d.ExportMacro(); }},
-    {kIdMacroExport, kClicked, nullptr, [](COssleAppDlg& d, int) { d.ExportMacro(); }},
-    {kIdMacroImport, kClicked, nullptr, [](COssleAppDlg& d, int) { d.ImportMacro(); }},
-    {kIdMacroDelete, kClicked, nullptr, [](COssleAppDlg& d, int) { d.DeleteMacro(); }},
-    {kIdMacroRecord, kClicked, nullptr, [](COssleAppDlg& d, int) { d.StartMacroRecording(); }},
-    {kIdMacroStop, kClicked, nullptr, [](COssleAppDlg& d, int) { d.OnStopButton(); }},
-    {kIdMacroPlay, kClicked, nullptr, [](COssleAppDlg& d, int) { d.PlayMacro(); }},
-    {kIdMacroFirstEvent, kClicked, nullptr, [](COssleAppDlg& d, int) { d.SelectFirstEvent(); }},
-    {kIdMacroLastEvent, kClicked, nullptr, [](COssleAppDlg& d, int) { d.SelectLastEvent(); }},
-    {kIdIgnoreDelay, kClicked, nullptr,
+    {kIdMacroList, kChosen, nullptr, kLeavesStore, [](COssleAppDlg& d, int index) { d.OnMacroChosen(index); }},
+    {kIdMacroCreate, kClicked, nullptr, kEditsStore, [](COssleAppDlg& d, int) { d.CreateMacro(); }},
+    {kIdMacroRename, kClicked, nullptr, kEditsStore, [](COssleAppDlg& d, int) { d.RenameMacro(); }},
+    {kIdMacroSave, kClicked, nullptr, kLeavesStore, [](COssleAppDlg& d, int) { d.ExportMacro(); }},
+    {kIdMacroExport, kClicked, nullptr, kLeavesStore, [](COssleAppDlg& d, int) { d.ExportMacro(); }},
+    {kIdMacroImport, kClicked, nullptr, kEditsStore, [](COssleAppDlg& d, int) { d.ImportMacro(); }},
+    {kIdMacroDelete, kClicked, nullptr, kEditsStore, [](COssleAppDlg& d, int) { d.DeleteMacro(); }},
+    {kIdMacroRecord, kClicked, nullptr, kEditsStore, [](COssleAppDlg& d, int) { d.StartMacroRecording(); }},
+    {kIdMacroStop, kClicked, nullptr, kLeavesStore, [](COssleAppDlg& d, int) { d.OnStopButton(); }},
+    {kIdMacroPlay, kClicked, nullptr, kLeavesStore, [](COssleAppDlg& d, int) { d.PlayMacro(); }},
+    {kIdMacroFirstEvent, kClicked, nullptr, kLeavesStore, [](COssleAppDlg& d, int) { d.SelectFirstEvent(); }},
+    {kIdMacroLastEvent, kClicked, nullptr, kLeavesStore, [](COssleAppDlg& d, int) { d.SelectLastEvent(); }},
+    {kIdIgnoreDelay, kClicked, nullptr, kLeavesStore,
      [](COssleAppDlg& d, int) { d.SetIgnoreDelays(d.m_ignoreDelayButton && d.m_ignoreDelayButton->m_checked); }},
-    {kIdFixedDelay, kClicked, nullptr,
+    {kIdFixedDelay, kClicked, nullptr, kLeavesStore,
      [](COssleAppDlg& d, int) { d.SetFixedDelay(d.m_fixedDelayButton && d.m_fixedDelayButton->m_checked); }},
-    {kIdInsertDelay, kClicked, nullptr, [](COssleAppDlg& d, int) { d.InsertDelay(); }},
-    {kIdInsertDelayEdit, EN_KILLFOCUS, nullptr, [](COssleAppDlg& d, int) { d.OnDelayEditKillFocus(); }},
-    {kIdAddBasicCommand, kClicked, nullptr, [](COssleAppDlg& d, int) { d.InsertChosenCommand(d.m_basicCommands); }},
-    {kIdAddMoreCommand, kClicked, nullptr, [](COssleAppDlg& d, int) { d.InsertChosenCommand(d.m_moreCommands); }},
+    {kIdInsertDelay, kClicked, nullptr, kLeavesStore, [](COssleAppDlg& d, int) { d.InsertDelay(); }},
+    {kIdInsertDelayEdit, EN_KILLFOCUS, nullptr, kLeavesStore, [](COssleAppDlg& d, int) { d.OnDelayEditKillFocus(); }},
+    {kIdAddBasicCommand, kClicked, nullptr, kLeavesStore,
+     [](COssleAppDlg& d, int) { d.InsertChosenCommand(d.m_basicCommands); }},
+    {kIdAddMoreCommand, kClicked, nullptr, kLeavesStore,
+     [](COssleAppDlg& d, int) { d.InsertChosenCommand(d.m_moreCommands); }},
     {}};
 
 void COssleAppDlg::BindMacroPageItems()
@@ -237,7 +239,7 @@ void COssleAppDlg::WarnAboutMacro(const wchar_t* panel, const std::wstring& name
 
 void COssleAppDlg::CreateMacro()
 {
-    if (!CanEditStore() || m_config->GetMacroCount() >= kMaxMacros)
+    if (m_config->GetMacroCount() >= kMaxMacros)
         return;
     std::wstring name;
     COssleNameEntryPopup popup(this, kMacroNamePopup, name);
@@ -257,7 +259,7 @@ void COssleAppDlg::CreateMacro()
 void COssleAppDlg::RenameMacro()
 {
     CMacro* macro = ChosenMacro();
-    if (!macro || !CanEditStore())
+    if (!macro)
         return;
     std::wstring name = macro->GetName();
     COssleNameEntryPopup popup(this, kMacroRenamePopup, name);
@@ -277,7 +279,7 @@ void COssleAppDlg::RenameMacro()
 
 void COssleAppDlg::DeleteMacro()
 {
-    if (!m_macroList || !CanEditStore())
+    if (!m_macroList)
         return;
     const int index = m_macroList->GetCurSel();
     // Only an entry of the list names a macro: no choice (-1) deletes nothing.
@@ -308,7 +310,7 @@ void COssleAppDlg::DeleteMacro()
 
 void COssleAppDlg::StartMacroRecording()
 {
-    if (!m_macroDisplay || !CanEditStore())
+    if (!m_macroDisplay)
         return;
     CMacro* macro = ChosenMacro();
     if (!macro) {
@@ -521,7 +523,7 @@ LRESULT COssleAppDlg::OnMacroEditChanged(UINT, WPARAM, LPARAM lParam, BOOL& bHan
 
 void COssleAppDlg::ImportMacro()
 {
-    if (!m_device || !CanEditStore())
+    if (!m_device)
         return;
     // The file's macro is added to the keyboard's list: the store must hold no macros the keyboard
     // lacks, or the two lists would part.

@@ -64,25 +64,29 @@ bool Holds(const int (&ids)[N], int id)
 // The frame's commands
 
 const COssleAppDlg::Command COssleAppDlg::kFrameCommands[] = {
-    {kIdButtonFacebook, kClicked, nullptr, [](COssleAppDlg& d, int) { d.OpenShell(L"OPEN", kSocialPageUrl); }},
-    {kIdButtonTwitter, kClicked, nullptr, [](COssleAppDlg& d, int) { d.OpenShell(L"OPEN", kSocialAccountUrl); }},
-    {kIdButtonCommunity, kClicked, nullptr, [](COssleAppDlg& d, int) { d.OpenShell(L"OPEN", kCommunityUrl); }},
-    {kIdButtonUpdate, kClicked, nullptr, [](COssleAppDlg& d, int) { d.OpenShell(L"OPEN", kSupportUrl); }},
-    {kIdButtonHelp, kClicked, nullptr, [](COssleAppDlg& d, int) { d.OpenManual(); }},
-    {kIdButtonExit, kClicked, nullptr, [](COssleAppDlg& d, int) { d.PostMessage(WM_CLOSE); }},
-    {kIdButtonCancel, kClicked, nullptr, [](COssleAppDlg& d, int) { d.PostMessage(WM_CLOSE); }},
-    {kIdButtonOk, kClicked, nullptr, [](COssleAppDlg& d, int) { d.ApplyAndClose(); }},
-    {kIdButtonApply, kClicked, nullptr, [](COssleAppDlg& d, int) { d.OnApplyButton(); }},
-    {kIdTabAssignKeys, kClicked, nullptr, [](COssleAppDlg& d, int) { d.ShowPage(kPageKeyAssignment); }},
-    {kIdTabProfiles, kClicked, nullptr, [](COssleAppDlg& d, int) { d.ShowPage(kPageProfiles); }},
-    {kIdTabMacros, kClicked, nullptr,
+    {kIdButtonFacebook, kClicked, nullptr, kLeavesStore,
+     [](COssleAppDlg& d, int) { d.OpenShell(L"OPEN", kSocialPageUrl); }},
+    {kIdButtonTwitter, kClicked, nullptr, kLeavesStore,
+     [](COssleAppDlg& d, int) { d.OpenShell(L"OPEN", kSocialAccountUrl); }},
+    {kIdButtonCommunity, kClicked, nullptr, kLeavesStore,
+     [](COssleAppDlg& d, int) { d.OpenShell(L"OPEN", kCommunityUrl); }},
+    {kIdButtonUpdate, kClicked, nullptr, kLeavesStore, [](COssleAppDlg& d, int) { d.OpenShell(L"OPEN", kSupportUrl); }},
+    {kIdButtonHelp, kClicked, nullptr, kLeavesStore, [](COssleAppDlg& d, int) { d.OpenManual(); }},
+    {kIdButtonExit, kClicked, nullptr, kLeavesStore, [](COssleAppDlg& d, int) { d.PostMessage(WM_CLOSE); }},
+    {kIdButtonCancel, kClicked, nullptr, kLeavesStore, [](COssleAppDlg& d, int) { d.PostMessage(WM_CLOSE); }},
+    {kIdButtonOk, kClicked, nullptr, kLeavesStore, [](COssleAppDlg& d, int) { d.ApplyAndClose(); }},
+    {kIdButtonApply, kClicked, nullptr, kLeavesStore, [](COssleAppDlg& d, int) { d.OnApplyButton(); }},
+    {kIdTabAssignKeys, kClicked, nullptr, kLeavesStore, [](COssleAppDlg& d, int) { d.ShowPage(kPageKeyAssignment); }},
+    {kIdTabProfiles, kClicked, nullptr, kLeavesStore, [](COssleAppDlg& d, int) { d.ShowPage(kPageProfiles); }},
+    {kIdTabMacros, kClicked, nullptr, kLeavesStore,
      [](COssleAppDlg& d, int) {
          d.ShowPage(kPageMacros);
          d.EnterMacroPage();
      }},
-    {kIdTabLighting, kClicked, nullptr, [](COssleAppDlg& d, int) { d.ShowPage(kPageLighting); }},
+    {kIdTabLighting, kClicked, nullptr, kLeavesStore, [](COssleAppDlg& d, int) { d.ShowPage(kPageLighting); }},
     // The key page's and the lighting page's selector alike.
-    {kIdProfileSelector, kChosen, nullptr, [](COssleAppDlg& d, int index) { d.OnProfileSelected(index); }},
+    {kIdProfileSelector, kChosen, nullptr, kLeavesStore,
+     [](COssleAppDlg& d, int index) { d.OnProfileSelected(index); }},
     {}};
 
 const COssleAppDlg::Command* COssleAppDlg::FindCommand(int id, UINT notice)
@@ -97,6 +101,14 @@ const COssleAppDlg::Command* COssleAppDlg::FindCommand(int id, UINT notice)
         }
     }
     return nullptr;
+}
+
+void COssleAppDlg::RunCommand(const Command& command, int arg)
+{
+    if (command.editsStore && !CanEditStore())
+        return;
+    command.run(*this, arg);
+    RefreshInputState();
 }
 
 const COssleAppDlg::Command* COssleAppDlg::FindMenuCommand(const Command* table, const std::wstring& text)
@@ -416,10 +428,8 @@ BOOL COssleAppDlg::OnCommand(WPARAM wParam, LPARAM lParam)
         command = FindCommand(sender->m_id, kClicked);
     else if (sender && HIWORD(wParam) != kClicked)
         command = FindCommand(sender->m_id, HIWORD(wParam));
-    if (command) {
-        command->run(*this, -1);
-        RefreshInputState();
-    }
+    if (command)
+        RunCommand(*command, -1);
     return CGUIPanel::OnCommand(wParam, lParam);
 }
 
@@ -457,10 +467,8 @@ LRESULT COssleAppDlg::OnDropdownSelChange(UINT, WPARAM wParam, LPARAM lParam, BO
     CGUIItem* sender = FindSender(reinterpret_cast<HWND>(lParam));
     if (!sender || sender->m_type != SkinItemType::DropdownList)
         return 0;
-    if (const Command* command = FindCommand(sender->m_id, kChosen)) {
-        command->run(*this, static_cast<int>(wParam));
-        RefreshInputState();
-    }
+    if (const Command* command = FindCommand(sender->m_id, kChosen))
+        RunCommand(*command, static_cast<int>(wParam));
     return 0;
 }
 

@@ -15,7 +15,8 @@
 //
 // A write runs on the device object's worker. From its start until its outcome arrives the dialog takes
 // no input that would change the store: the page widgets are disabled, the pointer shows the wait
-// cursor, and every handler that edits the store refuses. OK during a write waits for the outcome,
+// cursor, and nothing edits the store: a command the tables mark kEditsStore is refused before it runs,
+// and the other handlers that edit it refuse for themselves. OK during a write waits for the outcome,
 // writes what changed since, then closes; a failed write makes the dialog dirty again and says so.
 #pragma once
 
@@ -89,9 +90,13 @@ public:
         int id;                   // the widget's skin id; 0 for an entry of a menu only
         UINT notice;              // kClicked, or the notice code of a widget that is not clicked
         const wchar_t* menuText;  // the entry of the page's menu that does the same, or null
+        // kEditsStore: refused, without a word, while the store may not be edited (CanEditStore).
+        bool editsStore;
         // `arg`: the menu row's key, the chosen entry of a list, or -1 for a click.
         void (*run)(COssleAppDlg& dialog, int arg);
     };
+    static constexpr bool kEditsStore = true;
+    static constexpr bool kLeavesStore = false;
     // A button's or a text item's click; other widgets' notices go by their own codes.
     static constexpr UINT kClicked = BN_CLICKED;
     // A list's choice (WM_DROPDOWN_SELCHANGE, with the chosen entry as `arg`).
@@ -105,6 +110,9 @@ public:
     static const Command* FindCommand(int id, UINT notice);
     // The entry of `table` for a menu entry's text, or null.
     static const Command* FindMenuCommand(const Command* table, const std::wstring& text);
+    // Runs a command, unless it edits the store and the store may not be edited now; then the enabled
+    // states follow what it did.
+    void RunCommand(const Command& command, int arg);
 
     // ---- What takes input (MainDialog.cpp)
     // The state every widget's enabled state follows; read from the dialog's members.

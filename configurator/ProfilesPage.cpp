@@ -48,17 +48,17 @@ bool IsExistingFile(const std::wstring& path)
 // The page's buttons and the entries of the profile list's menu. A menu entry acts on the row it was
 // opened on (`arg`, its key) or on the selected row; a button on the selected row.
 const COssleAppDlg::Command COssleAppDlg::kProfilesPageCommands[] = {
-    {kIdNewProfile, kClicked, L"$New", [](COssleAppDlg& d, int) { d.CreateProfile(); }},
-    {kIdImportProfile, kClicked, L"$Import", [](COssleAppDlg& d, int) { d.ImportProfile(); }},
-    {kIdExportProfile, kClicked, L"$Export", [](COssleAppDlg& d, int) { d.ExportProfile(); }},
-    {kIdSaveProfile, kClicked, nullptr, [](COssleAppDlg& d, int) { d.ExportProfile(); }},
-    {kIdDeleteProfile, kClicked, L"$Delete", [](COssleAppDlg& d, int) { d.DeleteProfile(); }},
-    {kIdProfileOsdButton, kClicked, nullptr, [](COssleAppDlg& d, int) { d.OnProfileOsdButton(); }},
-    {0, kClicked, L"$Rename", [](COssleAppDlg& d, int) { d.RenameProfile(); }},
-    {0, kClicked, L"$Copy", [](COssleAppDlg& d, int key) { d.CopyProfile(key); }},
-    {0, kClicked, L"$SetActive", [](COssleAppDlg& d, int key) { d.OnProfileDblClk(key); }},
-    {0, kClicked, L"$RestoreDefault", [](COssleAppDlg& d, int key) { d.RestoreProfile(key); }},
-    {0, kClicked, L"$Preview", [](COssleAppDlg& d, int key) { d.PreviewProfile(key); }},
+    {kIdNewProfile, kClicked, L"$New", kEditsStore, [](COssleAppDlg& d, int) { d.CreateProfile(); }},
+    {kIdImportProfile, kClicked, L"$Import", kEditsStore, [](COssleAppDlg& d, int) { d.ImportProfile(); }},
+    {kIdExportProfile, kClicked, L"$Export", kEditsStore, [](COssleAppDlg& d, int) { d.ExportProfile(); }},
+    {kIdSaveProfile, kClicked, nullptr, kEditsStore, [](COssleAppDlg& d, int) { d.ExportProfile(); }},
+    {kIdDeleteProfile, kClicked, L"$Delete", kEditsStore, [](COssleAppDlg& d, int) { d.DeleteProfile(); }},
+    {kIdProfileOsdButton, kClicked, nullptr, kEditsStore, [](COssleAppDlg& d, int) { d.OnProfileOsdButton(); }},
+    {0, kClicked, L"$Rename", kEditsStore, [](COssleAppDlg& d, int) { d.RenameProfile(); }},
+    {0, kClicked, L"$Copy", kEditsStore, [](COssleAppDlg& d, int key) { d.CopyProfile(key); }},
+    {0, kClicked, L"$SetActive", kEditsStore, [](COssleAppDlg& d, int key) { d.OnProfileDblClk(key); }},
+    {0, kClicked, L"$RestoreDefault", kEditsStore, [](COssleAppDlg& d, int key) { d.RestoreProfile(key); }},
+    {0, kClicked, L"$Preview", kLeavesStore, [](COssleAppDlg& d, int key) { d.PreviewProfile(key); }},
     {}};
 
 void COssleAppDlg::BindProfilesPageItems()
@@ -177,7 +177,7 @@ void COssleAppDlg::OnProfileMenuCommand(int key, const std::wstring& text)
     if (key < 0)
         return;
     if (const Command* command = FindMenuCommand(kProfilesPageCommands, text))
-        command->run(*this, key);
+        RunCommand(*command, key);
 }
 
 void COssleAppDlg::OnProfileMenuOpening(int key)
@@ -264,7 +264,7 @@ void COssleAppDlg::OnProfileDblClk(int key)
 
 void COssleAppDlg::OnProfileOsdButton()
 {
-    if (CanEditStore() && m_profileOsdButton) {
+    if (m_profileOsdButton) {
         m_config->SetShowProfileOsdAll(m_profileOsdButton->m_checked ? 1 : 0);
         SetDirty(true);
     }
@@ -272,8 +272,6 @@ void COssleAppDlg::OnProfileOsdButton()
 
 void COssleAppDlg::CreateProfile()
 {
-    if (!CanEditStore())
-        return;
     if (m_config->GetProfileCount() >= kMaxProfiles) {
         Warn(kProfileLimitPopup, std::wstring(), L"$CreateProfile");
         return;
@@ -293,7 +291,7 @@ void COssleAppDlg::CreateProfile()
 void COssleAppDlg::RenameProfile()
 {
     IKeyboardProfile* profile = SelectedProfile();
-    if (!profile || !CanEditStore())
+    if (!profile)
         return;
     std::wstring name = profile->GetName();
     COssleNameEntryPopup popup(this, kProfileRenamePopup, name);
@@ -312,7 +310,7 @@ void COssleAppDlg::RenameProfile()
 void COssleAppDlg::CopyProfile(int key)
 {
     IKeyboardProfile* source = ProfileAtKey(key);
-    if (!source || !CanEditStore())
+    if (!source)
         return;
     if (m_config->GetProfileCount() >= kMaxProfiles) {
         Warn(kProfileLimitPopup, std::wstring(), L"$Copy");
@@ -329,7 +327,7 @@ void COssleAppDlg::CopyProfile(int key)
 void COssleAppDlg::DeleteProfile()
 {
     IKeyboardProfile* profile = SelectedProfile();
-    if (!profile || !CanEditStore())
+    if (!profile)
         return;
     IKeyboardProfile* first = m_config->GetProfileAt(0);
     const GUID guid = ProfileGuid(profile);
@@ -354,7 +352,7 @@ void COssleAppDlg::DeleteProfile()
 void COssleAppDlg::RestoreProfile(int key)
 {
     IKeyboardProfile* profile = ProfileAtKey(key);
-    if (!profile || !CanEditStore() || !ConfirmRestoreDefaults() || !CanEditStore())
+    if (!profile || !ConfirmRestoreDefaults() || !CanEditStore())
         return;
     COssleConfig::ResetProfile(profile, m_config);
     SetDirty(true);
@@ -395,7 +393,7 @@ bool COssleAppDlg::ChooseExchangeFile(bool save, const wchar_t* kind, const wcha
 void COssleAppDlg::ExportProfile()
 {
     IKeyboardProfile* profile = SelectedProfile();
-    if (!profile || !CanEditStore() || !m_device)
+    if (!profile || !m_device)
         return;
     // Only a profile the keyboard holds can be written to a file by it.
     if (IsNullGuid(ProfileGuid(profile)) || !m_device->IsProfileOnDevice(profile)) {
@@ -410,7 +408,7 @@ void COssleAppDlg::ExportProfile()
 
 void COssleAppDlg::ImportProfile()
 {
-    if (!CanEditStore() || !m_device)
+    if (!m_device)
         return;
     if (m_config->GetProfileCount() >= kMaxProfiles) {
         Warn(kProfileLimitPopup, std::wstring(), L"$Import");
