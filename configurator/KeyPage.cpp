@@ -42,6 +42,16 @@ std::wstring FileNameOf(const std::wstring& path)
 
 } // namespace
 
+// The page's commands. The keys of the picture report by their own messages (OnKeyItemHover,
+// OnKeyItemClick); the profile selector is the frame's.
+const COssleAppDlg::Command COssleAppDlg::kKeyPageCommands[] = {
+    {kIdAssignDefault, kClicked, nullptr, kEditsStore, [](COssleAppDlg& d, int) { d.AssignDefaultKey(); }},
+    {kIdAssignSingleKey, kClicked, nullptr, kEditsStore, [](COssleAppDlg& d, int) { d.AssignSingleKey(); }},
+    {kIdAssignMacro, kClicked, nullptr, kEditsStore, [](COssleAppDlg& d, int) { d.AssignMacro(); }},
+    {kIdAssignProfile, kClicked, nullptr, kEditsStore, [](COssleAppDlg& d, int) { d.AssignProfileSwitch(); }},
+    {kIdAssignLaunch, kClicked, nullptr, kEditsStore, [](COssleAppDlg& d, int) { d.AssignLaunchProgram(); }},
+    {}};
+
 void COssleAppDlg::BindKeyPageItems()
 {
     for (int i = 0; i < 5; ++i) {
@@ -125,7 +135,7 @@ LRESULT COssleAppDlg::OnKeyItemClick(UINT, WPARAM, LPARAM lParam, BOOL&)
         }
     }
     RefreshKeyLabels();
-    EnableAssignButtons(m_selectedKey != nullptr);
+    RefreshInputState();
     Invalidate(FALSE);
     return 0;
 }
@@ -259,10 +269,12 @@ void COssleAppDlg::RefreshKeyLabels()
 void COssleAppDlg::RefreshKeyMarks()
 {
     RefreshKeyLabels();
-    EnableAssignButtons(m_selectedKey != nullptr);
+    RefreshInputState();
     Invalidate(FALSE);
 }
 
+// RefreshInputState's hand for the five buttons: those of a macro and of a profile switch need one to
+// choose, and each label shows its button's state.
 void COssleAppDlg::EnableAssignButtons(bool enable)
 {
     const bool macros = m_config && m_config->GetMacroCount() >= 1;
@@ -318,7 +330,7 @@ void COssleAppDlg::FinishAssignment(CKeyboardKeyItem* key, bool checked)
 void COssleAppDlg::AssignDefaultKey()
 {
     CKeyboardKeyItem* key = m_selectedKey;
-    if (!key || !key->m_keyRecord || !CanEditStore())
+    if (!key || !key->m_keyRecord)
         return;
     if (!StoreAssignment(key, DefaultAssignment(key)))
         return;
@@ -329,7 +341,7 @@ void COssleAppDlg::AssignDefaultKey()
 void COssleAppDlg::AssignSingleKey()
 {
     CKeyboardKeyItem* key = m_selectedKey;
-    if (!key || !key->m_keyRecord || !CanEditStore())
+    if (!key || !key->m_keyRecord)
         return;
     if (m_device)
         m_device->StartMacroRecording();
@@ -349,7 +361,7 @@ void COssleAppDlg::AssignSingleKey()
 void COssleAppDlg::AssignMacro()
 {
     CKeyboardKeyItem* key = m_selectedKey;
-    if (!key || !key->m_keyRecord || !CanEditStore() || m_config->GetMacroCount() < 1)
+    if (!key || !key->m_keyRecord || m_config->GetMacroCount() < 1)
         return;
     std::vector<std::wstring> names;
     for (unsigned i = 0; i < m_config->GetMacroCount(); ++i) {
@@ -399,7 +411,7 @@ void COssleAppDlg::AssignMacro()
 void COssleAppDlg::AssignProfileSwitch()
 {
     CKeyboardKeyItem* key = m_selectedKey;
-    if (!key || !key->m_keyRecord || !CanEditStore() || m_config->GetProfileCount() < 2)
+    if (!key || !key->m_keyRecord || m_config->GetProfileCount() < 2)
         return;
     IKeyboardProfile* active = m_config->GetActiveProfile();
     // The popup's entries and the store positions behind them: names may repeat, positions do not.
@@ -447,7 +459,7 @@ void COssleAppDlg::AssignProfileSwitch()
 void COssleAppDlg::AssignLaunchProgram()
 {
     CKeyboardKeyItem* key = m_selectedKey;
-    if (!key || !key->m_keyRecord || !CanEditStore())
+    if (!key || !key->m_keyRecord)
         return;
     std::wstring path;
     static const wchar_t kFilter[] = L"*.exe\0*.exe\0\0";

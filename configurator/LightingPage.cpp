@@ -11,6 +11,13 @@
 
 using namespace config;
 
+const COssleAppDlg::Command COssleAppDlg::kLightingPageCommands[] = {
+    {kIdLedOn, kClicked, nullptr, kEditsStore, [](COssleAppDlg& d, int) { d.SetLighting(true); }},
+    {kIdLedOff, kClicked, nullptr, kEditsStore, [](COssleAppDlg& d, int) { d.SetLighting(false); }},
+    {kIdRestoreDefaults, kClicked, nullptr, kEditsStore, [](COssleAppDlg& d, int) { d.RestoreDefaults(); }},
+    // The page's profile selector is the frame's.
+    {}};
+
 void COssleAppDlg::BindLightingPageItems()
 {
     m_ledOnButton = FindItemAs<CBitmapBtn>(m_lightingPage, kIdLedOn, SkinItemType::BitmapButton);
@@ -21,23 +28,6 @@ void COssleAppDlg::BindLightingPageItems()
             button->m_isCheckBox = 1;
             button->m_toggleOnClick = 0;
         }
-    }
-}
-
-bool COssleAppDlg::OnLightingCommand(int id)
-{
-    switch (id) {
-    case kIdLedOn:
-        SetLighting(true);
-        return true;
-    case kIdLedOff:
-        SetLighting(false);
-        return true;
-    case kIdRestoreDefaults:
-        RestoreDefaults();
-        return true;
-    default:
-        return false;
     }
 }
 
@@ -55,7 +45,7 @@ void COssleAppDlg::RefreshLightingRadios()
 
 void COssleAppDlg::SetLighting(bool on)
 {
-    if (!CanEditStore() || !m_config->GetActiveProfile())
+    if (!m_config->GetActiveProfile())
         return;
     if (m_config->GetLightingOn(nullptr) != on)
         SetDirty(true);
@@ -74,7 +64,7 @@ bool COssleAppDlg::ConfirmRestoreDefaults()
 
 void COssleAppDlg::RestoreDefaults()
 {
-    if (!CanEditStore() || !m_config->GetActiveProfile() || !ConfirmRestoreDefaults() || !CanEditStore())
+    if (!m_config->GetActiveProfile() || !ConfirmRestoreDefaults() || !CanEditStore())
         return;
     COssleConfig::ResetProfile(m_config->GetActiveProfile(), m_config);
     // A picked key would show what it did before the reset.

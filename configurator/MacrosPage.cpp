@@ -22,33 +22,10 @@ using namespace config;
 
 namespace {
 
-// The controls the page states enable and disable as a group, beside the tabs and the frame's buttons.
-const int kMacroGroup[] = {kIdAddBasicCommand, kIdAddMoreCommand, kIdInsertDelay, kIdBasicCommands,
-                           kIdMoreCommands, kIdMacroCreate, kIdMacroImport, kIdMacroExport, kIdMacroSave,
-                           kIdMacroDelete, kIdMacroRename, kIdIgnoreDelay, kIdIgnoreDelayText, kIdInsertDelayEdit,
-                           kIdFixedDelay, kIdFixedDelayText, kIdFixedDelayEdit, kIdMacroRecord, kIdMacroPlay,
-                           kIdMacroFirstEvent, kIdMacroLastEvent, kIdMacroStop};
-
-// Disabled when no macro is chosen.
-const int kNeedsMacro[] = {kIdMacroStop, kIdMacroPlay, kIdMacroFirstEvent, kIdMacroLastEvent, kIdInsertDelay,
-                           kIdInsertDelayEdit, kIdAddBasicCommand, kIdAddMoreCommand, kIdBasicCommands,
-                           kIdMoreCommands, kIdIgnoreDelay, kIdIgnoreDelayText, kIdFixedDelay, kIdFixedDelayText,
-                           kIdFixedDelayEdit};
-
 template <class T>
 void BindPageItem(const SkinItemList& list, int id, int type, T*& out)
 {
     out = FindItemAs<T>(list, id, type);
-}
-
-void EnableWindowOf(const CGUIItem* item, bool enable)
-{
-    if (!item || !item->m_window || !::IsWindow(item->m_window))
-        return;
-    if ((::IsWindowEnabled(item->m_window) != FALSE) != enable) {
-        ::EnableWindow(item->m_window, enable ? TRUE : FALSE);
-        ::InvalidateRect(item->m_window, nullptr, FALSE);
-    }
 }
 
 // The number in an edit field: digits only (the fields take nothing else); 0 when empty.
@@ -59,6 +36,34 @@ unsigned FieldNumber(const std::wstring& text)
 }
 
 } // namespace
+
+// The page's commands and the notices of its widgets. The macro displays report by their own messages
+// (OnMacroDisplayChanged, OnMacroEditEvent, OnMacroPlayDone), the fixed-delay field by
+// OnMacroEditChanged.
+const COssleAppDlg::Command COssleAppDlg::kMacrosPageCommands[] = {
+    {kIdMacroList, kChosen, nullptr, kLeavesStore, [](COssleAppDlg& d, int index) { d.OnMacroChosen(index); }},
+    {kIdMacroCreate, kClicked, nullptr, kEditsStore, [](COssleAppDlg& d, int) { d.CreateMacro(); }},
+    {kIdMacroRename, kClicked, nullptr, kEditsStore, [](COssleAppDlg& d, int) { d.RenameMacro(); }},
+    {kIdMacroSave, kClicked, nullptr, kLeavesStore, [](COssleAppDlg& d, int) { d.ExportMacro(); }},
+    {kIdMacroExport, kClicked, nullptr, kLeavesStore, [](COssleAppDlg& d, int) { d.ExportMacro(); }},
+    {kIdMacroImport, kClicked, nullptr, kEditsStore, [](COssleAppDlg& d, int) { d.ImportMacro(); }},
+    {kIdMacroDelete, kClicked, nullptr, kEditsStore, [](COssleAppDlg& d, int) { d.DeleteMacro(); }},
+    {kIdMacroRecord, kClicked, nullptr, kEditsStore, [](COssleAppDlg& d, int) { d.StartMacroRecording(); }},
+    {kIdMacroStop, kClicked, nullptr, kLeavesStore, [](COssleAppDlg& d, int) { d.OnStopButton(); }},
+    {kIdMacroPlay, kClicked, nullptr, kLeavesStore, [](COssleAppDlg& d, int) { d.PlayMacro(); }},
+    {kIdMacroFirstEvent, kClicked, nullptr, kLeavesStore, [](COssleAppDlg& d, int) { d.SelectFirstEvent(); }},
+    {kIdMacroLastEvent, kClicked, nullptr, kLeavesStore, [](COssleAppDlg& d, int) { d.SelectLastEvent(); }},
+    {kIdIgnoreDelay, kClicked, nullptr, kLeavesStore,
+     [](COssleAppDlg& d, int) { d.SetIgnoreDelays(d.m_ignoreDelayButton && d.m_ignoreDelayButton->m_checked); }},
+    {kIdFixedDelay, kClicked, nullptr, kLeavesStore,
+     [](COssleAppDlg& d, int) { d.SetFixedDelay(d.m_fixedDelayButton && d.m_fixedDelayButton->m_checked); }},
+    {kIdInsertDelay, kClicked, nullptr, kLeavesStore, [](COssleAppDlg& d, int) { d.InsertDelay(); }},
+    {kIdInsertDelayEdit, EN_KILLFOCUS, nullptr, kLeavesStore, [](COssleAppDlg& d, int) { d.OnDelayEditKillFocus(); }},
+    {kIdAddBasicCommand, kClicked, nullptr, kLeavesStore,
+     [](COssleAppDlg& d, int) { d.InsertChosenCommand(d.m_basicCommands); }},
+    {kIdAddMoreCommand, kClicked, nullptr, kLeavesStore,
+     [](COssleAppDlg& d, int) { d.InsertChosenCommand(d.m_moreCommands); }},
+    {}};
 
 void COssleAppDlg::BindMacroPageItems()
 {
@@ -98,10 +103,9 @@ void COssleAppDlg::RefreshMacroPage()
         if (option && option->m_checked)
             option->SetSelected(0);
     }
-    if (m_fixedDelayEdit) {
+    if (m_fixedDelayEdit)
         m_fixedDelayEdit->SetWindowText(std::to_wstring(kDefaultFixedDelayMs).c_str());
-        EnableWindowOf(m_fixedDelayEdit, false);
-    }
+    RefreshInputState();
 }
 
 CMacro* COssleAppDlg::ChosenMacro() const
@@ -142,61 +146,22 @@ void COssleAppDlg::FillPredefinedCommandLists()
     }
 }
 
-CGUIItem* COssleAppDlg::MacroPageItem(int id) const
-{
-    return FindItemById(m_macrosPage, id);
-}
-
+// The state decides which display shows and, through RefreshInputState, which widgets take input.
 void COssleAppDlg::SetMacroPageState(int state)
 {
     m_macroPageState = state;
-    const bool group = state == kMacroPageNoMacro || state == kMacroPageIdle;
-    for (CBitmapBtn* frameButton : {m_tabs[0], m_tabs[1], m_tabs[2], m_tabs[3], m_okButton, m_cancelButton,
-                                    m_applyButton, m_helpButton, m_exitButton, m_updateButton})
-        EnableWindowOf(frameButton, group);
-    for (int id : kMacroGroup)
-        EnableWindowOf(MacroPageItem(id), group);
-    auto showDisplay = [](CMacroDisplayItem* display, bool show) {
-        if (!display)
-            return;
-        EnableWindowOf(display, show);
-        display->ShowItem(show);
-    };
-    switch (state) {
-    case kMacroPageNoMacro:
-        for (int id : kNeedsMacro)
-            EnableWindowOf(MacroPageItem(id), false);
-        showDisplay(m_macroPlayer, false);
-        showDisplay(m_macroDisplay, true);
-        break;
-    case kMacroPageIdle:
-        if (!m_fixedDelayButton || !m_fixedDelayButton->m_checked)
-            EnableWindowOf(m_fixedDelayEdit, false);
-        EnableWindowOf(m_stopButton, false);
-        showDisplay(m_macroPlayer, false);
-        showDisplay(m_macroDisplay, true);
-        break;
-    case kMacroPageReplaying:
-        EnableWindowOf(m_stopButton, true);
-        showDisplay(m_macroDisplay, false);
-        showDisplay(m_macroPlayer, true);
-        break;
-    case kMacroPageRecording:
-        EnableWindowOf(m_stopButton, true);
-        showDisplay(m_macroPlayer, false);
-        showDisplay(m_macroDisplay, true);
-        if (m_macroDisplay && m_macroDisplay->m_scrollBar)
+    // The read-only display shows a replay; the editable one shows otherwise.
+    if (m_macroPlayer)
+        m_macroPlayer->ShowItem(state == kMacroPageReplaying);
+    if (m_macroDisplay) {
+        m_macroDisplay->ShowItem(state != kMacroPageReplaying);
+        if (state == kMacroPageRecording && m_macroDisplay->m_scrollBar)
             m_macroDisplay->m_scrollBar->ShowWindow(SW_HIDE);
-        break;
-    default:
-        break;
-    }
-    if (m_macroDisplay)
         m_macroDisplay->m_scrollBarHidden = state == kMacroPageRecording;
-    EnableWindowOf(m_macroList, group);
+    }
     if (m_stopButton)
         m_stopButton->SetTooltip(state == kMacroPageReplaying ? L"$Stop" : L"$StopRecordingMacroEvents");
-    EnableWindowOf(m_applyButton, group && m_dirty);
+    RefreshInputState();
     for (CDropdownListItem* list : {m_basicCommands, m_moreCommands}) {
         if (list)
             list->Invalidate(FALSE);
@@ -241,64 +206,30 @@ void COssleAppDlg::ChooseMacro(CMacro* macro)
 // ---------------------------------------------------------------------------------------------------
 // Commands
 
-bool COssleAppDlg::OnMacroPageCommand(int id)
+void COssleAppDlg::OnStopButton()
 {
-    switch (id) {
-    case kIdMacroCreate:
-        CreateMacro();
-        return true;
-    case kIdMacroRename:
-        RenameMacro();
-        return true;
-    case kIdMacroSave:
-    case kIdMacroExport:
-        ExportMacro();
-        return true;
-    case kIdMacroImport:
-        ImportMacro();
-        return true;
-    case kIdMacroDelete:
-        DeleteMacro();
-        return true;
-    case kIdMacroRecord:
-        StartMacroRecording();
-        return true;
-    case kIdMacroStop:
-        if (m_macroPageState == kMacroPageReplaying)
-            StopMacroPlayback();
-        else
-            StopMacroRecording();
-        return true;
-    case kIdMacroPlay:
-        PlayMacro();
-        return true;
-    case kIdMacroFirstEvent:
-        if (m_macroDisplay && m_macroDisplay->GetItemCount() > 0)
-            m_macroDisplay->SelectRow(0);
-        return true;
-    case kIdMacroLastEvent:
-        if (m_macroDisplay)
-            m_macroDisplay->SelectRow(m_macroDisplay->GetItemCount() - 1);
-        return true;
-    case kIdIgnoreDelay:
-        SetIgnoreDelays(m_ignoreDelayButton && m_ignoreDelayButton->m_checked);
-        return true;
-    case kIdFixedDelay:
-        SetFixedDelay(m_fixedDelayButton && m_fixedDelayButton->m_checked);
-        return true;
-    case kIdInsertDelay:
-        InsertDelay();
-        return true;
-    case kIdAddBasicCommand:
-    case kIdAddMoreCommand: {
-        CDropdownListItem* list = id == kIdAddBasicCommand ? m_basicCommands : m_moreCommands;
-        const int chosen = list ? list->GetCurSel() : -1;
-        InsertPredefinedMacro(chosen >= 0 ? list->GetEntryText(chosen) : std::wstring());
-        return true;
-    }
-    default:
-        return false;
-    }
+    if (m_macroPageState == kMacroPageReplaying)
+        StopMacroPlayback();
+    else
+        StopMacroRecording();
+}
+
+void COssleAppDlg::SelectFirstEvent()
+{
+    if (m_macroDisplay && m_macroDisplay->GetItemCount() > 0)
+        m_macroDisplay->SelectRow(0);
+}
+
+void COssleAppDlg::SelectLastEvent()
+{
+    if (m_macroDisplay)
+        m_macroDisplay->SelectRow(m_macroDisplay->GetItemCount() - 1);
+}
+
+void COssleAppDlg::InsertChosenCommand(CDropdownListItem* list)
+{
+    const int chosen = list ? list->GetCurSel() : -1;
+    InsertPredefinedMacro(chosen >= 0 ? list->GetEntryText(chosen) : std::wstring());
 }
 
 void COssleAppDlg::WarnAboutMacro(const wchar_t* panel, const std::wstring& name)
@@ -308,7 +239,7 @@ void COssleAppDlg::WarnAboutMacro(const wchar_t* panel, const std::wstring& name
 
 void COssleAppDlg::CreateMacro()
 {
-    if (!CanEditStore() || m_config->GetMacroCount() >= kMaxMacros)
+    if (m_config->GetMacroCount() >= kMaxMacros)
         return;
     std::wstring name;
     COssleNameEntryPopup popup(this, kMacroNamePopup, name);
@@ -328,7 +259,7 @@ void COssleAppDlg::CreateMacro()
 void COssleAppDlg::RenameMacro()
 {
     CMacro* macro = ChosenMacro();
-    if (!macro || !CanEditStore())
+    if (!macro)
         return;
     std::wstring name = macro->GetName();
     COssleNameEntryPopup popup(this, kMacroRenamePopup, name);
@@ -348,7 +279,7 @@ void COssleAppDlg::RenameMacro()
 
 void COssleAppDlg::DeleteMacro()
 {
-    if (!m_macroList || !CanEditStore())
+    if (!m_macroList)
         return;
     const int index = m_macroList->GetCurSel();
     // Only an entry of the list names a macro: no choice (-1) deletes nothing.
@@ -379,7 +310,7 @@ void COssleAppDlg::DeleteMacro()
 
 void COssleAppDlg::StartMacroRecording()
 {
-    if (!m_macroDisplay || !CanEditStore())
+    if (!m_macroDisplay)
         return;
     CMacro* macro = ChosenMacro();
     if (!macro) {
@@ -460,9 +391,9 @@ void COssleAppDlg::SetIgnoreDelays(bool on)
     if (on && m_fixedDelayButton && m_fixedDelayButton->m_checked) {
         m_fixedDelayButton->SetSelected(0);
         m_macroDisplay->m_fixedDelay = false;
-        EnableWindowOf(m_fixedDelayEdit, false);
     }
     m_macroDisplay->m_noDelay = on;
+    RefreshInputState();
 }
 
 void COssleAppDlg::SetFixedDelay(bool on)
@@ -474,7 +405,7 @@ void COssleAppDlg::SetFixedDelay(bool on)
         m_macroDisplay->m_noDelay = false;
     }
     m_macroDisplay->m_fixedDelay = on;
-    EnableWindowOf(m_fixedDelayEdit, on);
+    RefreshInputState();
 }
 
 void COssleAppDlg::CheckDefaultDelay()
@@ -592,7 +523,7 @@ LRESULT COssleAppDlg::OnMacroEditChanged(UINT, WPARAM, LPARAM lParam, BOOL& bHan
 
 void COssleAppDlg::ImportMacro()
 {
-    if (!m_device || !CanEditStore())
+    if (!m_device)
         return;
     // The file's macro is added to the keyboard's list: the store must hold no macros the keyboard
     // lacks, or the two lists would part.

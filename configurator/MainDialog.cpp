@@ -1,6 +1,6 @@
 // COssleAppDlg, the frame: opening and reading the keyboard, the pages, Apply, OK and close, the help
-// and web buttons, the profile selector, the watch for the keyboard's removal, and the lock that keeps
-// the store still while a write runs.
+// and web buttons, the profile selector, the watch for the keyboard's removal, the command lookup, and
+// the one member that decides which widgets take input.
 #include "configurator/MainDialog.h"
 
 #include <algorithm>
@@ -27,15 +27,95 @@ bool HasWindow(const CGUIItem* item)
            ::IsWindow(item->m_window);
 }
 
-void EnableItem(CBitmapBtn* button, bool enable)
+// Enables or disables a widget's window, repainting it on a change only.
+void EnableItem(const CGUIItem* item, bool enable)
 {
-    if (button && button->m_hWnd && (::IsWindowEnabled(button->m_hWnd) != FALSE) != enable) {
-        button->EnableWindow(enable ? TRUE : FALSE);
-        button->Invalidate(FALSE);
-    }
+    if (!HasWindow(item) || (::IsWindowEnabled(item->m_window) != FALSE) == enable)
+        return;
+    ::EnableWindow(item->m_window, enable ? TRUE : FALSE);
+    ::InvalidateRect(item->m_window, nullptr, FALSE);
+}
+
+// The macros page's widgets that its states enable and disable as a group, with the frame's buttons.
+const int kMacroGroup[] = {kIdAddBasicCommand, kIdAddMoreCommand, kIdInsertDelay, kIdBasicCommands,
+                           kIdMoreCommands, kIdMacroCreate, kIdMacroImport, kIdMacroExport, kIdMacroSave,
+                           kIdMacroDelete, kIdMacroRename, kIdIgnoreDelay, kIdIgnoreDelayText, kIdInsertDelayEdit,
+                           kIdFixedDelay, kIdFixedDelayText, kIdFixedDelayEdit, kIdMacroRecord, kIdMacroPlay,
+                           kIdMacroFirstEvent, kIdMacroLastEvent, kIdMacroStop};
+
+// Of the group, those that act on the chosen macro: disabled when there is none.
+const int kNeedsMacro[] = {kIdMacroStop, kIdMacroPlay, kIdMacroFirstEvent, kIdMacroLastEvent, kIdInsertDelay,
+                           kIdInsertDelayEdit, kIdAddBasicCommand, kIdAddMoreCommand, kIdBasicCommands,
+                           kIdMoreCommands, kIdIgnoreDelay, kIdIgnoreDelayText, kIdFixedDelay, kIdFixedDelayText,
+                           kIdFixedDelayEdit};
+
+template <size_t N>
+bool Holds(const int (&ids)[N], int id)
+{
+    return std::find(ids, ids + N, id) != ids + N;
 }
 
 } // namespace
+
+// ---------------------------------------------------------------------------------------------------
+// The frame's commands
+
+const COssleAppDlg::Command COssleAppDlg::kFrameCommands[] = {
+    {kIdButtonFacebook, kClicked, nullptr, kLeavesStore,
+     [](COssleAppDlg& d, int) { d.OpenShell(L"OPEN", kSocialPageUrl); }},
+    {kIdButtonTwitter, kClicked, nullptr, kLeavesStore,
+     [](COssleAppDlg& d, int) { d.OpenShell(L"OPEN", kSocialAccountUrl); }},
+    {kIdButtonCommunity, kClicked, nullptr, kLeavesStore,
+     [](COssleAppDlg& d, int) { d.OpenShell(L"OPEN", kCommunityUrl); }},
+    {kIdButtonUpdate, kClicked, nullptr, kLeavesStore, [](COssleAppDlg& d, int) { d.OpenShell(L"OPEN", kSupportUrl); }},
+    {kIdButtonHelp, kClicked, nullptr, kLeavesStore, [](COssleAppDlg& d, int) { d.OpenManual(); }},
+    {kIdButtonExit, kClicked, nullptr, kLeavesStore, [](COssleAppDlg& d, int) { d.PostMessage(WM_CLOSE); }},
+    {kIdButtonCancel, kClicked, nullptr, kLeavesStore, [](COssleAppDlg& d, int) { d.PostMessage(WM_CLOSE); }},
+    {kIdButtonOk, kClicked, nullptr, kLeavesStore, [](COssleAppDlg& d, int) { d.ApplyAndClose(); }},
+    {kIdButtonApply, kClicked, nullptr, kLeavesStore, [](COssleAppDlg& d, int) { d.OnApplyButton(); }},
+    {kIdTabAssignKeys, kClicked, nullptr, kLeavesStore, [](COssleAppDlg& d, int) { d.ShowPage(kPageKeyAssignment); }},
+    {kIdTabProfiles, kClicked, nullptr, kLeavesStore, [](COssleAppDlg& d, int) { d.ShowPage(kPageProfiles); }},
+    {kIdTabMacros, kClicked, nullptr, kLeavesStore,
+     [](COssleAppDlg& d, int) {
+         d.ShowPage(kPageMacros);
+         d.EnterMacroPage();
+     }},
+    {kIdTabLighting, kClicked, nullptr, kLeavesStore, [](COssleAppDlg& d, int) { d.ShowPage(kPageLighting); }},
+    // The key page's and the lighting page's selector alike.
+    {kIdProfileSelector, kChosen, nullptr, kLeavesStore,
+     [](COssleAppDlg& d, int index) { d.OnProfileSelected(index); }},
+    {}};
+
+const COssleAppDlg::Command* COssleAppDlg::FindCommand(int id, UINT notice)
+{
+    if (id == 0)
+        return nullptr;
+    for (const Command* table :
+         {kFrameCommands, kKeyPageCommands, kProfilesPageCommands, kLightingPageCommands, kMacrosPageCommands}) {
+        for (const Command* command = table; command->run; ++command) {
+            if (command->id == id && command->notice == notice)
+                return command;
+        }
+    }
+    return nullptr;
+}
+
+void COssleAppDlg::RunCommand(const Command& command, int arg)
+{
+    if (command.editsStore && !CanEditStore())
+        return;
+    command.run(*this, arg);
+    RefreshInputState();
+}
+
+const COssleAppDlg::Command* COssleAppDlg::FindMenuCommand(const Command* table, const std::wstring& text)
+{
+    for (const Command* command = table; command->run; ++command) {
+        if (command->menuText && text == command->menuText)
+            return command;
+    }
+    return nullptr;
+}
 
 COssleAppDlg::COssleAppDlg(IKeyboardDevice* device, IKeyboardConfig* config)
     : CGUIPanel(kMainPanel, MainTemplate(), nullptr), m_device(device), m_config(config)
@@ -194,7 +274,6 @@ void COssleAppDlg::FinishOpening()
 
 void COssleAppDlg::ShowWithoutKeyboard()
 {
-    EnableAssignButtons(false);
     SetDirty(false);
     RefreshVersionLines(false);
     Invalidate(FALSE);
@@ -233,8 +312,8 @@ void COssleAppDlg::RefreshAllViews()
     }
     RefreshVersionLines();
     RefreshKeyLabels();
-    EnableAssignButtons(m_selectedKey != nullptr);
     RefreshMacroPage();
+    RefreshInputState();
     Invalidate(FALSE);
 }
 
@@ -321,8 +400,8 @@ void COssleAppDlg::ShowPage(unsigned flags)
             m_keyHint->m_keyPicture = nullptr;
             m_keyHint->m_assignmentKind = 0;
         }
-        EnableAssignButtons(false);
     }
+    RefreshInputState();
     Invalidate(FALSE);
 }
 
@@ -341,75 +420,13 @@ CGUIItem* COssleAppDlg::FindSender(HWND window) const
 BOOL COssleAppDlg::OnCommand(WPARAM wParam, LPARAM lParam)
 {
     CGUIItem* sender = FindSender(reinterpret_cast<HWND>(lParam));
-    if (sender && (sender->m_type == SkinItemType::BitmapButton || sender->m_type == SkinItemType::TextItem)) {
-        switch (sender->m_id) {
-        case kIdButtonFacebook:
-            OpenShell(L"OPEN", kSocialPageUrl);
-            break;
-        case kIdButtonTwitter:
-            OpenShell(L"OPEN", kSocialAccountUrl);
-            break;
-        case kIdButtonCommunity:
-            OpenShell(L"OPEN", kCommunityUrl);
-            break;
-        case kIdButtonUpdate:
-            OpenShell(L"OPEN", kSupportUrl);
-            break;
-        case kIdButtonHelp:
-            OpenManual();
-            break;
-        case kIdButtonExit:
-        case kIdButtonCancel:
-            PostMessage(WM_CLOSE);
-            break;
-        case kIdButtonOk:
-            ApplyAndClose();
-            break;
-        case kIdButtonApply: {
-            HCURSOR previous = ::GetCursor();
-            if (previous)
-                ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
-            ApplySettings();
-            if (previous && !m_transferRunning)
-                ::SetCursor(previous);
-            break;
-        }
-        case kIdTabAssignKeys:
-            ShowPage(kPageKeyAssignment);
-            break;
-        case kIdTabProfiles:
-            ShowPage(kPageProfiles);
-            break;
-        case kIdTabMacros:
-            ShowPage(kPageMacros);
-            EnterMacroPage();
-            break;
-        case kIdTabLighting:
-            ShowPage(kPageLighting);
-            break;
-        case kIdAssignDefault:
-            AssignDefaultKey();
-            break;
-        case kIdAssignSingleKey:
-            AssignSingleKey();
-            break;
-        case kIdAssignMacro:
-            AssignMacro();
-            break;
-        case kIdAssignProfile:
-            AssignProfileSwitch();
-            break;
-        case kIdAssignLaunch:
-            AssignLaunchProgram();
-            break;
-        default:
-            if (!OnProfilesCommand(sender->m_id) && !OnLightingCommand(sender->m_id))
-                OnMacroPageCommand(sender->m_id);
-            break;
-        }
-    } else if (sender && sender->m_id == kIdInsertDelayEdit && HIWORD(wParam) == EN_KILLFOCUS) {
-        OnDelayEditKillFocus();
-    }
+    const Command* command = nullptr;
+    if (sender && (sender->m_type == SkinItemType::BitmapButton || sender->m_type == SkinItemType::TextItem))
+        command = FindCommand(sender->m_id, kClicked);
+    else if (sender && HIWORD(wParam) != kClicked)
+        command = FindCommand(sender->m_id, HIWORD(wParam));
+    if (command)
+        RunCommand(*command, -1);
     return CGUIPanel::OnCommand(wParam, lParam);
 }
 
@@ -432,26 +449,93 @@ void COssleAppDlg::OpenManual()
         Warn(kManualMissingPopup);
 }
 
+void COssleAppDlg::OnApplyButton()
+{
+    HCURSOR previous = ::GetCursor();
+    if (previous)
+        ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    ApplySettings();
+    if (previous && !m_transferRunning)
+        ::SetCursor(previous);
+}
+
 LRESULT COssleAppDlg::OnDropdownSelChange(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
     CGUIItem* sender = FindSender(reinterpret_cast<HWND>(lParam));
-    if (sender && sender->m_type == SkinItemType::DropdownList && sender->m_id == kIdMacroList) {
-        OnMacroChosen(static_cast<int>(wParam));
+    if (!sender || sender->m_type != SkinItemType::DropdownList)
         return 0;
-    }
-    if (!sender || sender->m_type != SkinItemType::DropdownList || sender->m_id != kIdProfileSelector)
-        return 0;
-    const int index = static_cast<int>(wParam);
+    if (const Command* command = FindCommand(sender->m_id, kChosen))
+        RunCommand(*command, static_cast<int>(wParam));
+    return 0;
+}
+
+void COssleAppDlg::OnProfileSelected(int index)
+{
     if (!CanEditStore()) {
-        // The choice is not taken during a write: the selector goes back to the active profile.
-        FillProfileSelector(dynamic_cast<CDropdownListItem*>(sender));
-        return 0;
+        // The choice is not taken during a write: the selectors go back to the active profile.
+        FillProfileSelector(m_keyProfileSelector);
+        FillProfileSelector(m_lightingProfileSelector);
+        return;
     }
     // By position, not by name: two profiles may carry names that differ only in letter case.
     IKeyboardProfile* profile = index >= 0 ? m_config->GetProfileAt(static_cast<unsigned>(index)) : nullptr;
     if (profile && profile != m_config->GetActiveProfile())
         ActivateProfile(profile);
-    return 0;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// What takes input
+
+COssleAppDlg::InputState COssleAppDlg::CurrentInputState() const
+{
+    InputState state = {};
+    state.writing = m_transferRunning;
+    state.dirty = m_dirty;
+    state.keyPicked = m_selectedKey != nullptr;
+    state.macroPage = m_macroPageState;
+    state.fixedDelay = m_fixedDelayButton && m_fixedDelayButton->m_checked;
+    return state;
+}
+
+void COssleAppDlg::RefreshInputState()
+{
+    const InputState state = CurrentInputState();
+    // Replaying or recording a macro holds the frame: only the page's Stop takes a click.
+    const bool frameFree = state.macroPage == kMacroPageNoMacro || state.macroPage == kMacroPageIdle;
+    const bool hasMacro = state.macroPage != kMacroPageNoMacro;
+    // While a write runs no page widget and no tab takes input; OK stays, to close after the write.
+    const bool pagesFree = !state.writing;
+
+    for (CBitmapBtn* tab : m_tabs)
+        EnableItem(tab, frameFree && pagesFree);
+    for (CBitmapBtn* button : {m_okButton, m_cancelButton, m_helpButton, m_exitButton, m_updateButton})
+        EnableItem(button, frameFree);
+    EnableItem(m_applyButton, frameFree && state.dirty);
+
+    auto macroPageRule = [&](const CGUIItem* item) {
+        if (item == m_macroList)
+            return frameFree;
+        if (item == m_macroDisplay)
+            return state.macroPage != kMacroPageReplaying;
+        if (item == m_macroPlayer)
+            return state.macroPage == kMacroPageReplaying;
+        if (!Holds(kMacroGroup, item->m_id))
+            return true;
+        if (item->m_id == kIdMacroStop)
+            return state.macroPage == kMacroPageReplaying || state.macroPage == kMacroPageRecording;
+        if (item->m_id == kIdFixedDelayEdit)
+            return state.macroPage == kMacroPageIdle && state.fixedDelay;
+        return frameFree && (hasMacro || !Holds(kNeedsMacro, item->m_id));
+    };
+    for (const SkinItemList* page : {&m_keyPage, &m_layoutPage, &m_profilesPage, &m_macrosPage, &m_lightingPage}) {
+        for (CGUIItem* item : *page) {
+            // The assignment buttons and their labels go together, below.
+            if (std::find(std::begin(m_assignButtons), std::end(m_assignButtons), item) != std::end(m_assignButtons))
+                continue;
+            EnableItem(item, pagesFree && (page != &m_macrosPage || macroPageRule(item)));
+        }
+    }
+    EnableAssignButtons(pagesFree && state.keyPicked);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -465,7 +549,7 @@ bool COssleAppDlg::CanEditStore() const
 void COssleAppDlg::SetDirty(bool dirty)
 {
     m_dirty = dirty;
-    EnableItem(m_applyButton, dirty);
+    RefreshInputState();
 }
 
 bool COssleAppDlg::ApplySettings()
@@ -476,41 +560,14 @@ bool COssleAppDlg::ApplySettings()
         SetDirty(true);
         return false;
     }
-    SetDirty(false);
     m_transferRunning = true;
-    LockStoreInput(true);
+    SetDirty(false);
+    RefreshCursor();
     return true;
 }
 
-void COssleAppDlg::LockStoreInput(bool lock)
+void COssleAppDlg::RefreshCursor()
 {
-    if (lock) {
-        m_lockedWindows.clear();
-        auto lockList = [this](const SkinItemList& list) {
-            for (CGUIItem* item : list) {
-                if (HasWindow(item) && ::IsWindowEnabled(item->m_window)) {
-                    ::EnableWindow(item->m_window, FALSE);
-                    m_lockedWindows.push_back(item->m_window);
-                }
-            }
-        };
-        for (const SkinItemList* page : {&m_keyPage, &m_layoutPage, &m_profilesPage, &m_macrosPage, &m_lightingPage})
-            lockList(*page);
-        for (CBitmapBtn* tab : m_tabs) {
-            if (tab && tab->IsWindowEnabled()) {
-                tab->EnableWindow(FALSE);
-                m_lockedWindows.push_back(tab->m_hWnd);
-            }
-        }
-    } else {
-        for (HWND window : m_lockedWindows) {
-            if (::IsWindow(window))
-                ::EnableWindow(window, TRUE);
-        }
-        m_lockedWindows.clear();
-        RefreshKeyMarks();
-    }
-    // The pointer shows at once what the dialog does.
     POINT cursor = {};
     ::GetCursorPos(&cursor);
     ::SetCursorPos(cursor.x, cursor.y);
@@ -543,7 +600,8 @@ LRESULT COssleAppDlg::OnTransferDone(UINT, WPARAM wParam, LPARAM, BOOL&)
     if (!m_transferRunning)
         return 0;
     m_transferRunning = false;
-    LockStoreInput(false);
+    RefreshKeyMarks();
+    RefreshCursor();
     if (wParam == 0) {
         // Nothing is lost: the store still holds every change, so the next Apply writes it again.
         m_closeAfterTransfer = false;

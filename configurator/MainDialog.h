@@ -4,13 +4,19 @@
 // button, writes on Apply, OK or Enter, and closes when the keyboard goes.
 //
 // Members are defined by room: MainDialog.cpp holds the frame (start, pages, apply, close, device watch,
-// profile selector), KeyPage.cpp the key-assignment page, ProfilesPage.cpp the profiles page,
-// MacrosPage.cpp the macros page and LightingPage.cpp the lighting and maintenance page with the
-// version lines.
+// profile selector, what takes input), KeyPage.cpp the key-assignment page, ProfilesPage.cpp the
+// profiles page, MacrosPage.cpp the macros page and LightingPage.cpp the lighting and maintenance page
+// with the version lines. Each of these files starts with its table of commands: what a click on one of
+// its widgets (or a notice of one, or an entry of its menu) does. The frame looks a command up once in
+// the five tables and runs it.
+//
+// Which widget takes input follows from one small state (InputState) in one member,
+// RefreshInputState, which every handler calls at its end.
 //
 // A write runs on the device object's worker. From its start until its outcome arrives the dialog takes
 // no input that would change the store: the page widgets are disabled, the pointer shows the wait
-// cursor, and every handler that edits the store refuses. OK during a write waits for the outcome,
+// cursor, and nothing edits the store: a command the tables mark kEditsStore is refused before it runs,
+// and the other handlers that edit it refuse for themselves. OK during a write waits for the outcome,
 // writes what changed since, then closes; a failed write makes the dialog dirty again and says so.
 #pragma once
 
@@ -77,6 +83,51 @@ public:
         CHAIN_MSG_MAP(CGUIPanel)
     END_MSG_MAP()
 
+    // ---- Commands: each page file's table (the frame's in MainDialog.cpp)
+    // What a widget's notice, or an entry of a page's menu, does. A table ends with an entry without
+    // `run`.
+    struct Command {
+        int id;                   // the widget's skin id; 0 for an entry of a menu only
+        UINT notice;              // kClicked, or the notice code of a widget that is not clicked
+        const wchar_t* menuText;  // the entry of the page's menu that does the same, or null
+        // kEditsStore: refused, without a word, while the store may not be edited (CanEditStore).
+        bool editsStore;
+        // `arg`: the menu row's key, the chosen entry of a list, or -1 for a click.
+        void (*run)(COssleAppDlg& dialog, int arg);
+    };
+    static constexpr bool kEditsStore = true;
+    static constexpr bool kLeavesStore = false;
+    // A button's or a text item's click; other widgets' notices go by their own codes.
+    static constexpr UINT kClicked = BN_CLICKED;
+    // A list's choice (WM_DROPDOWN_SELCHANGE, with the chosen entry as `arg`).
+    static constexpr UINT kChosen = 0x10000;
+    static const Command kFrameCommands[];
+    static const Command kKeyPageCommands[];
+    static const Command kProfilesPageCommands[];
+    static const Command kMacrosPageCommands[];
+    static const Command kLightingPageCommands[];
+    // The entry of the five tables for a widget's notice, or null.
+    static const Command* FindCommand(int id, UINT notice);
+    // The entry of `table` for a menu entry's text, or null.
+    static const Command* FindMenuCommand(const Command* table, const std::wstring& text);
+    // Runs a command, unless it edits the store and the store may not be edited now; then the enabled
+    // states follow what it did.
+    void RunCommand(const Command& command, int arg);
+
+    // ---- What takes input (MainDialog.cpp)
+    // The state every widget's enabled state follows; read from the dialog's members.
+    struct InputState {
+        bool writing;     // a write runs: nothing that edits the store takes input
+        bool dirty;       // there is something to apply
+        bool keyPicked;   // a key of the picture is picked: the assignment buttons
+        int macroPage;    // the macros page's state: replaying and recording hold the frame
+        bool fixedDelay;  // the fixed-delay option is on: its field takes a number
+    };
+    InputState CurrentInputState() const;
+    // Sets the enabled state of every widget from CurrentInputState(). Every handler calls it at its end,
+    // and so do the members that change the state (SetDirty, SetMacroPageState, RefreshKeyMarks).
+    void RefreshInputState();
+
     // ---- Frame (MainDialog.cpp)
     // Before DoModal: the keyboard is read on the device object's worker while the pages are built,
     // and the dialog shows once the read has ended (not before: it would show an empty configuration).
@@ -100,6 +151,10 @@ public:
     // Hands the whole configuration to the device object's worker; false when a write runs already or
     // none could start.
     bool ApplySettings();
+    // The Apply button: ApplySettings with the wait cursor while it starts.
+    void OnApplyButton();
+    // The profile selectors' choice: that profile becomes the active one (not during a write).
+    void OnProfileSelected(int index);
     void ShowPage(unsigned flags);
     void RefreshAllViews();
     void RefreshProfileViews();
@@ -141,8 +196,8 @@ public:
 
     // ---- Profiles page (ProfilesPage.cpp)
     LRESULT OnProfileListNotify(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
-    // The page's buttons; false for a command that is not the page's.
-    bool OnProfilesCommand(int id);
+    // The profile-display button: the flag of every profile follows its checked state.
+    void OnProfileOsdButton();
     void RefreshProfileList();
     void CreateProfile();
     void RenameProfile();
@@ -167,8 +222,6 @@ public:
     CBitmapBtn* m_profileOsdButton = nullptr;
 
     // ---- Lighting and maintenance page (LightingPage.cpp)
-    // The page's buttons; false for a command that is not the page's.
-    bool OnLightingCommand(int id);
     void RefreshLightingRadios();
     void SetLighting(bool on);
     bool ConfirmRestoreDefaults();
@@ -182,8 +235,6 @@ public:
     // ---- Macros page (MacrosPage.cpp)
     void BindMacroPageItems();
     void RefreshMacroPage();
-    // The page's command for a clicked item id; false for ids of other pages.
-    bool OnMacroPageCommand(int id);
     void EnterMacroPage();
     void OnMacroChosen(int index);
     // 0 no macro, 1 idle, 2 replaying, 3 recording (config::kMacroPage*).
@@ -202,6 +253,12 @@ public:
     void StopMacroRecording();
     void PlayMacro();
     void StopMacroPlayback();
+    // The Stop button: ends the replay, else the recording.
+    void OnStopButton();
+    void SelectFirstEvent();
+    void SelectLastEvent();
+    // An Insert button of a predefined-command list: the list's chosen command.
+    void InsertChosenCommand(CDropdownListItem* list);
     void SetIgnoreDelays(bool on);
     void SetFixedDelay(bool on);
     void CheckDefaultDelay();
@@ -278,8 +335,8 @@ private:
     void ShowNoDevicePopup();
     // Cancels the file dialogs this dialog owns; true when there was one.
     bool EndFileDialogs();
-    // Disables or re-enables every widget that edits the store, and the wait cursor with it.
-    void LockStoreInput(bool lock);
+    // The pointer shows at once whether the dialog writes (the wait cursor) or not.
+    void RefreshCursor();
     // OK's end: applies what is dirty (waiting for a running write first), then closes.
     void ApplyAndClose();
     void OpenShell(const wchar_t* verb, const std::wstring& file);
@@ -307,7 +364,6 @@ private:
     bool CanEditStore() const;
     void SetTabChecked(int index, bool checked);
     // Macros page helpers (MacrosPage.cpp).
-    CGUIItem* MacroPageItem(int id) const;
     void ChooseMacro(CMacro* macro);
     void WarnAboutMacro(const wchar_t* panel, const std::wstring& name);
     bool InsertMacroEvents(size_t at, const MacroEventList& inserted);
@@ -327,7 +383,6 @@ private:
     // The store while the start-up read on the worker fills it; m_config is null until then, so no
     // handler can touch the store under the read.
     IKeyboardConfig* m_startupRead = nullptr;
-    std::vector<HWND> m_lockedWindows;  // widgets disabled for a write, enabled again after it
     CDialog* m_openPopup = nullptr;
     CKeyboardKeyItem* m_selectedKey = nullptr;
     CKeyboardKeyItem* m_hoveredKey = nullptr;

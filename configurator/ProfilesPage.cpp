@@ -45,6 +45,22 @@ bool IsExistingFile(const std::wstring& path)
 
 } // namespace
 
+// The page's buttons and the entries of the profile list's menu. A menu entry acts on the row it was
+// opened on (`arg`, its key) or on the selected row; a button on the selected row.
+const COssleAppDlg::Command COssleAppDlg::kProfilesPageCommands[] = {
+    {kIdNewProfile, kClicked, L"$New", kEditsStore, [](COssleAppDlg& d, int) { d.CreateProfile(); }},
+    {kIdImportProfile, kClicked, L"$Import", kEditsStore, [](COssleAppDlg& d, int) { d.ImportProfile(); }},
+    {kIdExportProfile, kClicked, L"$Export", kEditsStore, [](COssleAppDlg& d, int) { d.ExportProfile(); }},
+    {kIdSaveProfile, kClicked, nullptr, kEditsStore, [](COssleAppDlg& d, int) { d.ExportProfile(); }},
+    {kIdDeleteProfile, kClicked, L"$Delete", kEditsStore, [](COssleAppDlg& d, int) { d.DeleteProfile(); }},
+    {kIdProfileOsdButton, kClicked, nullptr, kEditsStore, [](COssleAppDlg& d, int) { d.OnProfileOsdButton(); }},
+    {0, kClicked, L"$Rename", kEditsStore, [](COssleAppDlg& d, int) { d.RenameProfile(); }},
+    {0, kClicked, L"$Copy", kEditsStore, [](COssleAppDlg& d, int key) { d.CopyProfile(key); }},
+    {0, kClicked, L"$SetActive", kEditsStore, [](COssleAppDlg& d, int key) { d.OnProfileDblClk(key); }},
+    {0, kClicked, L"$RestoreDefault", kEditsStore, [](COssleAppDlg& d, int key) { d.RestoreProfile(key); }},
+    {0, kClicked, L"$Preview", kLeavesStore, [](COssleAppDlg& d, int key) { d.PreviewProfile(key); }},
+    {}};
+
 void COssleAppDlg::BindProfilesPageItems()
 {
     m_profileList = FindItemAs<CXListCtrl>(m_profilesPage, kIdProfileList, SkinItemType::ListCtrl);
@@ -152,6 +168,7 @@ LRESULT COssleAppDlg::OnProfileListNotify(UINT msg, WPARAM wParam, LPARAM lParam
     default:
         break;
     }
+    RefreshInputState();
     return 0;
 }
 
@@ -159,24 +176,8 @@ void COssleAppDlg::OnProfileMenuCommand(int key, const std::wstring& text)
 {
     if (key < 0)
         return;
-    if (text == L"$New")
-        CreateProfile();
-    else if (text == L"$Import")
-        ImportProfile();
-    else if (text == L"$Export")
-        ExportProfile();
-    else if (text == L"$Delete")
-        DeleteProfile();
-    else if (text == L"$Rename")
-        RenameProfile();
-    else if (text == L"$Copy")
-        CopyProfile(key);
-    else if (text == L"$SetActive")
-        OnProfileDblClk(key);
-    else if (text == L"$RestoreDefault")
-        RestoreProfile(key);
-    else if (text == L"$Preview")
-        PreviewProfile(key);
+    if (const Command* command = FindMenuCommand(kProfilesPageCommands, text))
+        RunCommand(*command, key);
 }
 
 void COssleAppDlg::OnProfileMenuOpening(int key)
@@ -261,37 +262,16 @@ void COssleAppDlg::OnProfileDblClk(int key)
 // ---------------------------------------------------------------------------------------------------
 // Commands
 
-bool COssleAppDlg::OnProfilesCommand(int id)
+void COssleAppDlg::OnProfileOsdButton()
 {
-    switch (id) {
-    case kIdNewProfile:
-        CreateProfile();
-        return true;
-    case kIdImportProfile:
-        ImportProfile();
-        return true;
-    case kIdExportProfile:
-    case kIdSaveProfile:
-        ExportProfile();
-        return true;
-    case kIdDeleteProfile:
-        DeleteProfile();
-        return true;
-    case kIdProfileOsdButton:
-        if (CanEditStore() && m_profileOsdButton) {
-            m_config->SetShowProfileOsdAll(m_profileOsdButton->m_checked ? 1 : 0);
-            SetDirty(true);
-        }
-        return true;
-    default:
-        return false;
+    if (m_profileOsdButton) {
+        m_config->SetShowProfileOsdAll(m_profileOsdButton->m_checked ? 1 : 0);
+        SetDirty(true);
     }
 }
 
 void COssleAppDlg::CreateProfile()
 {
-    if (!CanEditStore())
-        return;
     if (m_config->GetProfileCount() >= kMaxProfiles) {
         Warn(kProfileLimitPopup, std::wstring(), L"$CreateProfile");
         return;
@@ -311,7 +291,7 @@ void COssleAppDlg::CreateProfile()
 void COssleAppDlg::RenameProfile()
 {
     IKeyboardProfile* profile = SelectedProfile();
-    if (!profile || !CanEditStore())
+    if (!profile)
         return;
     std::wstring name = profile->GetName();
     COssleNameEntryPopup popup(this, kProfileRenamePopup, name);
@@ -330,7 +310,7 @@ void COssleAppDlg::RenameProfile()
 void COssleAppDlg::CopyProfile(int key)
 {
     IKeyboardProfile* source = ProfileAtKey(key);
-    if (!source || !CanEditStore())
+    if (!source)
         return;
     if (m_config->GetProfileCount() >= kMaxProfiles) {
         Warn(kProfileLimitPopup, std::wstring(), L"$Copy");
@@ -347,7 +327,7 @@ void COssleAppDlg::CopyProfile(int key)
 void COssleAppDlg::DeleteProfile()
 {
     IKeyboardProfile* profile = SelectedProfile();
-    if (!profile || !CanEditStore())
+    if (!profile)
         return;
     IKeyboardProfile* first = m_config->GetProfileAt(0);
     const GUID guid = ProfileGuid(profile);
@@ -372,7 +352,7 @@ void COssleAppDlg::DeleteProfile()
 void COssleAppDlg::RestoreProfile(int key)
 {
     IKeyboardProfile* profile = ProfileAtKey(key);
-    if (!profile || !CanEditStore() || !ConfirmRestoreDefaults() || !CanEditStore())
+    if (!profile || !ConfirmRestoreDefaults() || !CanEditStore())
         return;
     COssleConfig::ResetProfile(profile, m_config);
     SetDirty(true);
@@ -413,7 +393,7 @@ bool COssleAppDlg::ChooseExchangeFile(bool save, const wchar_t* kind, const wcha
 void COssleAppDlg::ExportProfile()
 {
     IKeyboardProfile* profile = SelectedProfile();
-    if (!profile || !CanEditStore() || !m_device)
+    if (!profile || !m_device)
         return;
     // Only a profile the keyboard holds can be written to a file by it.
     if (IsNullGuid(ProfileGuid(profile)) || !m_device->IsProfileOnDevice(profile)) {
@@ -428,7 +408,7 @@ void COssleAppDlg::ExportProfile()
 
 void COssleAppDlg::ImportProfile()
 {
-    if (!CanEditStore() || !m_device)
+    if (!m_device)
         return;
     if (m_config->GetProfileCount() >= kMaxProfiles) {
         Warn(kProfileLimitPopup, std::wstring(), L"$Import");

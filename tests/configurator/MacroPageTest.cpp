@@ -256,6 +256,25 @@ TEST_F(MacroPageTest, StopEndsAReplayAndTheReplayEndsByItself)
     EXPECT_TRUE(PumpUntil([&] { return Dialog().MacroPageState() == kMacroPageIdle; }));
 }
 
+TEST_F(MacroPageTest, AReplayThatEndsDuringAWriteLeavesThePageLockedUntilTheWriteEnds)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenMacrosPage());
+    ChooseNewMacro(L"Theta", {KeyDown(0x1E, 'A'), MacroEvent{kMacroDelay, 50, 50}, KeyUp(0x1E, 'A')});
+    Keyboard().SetCompletionPause(3000);
+    Click(Item(kIdMacroPlay), [&] { return Dialog().MacroPageState() == kMacroPageReplaying; });
+    // Enter writes during a replay too.
+    ASSERT_TRUE(Dialog().ApplySettings());
+    ASSERT_TRUE(PumpUntil([&] { return Dialog().MacroPageState() == kMacroPageIdle; }));
+    ASSERT_TRUE(Dialog().TransferRunning());
+    EXPECT_FALSE(IsWindowEnabled(MainButton(kIdTabProfiles))) << "the write still runs";
+    EXPECT_FALSE(IsWindowEnabled(Item(kIdMacroCreate)));
+
+    ASSERT_TRUE(PumpUntil([&] { return !Dialog().TransferRunning(); }));
+    EXPECT_TRUE(IsWindowEnabled(MainButton(kIdTabProfiles)));
+    EXPECT_TRUE(IsWindowEnabled(Item(kIdMacroCreate)));
+    EXPECT_FALSE(IsWindowEnabled(Item(kIdMacroStop))) << "nothing to stop any more";
+}
+
 TEST_F(MacroPageTest, DelaysAndCommandsAreInsertedAfterTheSelectedEventOrAtTheStart)
 {
     ASSERT_NO_FATAL_FAILURE(OpenMacrosPage());
