@@ -204,12 +204,9 @@ BOOL COssleAppDlg::OnInitDialog()
         m_device->SetTransferNotify(m_hWnd, WM_TRANSFER_DONE);
     const bool connected = m_device && m_config && m_device->IsConnected();
     // The read starts only after the layout page: loading it replaces the key definitions, which the
-    // read maps the device's buttons through.
-    if (connected && m_readWhileBuilding &&
-        m_device->Transfer(m_config, kTransferReadInBackground, kTransferReadMask)) {
-        m_startupRead = m_config;
-        m_config = nullptr;
-    }
+    // read's outcome maps the device's buttons through when it reaches the store.
+    if (connected && m_readWhileBuilding)
+        m_startupRead = m_device->Transfer(m_config, kTransferReadInBackground, kTransferReadMask);
     pagesRead = LoadSkinFile(m_profilesPage, kProfilesPagePanel, this, &damaged) &&
                 LoadSkinFile(m_macrosPage, kMacrosPagePanel, this, &damaged) &&
                 LoadSkinFile(m_lightingPage, kLightingPagePanel, this, &damaged);
@@ -586,8 +583,7 @@ LRESULT COssleAppDlg::OnSetCursor(UINT, WPARAM, LPARAM, BOOL& bHandled)
 LRESULT COssleAppDlg::OnTransferDone(UINT, WPARAM wParam, LPARAM, BOOL&)
 {
     if (m_startupRead) {
-        m_config = m_startupRead;
-        m_startupRead = nullptr;
+        m_startupRead = false;
         // A close asked for while the dialog was hidden is not carried over to the user's first Apply.
         m_closeAfterTransfer = false;
         // A failed read leaves what it could read; without a profile the no-device popup follows, as

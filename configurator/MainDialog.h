@@ -133,8 +133,8 @@ public:
     // and the dialog shows once the read has ended (not before: it would show an empty configuration).
     // Without it the read runs at once on this thread, and whoever created the dialog shows it.
     void ReadWhileBuilding() { m_readWhileBuilding = true; }
-    // True while that read runs: the dialog is hidden and holds no store.
-    bool StartupReadRunning() const { return m_startupRead != nullptr; }
+    // True while that read runs: the dialog is hidden.
+    bool StartupReadRunning() const { return m_startupRead; }
     BOOL OnInitDialog() override;
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
     BOOL PreTranslateMessage(MSG* msg) override;
@@ -380,9 +380,8 @@ private:
     bool m_transferRunning = false;
     bool m_closeAfterTransfer = false;
     bool m_readWhileBuilding = false;
-    // The store while the start-up read on the worker fills it; m_config is null until then, so no
-    // handler can touch the store under the read.
-    IKeyboardConfig* m_startupRead = nullptr;
+    // The start-up read runs on the device object's worker; its outcome reaches the store when it ends.
+    bool m_startupRead = false;
     CDialog* m_openPopup = nullptr;
     CKeyboardKeyItem* m_selectedKey = nullptr;
     CKeyboardKeyItem* m_hoveredKey = nullptr;

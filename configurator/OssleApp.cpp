@@ -183,10 +183,6 @@ void COssleAppApp::TearDown()
         DestroyKeyboardDevice();
         m_device = nullptr;
     }
-    // A read the device object stopped waiting for still fills the store: the store stays to it, as the
-    // process ends anyway.
-    if (RunningDeviceTasks() > 0)
-        static_cast<void>(m_store.release());
     m_store.reset();
     if (!m_layoutItems.empty()) {
         RestoreKeyboardLayout();

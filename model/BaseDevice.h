@@ -1,9 +1,10 @@
 // CBaseDevice: the generic part of a device object, a class template over the configuration and profile
 // interfaces and the concrete device class. It holds the connection to the device service, the versions
-// and button ids read at initialisation, and the transfer machinery (a synchronous read, a write on a
-// worker thread); the device class supplies the read and write routines as static functions:
-//   static bool ReadRoutine(IServiceDevice*, const ProductDescriptor&, TConfig&, unsigned mask, size_t buttons,
-//                           SeenOnDevice&);
+// and button ids read at initialisation, and the transfer machinery (a read at once or on a worker thread,
+// a write on a worker thread); the device class supplies the read and write routines as static functions,
+// each working on an object of its own that the store's thread takes and merges:
+//   static bool ReadRoutine(IServiceDevice*, const ProductDescriptor&, CDeviceReadout&, unsigned mask,
+//                           size_t buttons);
 //   static bool WriteRoutine(IServiceDevice*, const ProductDescriptor&, CTransferSnapshot&, unsigned mask);
 #pragma once
 
@@ -213,25 +214,27 @@ protected:
         return m_tasks.Start(std::move(work), std::move(finish), LPARAM(mask & 0xFFFF));
     }
 
-    // The read on the worker, which writes straight into the store: the caller keeps away from the store
-    // until the outcome arrives, and the store outlives this object, as for a write. What the read sees
-    // on the device reaches this object on the starting thread. No connection is tried here first: one
-    // costs as much as a read's first steps, and a worker that finds no device reports a failed read.
+    // The read on the worker, into a readout that the task owns: the store's thread notes here which
+    // profiles and macros the store holds, the worker connects on its own and fetches, and what it fetched
+    // is merged into the store on this thread when the outcome arrives, as a write's copy is. A read that
+    // destruction stops waiting for keeps its readout to itself and reaches nobody. No connection is tried
+    // here first: one costs as much as a read's first steps, and a worker that finds no device reports a
+    // failed read.
     bool StartDeviceRead(TConfig* config, unsigned mask)
     {
         if (config == nullptr)
             return false;
-        auto seen = std::make_shared<SeenOnDevice>(Seen(config));
+        auto readout = std::make_shared<CDeviceReadout>(CDeviceReadout::For(*config));
         const ProductDescriptor product = *m_descriptor;
         const size_t buttonCount = m_buttonIds.size();
-        CDeviceTaskRunner::Work work = [config, seen, product, mask, buttonCount]() {
+        CDeviceTaskRunner::Work work = [readout, product, mask, buttonCount]() {
             CDeviceConnection connection;
             const bool ok = connection.Open(product.productId) &&
-                            TDevice::ReadRoutine(connection.Device(), product, *config, mask, buttonCount, *seen);
+                            TDevice::ReadRoutine(connection.Device(), product, *readout, mask, buttonCount);
             connection.Close();
             return ok;
         };
-        CDeviceTaskRunner::Finish finish = [this, config, seen](bool) { Seen(config) = std::move(*seen); };
+        CDeviceTaskRunner::Finish finish = [this, config, readout](bool) { readout->MergeInto(*config, Seen(config)); };
         return m_tasks.Start(std::move(work), std::move(finish), LPARAM(mask & 0xFFFF));
     }
 
@@ -240,7 +243,12 @@ protected:
         if (config == nullptr)
             return false;
         CConnectScope scope(*this);
-        return scope && TDevice::ReadRoutine(Device(), *m_descriptor, *config, mask, m_buttonIds.size(), Seen(config));
+        if (!scope)
+            return false;
+        CDeviceReadout readout = CDeviceReadout::For(*config);
+        const bool ok = TDevice::ReadRoutine(Device(), *m_descriptor, readout, mask, m_buttonIds.size());
+        readout.MergeInto(*config, Seen(config));
+        return ok;
     }
 
     // What a store has seen on the device: kept per store, since only those objects may a write of

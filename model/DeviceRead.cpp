@@ -1,4 +1,4 @@
-// Reading the device's configuration into the store.
+// Reading the device's configuration: fetching it from the service, and storing it.
 #include "model/DeviceRead.h"
 
 #include "model/AssignmentRecords.h"
@@ -13,6 +13,11 @@ namespace {
 constexpr DWORD kLedIdRecording = 1;
 constexpr DWORD kLedIdLighting = 4;
 
+bool Contains(const std::vector<GUID>& list, const GUID& guid)
+{
+    return std::find(list.begin(), list.end(), guid) != list.end();
+}
+
 IKeyboardProfile* FindStoreProfile(IKeyboardConfig& store, const GUID& guid)
 {
     DWORD words[4];
@@ -22,58 +27,76 @@ IKeyboardProfile* FindStoreProfile(IKeyboardConfig& store, const GUID& guid)
 
 }  // namespace
 
-bool ReadProfileProperties(IDeviceProfile* device, IKeyboardProfile& profile)
+ProfileProperties FetchProfileProperties(IDeviceProfile* device)
 {
-    std::wstring name;
-    if (ReadServiceName(device, kMaxPathText, name))
-        profile.SetName(name.c_str());
-    GUID guid{};
-    if (ReadServiceGuid(device, guid)) {
-        DWORD words[4];
-        GuidToWords(guid, words);
-        profile.SetGuid(words[0], words[1], words[2], words[3]);
-    }
+    ProfileProperties read;
+    read.hasName = ReadServiceName(device, kMaxPathText, read.name);
+    read.hasGuid = ReadServiceGuid(device, read.guid);
 
     ComRef<IProfilePropertyStore> properties;
     if (!GetSubObject(device, IID_IProfilePropertyStore, properties))
-        return true;
+        return read;
 
     LinkedProgramProperty program = {};
     DWORD programSize = sizeof(program);
-    const bool hasProgram = SUCCEEDED(properties->GetProperty(kLinkedProgramProperty, 0, reinterpret_cast<BYTE*>(&program),
-                                                              0, &programSize)) &&
-                            programSize != 0;
+    read.hasProgram = SUCCEEDED(properties->GetProperty(kLinkedProgramProperty, 0, reinterpret_cast<BYTE*>(&program),
+                                                        0, &programSize)) &&
+                      programSize != 0;
 
     BYTE flagBytes[sizeof(ProfileFlags)] = {};
     DWORD flagSize = sizeof(flagBytes);
-    ProfileFlags flags = {};
-    const bool hasFlags = SUCCEEDED(properties->GetProperty(kProfileFlagsProperty, 0, flagBytes, 0, &flagSize)) &&
-                          ReadProfileFlags(flagBytes, std::min<DWORD>(flagSize, sizeof(flagBytes)), &flags);
+    read.hasFlags = SUCCEEDED(properties->GetProperty(kProfileFlagsProperty, 0, flagBytes, 0, &flagSize)) &&
+                    ReadProfileFlags(flagBytes, std::min<DWORD>(flagSize, sizeof(flagBytes)), &read.flags);
 
-    if (hasProgram) {
-        const std::wstring fileName = ReadLinkedProgramProperty(&program, std::min<DWORD>(programSize, sizeof(program)));
-        profile.SetAppFileName(fileName.c_str());
-        if (hasFlags)
-            profile.SetAutoSwitch((flags.bits & kProfileAutoSwitch) ? 1 : 0);
+    if (read.hasProgram)
+        read.program = ReadLinkedProgramProperty(&program, std::min<DWORD>(programSize, sizeof(program)));
+    return read;
+}
+
+void StoreProfileProperties(const ProfileProperties& read, IKeyboardProfile& profile)
+{
+    if (read.hasName)
+        profile.SetName(read.name.c_str());
+    if (read.hasGuid) {
+        DWORD words[4];
+        GuidToWords(read.guid, words);
+        profile.SetGuid(words[0], words[1], words[2], words[3]);
     }
-    if (hasFlags) {
-        profile.SetShowDpiOsd((flags.bits & kProfileSensitivityDisplay) ? 1 : 0);
-        profile.SetShowProfileOsd((flags.bits & kProfileShowOsd) ? 1 : 0);
+    if (read.hasProgram) {
+        profile.SetAppFileName(read.program.c_str());
+        if (read.hasFlags)
+            profile.SetAutoSwitch((read.flags.bits & kProfileAutoSwitch) ? 1 : 0);
     }
+    if (read.hasFlags) {
+        profile.SetShowDpiOsd((read.flags.bits & kProfileSensitivityDisplay) ? 1 : 0);
+        profile.SetShowProfileOsd((read.flags.bits & kProfileShowOsd) ? 1 : 0);
+    }
+}
+
+bool ReadProfileProperties(IDeviceProfile* device, IKeyboardProfile& profile)
+{
+    StoreProfileProperties(FetchProfileProperties(device), profile);
     return true;
 }
 
-bool ReadKeyAssignments(IKeyboardConfig& store, IKeyboardProfile* profile, IButtonAssignment* buttons,
-                        std::size_t buttonCount, SeenOnDevice::KeyMap* asRead)
+bool FetchButtonRecords(IButtonAssignment* buttons, std::size_t buttonCount, std::vector<KeyAssignmentRecord>& records)
 {
+    records.clear();
     if (buttonCount == 0 || buttons == nullptr || buttonCount > kMaxServiceEnumeration)
         return false;
-    std::vector<KeyAssignmentRecord> records(buttonCount);
+    records.resize(buttonCount);
     DWORD count = DWORD(buttonCount);
-    if (FAILED(buttons->GetAll(&count, records.data())))
+    if (FAILED(buttons->GetAll(&count, records.data()))) {
+        records.clear();
         return false;
+    }
     records.resize(std::min<std::size_t>(count, buttonCount));
+    return true;
+}
 
+void StoreKeyAssignments(IKeyboardConfig& store, IKeyboardProfile* profile,
+                         const std::vector<KeyAssignmentRecord>& records, SeenOnDevice::KeyMap* asRead)
+{
     CKeyboardDef& keyboard = KeyboardDef();
     bool anyActive = false;
     for (const KeyAssignmentRecord& record : records) {
@@ -89,44 +112,74 @@ bool ReadKeyAssignments(IKeyboardConfig& store, IKeyboardProfile* profile, IButt
             anyActive = true;
     }
     store.ReservedSetProfileFlag(anyActive ? 1 : 0, profile);
+}
+
+bool ReadKeyAssignments(IKeyboardConfig& store, IKeyboardProfile* profile, IButtonAssignment* buttons,
+                        std::size_t buttonCount, SeenOnDevice::KeyMap* asRead)
+{
+    std::vector<KeyAssignmentRecord> records;
+    if (!FetchButtonRecords(buttons, buttonCount, records))
+        return false;
+    StoreKeyAssignments(store, profile, records, asRead);
     return true;
 }
 
-bool ReadLeds(IKeyboardConfig& store, IDeviceProfile* device, IKeyboardProfile* profile)
+bool FetchLeds(IDeviceProfile* device, std::vector<LedState>& leds)
 {
-    ComRef<ILedCollection> leds;
-    if (!GetSubObject(device, IID_ILedCollection, leds))
+    leds.clear();
+    ComRef<ILedCollection> collection;
+    if (!GetSubObject(device, IID_ILedCollection, collection))
         return false;
     bool ok = true;
     for (DWORD index = 0; index < kMaxServiceEnumeration; ++index) {
         ComRef<IDeviceLed> led;
-        if (FAILED(leds->GetLed(index, led.Put())) || !led)
+        if (FAILED(collection->GetLed(index, led.Put())) || !led)
             break;
-        DWORD id = 0;
-        if (FAILED(led->GetId(&id))) {
+        LedState read;
+        if (FAILED(led->GetId(&read.id))) {
             ok = false;
             continue;
         }
-        DWORD state = 0;
-        if (FAILED(led->GetState(&state)))
+        if (FAILED(led->GetState(&read.state)))
             continue;
-        if (id == kLedIdRecording)
-            store.SetLed1On(state != 0, profile);
-        else if (id == kLedIdLighting)
-            store.SetLightingOn(state != 0, profile);
+        leds.push_back(read);
     }
     return ok;
 }
 
-bool ReadMacroEvents(IDeviceMacro* macro, MacroEventList& events)
+void StoreLeds(IKeyboardConfig& store, const std::vector<LedState>& leds, IKeyboardProfile* profile)
+{
+    for (const LedState& led : leds) {
+        if (led.id == kLedIdRecording)
+            store.SetLed1On(led.state != 0, profile);
+        else if (led.id == kLedIdLighting)
+            store.SetLightingOn(led.state != 0, profile);
+    }
+}
+
+bool ReadLeds(IKeyboardConfig& store, IDeviceProfile* device, IKeyboardProfile* profile)
+{
+    std::vector<LedState> leds;
+    const bool ok = FetchLeds(device, leds);
+    StoreLeds(store, leds, profile);
+    return ok;
+}
+
+bool FetchMacroEvents(IDeviceMacro* macro, std::vector<DeviceMacroEvent>& events)
 {
     MacroEventBuffer* buffer = nullptr;
     const HRESULT result = macro->GetEvents(&buffer);
-    std::vector<DeviceMacroEvent> raw;
+    events.clear();
     if (SUCCEEDED(result))
-        raw = ReadReturnedMacroEventBuffer(buffer);
+        events = ReadReturnedMacroEventBuffer(buffer);
     CoTaskMemFree(buffer);
-    if (FAILED(result))
+    return SUCCEEDED(result);
+}
+
+bool ReadMacroEvents(IDeviceMacro* macro, MacroEventList& events)
+{
+    std::vector<DeviceMacroEvent> raw;
+    if (!FetchMacroEvents(macro, raw))
         return false;
     FromDeviceMacroEvents(raw, &events);
     return true;
@@ -152,42 +205,25 @@ CMacro* AddMacroUnderFreeName(IKeyboardConfig& store, const std::wstring& name)
     return macro;
 }
 
-bool ReadMacros(IMacroStore* macros, IKeyboardConfig& store, SeenOnDevice& seen)
+CDeviceReadout CDeviceReadout::For(IKeyboardConfig& store)
 {
-    bool ok = true;
-    for (DWORD index = 0; index < kMaxServiceEnumeration; ++index) {
-        ComRef<IDeviceMacro> device;
-        if (FAILED(macros->GetMacro(index, device.Put())) || !device)
-            break;
-        std::wstring name;
+    CDeviceReadout readout;
+    for (unsigned i = 0, n = store.GetProfileCount(); i < n; ++i) {
         GUID guid{};
-        if (!ReadServiceName(device.Get(), kMaxMacroName, name) || !ReadServiceGuid(device.Get(), guid) ||
-            IsNullGuid(guid))
-            continue;
-        DWORD words[4];
-        GuidToWords(guid, words);
-        if (store.FindMacroByGuid(words[0], words[1], words[2], words[3]) != nullptr) {
-            seen.AddMacro(guid);
-            continue;
+        if (IKeyboardProfile* profile = store.GetProfileAt(i)) {
+            profile->GetGuid(guid);
+            readout.storeProfiles.push_back(guid);
         }
-        CMacro* macro = AddMacroUnderFreeName(store, name);
-        if (macro == nullptr)
-            continue;
-        macro->SetGuid(guid);
-        MacroEventList events;
-        if (!ReadMacroEvents(device.Get(), events)) {
-            store.RemoveMacro(macro);
-            ok = false;
-            continue;
-        }
-        macro->SetEvents(events);
-        seen.AddMacro(guid);
     }
-    return ok;
+    for (unsigned i = 0, n = store.GetMacroCount(); i < n; ++i) {
+        if (CMacro* macro = store.GetMacroAt(i))
+            readout.storeMacros.push_back(macro->Guid());
+    }
+    return readout;
 }
 
-bool ReadConfiguration(IServiceDevice* device, const ProductDescriptor& product, IKeyboardConfig& store,
-                       unsigned mask, std::size_t buttonCount, SeenOnDevice& seen)
+bool CDeviceReadout::Fetch(IServiceDevice* device, const ProductDescriptor& product, unsigned mask,
+                           std::size_t buttonCount)
 {
     if (device == nullptr)
         return false;
@@ -196,54 +232,116 @@ bool ReadConfiguration(IServiceDevice* device, const ProductDescriptor& product,
     bool ok = true;
 
     if (wants(kCapabilityProfiles, kTransferAnyProfilePass)) {
-        ComRef<IProfileManager> profiles;
-        if (!GetSubObject(device, IID_IProfileManager, profiles)) {
+        ComRef<IProfileManager> manager;
+        if (!GetSubObject(device, IID_IProfileManager, manager)) {
             ok = false;
         } else {
-            GUID active{};
-            ComRef<IDeviceProfile> activeProfile;
-            if (SUCCEEDED(profiles->GetActiveProfile(activeProfile.Put())) && activeProfile)
-                ReadServiceGuid(activeProfile.Get(), active);
+            ComRef<IDeviceProfile> active;
+            if (SUCCEEDED(manager->GetActiveProfile(active.Put())) && active)
+                ReadServiceGuid(active.Get(), activeProfile);
 
             for (DWORD index = 0; index < kMaxServiceEnumeration; ++index) {
                 ComRef<IDeviceProfile> deviceProfile;
-                if (FAILED(profiles->GetProfile(index, deviceProfile.Put())) || !deviceProfile)
+                if (FAILED(manager->GetProfile(index, deviceProfile.Put())) || !deviceProfile)
                     break;
-                GUID guid{};
-                if (!ReadServiceGuid(deviceProfile.Get(), guid)) {
+                Profile read;
+                if (!ReadServiceGuid(deviceProfile.Get(), read.guid)) {
                     ok = false;
                     continue;
                 }
-                IKeyboardProfile* profile = FindStoreProfile(store, guid);
-                if (profile == nullptr)
+                // The read creates no profiles: Initialize listed them.
+                if (!Contains(storeProfiles, read.guid))
                     continue;
-                if (!IsNullGuid(active) && active == guid)
-                    store.SetActiveProfile(profile);
-
                 bool profileOk = true;
-                if (wants(kCapabilityProfileProperties, kTransferProfileProperties))
-                    ReadProfileProperties(deviceProfile.Get(), *profile);
+                if (wants(kCapabilityProfileProperties, kTransferProfileProperties)) {
+                    read.hasProperties = true;
+                    read.properties = FetchProfileProperties(deviceProfile.Get());
+                }
                 if (wants(kCapabilityKeyAssignments, kTransferKeyAssignments)) {
                     ComRef<IButtonAssignment> buttons;
-                    SeenOnDevice::KeyMap read;
-                    profileOk = GetSubObject(deviceProfile.Get(), IID_IButtonAssignment, buttons) &&
-                                ReadKeyAssignments(store, profile, buttons.Get(), buttonCount, &read);
-                    if (profileOk)
-                        seen.SetKeys(guid, std::move(read));
-                    else
-                        seen.ForgetKeys(guid);
+                    read.keysWanted = true;
+                    read.keysRead = GetSubObject(deviceProfile.Get(), IID_IButtonAssignment, buttons) &&
+                                    FetchButtonRecords(buttons.Get(), buttonCount, read.records);
+                    profileOk = read.keysRead;
                 }
-                if (profileOk && wants(kCapabilityLeds, kTransferLeds))
-                    profileOk = ReadLeds(store, deviceProfile.Get(), profile);
+                if (profileOk && wants(kCapabilityLeds, kTransferLeds)) {
+                    read.ledsRead = true;
+                    profileOk = FetchLeds(deviceProfile.Get(), read.leds);
+                }
                 ok = ok && profileOk;
+                profiles.push_back(std::move(read));
             }
         }
     }
 
     if (wants(kCapabilityMacros, kTransferMacros)) {
-        ComRef<IMacroStore> macros;
-        const bool macrosOk = GetSubObject(device, IID_IMacroStore, macros) && ReadMacros(macros.Get(), store, seen);
-        ok = ok && macrosOk;
+        ComRef<IMacroStore> store;
+        if (!GetSubObject(device, IID_IMacroStore, store)) {
+            ok = false;
+        } else {
+            for (DWORD index = 0; index < kMaxServiceEnumeration; ++index) {
+                ComRef<IDeviceMacro> deviceMacro;
+                if (FAILED(store->GetMacro(index, deviceMacro.Put())) || !deviceMacro)
+                    break;
+                Macro read;
+                if (!ReadServiceName(deviceMacro.Get(), kMaxMacroName, read.name) ||
+                    !ReadServiceGuid(deviceMacro.Get(), read.guid) || IsNullGuid(read.guid))
+                    continue;
+                read.held = Contains(storeMacros, read.guid);
+                if (!read.held) {
+                    read.eventsOk = FetchMacroEvents(deviceMacro.Get(), read.events);
+                    ok = ok && read.eventsOk;
+                }
+                macros.push_back(std::move(read));
+            }
+        }
     }
     return ok;
+}
+
+void CDeviceReadout::MergeInto(IKeyboardConfig& store, SeenOnDevice& seen) const
+{
+    for (const Profile& read : profiles) {
+        IKeyboardProfile* profile = FindStoreProfile(store, read.guid);
+        if (profile == nullptr)
+            continue;
+        if (!IsNullGuid(activeProfile) && activeProfile == read.guid)
+            store.SetActiveProfile(profile);
+        if (read.hasProperties)
+            StoreProfileProperties(read.properties, *profile);
+        if (read.keysWanted) {
+            if (read.keysRead) {
+                SeenOnDevice::KeyMap asRead;
+                StoreKeyAssignments(store, profile, read.records, &asRead);
+                seen.SetKeys(read.guid, std::move(asRead));
+            } else {
+                seen.ForgetKeys(read.guid);
+            }
+        }
+        if (read.ledsRead)
+            StoreLeds(store, read.leds, profile);
+    }
+
+    for (const Macro& read : macros) {
+        DWORD words[4];
+        GuidToWords(read.guid, words);
+        if (store.FindMacroByGuid(words[0], words[1], words[2], words[3]) != nullptr) {
+            seen.AddMacro(read.guid);
+            continue;
+        }
+        if (read.held)
+            continue;
+        CMacro* macro = AddMacroUnderFreeName(store, read.name);
+        if (macro == nullptr)
+            continue;
+        if (!read.eventsOk) {
+            store.RemoveMacro(macro);
+            continue;
+        }
+        macro->SetGuid(read.guid);
+        MacroEventList events;
+        FromDeviceMacroEvents(read.events, &events);
+        macro->SetEvents(events);
+        seen.AddMacro(read.guid);
+    }
 }

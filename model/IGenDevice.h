@@ -15,7 +15,7 @@ class CMacro;
 enum TransferDirection : int {
     kTransferWrite = 0,  // store to device, on a worker thread
     kTransferRead = 1,   // device to store, at once
-    kTransferReadInBackground = 2,  // device to store, on the worker thread; reported like a write
+    kTransferReadInBackground = 2,  // device to store, fetched on the worker thread; reported like a write
 };
 
 // Masks of IGenDevice::Transfer; only the low 16 bits count. A part moves only when the device can do it.
@@ -68,8 +68,9 @@ public:
     // kTransferRead reads the device into the store and returns the read's result. kTransferWrite starts
     // a write on the worker thread and returns whether it started; the outcome is posted to the notify
     // window (SetTransferNotify). A write works from a copy of the store taken here (see CKeyboard).
-    // kTransferReadInBackground starts the read on the worker thread, which fills the store itself:
-    // nobody else may touch the store until the outcome is posted (IsBusy is true until then).
+    // kTransferReadInBackground starts the read on the worker thread, which fetches into an object of its
+    // own; what it fetched reaches the store on this thread before the outcome is posted (IsBusy is true
+    // until then).
     virtual bool Transfer(TConfig* config, int direction, unsigned mask) { return false; }
     virtual bool IsConnected() { return false; }
 

@@ -32,10 +32,10 @@ CKeyboard::CKeyboard() : Base(kKeyboardProduct) {}
 
 CKeyboard::~CKeyboard() = default;
 
-bool CKeyboard::ReadRoutine(IServiceDevice* device, const ProductDescriptor& product, IKeyboardConfig& config,
-                            unsigned mask, size_t buttonCount, SeenOnDevice& seen)
+bool CKeyboard::ReadRoutine(IServiceDevice* device, const ProductDescriptor& product, CDeviceReadout& readout,
+                            unsigned mask, size_t buttonCount)
 {
-    return ReadConfiguration(device, product, config, mask, buttonCount, seen);
+    return readout.Fetch(device, product, mask, buttonCount);
 }
 
 bool CKeyboard::WriteRoutine(IServiceDevice* device, const ProductDescriptor& product, CTransferSnapshot& config,

@@ -9,9 +9,10 @@
 // store given to a write must outlive the device object, which hands the write's outcome to it as late
 // as its own destruction: destroy the device object (DestroyKeyboardDevice) first.
 //
-// The read in the background (kTransferReadInBackground) is the one task that works on the store itself,
-// on the worker: from its start until its outcome is posted nobody else touches the store, not even to
-// read it; the same store must outlive the device object.
+// The read in the background (kTransferReadInBackground) works the same way round: the worker fetches into
+// a readout of its own (CDeviceReadout) and never touches the store; what it fetched goes into the store on
+// the calling thread before IsBusy turns false. A read that destruction stops waiting for keeps its readout
+// and reaches nobody: nothing of the store or of the device object is left to it.
 #pragma once
 
 #include "model/BaseDevice.h"
@@ -54,8 +55,8 @@ public:
     // The button ids read at initialisation, in the device's order.
     const std::vector<DWORD>& ButtonIds() const { return m_buttonIds; }
 
-    static bool ReadRoutine(IServiceDevice* device, const ProductDescriptor& product, IKeyboardConfig& config,
-                            unsigned mask, size_t buttonCount, SeenOnDevice& seen);
+    static bool ReadRoutine(IServiceDevice* device, const ProductDescriptor& product, CDeviceReadout& readout,
+                            unsigned mask, size_t buttonCount);
     static bool WriteRoutine(IServiceDevice* device, const ProductDescriptor& product, CTransferSnapshot& config,
                              unsigned mask);
 

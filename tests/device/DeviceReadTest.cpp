@@ -15,6 +15,23 @@ MacroEventList GreetingEvents()
             MakeMouseButtonEvent(MouseButtonFlagMap::Lookup(0x1).button, MouseButtonFlagMap::Lookup(0x1).state)};
 }
 
+// A device object whose read on the worker waits at a gate before it fetches, as a read does on a
+// keyboard service that stopped answering.
+HANDLE g_readGate = nullptr;
+
+class CGatedKeyboard : public CBaseDevice<IKeyboardConfig, IKeyboardProfile, CGatedKeyboard> {
+public:
+    CGatedKeyboard() : CBaseDevice(kKeyboardProduct) {}
+    using CBaseDevice::StartDeviceRead;
+
+    static bool ReadRoutine(IServiceDevice* device, const ProductDescriptor& product, CDeviceReadout& readout,
+                            unsigned mask, size_t buttonCount)
+    {
+        WaitForSingleObject(g_readGate, kTestDeadlineMs);
+        return CKeyboard::ReadRoutine(device, product, readout, mask, buttonCount);
+    }
+};
+
 }  // namespace
 
 TEST_F(DeviceLinkTest, InitializeListsTheKeyboardsProfilesVersionsAndButtons)
@@ -188,6 +205,28 @@ TEST_F(DeviceLinkTest, ReadInTheBackgroundFillsTheStoreAndTheNextWriteDeletesWha
     m_store->RemoveMacro(m_store->GetMacroAt(0));
     EXPECT_EQ(Write(), 1);
     EXPECT_EQ(Keyboard().GetDeviceMacroCount(), 0u) << "a macro deleted after the read stayed on the keyboard";
+}
+
+// The program ends while the read waits on the keyboard: the device object stops waiting, and the store
+// can go with it, since the read fills only its own readout and reaches nobody when it ends.
+TEST_F(DeviceLinkTest, ReadThatDestructionStopsWaitingForLeavesTheStoreAlone)
+{
+    CDeviceSide().CreateMacro(L"Greeting", ToDeviceMacroEvents(GreetingEvents()));
+    ASSERT_TRUE(Keyboard().Initialize(m_store.get()));
+    g_readGate = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    auto gated = std::make_unique<CGatedKeyboard>();
+    gated->SetTransferNotify(m_reports.Handle(), kWriteDoneMessage);
+    gated->SetDestroyWait(0);
+    ASSERT_TRUE(gated->StartDeviceRead(m_store.get(), kTransferReadMask));
+    gated.reset();
+    EXPECT_NE(RunningDeviceTasks(), 0u);
+
+    SetEvent(g_readGate);
+    EXPECT_TRUE(PumpUntil([] { return RunningDeviceTasks() == 0; })) << "the read never ended";
+    CloseHandle(g_readGate);
+    g_readGate = nullptr;
+    EXPECT_EQ(m_store->GetMacroCount(), 0u) << "the read reached the store after its device object was gone";
+    EXPECT_TRUE(m_reports.Reports().empty());
 }
 
 TEST_F(DeviceLinkTest, ReadKeepsAutoSwitchOfAProfileWithoutLinkedProgram)
