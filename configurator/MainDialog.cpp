@@ -121,10 +121,10 @@ COssleAppDlg::COssleAppDlg(IKeyboardDevice* device, IKeyboardConfig* config)
     : CGUIPanel(kMainPanel, MainTemplate(), nullptr), m_device(device), m_config(config)
 {
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    m_icon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kMainIconId), IMAGE_ICON,
-                                             ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0));
-    m_smallIcon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kMainIconId), IMAGE_ICON,
-                                                  ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0));
+    m_icon.Attach(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kMainIconId), IMAGE_ICON,
+                                                  ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0)));
+    m_smallIcon.Attach(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kMainIconId), IMAGE_ICON,
+                                                       ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0)));
 }
 
 COssleAppDlg::~COssleAppDlg()
@@ -134,10 +134,6 @@ COssleAppDlg::~COssleAppDlg()
         DestroyWindow();
     for (SkinItemList* page : {&m_keyPage, &m_layoutPage, &m_profilesPage, &m_macrosPage, &m_lightingPage})
         FreeSkinItemList(*page);
-    if (m_icon)
-        ::DestroyIcon(m_icon);
-    if (m_smallIcon)
-        ::DestroyIcon(m_smallIcon);
 }
 
 CDialogTemplate COssleAppDlg::MainTemplate()
@@ -172,10 +168,10 @@ bool COssleAppDlg::RegisterWindowClass(HINSTANCE instance)
 BOOL COssleAppDlg::OnInitDialog()
 {
     CGUIPanel::OnInitDialog();
-    if (m_icon)
-        SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon));
-    if (m_smallIcon)
-        SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon));
+    if (!m_icon.IsNull())
+        SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(static_cast<HICON>(m_icon)));
+    if (!m_smallIcon.IsNull())
+        SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(static_cast<HICON>(m_smallIcon)));
     RegisterDeviceWatch();
 
     // Magenta is the skin's transparent colour. A panel shaped by its mask needs no colour key, and a
@@ -757,7 +753,7 @@ LRESULT COssleAppDlg::OnAutomation(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 
 LRESULT COssleAppDlg::OnQueryDragIcon(UINT, WPARAM, LPARAM, BOOL&)
 {
-    return reinterpret_cast<LRESULT>(m_icon);
+    return reinterpret_cast<LRESULT>(static_cast<HICON>(m_icon));
 }
 
 LRESULT COssleAppDlg::OnNcHitTest(UINT, WPARAM, LPARAM, BOOL&)

@@ -47,9 +47,9 @@ CFennSysTrayDlg::CFennSysTrayDlg() : CDialog(HiddenDialogTemplate(), nullptr)
     // sinks' interfaces stay registered for the dialog's life instead of going with each sink.
     if (m_comInitialised)
         m_sinkPins.PinEventSinks();
-    m_windowIcon.handle = LoadProgramIcon(kWindowIconResource, SM_CXICON);
-    m_windowIconSmall.handle = LoadProgramIcon(kWindowIconResource, SM_CXSMICON);
-    m_trayIcon.handle = LoadProgramIcon(kTrayIconResource, SM_CXSMICON);
+    m_windowIcon.Attach(LoadProgramIcon(kWindowIconResource, SM_CXICON));
+    m_windowIconSmall.Attach(LoadProgramIcon(kWindowIconResource, SM_CXSMICON));
+    m_trayIcon.Attach(LoadProgramIcon(kTrayIconResource, SM_CXSMICON));
 }
 
 CFennSysTrayDlg::~CFennSysTrayDlg()
@@ -76,8 +76,8 @@ BOOL CFennSysTrayDlg::OnInitDialog()
         ::AppendMenuW(system, MF_SEPARATOR, 0, nullptr);
         ::AppendMenuW(system, MF_STRING, kCmdAboutBox, kAboutMenuText);
     }
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_windowIcon.handle));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_windowIconSmall.handle));
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(static_cast<HICON>(m_windowIcon)));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(static_cast<HICON>(m_windowIconSmall)));
 
     LoadLanguage();
     std::wstring tip = kTooltipText;
@@ -87,7 +87,7 @@ BOOL CFennSysTrayDlg::OnInitDialog()
             tip = text;
     }
 
-    if (!m_icon.Create(m_hWnd, tip, m_trayIcon.handle)) {
+    if (!m_icon.Create(m_hWnd, tip, m_trayIcon)) {
         TrayPlatform().ShowMessageBox(m_hWnd, kIconFailedText, kDialogTitle, MB_ICONHAND);
         return TRUE;
     }
