@@ -776,11 +776,7 @@ void COssleAppDlg::RegisterDeviceWatch()
 {
     if (m_deviceNotify)
         return;
-    DEV_BROADCAST_DEVICEINTERFACE_W filter = {};
-    filter.dbcc_size = sizeof(filter);
-    filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-    filter.dbcc_classguid = kMouseInterfaceClass;
-    m_deviceNotify = ::RegisterDeviceNotificationW(m_hWnd, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
+    m_deviceNotify = RegisterMouseInterfaceNotices(m_hWnd);
 }
 
 void COssleAppDlg::EndDeviceWatch()
@@ -802,10 +798,7 @@ BOOL COssleAppDlg::OnDeviceChange(UINT event, DWORD_PTR data)
     if (event != DBT_DEVICEREMOVECOMPLETE || data == 0)
         return TRUE;
     std::wstring path;
-    if (!ReadDeviceInterfacePath(event, static_cast<LPARAM>(data), &path))
-        return TRUE;
-    ::CharUpperBuffW(&path[0], static_cast<DWORD>(path.size()));
-    if (path.find(kDeviceVendorTag) == std::wstring::npos || path.find(kDeviceProductTag) == std::wstring::npos)
+    if (!ReadDeviceInterfacePath(event, static_cast<LPARAM>(data), &path) || !IsKeyboardDevicePath(path))
         return TRUE;
     // The first removal closes the configurator; another one before it is gone adds nothing.
     if (!m_noDeviceHandled)

@@ -10,7 +10,6 @@
 #include "skin/SkinLoader.h"
 #include "tray/AboutDlg.h"
 #include "tray/DeviceManager.h"
-#include "tray/DeviceNotification.h"
 #include "tray/MacroRecorder.h"
 #include "tray/PcManager.h"
 #include "tray/TrayMenu.h"
@@ -98,13 +97,8 @@ BOOL CFennSysTrayDlg::OnInitDialog()
         m_osd.reset();
 
     ArmAutoSwitch();
-    if (!m_deviceWatch) {
-        DEV_BROADCAST_DEVICEINTERFACE_W filter{};
-        filter.dbcc_size = sizeof(filter);
-        filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-        filter.dbcc_classguid = kMouseInterfaceClass;
-        m_deviceWatch = ::RegisterDeviceNotificationW(m_hWnd, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
-    }
+    if (!m_deviceWatch)
+        m_deviceWatch = RegisterMouseInterfaceNotices(m_hWnd);
     m_sessionRegistered = ::WTSRegisterSessionNotification(m_hWnd, NOTIFY_FOR_THIS_SESSION) != FALSE;
     ConnectEventSinks();
     return TRUE;
@@ -235,8 +229,7 @@ LRESULT CFennSysTrayDlg::OnDeviceChange(UINT, WPARAM wParam, LPARAM lParam, BOOL
     case DBT_DEVICEARRIVAL:
     case DBT_DEVICEREMOVECOMPLETE: {
         std::wstring path;
-        if (ReadDeviceInterfacePath(wParam, lParam, &path) &&
-            IsKeyboardDevicePath(path)) {
+        if (ReadDeviceInterfacePath(wParam, lParam, &path) && IsKeyboardDevicePath(path)) {
             if (wParam == DBT_DEVICEARRIVAL)
                 Resume();
             else
