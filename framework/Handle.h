@@ -1,6 +1,6 @@
 // Owning wrappers for kernel handles and icons, in the manner of the GDI wrappers (Gdi.h).
 //
-// Each wrapper owns at most one handle. Closing (or destroying the wrapper) closes the handle and clears
+// Each wrapper owns at most one handle. Closing (or destroying the wrapper) frees the handle and clears
 // it, so a wrapper can be reused. Attach takes ownership of a handle, Detach gives it up. Method names
 // are those of the Win32 calls they wrap. Header only: code without windows (the device service) uses
 // them without linking the framework.
@@ -8,95 +8,76 @@
 
 #include <windows.h>
 
-// A kernel object handle (file, pipe, event, mutex, thread, process). Calls that fail return either null
-// or INVALID_HANDLE_VALUE; both are kept as null, so IsNull is the one test.
-class CHandle {
+// What both wrappers share: one handle of type H, freed by Free::Call.
+template <class H, class Free>
+class COwnedHandle {
 public:
-    CHandle() = default;
-    explicit CHandle(HANDLE h) { Attach(h); }
-    CHandle(const CHandle&) = delete;
-    CHandle& operator=(const CHandle&) = delete;
-    CHandle(CHandle&& other) noexcept : m_h(other.Detach()) {}
-    CHandle& operator=(CHandle&& other) noexcept
+    COwnedHandle() = default;
+    COwnedHandle(const COwnedHandle&) = delete;
+    COwnedHandle& operator=(const COwnedHandle&) = delete;
+    COwnedHandle(COwnedHandle&& other) noexcept : m_h(other.Detach()) {}
+    COwnedHandle& operator=(COwnedHandle&& other) noexcept
     {
         if (this != &other)
             Attach(other.Detach());
         return *this;
     }
-    ~CHandle() { CloseHandle(); }
+    ~COwnedHandle() { Release(); }
 
-    operator HANDLE() const { return m_h; }
+    operator H() const { return m_h; }
     bool IsNull() const { return m_h == nullptr; }
 
-    // Takes ownership of h after closing the current handle.
-    void Attach(HANDLE h)
+    // Takes ownership of h after freeing the current handle.
+    void Attach(H h)
     {
         if (h != m_h)
-            CloseHandle();
-        m_h = h == INVALID_HANDLE_VALUE ? nullptr : h;
+            Release();
+        m_h = h;
     }
-    HANDLE Detach()
+    H Detach()
     {
-        HANDLE h = m_h;
+        H h = m_h;
         m_h = nullptr;
         return h;
     }
-    // Closes the handle; true when there was one and it closed.
-    BOOL CloseHandle()
+
+protected:
+    // Frees the handle; true when there was one and it was freed.
+    BOOL Release()
     {
         if (!m_h)
             return FALSE;
-        const BOOL ok = ::CloseHandle(m_h);
+        const BOOL ok = Free::Call(m_h);
         m_h = nullptr;
         return ok;
     }
 
-private:
-    HANDLE m_h = nullptr;
+    H m_h = nullptr;
+};
+
+struct CCloseHandleCall {
+    static BOOL Call(HANDLE h) { return ::CloseHandle(h); }
+};
+struct CDestroyIconCall {
+    static BOOL Call(HICON h) { return ::DestroyIcon(h); }
+};
+
+// A kernel object handle (file, pipe, event, mutex, thread, process). Calls that fail return either null
+// or INVALID_HANDLE_VALUE; both are kept as null, so IsNull is the one test.
+class CHandle : public COwnedHandle<HANDLE, CCloseHandleCall> {
+public:
+    CHandle() = default;
+    explicit CHandle(HANDLE h) { Attach(h); }
+
+    void Attach(HANDLE h) { COwnedHandle::Attach(h == INVALID_HANDLE_VALUE ? nullptr : h); }
+    BOOL CloseHandle() { return Release(); }
 };
 
 // An icon made by LoadImage, CreateIconIndirect or CopyIcon (not a shared icon from LoadIcon).
-class CIcon {
+class CIcon : public COwnedHandle<HICON, CDestroyIconCall> {
 public:
     CIcon() = default;
-    explicit CIcon(HICON h) : m_hIcon(h) {}
-    CIcon(const CIcon&) = delete;
-    CIcon& operator=(const CIcon&) = delete;
-    CIcon(CIcon&& other) noexcept : m_hIcon(other.Detach()) {}
-    CIcon& operator=(CIcon&& other) noexcept
-    {
-        if (this != &other)
-            Attach(other.Detach());
-        return *this;
-    }
-    ~CIcon() { DestroyIcon(); }
+    explicit CIcon(HICON h) { Attach(h); }
 
-    operator HICON() const { return m_hIcon; }
-    bool IsNull() const { return m_hIcon == nullptr; }
-
-    // Takes ownership of h after destroying the current icon.
-    void Attach(HICON h)
-    {
-        if (h != m_hIcon)
-            DestroyIcon();
-        m_hIcon = h;
-    }
-    HICON Detach()
-    {
-        HICON h = m_hIcon;
-        m_hIcon = nullptr;
-        return h;
-    }
-    // Destroys the icon; true when there was one and it went.
-    BOOL DestroyIcon()
-    {
-        if (!m_hIcon)
-            return FALSE;
-        const BOOL ok = ::DestroyIcon(m_hIcon);
-        m_hIcon = nullptr;
-        return ok;
-    }
-
-private:
-    HICON m_hIcon = nullptr;
+    BOOL DestroyIcon() { return Release(); }
 };
