@@ -179,8 +179,6 @@ constexpr const wchar_t* kMakerKey = L"Software\\Quarn\\Tessary";
 constexpr const wchar_t* kManualPage = L"Manuals\\index.html";
 // Said instead of opening nothing when the manual is not where the build installs it.
 constexpr const wchar_t* kManualMissingPopup = L"ManualMissingPopup.xml";
-constexpr const wchar_t* kDeviceVendorTag = L"VID_3F1D";
-constexpr const wchar_t* kDeviceProductTag = L"PID_0110";
 constexpr int kMainIconId = 130;
 
 // The maker's pages behind the panel's link buttons.

@@ -121,10 +121,10 @@ COssleAppDlg::COssleAppDlg(IKeyboardDevice* device, IKeyboardConfig* config)
     : CGUIPanel(kMainPanel, MainTemplate(), nullptr), m_device(device), m_config(config)
 {
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    m_icon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kMainIconId), IMAGE_ICON,
-                                             ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0));
-    m_smallIcon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kMainIconId), IMAGE_ICON,
-                                                  ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0));
+    m_icon.Attach(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kMainIconId), IMAGE_ICON,
+                                                  ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0)));
+    m_smallIcon.Attach(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kMainIconId), IMAGE_ICON,
+                                                       ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0)));
 }
 
 COssleAppDlg::~COssleAppDlg()
@@ -134,10 +134,6 @@ COssleAppDlg::~COssleAppDlg()
         DestroyWindow();
     for (SkinItemList* page : {&m_keyPage, &m_layoutPage, &m_profilesPage, &m_macrosPage, &m_lightingPage})
         FreeSkinItemList(*page);
-    if (m_icon)
-        ::DestroyIcon(m_icon);
-    if (m_smallIcon)
-        ::DestroyIcon(m_smallIcon);
 }
 
 CDialogTemplate COssleAppDlg::MainTemplate()
@@ -172,10 +168,10 @@ bool COssleAppDlg::RegisterWindowClass(HINSTANCE instance)
 BOOL COssleAppDlg::OnInitDialog()
 {
     CGUIPanel::OnInitDialog();
-    if (m_icon)
-        SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon));
-    if (m_smallIcon)
-        SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon));
+    if (!m_icon.IsNull())
+        SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(static_cast<HICON>(m_icon)));
+    if (!m_smallIcon.IsNull())
+        SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(static_cast<HICON>(m_smallIcon)));
     RegisterDeviceWatch();
 
     // Magenta is the skin's transparent colour. A panel shaped by its mask needs no colour key, and a
@@ -757,7 +753,7 @@ LRESULT COssleAppDlg::OnAutomation(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 
 LRESULT COssleAppDlg::OnQueryDragIcon(UINT, WPARAM, LPARAM, BOOL&)
 {
-    return reinterpret_cast<LRESULT>(m_icon);
+    return reinterpret_cast<LRESULT>(static_cast<HICON>(m_icon));
 }
 
 LRESULT COssleAppDlg::OnNcHitTest(UINT, WPARAM, LPARAM, BOOL&)
@@ -780,11 +776,7 @@ void COssleAppDlg::RegisterDeviceWatch()
 {
     if (m_deviceNotify)
         return;
-    DEV_BROADCAST_DEVICEINTERFACE_W filter = {};
-    filter.dbcc_size = sizeof(filter);
-    filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-    filter.dbcc_classguid = kMouseInterfaceClass;
-    m_deviceNotify = ::RegisterDeviceNotificationW(m_hWnd, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
+    m_deviceNotify = RegisterMouseInterfaceNotices(m_hWnd);
 }
 
 void COssleAppDlg::EndDeviceWatch()
@@ -806,10 +798,7 @@ BOOL COssleAppDlg::OnDeviceChange(UINT event, DWORD_PTR data)
     if (event != DBT_DEVICEREMOVECOMPLETE || data == 0)
         return TRUE;
     std::wstring path;
-    if (!ReadDeviceInterfacePath(event, static_cast<LPARAM>(data), &path))
-        return TRUE;
-    ::CharUpperBuffW(&path[0], static_cast<DWORD>(path.size()));
-    if (path.find(kDeviceVendorTag) == std::wstring::npos || path.find(kDeviceProductTag) == std::wstring::npos)
+    if (!ReadDeviceInterfacePath(event, static_cast<LPARAM>(data), &path) || !IsKeyboardDevicePath(path))
         return TRUE;
     // The first removal closes the configurator; another one before it is gone adds nothing.
     if (!m_noDeviceHandled)

@@ -28,6 +28,7 @@
 
 #include "configurator/Automation.h"
 #include "configurator/ConfigIds.h"
+#include "framework/Handle.h"
 #include "model/IGenDevice.h"
 #include "model/IKeyboardConfig.h"
 #include "skin/DropdownListItem.h"
@@ -370,8 +371,8 @@ private:
 
     IKeyboardDevice* m_device;
     IKeyboardConfig* m_config;
-    HICON m_icon = nullptr;
-    HICON m_smallIcon = nullptr;
+    CIcon m_icon;
+    CIcon m_smallIcon;
     HDEVNOTIFY m_deviceNotify = nullptr;
     UINT_PTR m_noDeviceTimer = 0;
     bool m_noDeviceHandled = false;  // a removal was taken: later ones show no second popup

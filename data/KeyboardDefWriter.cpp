@@ -5,6 +5,8 @@
 #include <map>
 #include <set>
 
+#include "model/TextCompare.h"
+
 namespace {
 
 std::vector<std::string> Split(const std::string& text, char separator)
@@ -54,14 +56,8 @@ bool ParseNumber(const std::string& text, bool hex, long long& value)
         return false;
     value = 0;
     for (char c : digits) {
-        int digit;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        else
+        const int digit = DigitValue(c, base);
+        if (digit < 0)
             return false;
         value = value * base + digit;
     }

@@ -86,19 +86,15 @@ public:
     // one (a change of letter case is a rename).
     TProfile* ReplaceProfileName(TProfile* profile, const wchar_t* newName)
     {
-        if (profile == nullptr || newName == nullptr)
+        if (profile == nullptr)
             return nullptr;
         const std::size_t index = m_profiles.IndexOf(profile);
         if (index == ProfileList::npos)
             return nullptr;
-        // Compare the name as the profile would keep it, so that an over-long name that the cut makes
-        // equal to the current one changes nothing.
-        const std::wstring name = BoundedText(newName, kMaxPathText);
-        if (profile->GetName() == name)
+        auto copy = CopyWithName(*profile, newName);
+        if (!copy)
             return nullptr;
 
-        auto copy = std::make_unique<TProfile>(*profile);
-        copy->SetName(name.c_str());
         TProfile* renamed = copy.get();
         std::unique_ptr<TProfile> old = m_profiles.Replace(index, std::move(copy));
 
@@ -113,13 +109,11 @@ public:
     // Other profiles may bear the same name; the pages check that.
     TProfile* CopyProfileAs(TProfile* profile, const wchar_t* newName)
     {
-        if (profile == nullptr || newName == nullptr)
+        if (profile == nullptr)
             return nullptr;
-        const std::wstring name = BoundedText(newName, kMaxPathText);
-        if (profile->GetName() == name)
+        auto copy = CopyWithName(*profile, newName);
+        if (!copy)
             return nullptr;
-        auto copy = std::make_unique<TProfile>(*profile);
-        copy->SetName(name.c_str());
         copy->SetGuid(GUID{});
         return m_profiles.Append(std::move(copy));
     }
@@ -211,6 +205,22 @@ public:
     }
 
 private:
+    // A copy of the profile under the new name, cut as the profile would keep it; null without a name or
+    // when the profile already bears exactly that name (a change of letter case is a rename). Comparing
+    // the cut name means that an over-long name that the cut makes equal to the current one changes
+    // nothing.
+    static std::unique_ptr<TProfile> CopyWithName(const TProfile& profile, const wchar_t* newName)
+    {
+        if (newName == nullptr)
+            return nullptr;
+        const std::wstring name = BoundedText(newName, kMaxPathText);
+        if (profile.GetName() == name)
+            return nullptr;
+        auto copy = std::make_unique<TProfile>(profile);
+        copy->SetName(name.c_str());
+        return copy;
+    }
+
     bool SaveProfile(TProfile& profile, std::wstring& path)
     {
         path.clear();

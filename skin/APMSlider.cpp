@@ -12,9 +12,6 @@
 
 namespace {
 
-// Visible children; the stage thumbs are children of the slider and are not painted over.
-constexpr DWORD kSliderStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
-
 // The painting trace goes to the debugger output; there is no log file.
 template <class... Args> void Trace(const wchar_t* format, Args... args)
 {
@@ -36,8 +33,7 @@ CAPMSlider::~CAPMSlider()
 bool CAPMSlider::Create(const RECT& rc, HWND in, int id, const CBitmapItem* container, HBITMAP stageImage,
                         HBITMAP stageHotImage)
 {
-    if (!CBitmapItem::WindowClass() ||
-        !CWnd::Create(CBitmapItem::WindowClass(), L"", kSliderStyle, rc, in, static_cast<UINT>(id)))
+    if (!CreateStripSliderWindow(*this, rc, in, id))
         return false;
     m_rect = rc;
     m_createdIn = in;
@@ -252,15 +248,13 @@ CGUIItem* CreateAPMSlider(const pugi::xml_node& element, SkinLoadContext& contex
     const int id = ReadItemId(element);
     if (id == -1)
         return nullptr;
-    CBitmapItem* container = nullptr;
-    CWnd* in = ReadSliderHost(element, context.list, context.parent, container);
-    if (!in)
+    const SliderPlace place = ReadSliderPlace(element, id, context);
+    if (!place.in)
         return nullptr;
-    const RECT rc = ReadItemRect(element, id, kRectWidthHeight);
     auto slider = std::make_unique<CAPMSlider>();
-    if (!slider->Create(rc, in->m_hWnd, id, container, ReadChildDib(element, "SBMN"), ReadChildDib(element, "SBMO")))
+    if (!slider->Create(place.rc, place.in->m_hWnd, id, place.container, ReadChildDib(element, "SBMN"), ReadChildDib(element, "SBMO")))
         return nullptr;
-    slider->SetSkinItem(id, SkinItemType::MarkerSlider, slider->m_hWnd, in);
+    slider->SetSkinItem(id, SkinItemType::MarkerSlider, slider->m_hWnd, place.in);
     slider->SetDefaultStages();
     slider->ApplyCapRanges();
     slider->SetDefaultColours();

@@ -5,6 +5,7 @@
 
 #include "skin/SkinElements.h"
 #include "skin/SkinValues.h"
+#include "skin/WidgetSteps.h"
 
 namespace {
 
@@ -80,11 +81,9 @@ LRESULT CAVIButton::OnDrawItem(UINT, WPARAM, LPARAM lParam, BOOL&)
 
 CGUIItem* CreateAVIButton(const pugi::xml_node& element, SkinLoadContext& context)
 {
-    const int id = ReadItemId(element);
-    if (id == -1)
-        return nullptr;
-    CWnd* parent = context.parent;
-    if (!parent || !parent->m_hWnd)
+    int id = -1;
+    CWnd* parent = nullptr;
+    if (!ReadWidgetIdAndParent(element, context, id, parent))
         return nullptr;
 
     auto button = std::make_unique<CAVIButton>();

@@ -1,7 +1,7 @@
 // The program folder, taken from the module's own path.
 #include "skin/AppFolder.h"
 
-#include <windows.h>
+#include "framework/ModulePath.h"
 
 namespace {
 
@@ -11,26 +11,6 @@ std::wstring& Folder()
 {
     static std::wstring folder;
     return folder;
-}
-
-// The full path of the program file. Paths can be longer than MAX_PATH (long-path prefixes), so the
-// buffer grows until the name fits instead of being cut off.
-std::wstring ModulePath()
-{
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
-        if (length == 0)
-            return std::wstring();
-        // A full buffer means the name was truncated (the call then returns the buffer size).
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        if (path.size() >= 0x8000 * 2)
-            return std::wstring();
-        path.resize(path.size() * 2);
-    }
 }
 
 } // namespace

@@ -1,8 +1,6 @@
 // The skinned bitmap button: state images, caption, tooltip, hover, check box and blinking.
 #include "skin/BitmapBtn.h"
 
-#include <windowsx.h>
-
 #include <memory>
 #include <vector>
 
@@ -10,14 +8,9 @@
 #include "skin/LangTable.h"
 #include "skin/SkinElements.h"
 #include "skin/SkinValues.h"
+#include "skin/WidgetSteps.h"
 
 namespace {
-
-// The two-character sequence by which skin texts ask for a line break.
-const wchar_t kBreakMark[] = L"\\n";
-
-// Near-white, for caption colours the skin left unset (0).
-constexpr COLORREF kUnsetTextColour = 0xFEFEFE;
 
 // What a BUTTON element creates: visible, multi-line, vertically centred and owner-drawn.
 constexpr DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | BS_MULTILINE | BS_VCENTER | BS_OWNERDRAW;
@@ -186,24 +179,15 @@ COLORREF CBitmapBtn::TextColour(bool pressed, bool disabled) const
 
 void CBitmapBtn::DrawItem(DRAWITEMSTRUCT* item)
 {
-    const bool pressed = (item->itemState & ODS_SELECTED) != 0;
-    const bool disabled = (item->itemState & ODS_DISABLED) != 0;
-    RECT client = {};
-    GetClientRect(&client);
-    const int width = client.right - client.left;
-    const int height = client.bottom - client.top;
+    const auto [pressed, disabled, client, width, height] = ReadItemPaint(m_hWnd, *item);
     if (width <= 0 || height <= 0)
         return;
 
-    CDC composed;
-    CBitmap composedBitmap;
-    if (!composed.CreateCompatibleDC(item->hDC) ||
-        !composedBitmap.CreateCompatibleBitmap(item->hDC, width, height))
-        return;
-    CSelectObject selectComposed(composed, composedBitmap);
     // Starting from what the button covers keeps the background where the mask (or a missing image)
     // leaves it visible.
-    composed.BitBlt(0, 0, width, height, item->hDC, 0, 0, SRCCOPY);
+    CComposingDC composed(item->hDC, width, height);
+    if (!composed.IsReady())
+        return;
 
     CBitmap* image = StateImage(pressed, disabled);
     if (image && !image->IsNull()) {
@@ -259,10 +243,7 @@ LRESULT CBitmapBtn::OnMouseMove(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
         }
         return 0;
     }
-    POINT point = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-    ::ClientToScreen(m_hWnd, &point);
-    HWND under = ::WindowFromPoint(point);
-    if (!under || under == m_hWnd)
+    if (!PointerLeftWindow(m_hWnd, lParam))
         return 0;
     // The mouse has left the button.
     if (m_hover == 1) {
@@ -369,30 +350,10 @@ CGUIItem* ReadBitmapBtnElement(const pugi::xml_node& element, SkinLoadContext& c
 
     DWORD style = kButtonStyle;
     UINT textFormat = kTextFormatBase;
-    switch (ReadJustify(element)) {
-    case L'R':
-        style |= BS_RIGHT;
-        textFormat |= DT_RIGHT;
-        break;
-    case L'C':
-        style |= BS_CENTER;
-        textFormat |= DT_CENTER;
-        break;
-    default:
-        style |= BS_LEFT;
-        break;
-    }
-    textFormat |= ReadMultiline(element, id) ? (DT_VCENTER | DT_WORDBREAK) : (DT_VCENTER | DT_WORDBREAK | DT_SINGLELINE);
+    ReadButtonTextLayout(element, id, style, textFormat);
 
-    CWnd* parent = context.parent;
-    if (CGUIItem* container = FindContainerItem(element, "windowid", context.list)) {
-        CWnd* containerWnd = dynamic_cast<CWnd*>(container);
-        if (!containerWnd)
-            containerWnd = CWnd::FromHandlePermanent(container->m_window);
-        if (containerWnd && containerWnd->m_hWnd)
-            parent = containerWnd;
-    }
-    if (!parent || !parent->m_hWnd)
+    CWnd* parent = ReadContainerParent(element, context);
+    if (!parent)
         return nullptr;
 
     const RECT rc = ReadItemRect(element, id, kRectWidthHeight);

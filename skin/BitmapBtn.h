@@ -98,6 +98,8 @@ public:
 protected:
     // The caption over the composed image, in `colour` and the button's font (Arial 14 bold without one).
     void DrawCaption(CDC& dc, const RECT& client, COLORREF colour) const;
+    // The caption's colour in the button's state (near-white where the skin left it unset).
+    COLORREF TextColour(bool pressed, bool disabled) const;
     LRESULT OnMouseMove(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnCaptureChanged(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnKillFocus(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
@@ -118,7 +120,6 @@ private:
     // The state image of DrawItem's step 1.
     CBitmap* StateImage(bool pressed, bool disabled);
     void CreateToolTip();
-    COLORREF TextColour(bool pressed, bool disabled) const;
 };
 
 // Reader of a BUTTON element (type 2): null when its name is unknown or there is no window to put the

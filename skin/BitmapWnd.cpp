@@ -13,14 +13,10 @@
 #include "skin/SkinElements.h"
 #include "skin/SkinResources.h"
 #include "skin/SkinValues.h"
+#include "skin/WidgetSteps.h"
 
 namespace {
 
-// The two-character sequence by which skin texts ask for a line break.
-const wchar_t kBreakMark[] = L"\\n";
-
-// Near-white, for a caption colour the skin left unset (0).
-constexpr COLORREF kUnsetTextColour = 0xFEFEFE;
 constexpr COLORREF kSeparatorColour = RGB(0, 255, 0);
 
 // The separator runs this far above the content's bottom; the icon and caption sit below it.

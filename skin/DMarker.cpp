@@ -10,6 +10,7 @@
 #include "skin/DrawingHelpers.h"
 #include "skin/SkinElements.h"
 #include "skin/SkinValues.h"
+#include "skin/WidgetSteps.h"
 
 namespace {
 
@@ -145,11 +146,9 @@ LRESULT CDMarker::OnKillFocus(UINT, WPARAM, LPARAM, BOOL&)
 
 CGUIItem* CreateDMarker(const pugi::xml_node& element, SkinLoadContext& context)
 {
-    const int id = ReadItemId(element);
-    if (id == -1)
-        return nullptr;
-    CWnd* parent = context.parent;
-    if (!parent || !parent->m_hWnd)
+    int id = -1;
+    CWnd* parent = nullptr;
+    if (!ReadWidgetIdAndParent(element, context, id, parent))
         return nullptr;
     const RECT rc = ReadItemRect(element, id, kRectWidthHeight);
     auto marker = std::make_unique<CDMarker>();

@@ -10,13 +10,12 @@
 #include "skin/SkinElements.h"
 #include "skin/SkinResources.h"
 #include "skin/SkinValues.h"
+#include "skin/WidgetSteps.h"
 
 namespace {
 
 constexpr DWORD kTileStyle = WS_CHILD | WS_VISIBLE;
 
-// Near-white, for a text colour left unset (0).
-constexpr COLORREF kUnsetTextColour = 0xFEFEFE;
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 
 // A value is drawn this far inside its window's edges.

@@ -1,6 +1,8 @@
 // GDI helpers shared by the skinned widgets: mask bitmap to region, bitmap rectangle copies, image files.
 #include "skin/DrawingHelpers.h"
 
+#include "framework/Handle.h"
+
 #include <ole2.h>
 #include <olectl.h>
 
@@ -76,15 +78,7 @@ private:
     std::vector<BYTE> m_buffer;
 };
 
-// Give back what LoadPictureFile takes, on every path; a cleared field means handed on or closed early.
-struct FileCloser {
-    HANDLE h;
-    ~FileCloser()
-    {
-        if (h != INVALID_HANDLE_VALUE)
-            ::CloseHandle(h);
-    }
-};
+// Give back what LoadPictureFile takes, on every path; a cleared field means handed on.
 struct GlobalFreer {
     HGLOBAL h;
     ~GlobalFreer()
@@ -210,12 +204,12 @@ bool CopyBitmapRect(CBitmap& target, HDC dc, HBITMAP source, int x, int y, int r
 
 bool LoadPictureFile(const std::wstring& path, CBitmap& target)
 {
-    FileCloser file{::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr)};
-    if (file.h == INVALID_HANDLE_VALUE)
+    CHandle file(::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                               nullptr));
+    if (file.IsNull())
         return false;
     LARGE_INTEGER size = {};
-    if (!::GetFileSizeEx(file.h, &size) || size.QuadPart <= 0 || size.QuadPart > 0x7FFFFFFF)
+    if (!::GetFileSizeEx(file, &size) || size.QuadPart <= 0 || size.QuadPart > 0x7FFFFFFF)
         return false;
     const DWORD length = static_cast<DWORD>(size.QuadPart);
 
@@ -226,12 +220,11 @@ bool LoadPictureFile(const std::wstring& path, CBitmap& target)
     if (!data)
         return false;
     DWORD read = 0;
-    const BOOL readOk = ::ReadFile(file.h, data, length, &read, nullptr);
+    const BOOL readOk = ::ReadFile(file, data, length, &read, nullptr);
     ::GlobalUnlock(memory.h);
     if (!readOk || read != length)
         return false;
-    ::CloseHandle(file.h);
-    file.h = INVALID_HANDLE_VALUE;
+    file.CloseHandle();
 
     // From here on the stream owns the memory.
     ComReleaser<IStream> stream;

@@ -8,10 +8,9 @@
 #include "skin/KeyboardDef.h"
 #include "skin/KeyboardLayout.h"
 #include "skin/SkinElements.h"
+#include "skin/WidgetSteps.h"
 
 namespace {
-
-constexpr COLORREF kUnsetTextColour = 0xFEFEFE;
 
 // The same window styles and caption formats as a BUTTON element.
 constexpr DWORD kKeyStyle = WS_CHILD | WS_VISIBLE | BS_MULTILINE | BS_VCENTER | BS_OWNERDRAW;
@@ -86,12 +85,7 @@ HWND CKeyboardKeyItem::NotifyWindow() const
 
 void CKeyboardKeyItem::DrawItem(DRAWITEMSTRUCT* item)
 {
-    const bool pressed = (item->itemState & ODS_SELECTED) != 0;
-    const bool disabled = (item->itemState & ODS_DISABLED) != 0;
-    RECT client = {};
-    GetClientRect(&client);
-    const int width = client.right - client.left;
-    const int height = client.bottom - client.top;
+    const auto [pressed, disabled, client, width, height] = ReadItemPaint(m_hWnd, *item);
     if (width <= 0 || height <= 0)
         return;
 
@@ -115,15 +109,8 @@ void CKeyboardKeyItem::DrawItem(DRAWITEMSTRUCT* item)
     }
 
     if (!m_caption.empty()) {
-        COLORREF colour = m_clrNormal;
-        if (m_checked || pressed)
-            colour = m_clrDown;
-        else if (m_hover)
-            colour = m_clrOver;
-        else if (disabled)
-            colour = m_clrDisabled;
         const int savedState = ::SaveDC(target);
-        DrawCaption(target, client, colour == 0 ? kUnsetTextColour : colour);
+        DrawCaption(target, client, TextColour(pressed, disabled));
         ::RestoreDC(target, savedState);
     }
     target.Detach();
@@ -168,20 +155,7 @@ CGUIItem* CreateKeyboardKeyItem(const pugi::xml_node& element, SkinLoadContext& 
 
     DWORD style = kKeyStyle;
     UINT textFormat = kTextFormatBase;
-    switch (ReadJustify(element)) {
-    case L'R':
-        style |= BS_RIGHT;
-        textFormat |= DT_RIGHT;
-        break;
-    case L'C':
-        style |= BS_CENTER;
-        textFormat |= DT_CENTER;
-        break;
-    default:
-        style |= BS_LEFT;
-        break;
-    }
-    textFormat |= ReadMultiline(element, id) ? (DT_VCENTER | DT_WORDBREAK) : (DT_VCENTER | DT_WORDBREAK | DT_SINGLELINE);
+    ReadButtonTextLayout(element, id, style, textFormat);
 
     const RECT rc = ReadItemRect(element, id, kRectWidthHeight);
     auto key = std::make_unique<CKeyboardKeyItem>();

@@ -7,6 +7,7 @@
 #include "skin/DrawingHelpers.h"
 #include "skin/SkinElements.h"
 #include "skin/SkinValues.h"
+#include "skin/WidgetSteps.h"
 
 namespace {
 
@@ -48,12 +49,7 @@ CBitmap* CProfileBtn::StateImage(bool pressed, bool disabled)
 
 void CProfileBtn::DrawItem(DRAWITEMSTRUCT* item)
 {
-    const bool pressed = (item->itemState & ODS_SELECTED) != 0;
-    const bool disabled = (item->itemState & ODS_DISABLED) != 0;
-    RECT client = {};
-    GetClientRect(&client);
-    const int width = client.right - client.left;
-    const int height = client.bottom - client.top;
+    const auto [pressed, disabled, client, width, height] = ReadItemPaint(m_hWnd, *item);
     if (width <= 0 || height <= 0)
         return;
 
@@ -69,14 +65,10 @@ void CProfileBtn::DrawItem(DRAWITEMSTRUCT* item)
         return;
     }
 
-    CDC composed;
-    CBitmap composedBitmap;
-    if (!composed.CreateCompatibleDC(item->hDC) ||
-        !composedBitmap.CreateCompatibleBitmap(item->hDC, width, height))
-        return;
-    CSelectObject selectComposed(composed, composedBitmap);
     // Without an image the text goes over what the button covers.
-    composed.BitBlt(0, 0, width, height, item->hDC, 0, 0, SRCCOPY);
+    CComposingDC composed(item->hDC, width, height);
+    if (!composed.IsReady())
+        return;
     if (hasImage) {
         CDC imageDC;
         imageDC.CreateCompatibleDC(item->hDC);
@@ -127,11 +119,9 @@ LRESULT CProfileBtn::OnLButtonDblClk(UINT, WPARAM, LPARAM, BOOL&)
 
 CGUIItem* CreateProfileBtn(const pugi::xml_node& element, SkinLoadContext& context)
 {
-    const int id = ReadItemId(element);
-    if (id == -1)
-        return nullptr;
-    CWnd* parent = context.parent;
-    if (!parent || !parent->m_hWnd)
+    int id = -1;
+    CWnd* parent = nullptr;
+    if (!ReadWidgetIdAndParent(element, context, id, parent))
         return nullptr;
 
     // Panel-sized images, taken as they are: profile buttons have no per-language images.

@@ -3,6 +3,7 @@
 
 #include "skin/BitmapItem.h"
 #include "skin/DrawingHelpers.h"
+#include "skin/SkinElements.h"
 #include "skin/SkinValues.h"
 
 void ReleaseCaptureOf(HWND wnd)
@@ -31,14 +32,25 @@ void PaintClientImage(HWND wnd, const CBitmap& image)
     dc.BitBlt(0, 0, size.cx, size.cy, imageDC, 0, 0, SRCCOPY);
 }
 
-CWnd* ReadSliderHost(const pugi::xml_node& element, const SkinItemList& list, CWnd* parent,
-                     CBitmapItem*& container)
+SliderPlace ReadSliderPlace(const pugi::xml_node& element, int id, const SkinLoadContext& context)
 {
-    container = dynamic_cast<CBitmapItem*>(FindContainerItem(element, "trackid", list));
-    if (container && !container->m_hWnd)
-        container = nullptr;
-    CWnd* host = container ? container : parent;
-    return host && host->m_hWnd ? host : nullptr;
+    SliderPlace place;
+    place.container = dynamic_cast<CBitmapItem*>(FindContainerItem(element, "trackid", context.list));
+    if (place.container && !place.container->m_hWnd)
+        place.container = nullptr;
+    CWnd* host = place.container ? place.container : context.parent;
+    if (!host || !host->m_hWnd)
+        return place;
+    place.in = host;
+    place.rc = ReadItemRect(element, id, kRectWidthHeight);
+    return place;
+}
+
+bool CreateStripSliderWindow(CWnd& slider, const RECT& rc, HWND in, int id)
+{
+    return CBitmapItem::WindowClass() &&
+           slider.Create(CBitmapItem::WindowClass(), L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, rc, in,
+                         static_cast<UINT>(id));
 }
 
 void CopyContainerPart(CBitmap& target, HWND wnd, const CBitmapItem* container, const RECT& rc)

@@ -11,6 +11,7 @@
 
 class CBitmapItem;
 class CWnd;
+struct SkinLoadContext;
 
 // A slider or stage thumb has a new position. wParam: the position (0..100 for a vertical slider, the
 // step value for a stage thumb); lParam: the sender's item id.
@@ -32,10 +33,18 @@ void PostToParentAndCreator(HWND slider, HWND createdIn, UINT msg, WPARAM wParam
 // without an image).
 void PaintClientImage(HWND wnd, const CBitmap& image);
 
-// The window a slider is created in: the container named by the element's trackid, whose picture it
-// shows (`container`), or without one `parent`, and no picture. Null when there is no window.
-CWnd* ReadSliderHost(const pugi::xml_node& element, const SkinItemList& list, CWnd* parent,
-                     CBitmapItem*& container);
+// Where a strip slider (the multi-stage sliders) goes: the window it is created in, the container named
+// by the element's trackid, whose picture it shows (`container`), or without one the loader's parent and
+// no picture; and its rectangle there. `in` is null when there is no window.
+struct SliderPlace {
+    CWnd* in = nullptr;
+    CBitmapItem* container = nullptr;
+    RECT rc = {};
+};
+SliderPlace ReadSliderPlace(const pugi::xml_node& element, int id, const SkinLoadContext& context);
+
+// Makes a strip slider's window (the picture window class, visible, clipping its thumbs) in `in`.
+bool CreateStripSliderWindow(CWnd& slider, const RECT& rc, HWND in, int id);
 
 // Replaces `target` by the part of the container's picture under `rc` (container client coordinates),
 // for `wnd`'s display. Leaves it empty without a container or picture.

@@ -10,9 +10,6 @@
 
 namespace {
 
-// Visible children; the thumbs are children of the slider and are not painted over.
-constexpr DWORD kSliderStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
-
 // Thumb k starts at this value plus k.
 constexpr int kFirstThumbValue = 3;
 
@@ -28,8 +25,7 @@ CSliderHMulti::~CSliderHMulti()
 
 bool CSliderHMulti::Create(const RECT& rc, HWND in, int id, const CBitmapItem* container)
 {
-    if (!CBitmapItem::WindowClass() ||
-        !CWnd::Create(CBitmapItem::WindowClass(), L"", kSliderStyle, rc, in, static_cast<UINT>(id)))
+    if (!CreateStripSliderWindow(*this, rc, in, id))
         return false;
     m_rect = rc;
     m_createdIn = in;
@@ -116,13 +112,11 @@ CGUIItem* CreateSliderHMulti(const pugi::xml_node& element, SkinLoadContext& con
     if (stages.empty())
         return nullptr;
 
-    CBitmapItem* container = nullptr;
-    CWnd* in = ReadSliderHost(element, context.list, context.parent, container);
-    if (!in)
+    const SliderPlace place = ReadSliderPlace(element, id, context);
+    if (!place.in)
         return nullptr;
-    const RECT rc = ReadItemRect(element, id, kRectWidthHeight);
     auto slider = std::make_unique<CSliderHMulti>();
-    if (!slider->Create(rc, in->m_hWnd, id, container))
+    if (!slider->Create(place.rc, place.in->m_hWnd, id, place.container))
         return nullptr;
 
     std::vector<int> stageIds;
@@ -140,6 +134,6 @@ CGUIItem* CreateSliderHMulti(const pugi::xml_node& element, SkinLoadContext& con
         slider->SetOffsets(ParseDecimal(AttributeText(element, "loffset")),
                            ParseDecimal(AttributeText(element, "roffset")));
 
-    slider->SetSkinItem(id, SkinItemType::MultiSlider, slider->m_hWnd, in);
+    slider->SetSkinItem(id, SkinItemType::MultiSlider, slider->m_hWnd, place.in);
     return slider.release();
 }

@@ -2,8 +2,6 @@
 // capture, and the link to the check box it labels.
 #include "skin/TextItem.h"
 
-#include <windowsx.h>
-
 #include <memory>
 
 #include "model/NameTables.h"
@@ -12,14 +10,9 @@
 #include "skin/LangTable.h"
 #include "skin/SkinElements.h"
 #include "skin/SkinValues.h"
+#include "skin/WidgetSteps.h"
 
 namespace {
-
-// The two-character sequence by which skin texts ask for a line break.
-const wchar_t kBreakMark[] = L"\\n";
-
-// Near-white, for a normal colour the skin left unset (0).
-constexpr COLORREF kUnsetTextColour = 0xFEFEFE;
 
 // Visible owner-drawn statics; only the ones with SS_NOTIFY see the mouse.
 constexpr DWORD kTextStyle = WS_CHILD | WS_VISIBLE | SS_OWNERDRAW;
@@ -126,10 +119,7 @@ LRESULT CTextItem::OnMouseMove(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
         }
         return 0;
     }
-    POINT point = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-    ::ClientToScreen(m_hWnd, &point);
-    HWND under = ::WindowFromPoint(point);
-    if (!under || under == m_hWnd)
+    if (!PointerLeftWindow(m_hWnd, lParam))
         return 0;
     // The mouse has left the text.
     if (m_hot == 1)
@@ -200,15 +190,8 @@ CGUIItem* CreateTextItem(const pugi::xml_node& element, SkinLoadContext& context
 
     const std::wstring textKey = AttributeText(element, "textkey");
     const int caps = ReadCaps(element, id);
-    CWnd* parent = context.parent;
-    if (CGUIItem* container = FindContainerItem(element, "windowid", context.list)) {
-        CWnd* containerWnd = dynamic_cast<CWnd*>(container);
-        if (!containerWnd)
-            containerWnd = CWnd::FromHandlePermanent(container->m_window);
-        if (containerWnd && containerWnd->m_hWnd)
-            parent = containerWnd;
-    }
-    if (!parent || !parent->m_hWnd)
+    CWnd* parent = ReadContainerParent(element, context);
+    if (!parent)
         return nullptr;
     const wchar_t justify = ReadJustify(element);
     const bool multiline = ReadMultiline(element, id);

@@ -9,6 +9,7 @@
 #include "skin/DrawingHelpers.h"
 #include "skin/SkinElements.h"
 #include "skin/SkinValues.h"
+#include "skin/WidgetSteps.h"
 
 namespace {
 
@@ -108,11 +109,9 @@ LRESULT CVertSlider::OnLButtonUp(UINT, WPARAM, LPARAM, BOOL& bHandled)
 
 CGUIItem* CreateVertSlider(const pugi::xml_node& element, SkinLoadContext& context)
 {
-    const int id = ReadItemId(element);
-    if (id == -1)
-        return nullptr;
-    CWnd* parent = context.parent;
-    if (!parent || !parent->m_hWnd)
+    int id = -1;
+    CWnd* parent = nullptr;
+    if (!ReadWidgetIdAndParent(element, context, id, parent))
         return nullptr;
     CBitmap* image = ResolveSkinImage(AttributeText(element, "file"));
     const RECT track = ReadItemRect(element, id, kRectWidthHeight);

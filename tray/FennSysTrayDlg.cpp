@@ -10,7 +10,6 @@
 #include "skin/SkinLoader.h"
 #include "tray/AboutDlg.h"
 #include "tray/DeviceManager.h"
-#include "tray/DeviceNotification.h"
 #include "tray/MacroRecorder.h"
 #include "tray/PcManager.h"
 #include "tray/TrayMenu.h"
@@ -47,9 +46,9 @@ CFennSysTrayDlg::CFennSysTrayDlg() : CDialog(HiddenDialogTemplate(), nullptr)
     // sinks' interfaces stay registered for the dialog's life instead of going with each sink.
     if (m_comInitialised)
         m_sinkPins.PinEventSinks();
-    m_windowIcon.handle = LoadProgramIcon(kWindowIconResource, SM_CXICON);
-    m_windowIconSmall.handle = LoadProgramIcon(kWindowIconResource, SM_CXSMICON);
-    m_trayIcon.handle = LoadProgramIcon(kTrayIconResource, SM_CXSMICON);
+    m_windowIcon.Attach(LoadProgramIcon(kWindowIconResource, SM_CXICON));
+    m_windowIconSmall.Attach(LoadProgramIcon(kWindowIconResource, SM_CXSMICON));
+    m_trayIcon.Attach(LoadProgramIcon(kTrayIconResource, SM_CXSMICON));
 }
 
 CFennSysTrayDlg::~CFennSysTrayDlg()
@@ -76,8 +75,8 @@ BOOL CFennSysTrayDlg::OnInitDialog()
         ::AppendMenuW(system, MF_SEPARATOR, 0, nullptr);
         ::AppendMenuW(system, MF_STRING, kCmdAboutBox, kAboutMenuText);
     }
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_windowIcon.handle));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_windowIconSmall.handle));
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(static_cast<HICON>(m_windowIcon)));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(static_cast<HICON>(m_windowIconSmall)));
 
     LoadLanguage();
     std::wstring tip = kTooltipText;
@@ -87,7 +86,7 @@ BOOL CFennSysTrayDlg::OnInitDialog()
             tip = text;
     }
 
-    if (!m_icon.Create(m_hWnd, tip, m_trayIcon.handle)) {
+    if (!m_icon.Create(m_hWnd, tip, m_trayIcon)) {
         TrayPlatform().ShowMessageBox(m_hWnd, kIconFailedText, kDialogTitle, MB_ICONHAND);
         return TRUE;
     }
@@ -98,13 +97,8 @@ BOOL CFennSysTrayDlg::OnInitDialog()
         m_osd.reset();
 
     ArmAutoSwitch();
-    if (!m_deviceWatch) {
-        DEV_BROADCAST_DEVICEINTERFACE_W filter{};
-        filter.dbcc_size = sizeof(filter);
-        filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-        filter.dbcc_classguid = kMouseInterfaceClass;
-        m_deviceWatch = ::RegisterDeviceNotificationW(m_hWnd, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
-    }
+    if (!m_deviceWatch)
+        m_deviceWatch = RegisterMouseInterfaceNotices(m_hWnd);
     m_sessionRegistered = ::WTSRegisterSessionNotification(m_hWnd, NOTIFY_FOR_THIS_SESSION) != FALSE;
     ConnectEventSinks();
     return TRUE;
@@ -235,8 +229,7 @@ LRESULT CFennSysTrayDlg::OnDeviceChange(UINT, WPARAM wParam, LPARAM lParam, BOOL
     case DBT_DEVICEARRIVAL:
     case DBT_DEVICEREMOVECOMPLETE: {
         std::wstring path;
-        if (ReadDeviceInterfacePath(wParam, lParam, &path) &&
-            IsKeyboardDevicePath(path)) {
+        if (ReadDeviceInterfacePath(wParam, lParam, &path) && IsKeyboardDevicePath(path)) {
             if (wParam == DBT_DEVICEARRIVAL)
                 Resume();
             else

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "framework/Dialog.h"
+#include "framework/Handle.h"
 #include "service/InterfacePins.h"
 #include "skin/GUIItem.h"
 #include "tray/EventConnections.h"
@@ -135,17 +136,9 @@ private:
     bool m_sessionRegistered = false;
 
     // Declared before the notification icon, which still names the tray icon while it goes.
-    struct CIconHandle {
-        HICON handle = nullptr;
-        ~CIconHandle()
-        {
-            if (handle)
-                ::DestroyIcon(handle);
-        }
-    };
-    CIconHandle m_windowIcon;
-    CIconHandle m_windowIconSmall;
-    CIconHandle m_trayIcon;
+    CIcon m_windowIcon;
+    CIcon m_windowIconSmall;
+    CIcon m_trayIcon;
     CTrayNotifyIcon m_icon;
     std::vector<std::wstring> m_profileNames;
     std::vector<GUID> m_profileGuids;  // the menu's profiles, at their names' places

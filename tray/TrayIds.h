@@ -38,9 +38,7 @@ constexpr const wchar_t* kDialogTitle = L"TessaryTray";
 constexpr const wchar_t* kConfiguratorExe = L"TessaryConfig.exe";
 constexpr const wchar_t* kOsdWindowClass = L"tsy_osd";
 
-// The keyboard as it appears in device-interface paths.
-constexpr const wchar_t* kDeviceVendorTag = L"VID_3F1D";
-constexpr const wchar_t* kDeviceProductTag = L"PID_0110";
+// The keyboard's product id (its paths' tags: framework/DeviceInterfaceNotice.h).
 constexpr DWORD kKeyboardProductId = 0x0110;
 
 // Languages: the id taken when the registry names none.

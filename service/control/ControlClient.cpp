@@ -2,6 +2,7 @@
 #include "service/control/ControlClient.h"
 
 #include "DeviceService.h"
+#include "framework/Handle.h"
 #include "service/ServiceStart.h"
 
 #include <algorithm>
@@ -20,22 +21,6 @@ DWORD Remaining(ULONGLONG deadline)
     const ULONGLONG now = GetTickCount64();
     return now >= deadline ? 0 : static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 0x7FFFFFFF));
 }
-
-class CHandle {
-public:
-    explicit CHandle(HANDLE handle = nullptr) : m_handle(handle) {}
-    ~CHandle()
-    {
-        if (m_handle && m_handle != INVALID_HANDLE_VALUE)
-            CloseHandle(m_handle);
-    }
-    CHandle(const CHandle&) = delete;
-    CHandle& operator=(const CHandle&) = delete;
-    HANDLE Get() const { return m_handle; }
-
-private:
-    HANDLE m_handle;
-};
 
 bool PipeMissing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
@@ -203,15 +188,15 @@ ControlReply SendControlCommand(const std::string& command, const ControlOptions
     }
     CHandle pipe(opened);
     CHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!event.Get())
+    if (event.IsNull())
         return Failure(ControlStatus::Failed, ErrorText("no event for the pipe", GetLastError()));
 
     const std::string request = command + "\n";
     OVERLAPPED overlapped = {};
-    overlapped.hEvent = event.Get();
+    overlapped.hEvent = event;
     DWORD written = 0;
-    BOOL done = WriteFile(pipe.Get(), request.data(), static_cast<DWORD>(request.size()), nullptr, &overlapped);
-    DWORD error = FinishIo(pipe.Get(), &overlapped, done, &written, deadline);
+    BOOL done = WriteFile(pipe, request.data(), static_cast<DWORD>(request.size()), nullptr, &overlapped);
+    DWORD error = FinishIo(pipe, &overlapped, done, &written, deadline);
     if (error == WAIT_TIMEOUT)
         return Failure(ControlStatus::Failed, "the service did not take the command in time");
     if (error != ERROR_SUCCESS || written != request.size())
@@ -221,11 +206,11 @@ ControlReply SendControlCommand(const std::string& command, const ControlOptions
     std::vector<char> buffer(64 * 1024);
     for (;;) {
         overlapped = OVERLAPPED{};
-        overlapped.hEvent = event.Get();
-        ResetEvent(event.Get());
+        overlapped.hEvent = event;
+        ResetEvent(event);
         DWORD got = 0;
-        done = ReadFile(pipe.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), nullptr, &overlapped);
-        error = FinishIo(pipe.Get(), &overlapped, done, &got, deadline);
+        done = ReadFile(pipe, buffer.data(), static_cast<DWORD>(buffer.size()), nullptr, &overlapped);
+        error = FinishIo(pipe, &overlapped, done, &got, deadline);
         if (error == ERROR_SUCCESS || error == ERROR_MORE_DATA) {
             data.append(buffer.data(), got);
             if (data.size() > kMaxReplyBytes)

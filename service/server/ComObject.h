@@ -100,6 +100,20 @@ protected:
     // The device, or null with the failure to report.
     CSimDevice* Device(HRESULT& hr) { return this->m_service.Device(m_device, hr); }
 
+    // A call on the device: `refused` (a pointer the client had to pass is null) answers E_POINTER before
+    // the device is looked up; then `body` runs with the device (never null).
+    template <class Body>
+    HRESULT CallOnDevice(const char* operation, const std::string& arguments, bool refused, Body body)
+    {
+        return this->Call(operation, arguments, [&]() -> HRESULT {
+            if (refused)
+                return E_POINTER;
+            HRESULT hr;
+            CSimDevice* device = Device(hr);
+            return device ? body(device) : hr;
+        });
+    }
+
     // A call that hands out one object through `out`: `out` is cleared first, and a null `out` is
     // refused before the device is looked up; then `body` runs with the device.
     template <class Out, class Body>

@@ -268,13 +268,9 @@ public:
     HRESULT STDMETHODCALLTYPE GetProperty(DWORD key, DWORD, BYTE* buffer, DWORD, DWORD* size) override
     {
         const DWORD capacity = size ? *size : 0;
-        return Call("IProfilePropertyStore.GetProperty", HexText(key) + " " + std::to_string(capacity), [&]() -> HRESULT {
-            if (size == nullptr)
-                return E_POINTER;
-            HRESULT hr;
-            CSimDevice* device = Device(hr);
-            if (device == nullptr)
-                return hr;
+        return CallOnDevice("IProfilePropertyStore.GetProperty", HexText(key) + " " + std::to_string(capacity),
+                            size == nullptr,
+                            [&](CSimDevice* device) -> HRESULT {
             std::vector<std::uint8_t> value;
             const SimStatus status = device->GetProperty(m_profile, key, value);
             if (status != SimStatus::Ok)
@@ -294,13 +290,9 @@ public:
 
     HRESULT STDMETHODCALLTYPE SetProperty(DWORD key, const BYTE* buffer, DWORD, DWORD size, DWORD) override
     {
-        return Call("IProfilePropertyStore.SetProperty", HexText(key) + " " + std::to_string(size), [&]() -> HRESULT {
-            if (buffer == nullptr && size != 0)
-                return E_POINTER;
-            HRESULT hr;
-            CSimDevice* device = Device(hr);
-            if (device == nullptr)
-                return hr;
+        return CallOnDevice("IProfilePropertyStore.SetProperty", HexText(key) + " " + std::to_string(size),
+                            buffer == nullptr && size != 0,
+                            [&](CSimDevice* device) -> HRESULT {
             const SimStatus status = device->SetProperty(m_profile, key, buffer, size);
             if (status == SimStatus::Ok)
                 m_service.Changed();
@@ -320,13 +312,7 @@ public:
     {
         if (info)
             *info = ButtonAssignmentInfo{};
-        return Call("IButtonAssignment.GetInfo", "", [&]() -> HRESULT {
-            if (info == nullptr)
-                return E_POINTER;
-            HRESULT hr;
-            CSimDevice* device = Device(hr);
-            if (device == nullptr)
-                return hr;
+        return CallOnDevice("IButtonAssignment.GetInfo", "", info == nullptr, [&](CSimDevice* device) -> HRESULT {
             const SimProfile* profile = device->FindProfile(m_profile);
             if (profile == nullptr)
                 return kHrNotFound;
@@ -338,13 +324,9 @@ public:
     HRESULT STDMETHODCALLTYPE GetAll(DWORD* count, KeyAssignmentRecord* records) override
     {
         const DWORD capacity = count ? *count : 0;
-        return Call("IButtonAssignment.GetAll", std::to_string(capacity), [&]() -> HRESULT {
-            if (count == nullptr || (capacity != 0 && records == nullptr))
-                return E_POINTER;
-            HRESULT hr;
-            CSimDevice* device = Device(hr);
-            if (device == nullptr)
-                return hr;
+        return CallOnDevice("IButtonAssignment.GetAll", std::to_string(capacity),
+                            count == nullptr || (capacity != 0 && records == nullptr),
+                            [&](CSimDevice* device) -> HRESULT {
             std::vector<SimButtonRecord> out;
             const SimStatus status = device->GetButtonRecords(m_profile, capacity, out);
             if (status != SimStatus::Ok)
@@ -358,13 +340,8 @@ public:
 
     HRESULT STDMETHODCALLTYPE SetRecords(DWORD count, const KeyAssignmentRecord* records) override
     {
-        return Call("IButtonAssignment.SetRecords", std::to_string(count), [&]() -> HRESULT {
-            if (count != 0 && records == nullptr)
-                return E_POINTER;
-            HRESULT hr;
-            CSimDevice* device = Device(hr);
-            if (device == nullptr)
-                return hr;
+        return CallOnDevice("IButtonAssignment.SetRecords", std::to_string(count), count != 0 && records == nullptr,
+                            [&](CSimDevice* device) -> HRESULT {
             const SimStatus status = device->SetButtonRecords(m_profile, records, count);
             if (status == SimStatus::Ok)
                 m_service.Changed();
@@ -421,18 +398,12 @@ public:
             if (out)
                 *out = 0;
         }
-        return Call("ILedBlink.GetBlink", Light(), [&]() -> HRESULT {
-            if (blink == nullptr || onTimeMs == nullptr || offTimeMs == nullptr)
-                return E_POINTER;
-            HRESULT hr;
-            const SimLed* led = FindLed(hr);
-            if (led == nullptr)
-                return hr;
-            *blink = led->blink ? 1 : 0;
-            *onTimeMs = led->onTimeMs;
-            *offTimeMs = led->offTimeMs;
-            return S_OK;
-        });
+        return CallOnLed("ILedBlink.GetBlink", blink == nullptr || onTimeMs == nullptr || offTimeMs == nullptr,
+                         [&](const SimLed& led) {
+                             *blink = led.blink ? 1 : 0;
+                             *onTimeMs = led.onTimeMs;
+                             *offTimeMs = led.offTimeMs;
+                         });
     }
 
     HRESULT STDMETHODCALLTYPE SetAuxValue(DWORD value) override
@@ -464,21 +435,29 @@ private:
         return nullptr;
     }
 
-    template <class Field>
-    HRESULT Read(const char* operation, DWORD* out, Field field)
+    // A call that reads the light: `refused` (a pointer the client had to pass is null) answers
+    // E_POINTER before the light is looked up; then `read` reads it.
+    template <class Reader>
+    HRESULT CallOnLed(const char* operation, bool refused, Reader read)
     {
-        if (out)
-            *out = 0;
         return Call(operation, Light(), [&]() -> HRESULT {
-            if (out == nullptr)
+            if (refused)
                 return E_POINTER;
             HRESULT hr;
             const SimLed* led = FindLed(hr);
             if (led == nullptr)
                 return hr;
-            *out = field(*led);
+            read(*led);
             return S_OK;
         });
+    }
+
+    template <class Field>
+    HRESULT Read(const char* operation, DWORD* out, Field field)
+    {
+        if (out)
+            *out = 0;
+        return CallOnLed(operation, out == nullptr, [&](const SimLed& led) { *out = field(led); });
     }
 
     template <class Edit>
@@ -812,13 +791,7 @@ public:
     {
         if (mode)
             *mode = 0;
-        return Call("IDeviceMode.GetMode", "", [&]() -> HRESULT {
-            if (mode == nullptr)
-                return E_POINTER;
-            HRESULT hr;
-            CSimDevice* device = Device(hr);
-            if (device == nullptr)
-                return hr;
+        return CallOnDevice("IDeviceMode.GetMode", "", mode == nullptr, [&](CSimDevice* device) -> HRESULT {
             *mode = device->Mode();
             return S_OK;
         });
@@ -853,13 +826,7 @@ public:
     {
         if (info)
             *info = DeviceInfo{};
-        return Call("IServiceDevice.GetInfo", "", [&]() -> HRESULT {
-            if (info == nullptr)
-                return E_POINTER;
-            HRESULT hr;
-            CSimDevice* device = Device(hr);
-            if (device == nullptr)
-                return hr;
+        return CallOnDevice("IServiceDevice.GetInfo", "", info == nullptr, [&](CSimDevice* device) -> HRESULT {
             const SimDeviceInfo& identity = device->Info();
             LPWSTR text = CoTaskText(kDeviceInfoText);
             if (text == nullptr)
@@ -905,13 +872,8 @@ public:
             *value = 0;
         if (productId)
             *productId = 0;
-        return Call("IDeviceIdentity.GetIdentity", "", [&]() -> HRESULT {
-            if (value == nullptr || productId == nullptr)
-                return E_POINTER;
-            HRESULT hr;
-            CSimDevice* device = Device(hr);
-            if (device == nullptr)
-                return hr;
+        return CallOnDevice("IDeviceIdentity.GetIdentity", "", value == nullptr || productId == nullptr,
+                            [&](CSimDevice* device) -> HRESULT {
             *value = device->Info().identity;
             *productId = device->Info().productId;
             return S_OK;
@@ -927,13 +889,8 @@ public:
     {
         if (code)
             *code = 0;
-        return Call("IKeyboardLayoutInfo.GetLayoutCode", "", [&]() -> HRESULT {
-            if (code == nullptr)
-                return E_POINTER;
-            HRESULT hr;
-            CSimDevice* device = Device(hr);
-            if (device == nullptr)
-                return hr;
+        return CallOnDevice("IKeyboardLayoutInfo.GetLayoutCode", "", code == nullptr,
+                            [&](CSimDevice* device) -> HRESULT {
             *code = device->Info().layoutCode;
             return S_OK;
         });

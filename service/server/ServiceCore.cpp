@@ -49,6 +49,18 @@ const char* EventOperationName(DeviceEventKind kind)
     return "?";
 }
 
+// A device rebuilt from its memory image, with its mode carried over (the mode is not memory).
+bool CopyDevice(const CSimDevice& device, std::size_t index, std::unique_ptr<CSimDevice>& copy, std::string& error)
+{
+    std::wstring reason;
+    if (!CSimDevice::FromData(device.Data(), copy, reason)) {
+        error = "device " + std::to_string(index) + " cannot be copied: " + ToUtf8(reason);
+        return false;
+    }
+    copy->SetMode(device.Mode());
+    return true;
+}
+
 } // namespace
 
 const IID& EventInterfaceOf(DeviceEventKind kind)
@@ -296,12 +308,8 @@ bool CServiceCore::AddDevice(std::uint32_t productId, std::size_t position, std:
         if (i == m_state.DeviceCount())
             break;
         std::unique_ptr<CSimDevice> copy;
-        std::wstring reason;
-        if (!CSimDevice::FromData(m_state.Device(i)->Data(), copy, reason)) {
-            error = "device " + std::to_string(i) + " cannot be copied: " + ToUtf8(reason);
+        if (!CopyDevice(*m_state.Device(i), i, copy, error))
             return false;
-        }
-        copy->SetMode(m_state.Device(i)->Mode());
         devices.push_back(std::move(copy));
         serials.push_back(m_serials[i]);
     }
@@ -322,12 +330,8 @@ bool CServiceCore::RemoveDevice(std::size_t index, std::string& error)
         if (i == index)
             continue;
         std::unique_ptr<CSimDevice> copy;
-        std::wstring reason;
-        if (!CSimDevice::FromData(m_state.Device(i)->Data(), copy, reason)) {
-            error = "device " + std::to_string(i) + " cannot be copied: " + ToUtf8(reason);
+        if (!CopyDevice(*m_state.Device(i), i, copy, error))
             return false;
-        }
-        copy->SetMode(m_state.Device(i)->Mode());
         keyboardLeft = keyboardLeft || copy->Info().productId == kSimKeyboardProductId;
         devices.push_back(std::move(copy));
         serials.push_back(m_serials[i]);

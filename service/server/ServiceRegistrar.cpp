@@ -7,6 +7,7 @@
 #include "service/server/ServiceText.h"
 
 #include "DeviceService.h"
+#include "framework/ModulePath.h"
 
 #include <objbase.h>
 
@@ -45,19 +46,6 @@ public:
 private:
     CServiceRegistrar& m_registrar;
 };
-
-std::wstring ModulePath()
-{
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-}
 
 } // namespace
 

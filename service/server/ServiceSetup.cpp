@@ -2,6 +2,7 @@
 #include "service/server/ServiceSetup.h"
 
 #include "DeviceService.h"
+#include "framework/ModulePath.h"
 
 #include <windows.h>
 #include <objbase.h>
@@ -19,19 +20,6 @@ std::wstring GuidString(const GUID& guid)
     wchar_t text[40] = {};
     StringFromGUID2(guid, text, 40);
     return text;
-}
-
-std::wstring ModulePath()
-{
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
 }
 
 std::wstring FolderOf(const std::wstring& path)

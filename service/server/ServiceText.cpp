@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+#include "model/TextCompare.h"
+
 std::string ToUtf8(const std::wstring& text)
 {
     if (text.empty())
@@ -115,14 +117,8 @@ bool ParseNumber(const std::string& token, std::uint32_t& value)
     std::uint64_t result = 0;
     for (; i < token.size(); ++i) {
         const char c = token[i];
-        int digit;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        else
+        const int digit = DigitValue(c, base);
+        if (digit < 0)
             return false;
         result = result * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);
         if (result > 0xFFFFFFFFull)

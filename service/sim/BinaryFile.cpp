@@ -3,6 +3,8 @@
 
 #include "service/sim/ByteStream.h"
 
+#include "framework/Handle.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -12,27 +14,6 @@ std::wstring WithError(const std::wstring& what, const std::wstring& path, DWORD
 {
     return what + L" " + path + L" (error " + std::to_wstring(code) + L")";
 }
-
-class CHandle {
-public:
-    explicit CHandle(HANDLE handle) : m_handle(handle) {}
-    ~CHandle() { Close(); }
-    CHandle(const CHandle&) = delete;
-    CHandle& operator=(const CHandle&) = delete;
-    HANDLE Get() const { return m_handle; }
-    bool Valid() const { return m_handle != INVALID_HANDLE_VALUE; }
-    bool Close()
-    {
-        if (!Valid())
-            return true;
-        const BOOL closed = CloseHandle(m_handle);
-        m_handle = INVALID_HANDLE_VALUE;
-        return closed != FALSE;
-    }
-
-private:
-    HANDLE m_handle;
-};
 
 } // namespace
 
@@ -85,7 +66,7 @@ SimStatus ReadWholeFile(const std::wstring& path, std::uint64_t maxBytes, std::v
     out.clear();
     CHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                              FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) {
+    if (file.IsNull()) {
         const DWORD code = GetLastError();
         if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
             error = WithError(L"no file", path, code);
@@ -95,7 +76,7 @@ SimStatus ReadWholeFile(const std::wstring& path, std::uint64_t maxBytes, std::v
         return SimStatus::IoError;
     }
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.Get(), &size)) {
+    if (!GetFileSizeEx(file, &size)) {
         error = WithError(L"cannot size", path, GetLastError());
         return SimStatus::IoError;
     }
@@ -108,7 +89,7 @@ SimStatus ReadWholeFile(const std::wstring& path, std::uint64_t maxBytes, std::v
     while (done < out.size()) {
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(out.size() - done, 1u << 20));
         DWORD read = 0;
-        if (!ReadFile(file.Get(), out.data() + done, chunk, &read, nullptr)) {
+        if (!ReadFile(file, out.data() + done, chunk, &read, nullptr)) {
             error = WithError(L"cannot read", path, GetLastError());
             out.clear();
             return SimStatus::IoError;
@@ -135,7 +116,7 @@ SimStatus ReplaceFileContents(const std::wstring& path, const std::vector<std::u
         // No sharing: a second writer fails here instead of interleaving with this one.
         CHandle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                  nullptr));
-        if (!file.Valid()) {
+        if (file.IsNull()) {
             // Not removed: it may be another writer's file.
             error = WithError(L"cannot create", temp, GetLastError());
             return SimStatus::IoError;
@@ -144,21 +125,21 @@ SimStatus ReplaceFileContents(const std::wstring& path, const std::vector<std::u
         while (done < bytes.size()) {
             const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
             DWORD written = 0;
-            if (!WriteFile(file.Get(), bytes.data() + done, chunk, &written, nullptr) || written == 0) {
+            if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0) {
                 const DWORD code = GetLastError();
-                file.Close();
+                file.CloseHandle();
                 return fail(L"cannot write", temp, code);
             }
             done += written;
         }
         // The data must be on the disk before the name points at it, or a power cut after the move
         // could leave the new name on an empty file.
-        if (!FlushFileBuffers(file.Get())) {
+        if (!FlushFileBuffers(file)) {
             const DWORD code = GetLastError();
-            file.Close();
+            file.CloseHandle();
             return fail(L"cannot flush", temp, code);
         }
-        if (!file.Close())
+        if (!file.CloseHandle())
             return fail(L"cannot close", temp, GetLastError());
     }
     if (!MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))

@@ -49,6 +49,15 @@ bool GuidsValid(const std::vector<T>& items)
     return true;
 }
 
+// The status of a change to an item looked up by its GUID: NotFound without the item.
+template <class T, class Change> SimStatus ChangeItem(T* item, Change change)
+{
+    if (item == nullptr)
+        return SimStatus::NotFound;
+    change(*item);
+    return SimStatus::Ok;
+}
+
 bool WithinField(const std::wstring& text, std::size_t maxUnits) { return BoundSimText(text, maxUnits) == text; }
 
 } // namespace
@@ -202,14 +211,18 @@ SimStatus CSimDevice::CreateProfile(GUID& created)
 {
     if (m_data.profiles.size() >= kSimMaxProfiles)
         return SimStatus::LimitReached;
-    SimProfile profile = NewProfile(FreeProfileName());
+    AddProfile(NewProfile(FreeProfileName()), created);
+    return SimStatus::Ok;
+}
+
+void CSimDevice::AddProfile(SimProfile profile, GUID& created)
+{
     profile.guid = NewUniqueGuid(GuidsOf(m_data.profiles));
     created = profile.guid;
     m_data.profiles.push_back(std::move(profile));
     // A device with profiles always uses one of them.
     if (m_data.activeProfile == kSimNullGuid)
         m_data.activeProfile = created;
-    return SimStatus::Ok;
 }
 
 SimStatus CSimDevice::DeleteProfile(const GUID& guid)
@@ -230,11 +243,7 @@ SimStatus CSimDevice::ActivateProfile(const GUID& guid)
 
 SimStatus CSimDevice::SetProfileName(const GUID& guid, const std::wstring& name)
 {
-    SimProfile* profile = EditProfile(guid);
-    if (profile == nullptr)
-        return SimStatus::NotFound;
-    profile->name = BoundSimText(name, kSimMaxProfileName);
-    return SimStatus::Ok;
+    return ChangeItem(EditProfile(guid), [&](SimProfile& profile) { profile.name = BoundSimText(name, kSimMaxProfileName); });
 }
 
 SimStatus CSimDevice::GetButtonRecords(const GUID& guid, std::size_t maxCount, std::vector<SimButtonRecord>& out) const
@@ -334,41 +343,27 @@ SimLed* CSimDevice::EditLed(const GUID& guid, std::uint32_t ledId)
 
 SimStatus CSimDevice::SetLedOn(const GUID& profile, std::uint32_t ledId, bool on)
 {
-    SimLed* led = EditLed(profile, ledId);
-    if (led == nullptr)
-        return SimStatus::NotFound;
-    led->on = on;
-    return SimStatus::Ok;
+    return ChangeItem(EditLed(profile, ledId), [&](SimLed& led) { led.on = on; });
 }
 
 SimStatus CSimDevice::SetLedValue(const GUID& profile, std::uint32_t ledId, std::uint32_t value)
 {
-    SimLed* led = EditLed(profile, ledId);
-    if (led == nullptr)
-        return SimStatus::NotFound;
-    led->value = value;
-    return SimStatus::Ok;
+    return ChangeItem(EditLed(profile, ledId), [&](SimLed& led) { led.value = value; });
 }
 
 SimStatus CSimDevice::SetLedBlink(const GUID& profile, std::uint32_t ledId, bool blink, std::uint32_t onTimeMs,
                                   std::uint32_t offTimeMs)
 {
-    SimLed* led = EditLed(profile, ledId);
-    if (led == nullptr)
-        return SimStatus::NotFound;
-    led->blink = blink;
-    led->onTimeMs = onTimeMs;
-    led->offTimeMs = offTimeMs;
-    return SimStatus::Ok;
+    return ChangeItem(EditLed(profile, ledId), [&](SimLed& led) {
+        led.blink = blink;
+        led.onTimeMs = onTimeMs;
+        led.offTimeMs = offTimeMs;
+    });
 }
 
 SimStatus CSimDevice::SetLedAuxValue(const GUID& profile, std::uint32_t ledId, std::uint32_t value)
 {
-    SimLed* led = EditLed(profile, ledId);
-    if (led == nullptr)
-        return SimStatus::NotFound;
-    led->auxValue = value;
-    return SimStatus::Ok;
+    return ChangeItem(EditLed(profile, ledId), [&](SimLed& led) { led.auxValue = value; });
 }
 
 SimStatus CSimDevice::AdoptProfile(const SimProfile& source, GUID& created)
@@ -389,11 +384,7 @@ SimStatus CSimDevice::AdoptProfile(const SimProfile& source, GUID& created)
         if (it != m_buttonIndex.end())
             profile.records[it->second] = record;
     }
-    profile.guid = NewUniqueGuid(GuidsOf(m_data.profiles));
-    created = profile.guid;
-    m_data.profiles.push_back(std::move(profile));
-    if (m_data.activeProfile == kSimNullGuid)
-        m_data.activeProfile = created;
+    AddProfile(std::move(profile), created);
     return SimStatus::Ok;
 }
 
@@ -413,11 +404,8 @@ SimStatus CSimDevice::DeleteMacro(const GUID& guid) { return EraseByGuid(m_data.
 
 SimStatus CSimDevice::SetMacroName(const GUID& guid, const std::wstring& name)
 {
-    SimMacro* macro = const_cast<SimMacro*>(FindMacro(guid));
-    if (macro == nullptr)
-        return SimStatus::NotFound;
-    macro->name = BoundSimText(name, kSimMaxMacroName);
-    return SimStatus::Ok;
+    return ChangeItem(const_cast<SimMacro*>(FindMacro(guid)),
+                      [&](SimMacro& macro) { macro.name = BoundSimText(name, kSimMaxMacroName); });
 }
 
 SimStatus CSimDevice::SetMacroEvents(const GUID& guid, const std::vector<SimMacroEvent>& events)
@@ -468,11 +456,7 @@ SimStatus CSimDevice::DeleteApp(const GUID& guid) { return EraseByGuid(m_data.ap
 
 SimStatus CSimDevice::SetAppName(const GUID& guid, const std::wstring& name)
 {
-    SimApp* app = const_cast<SimApp*>(FindApp(guid));
-    if (app == nullptr)
-        return SimStatus::NotFound;
-    app->name = BoundSimText(name, kSimMaxAppName);
-    return SimStatus::Ok;
+    return ChangeItem(const_cast<SimApp*>(FindApp(guid)), [&](SimApp& app) { app.name = BoundSimText(name, kSimMaxAppName); });
 }
 
 SimStatus CSimDevice::SetMode(std::uint32_t mode)

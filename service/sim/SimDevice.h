@@ -112,6 +112,8 @@ private:
     SimLed* EditLed(const GUID& profile, std::uint32_t ledId);
     SimProfile NewProfile(const std::wstring& name) const;
     std::wstring FreeProfileName() const;
+    // Appends a profile under a new GUID (`created`); the first profile becomes the active one.
+    void AddProfile(SimProfile profile, GUID& created);
     void IndexButtons();
 
     SimDeviceData m_data;

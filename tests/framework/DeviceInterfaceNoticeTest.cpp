@@ -87,3 +87,13 @@ TEST(DeviceInterfaceNoticeTest, ReadsOnlyWithinTheRecord)
     EXPECT_FALSE(ReadDeviceInterfacePath(DBT_DEVICEREMOVECOMPLETE, reinterpret_cast<LPARAM>(tail), &path));
     ::VirtualFree(pages, 0, MEM_RELEASE);
 }
+
+TEST(DeviceInterfaceNoticeTest, KeyboardIsKnownByVendorAndProductInAnyCase)
+{
+    EXPECT_TRUE(IsKeyboardDevicePath(L"\\\\?\\HID#VID_3F1D&PID_0110&MI_01#7&1a2b#{378dE44c-56ef-11d1-bc8c-00a0c91405dd}"));
+    EXPECT_TRUE(IsKeyboardDevicePath(L"\\\\?\\hid#vid_3f1d&pid_0110#x"));
+    EXPECT_TRUE(IsKeyboardDevicePath(L"PID_0110 then VID_3F1D")) << "each anywhere in the path";
+    EXPECT_FALSE(IsKeyboardDevicePath(L"\\\\?\\HID#VID_3F1D&PID_0111#x"));
+    EXPECT_FALSE(IsKeyboardDevicePath(L"\\\\?\\HID#VID_046D&PID_0110#x"));
+    EXPECT_FALSE(IsKeyboardDevicePath(L""));
+}
