@@ -281,7 +281,9 @@ private:
             if (!IsNullGuid(guid) && !Contains(found, guid))
                 return;
         }
-        const bool onlyOneMore = appeared.size() == 1 && found.size() == unanswered.known.size() + 1;
+        // Objects this program made or read since the call (a key's new macro made in the profile pass,
+        // say) are seen: only the unseen ones count.
+        const bool onlyOneMore = appeared.size() == 1;
         if (onlyOneMore && untouched(appeared.front().Get()) && FAILED(remove(appeared.front().Get())))
             return;
         unanswered = SeenOnDevice::UnansweredCreate();

@@ -306,6 +306,21 @@ TEST_F(DeviceLinkTest, AProfileMadeByACallKilledBeforeItsAnswerIsTakenBackByTheN
     EXPECT_TRUE(IsNullGuid(side.ProfileAt(2))) << "the profile of the lost answer is still there";
 }
 
+// The macro of a lost answer is taken back even when the next write makes a key's new macro first:
+// the macro the write made itself is no stranger.
+TEST_F(DeviceLinkTest, AnUnansweredMacroIsTakenBackByAWriteThatMakesAnotherFirst)
+{
+    StartUp();
+    m_store->AddMacro(L"Hello")->Events() = {MakeDelayEvent(25)};
+    SetKey(L"A", Text(kKindMacroText, L"Hello", kPlayOnce), Profile(kFirstName));
+    Command("fail IMacroStore.CreateMacro 1 0x800706BE exit");
+    EXPECT_EQ(Write(), 0);
+    ASSERT_NO_FATAL_FAILURE(HoldNewKeyboardProcess());
+    ASSERT_EQ(Keyboard().GetDeviceMacroCount(), 1u) << "the keyboard lost the macro it had made";
+    EXPECT_EQ(Write(), 1);
+    EXPECT_EQ(Keyboard().GetDeviceMacroCount(), 1u) << "the empty macro of the lost answer is still there";
+}
+
 // Killed partway: the keys the keyboard answered stay on it (and are noted as written), so the retry
 // sends none of them again and completes the rest.
 TEST_F(DeviceLinkTest, AWriteWhoseKeyboardProcessWasKilledPartwayIsCompletedByTheRetry)
