@@ -241,6 +241,10 @@ bool COssleAppDlg::RefuseDamagedSkin()
 BOOL COssleAppDlg::EndForDamagedFile(const std::wstring& file)
 {
     EndSkinImagePrefetch();
+    // The dialog never opens: a start-up read that ends while the message is up must not show it half
+    // made, nor may the no-device timer take the message for a file dialog and cancel it.
+    m_startupRead = false;
+    StopDeviceNotices();
     ReportDamagedInstallation(file, m_hWnd);
     m_showWhenCreated = false;
     EndDialog(IDABORT);
@@ -693,6 +697,12 @@ void COssleAppDlg::OnClose()
 LRESULT COssleAppDlg::OnDestroyMessage(UINT, WPARAM, LPARAM, BOOL& bHandled)
 {
     bHandled = FALSE;  // the panel's own handling follows
+    StopDeviceNotices();
+    return 0;
+}
+
+void COssleAppDlg::StopDeviceNotices()
+{
     EndDeviceWatch();
     if (m_noDeviceTimer) {
         KillTimer(kNoDeviceTimer);
@@ -700,7 +710,6 @@ LRESULT COssleAppDlg::OnDestroyMessage(UINT, WPARAM, LPARAM, BOOL& bHandled)
     }
     if (m_device)
         m_device->SetTransferNotify(nullptr, 0);
-    return 0;
 }
 
 LRESULT COssleAppDlg::OnHelpMessage(UINT, WPARAM, LPARAM, BOOL&)

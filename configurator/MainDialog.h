@@ -332,6 +332,9 @@ private:
     void ShowWithoutKeyboard();
     void RegisterDeviceWatch();
     void EndDeviceWatch();
+    // Ends the device watch, the no-device timer and the transfer notices: nothing of the keyboard reaches
+    // the dialog any more.
+    void StopDeviceNotices();
     void ArmNoDeviceTimer(UINT milliseconds);
     void ShowNoDevicePopup();
     // Cancels the file dialogs this dialog owns; true when there was one.

@@ -261,3 +261,22 @@ TEST_F(ConfigDialogTest, DamagedInstallationIsReportedAndLeavesNothingOpen)
     EXPECT_EQ(reported, std::vector<std::wstring>{L"xml\\NoDevicePopup.xml"});
     SetDamagedInstallationHandler(nullptr);
 }
+
+// A page found damaged while the keyboard is read in the background: the read that ends while the
+// message is up neither shows the half-made dialog nor closes the message.
+TEST_F(ConfigDialogTest, DamagedPageReportedDuringTheStartUpReadNeverShowsTheDialog)
+{
+    ASSERT_TRUE(Keyboard().Initialize(m_store.get()));
+    bool shown = false;
+    SetDamagedInstallationHandler([&](const std::wstring&) {
+        EXPECT_TRUE(PumpUntil([&] { return !Keyboard().IsBusy(); }, 10000)) << "the read never ended";
+        shown = PumpUntil([&] { return ::IsWindowVisible(Dialog().m_hWnd) != FALSE; }, 1000);
+    });
+    WriteFile(L"xml\\ManageProfiles.xml", std::string(300, '\xA7'));
+    m_dialog = std::make_unique<COssleAppDlg>(&Keyboard(), m_store.get());
+    m_dialog->ReadWhileBuilding();
+    m_dialog->Create(nullptr);
+    EXPECT_FALSE(shown) << "the half-made dialog showed behind the message";
+    EXPECT_FALSE(DialogOpen());
+    SetDamagedInstallationHandler(nullptr);
+}
