@@ -43,8 +43,8 @@ bool CStateJournal::Start(const std::wstring& path, std::vector<std::uint8_t> bo
 {
     if (!IsOpen()) {
         // Readers may look; nobody else writes it.
-        m_file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                             nullptr);
+        m_file.Attach(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!IsOpen()) {
             error = WithError(L"cannot open the journal", path, GetLastError());
             return false;
@@ -107,13 +107,6 @@ bool CStateJournal::Append(std::vector<std::uint8_t> body, std::wstring& error)
     }
     m_body = std::move(body);
     return true;
-}
-
-void CStateJournal::Close()
-{
-    if (IsOpen())
-        CloseHandle(m_file);
-    m_file = INVALID_HANDLE_VALUE;
 }
 
 JournalReplay ReplayJournal(const std::wstring& path, std::vector<std::uint8_t>& body)

@@ -10,6 +10,7 @@
 // before the change.
 #pragma once
 
+#include "framework/Handle.h"
 #include "service/sim/SimTypes.h"
 
 #include <windows.h>
@@ -23,25 +24,20 @@ std::wstring JournalPathOf(const std::wstring& stateFile);
 
 class CStateJournal {
 public:
-    CStateJournal() = default;
-    ~CStateJournal() { Close(); }
-    CStateJournal(const CStateJournal&) = delete;
-    CStateJournal& operator=(const CStateJournal&) = delete;
-
     // Empties the journal at `path` (opening or creating it) and makes `body` the state it continues.
     // False, with a message, when the file cannot be opened or written; the journal is closed then.
     bool Start(const std::wstring& path, std::vector<std::uint8_t> body, std::wstring& error);
-    bool IsOpen() const { return m_file != INVALID_HANDLE_VALUE; }
+    bool IsOpen() const { return !m_file.IsNull(); }
     // Appends the change from the last body to `body` (nothing when they are equal). The record is in the
     // file (the system's cache) when this returns. False, with a message, when it could not be written:
     // the journal is closed then, and the caller must save the whole state instead.
     bool Append(std::vector<std::uint8_t> body, std::wstring& error);
     // The body the journal has reached.
     const std::vector<std::uint8_t>& Body() const { return m_body; }
-    void Close();
+    void Close() { m_file.CloseHandle(); }
 
 private:
-    HANDLE m_file = INVALID_HANDLE_VALUE;
+    CHandle m_file;
     std::vector<std::uint8_t> m_body;
 };
 
