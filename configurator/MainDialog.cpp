@@ -168,6 +168,8 @@ bool COssleAppDlg::RegisterWindowClass(HINSTANCE instance)
 BOOL COssleAppDlg::OnInitDialog()
 {
     CGUIPanel::OnInitDialog();
+    if (!m_refusedFor.empty())
+        return EndForDamagedFile(m_refusedFor);
     if (!m_icon.IsNull())
         SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(static_cast<HICON>(m_icon)));
     if (!m_smallIcon.IsNull())

@@ -134,6 +134,10 @@ public:
     // and the dialog shows once the read has ended (not before: it would show an empty configuration).
     // Without it the read runs at once on this thread, and whoever created the dialog shows it.
     void ReadWhileBuilding() { m_readWhileBuilding = true; }
+    // Before DoModal: a file the program cannot do without (its language texts) is damaged. The dialog
+    // is made only to own the message that names the file, so that a second start brings the message
+    // forward, and ends without showing.
+    void RefuseToOpen(const std::wstring& damagedFile) { m_refusedFor = damagedFile; }
     // True while that read runs: the dialog is hidden.
     bool StartupReadRunning() const { return m_startupRead; }
     BOOL OnInitDialog() override;
@@ -384,6 +388,7 @@ private:
     bool m_transferRunning = false;
     bool m_closeAfterTransfer = false;
     bool m_readWhileBuilding = false;
+    std::wstring m_refusedFor;  // the damaged file the dialog only reports
     // The start-up read runs on the device object's worker; its outcome reaches the store when it ends.
     bool m_startupRead = false;
     CDialog* m_openPopup = nullptr;

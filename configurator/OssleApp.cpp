@@ -2,6 +2,7 @@
 #include "configurator/OssleApp.h"
 
 #include <commctrl.h>
+#include <iterator>
 #include <objbase.h>
 
 #include "configurator/ConfigIds.h"
@@ -19,6 +20,28 @@
 #include "skin/WidgetReaders.h"
 
 using namespace config;
+
+namespace {
+
+// The keys of the English text file, which every language's file has too. They are built in: the file
+// itself may be what is damaged.
+const wchar_t* const kEnglishTextKeys[] = {
+#include "EnglishTextKeys.inc"
+};
+
+// The file at fault when the language has no whole table: the list when it gives the language no table,
+// else the language's text file when it lacks a key that English has. Empty when the table is whole.
+std::wstring DamagedLanguageFile(int languageId)
+{
+    auto table = LanguageMap().find(languageId);
+    if (table == LanguageMap().end() || !table->second)
+        return L"xml\\Language.xml";
+    if (!HasTextForEveryKey(*table->second, kEnglishTextKeys, std::size(kEnglishTextKeys)))
+        return L"lang\\" + table->second->m_file;
+    return std::wstring();
+}
+
+} // namespace
 
 COssleAppApp::COssleAppApp() : m_registryPath(kMakerKey) {}
 
@@ -139,21 +162,25 @@ void COssleAppApp::LoadTables()
     // The objects and widgets the configurator's skin files name (it makes no value widget).
     AddSkinObjectReaders();
     AddSkinWidgetReaders();
-    // Without these tables the program still runs (untranslated, or on the default layout), but the
-    // user learns why it looks wrong.
-    std::wstring damaged;
-    if (!LoadSkinFile(m_languageItems, L"Language.xml", nullptr, &damaged))
-        ReportDamagedInstallation(damaged);
+    // Without its texts the dialog would show every text as its key: a language list or text file that
+    // can't be read ends the start, as a damaged panel does (RunMainDialog reports it).
+    m_damagedFile.clear();
     const int languageId = m_languageId == -1 ? kDefaultLanguageId : m_languageId;
-    auto table = LanguageMap().find(languageId);
-    if (m_languageId != -1 && table != LanguageMap().end())
-        SetCurrentLangTable(table->second);
+    if (!LoadSkinFile(m_languageItems, L"Language.xml", nullptr, &m_damagedFile))
+        return;
+    m_damagedFile = DamagedLanguageFile(languageId);
+    if (!m_damagedFile.empty())
+        return;
+    if (m_languageId != -1)
+        SetCurrentLangTable(LanguageMap()[languageId]);
 
+    // Without the layouts the program still runs on the default layout, but the user learns why the key
+    // labels may not match the keyboard.
     m_layoutId = kDefaultKeyboardLayoutId;
     DWORD code = 0;
     if (m_device && m_device->IsConnected() && m_device->GetLayoutCode(code))
         m_layoutId = MapLayoutCode(static_cast<int>(code));
-    damaged.clear();
+    std::wstring damaged;
     if (!LoadSkinFile(m_layoutItems, L"KeyboardLayout.xml", nullptr, &damaged))
         ReportDamagedInstallation(damaged);
     if (!SelectKeyboardLayout(m_layoutId))
@@ -172,7 +199,10 @@ void COssleAppApp::LoadTables()
 void COssleAppApp::RunMainDialog()
 {
     COssleAppDlg dialog(m_device, m_store.get());
-    dialog.ReadWhileBuilding();
+    if (m_damagedFile.empty())
+        dialog.ReadWhileBuilding();
+    else
+        dialog.RefuseToOpen(m_damagedFile);
     dialog.DoModal();
 }
 

@@ -40,7 +40,9 @@ public:
     // does not exist); starts the tray program from the installation folder. Without a key: language
     // 345, no tray program.
     void ReadRegistryAndStartTray();
-    // Language.xml and the current language table; KeyboardLayout.xml and the device's layout.
+    // Language.xml and the current language table; KeyboardLayout.xml and the device's layout. A
+    // language list, or a text file of the language, that can't be read or lacks a key of English's
+    // ends the start: DamagedFile() names it, and the main dialog only reports it.
     void LoadTables();
     void RunMainDialog();
     // Destroys the device object (it waits for a running write), then the store; COM ends.
@@ -51,6 +53,7 @@ public:
     bool HoldsInstanceMutex() const { return m_mutex != nullptr; }
     int LanguageId() const { return m_languageId; }
     int LayoutId() const { return m_layoutId; }
+    const std::wstring& DamagedFile() const { return m_damagedFile; }
 
     // Where the maker's key is looked for; tests point it elsewhere.
     HKEY m_registryRoot = HKEY_LOCAL_MACHINE;
@@ -67,4 +70,5 @@ private:
     SkinItemList m_layoutItems;
     int m_languageId = -1;
     int m_layoutId = -1;
+    std::wstring m_damagedFile;  // below the program folder; empty while the installation is whole
 };

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <set>
 
 #include "model/NameTables.h"
 #include "model/TextCompare.h"
@@ -170,6 +171,27 @@ bool CLangTable::LookupText(const std::wstring& text, std::wstring& result) cons
     return false;
 }
 
+bool HasTextForEveryKey(const CLangTable& table, const wchar_t* const* keys, size_t count)
+{
+    // Keys as "$" lookups match them: without spaces, cut, A-Z folded.
+    auto folded = [](const std::wstring& key) {
+        std::wstring result = NormalizeTextKey(key);
+        for (wchar_t& c : result) {
+            if (c >= L'a' && c <= L'z')
+                c = static_cast<wchar_t>(c - L'a' + L'A');
+        }
+        return result;
+    };
+    std::set<std::wstring> present;
+    for (const auto& pair : table.m_pairs)
+        present.insert(folded(pair.first));
+    for (size_t k = 0; k < count; ++k) {
+        if (!present.count(folded(keys[k])))
+            return false;
+    }
+    return true;
+}
+
 bool ParseLanguageText(CLangTable& table, const BYTE* data, size_t sizeInBytes)
 {
     if (!data)
@@ -320,7 +342,8 @@ std::wstring CaptionText(const std::wstring& text, int caps)
     return caption;
 }
 
-CGUIItem* ReadLangElement(const pugi::xml_node& element, CWnd* parent, SkinItemList& list)
+CGUIItem* ReadLangElement(const pugi::xml_node& element, CWnd* parent, SkinItemList& list,
+                          std::wstring* damagedFile)
 {
     int id = FindSkinResourceId(Wide(element.attribute("name").value()));
     if (id == -1)
@@ -328,14 +351,23 @@ CGUIItem* ReadLangElement(const pugi::xml_node& element, CWnd* parent, SkinItemL
     std::wstring file = Trim(Wide(element.attribute("file").value()));
     if (file.empty())
         return nullptr;
+    auto damaged = [&] {
+        if (damagedFile && damagedFile->empty())
+            *damagedFile = L"lang\\" + file;
+    };
     const SkinResource* resource = FindSkinResource(file, kSkinLanguageData);
-    if (!resource->Loaded())
+    if (!resource->Loaded()) {
+        damaged();
         return nullptr;
+    }
 
     CLangTable* table = new CLangTable();
     table->m_id = id;
     table->m_owner = parent;
-    ParseLanguageText(*table, resource->Buffer(), static_cast<size_t>(GetSkinResourceSize(file, kSkinLanguageData)));
+    table->m_file = file;
+    if (!ParseLanguageText(*table, resource->Buffer(),
+                           static_cast<size_t>(GetSkinResourceSize(file, kSkinLanguageData))))
+        damaged();
 
     for (pugi::xml_node font = element.child("LANGFONT"); font; font = font.next_sibling("LANGFONT"))
         ReadLangFont(*table, font);

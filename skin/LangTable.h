@@ -32,6 +32,7 @@ public:
     std::vector<std::pair<std::wstring, std::wstring>> m_pairs;  // key -> text, in file order
     int m_pairCount = 0;
     std::wstring m_title;                 // line 0 of the language file
+    std::wstring m_file;                  // the language file's name, below the lang folder
     std::map<int, int> m_fontReplacements;  // font item id -> replacement font item id
     std::vector<LangOverride> m_overrides;  // in file order
 
@@ -45,6 +46,9 @@ public:
 // The key as pairs are matched by: spaces (U+0020) left out, cut at a NUL, CR or LF, at most 59
 // characters.
 std::wstring NormalizeTextKey(const std::wstring& key);
+
+// True when the table has a text for each of the `count` keys, found as a "$" request finds them.
+bool HasTextForEveryKey(const CLangTable& table, const wchar_t* const* keys, size_t count);
 
 // Reads a language text file of UTF-16LE code units: line 0 is the title, line 1 is skipped, then key
 // and text lines alternate until "END OF FILE" (any case) or the end of the data. A line ends at a CR;
@@ -80,5 +84,8 @@ std::wstring TranslateText(const std::wstring& text);
 std::wstring CaptionText(const std::wstring& text, int caps);
 
 // Reader of a LANG element: a new table (type 13, no window, owned by `parent`) or null when the
-// element's name is unknown or its language file has no data. The caller appends it to the list.
-CGUIItem* ReadLangElement(const pugi::xml_node& element, CWnd* parent, SkinItemList& list);
+// element's name is unknown or its language file has no data. The caller appends it to the list. A text
+// file that can't be loaded, or yields no pair, is named in `damagedFile` ("lang\<file>") when that is
+// given and still empty.
+CGUIItem* ReadLangElement(const pugi::xml_node& element, CWnd* parent, SkinItemList& list,
+                          std::wstring* damagedFile = nullptr);

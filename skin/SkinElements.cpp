@@ -12,7 +12,7 @@ namespace {
 
 CGUIItem* ReadLang(const pugi::xml_node& element, SkinLoadContext& context)
 {
-    return ReadLangElement(element, context.parent, context.list);
+    return ReadLangElement(element, context.parent, context.list, context.damagedFile);
 }
 
 // Every program reads its language table with the loader; it adds the readers of whatever else it makes.

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 #include <pugixml.hpp>
@@ -30,6 +31,10 @@ struct SkinLoadContext {
     CWnd* parent;                           // parent window of new controls (a KBDKEYLIST's container)
     SkinItemList& list;                     // the list being loaded, holding everything read so far
     const KeyStateImages* keyStateImages;   // the shared key images inside a KBDKEYLIST, else null
+    // A data file the element names that is missing or can't be read, below the program folder: the
+    // reader sets it when the file leaves the program without what the element is for; the first one
+    // found stays.
+    std::wstring* damagedFile = nullptr;
 };
 
 // Creates the object of one element, or returns null to skip it (unknown name, missing data). The

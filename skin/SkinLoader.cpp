@@ -72,13 +72,14 @@ void AfterRead(SectionKind kind, CGUIItem* item)
     }
 }
 
-void ReadSection(const pugi::xml_node& root, const Section& section, SkinItemList& list, CWnd* parent)
+void ReadSection(const pugi::xml_node& root, const Section& section, SkinItemList& list, CWnd* parent,
+                 std::wstring& damagedFile)
 {
     pugi::xml_node listElement = root.child(section.list);
     if (!listElement)
         return;
 
-    SkinLoadContext context{parent, list, nullptr};
+    SkinLoadContext context{parent, list, nullptr, &damagedFile};
     KeyStateImages keyImages;
     if (section.kind == SectionKind::Keys) {
         pugi::xml_node shared = listElement.child("BUTTONBITMAPS");
@@ -113,10 +114,12 @@ void ReadSection(const pugi::xml_node& root, const Section& section, SkinItemLis
     }
 }
 
-void ReadSections(const pugi::xml_node& root, SkinItemList& list, CWnd* parent)
+// Reads every section; false when an element named a data file that can't be read (`damagedFile`).
+bool ReadSections(const pugi::xml_node& root, SkinItemList& list, CWnd* parent, std::wstring& damagedFile)
 {
     for (const Section& section : kSections)
-        ReadSection(root, section, list, parent);
+        ReadSection(root, section, list, parent, damagedFile);
+    return damagedFile.empty();
 }
 
 } // namespace
@@ -170,8 +173,8 @@ bool LoadSkinPanelFile(const std::wstring& path, SkinItemList* list, CWnd* paren
             const char* data = recordsRead ? "kbddefaults" : "file";
             return fail(L"bin\\" + TrimmedFileName(AttributeText(definition, data)));
         }
-        ReadSections(keyboard, *list, parent);
-        return true;
+        std::wstring data;
+        return ReadSections(keyboard, *list, parent, data) || fail(data);
     }
     if (pugi::xml_node panel = document.child("GUIPANEL")) {
         for (const char* name : {"BACKGROUND", "MASK"}) {
@@ -182,12 +185,12 @@ bool LoadSkinPanelFile(const std::wstring& path, SkinItemList* list, CWnd* paren
             }
             list->push_back(bitmap);
         }
-        ReadSections(panel, *list, parent);
-        return true;
+        std::wstring data;
+        return ReadSections(panel, *list, parent, data) || fail(data);
     }
     if (pugi::xml_node items = document.child("ITEMLIST")) {
-        ReadSections(items, *list, parent);
-        return true;
+        std::wstring data;
+        return ReadSections(items, *list, parent, data) || fail(data);
     }
     return fail(std::wstring());
 }

@@ -20,10 +20,11 @@ bool LoadSkinFile(SkinItemList& list, const std::wstring& fileName, CWnd* parent
 // Loads the skin file at `path` into `list`. The top element is KEYBOARD (key definitions first),
 // GUIPANEL (BACKGROUND and MASK first) or ITEMLIST; then the list sections follow in their fixed order,
 // whatever their order in the file. False when the list is null, the file can't be parsed, it has no
-// known top element, or the key definitions, background or mask can't be read. A file nested deeper
-// than kMaxSkinFileDepth is refused as damaged. On false, `damagedFile` (when given) names the picture or
-// data file at fault below the program folder ("skins\...", "bin\..."), or is empty when the skin file
-// itself is; LoadSkinFile names the skin file then.
+// known top element, or the key definitions, background or mask can't be read, or a language's text
+// file can't be read (the rest of the file is read all the same). A file nested deeper than
+// kMaxSkinFileDepth is refused as damaged. On false, `damagedFile` (when given) names the picture or
+// data file at fault below the program folder ("skins\...", "bin\...", "lang\..."), or is empty when
+// the skin file itself is; LoadSkinFile names the skin file then.
 bool LoadSkinPanelFile(const std::wstring& path, SkinItemList* list, CWnd* parent,
                        std::wstring* damagedFile = nullptr);
 

@@ -146,18 +146,22 @@ TEST_F(ConfigStartTest, LanguageValueThatNamesNoLanguageGivesTheDefaultLanguage)
     }
 }
 
-// Without its language or layout table the configurator still runs, but says which file is at fault.
-TEST_F(ConfigStartTest, MissingTablesAreReported)
+// Without its layout table the configurator still runs, on the default layout, but says which file is
+// at fault.
+TEST_F(ConfigStartTest, MissingLayoutTableIsReportedAndTheStartGoesOn)
 {
+    ASSERT_NO_FATAL_FAILURE(InstallLanguageFiles(m_folder));
     std::vector<std::wstring> reported;
     SetDamagedInstallationHandler([&](const std::wstring& file) { reported.push_back(file); });
     SetAppFolder(m_folder.Path());
+    SetSelectedLanguageId(kDefaultLanguageId);
     COssleAppApp app;
     app.LoadTables();
     EndSkinImagePrefetch();
     ResetAppFolder();
     SetDamagedInstallationHandler(nullptr);
-    EXPECT_EQ(reported, (std::vector<std::wstring>{L"xml\\Language.xml", L"xml\\KeyboardLayout.xml"}));
+    EXPECT_EQ(reported, (std::vector<std::wstring>{L"xml\\KeyboardLayout.xml"}));
+    EXPECT_EQ(app.DamagedFile(), L"") << "the start goes on";
 }
 
 TEST_F(ConfigStartTest, MissingKeyIsCreatedForReadingOnly)
@@ -259,6 +263,68 @@ TEST_F(ConfigDialogTest, DamagedInstallationIsReportedAndLeavesNothingOpen)
     EXPECT_TRUE(PumpUntil([&] { return !DialogOpen(); }, 5000)) << "the dialog closes as after the popup";
     EXPECT_TRUE(m_shownPanels.empty());
     EXPECT_EQ(reported, std::vector<std::wstring>{L"xml\\NoDevicePopup.xml"});
+    SetDamagedInstallationHandler(nullptr);
+}
+
+// The language list and the language's text file are the installation's too: deleted, cut, random or
+// nested, a list without the language, or a text file without a key that English has, each is reported
+// once by its name, and the start ends there without showing the dialog, its single-instance claim let go.
+TEST_F(ConfigDialogTest, DamagedLanguageFileIsReportedAndEndsTheStart)
+{
+    ASSERT_NO_FATAL_FAILURE(InstallLanguageFiles(m_folder));
+    std::vector<std::wstring> reported;
+    bool dialogShown = false;
+    SetDamagedInstallationHandler([&](const std::wstring& file) {
+        reported.push_back(file);
+        HWND dialog = FindWindowW(kMainWindowClass, nullptr);
+        dialogShown = dialogShown || (dialog && IsWindowVisible(dialog));
+    });
+    auto read = [&](const std::wstring& file) {
+        std::ifstream in(m_folder.File(file).c_str(), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    const std::string list = read(L"xml\\Language.xml");
+    const std::string texts = read(L"lang\\English.txt");
+    std::string deep = "<ITEMLIST>";
+    for (int level = 0; level < 100000; ++level)
+        deep += "<B>";
+    const std::string kDeleted = "(deleted)";
+    const struct {
+        std::wstring file;
+        std::string text;
+    } kDamage[] = {
+        {L"xml\\Language.xml", kDeleted},
+        {L"xml\\Language.xml", list.substr(0, list.size() / 2)},
+        {L"xml\\Language.xml", std::string(900, '\xA7')},
+        {L"xml\\Language.xml", deep},
+        {L"xml\\Language.xml", "<ITEMLIST><LANGLIST><LANG name=\"LANGUAGE_GERMAN\" file=\"English.txt\"/></LANGLIST></ITEMLIST>"},
+        {L"lang\\English.txt", kDeleted},
+        {L"lang\\English.txt", texts.substr(0, texts.size() / 2)},
+        {L"lang\\English.txt", std::string(900, '\xA7')},
+    };
+    SetSelectedLanguageId(kDefaultLanguageId);
+    for (const auto& damage : kDamage) {
+        SCOPED_TRACE(testing::PrintToString(damage.file) + " " + testing::PrintToString(damage.text.substr(0, 40)));
+        if (damage.text == kDeleted)
+            DeleteFileW(m_folder.File(damage.file).c_str());
+        else
+            WriteFile(damage.file, damage.text);
+        ClearSkinResources();
+        reported.clear();
+        {
+            COssleAppApp app;
+            ASSERT_EQ(app.ClaimSingleInstance(), COssleAppApp::InstanceClaim::First);
+            app.LoadTables();
+            app.RunMainDialog();
+            EXPECT_EQ(reported, std::vector<std::wstring>{damage.file});
+            EXPECT_EQ(FindWindowW(kMainWindowClass, nullptr), nullptr);
+        }
+        COssleAppApp next;
+        EXPECT_EQ(next.ClaimSingleInstance(), COssleAppApp::InstanceClaim::First);
+        WriteFile(L"xml\\Language.xml", list);
+        WriteFile(L"lang\\English.txt", texts);
+    }
+    EXPECT_FALSE(dialogShown);
     SetDamagedInstallationHandler(nullptr);
 }
 

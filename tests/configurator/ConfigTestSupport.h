@@ -47,6 +47,17 @@ inline void SendRemoval(HWND window, const wchar_t* path = L"\\\\?\\hid#vid_3f1d
     SendMessageW(window, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, reinterpret_cast<LPARAM>(record));
 }
 
+// The language list with English alone, and English's text file as the build installs it, in `folder`.
+inline void InstallLanguageFiles(const testfiles::CScopedFolder& folder)
+{
+    for (const wchar_t* sub : {L"xml", L"lang"})
+        CreateDirectoryW(folder.File(sub).c_str(), nullptr);
+    const std::string list = "<ITEMLIST><LANGLIST><LANG name=\"LANGUAGE_DEFAULT\" file=\"English.txt\"/></LANGLIST></ITEMLIST>";
+    ASSERT_TRUE(testfiles::WriteBytes(folder.File(L"xml\\Language.xml"), list.data(), list.size()));
+    ASSERT_TRUE(CopyFileW((testfiles::WinePath(TESSARY_BIN_DIR) + L"\\lang\\English.txt").c_str(),
+                          folder.File(L"lang\\English.txt").c_str(), FALSE));
+}
+
 // The platform calls the configurator makes, with the file dialog's answer chosen by the test.
 class CFakeConfigPlatform : public config::IConfigPlatform {
 public:
