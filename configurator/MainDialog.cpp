@@ -49,6 +49,9 @@ const int kNeedsMacro[] = {kIdMacroStop, kIdMacroPlay, kIdMacroFirstEvent, kIdMa
                            kIdMoreCommands, kIdIgnoreDelay, kIdIgnoreDelayText, kIdFixedDelay, kIdFixedDelayText,
                            kIdFixedDelayEdit};
 
+// What the system posts for a pressed F1 key, which the default window procedure turns into WM_HELP.
+constexpr UINT kSystemKeyF1Message = 0x004D;
+
 template <size_t N>
 bool Holds(const int (&ids)[N], int id)
 {
@@ -663,9 +666,12 @@ BOOL COssleAppDlg::PreTranslateMessage(MSG* msg)
 {
     if (msg->message == WM_KEYDOWN && msg->wParam == VK_SPACE)
         msg->wParam = VK_RETURN;
-    // F1 asks for help wherever the focus is. Not every system makes WM_HELP of it for a dialog (Wine
-    // does not), so the dialog makes it here; taking the key keeps a system that does from asking twice.
-    // While a macro records, F1 is left to the recording.
+    // F1 asks for help wherever the focus is. A key that does not come from the keyboard makes no
+    // WM_HELP, so the dialog makes it here from the key; the system's own notice of a pressed F1, which
+    // it posts to become WM_HELP later, is dropped, or the manual would be asked for twice (the second
+    // message over the first). While a macro records, F1 is left to the recording.
+    if (msg->message == kSystemKeyF1Message)
+        return TRUE;
     if (msg->message == WM_KEYDOWN && msg->wParam == VK_F1 && m_macroPageState != kMacroPageRecording) {
         HELPINFO info = {};
         info.cbSize = sizeof(info);

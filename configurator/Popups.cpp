@@ -83,14 +83,19 @@ BOOL COsslePopup::OnCommand(WPARAM wParam, LPARAM lParam)
 {
     CGUIItem* sender = FindItemByHwnd(m_items, reinterpret_cast<HWND>(lParam));
     if (!sender || lParam == 0) {
-        // Escape and Enter come from the dialog manager as its Cancel and OK commands, with no window.
+        // Enter and Escape come from the dialog manager as its OK and Cancel commands, with no window.
+        // As in any dialog, Enter presses the default button, OK; Escape presses Cancel, or OK where OK
+        // is the only button. A popup without its buttons still ends on Escape.
         const bool fromKeys = HIWORD(wParam) == BN_CLICKED;
-        if (fromKeys && LOWORD(wParam) == IDCANCEL) {
-            OnCancel();
+        if (fromKeys && LOWORD(wParam) == IDOK) {
+            PressButton(kIdPopupOk);
             return TRUE;
         }
-        if (fromKeys && LOWORD(wParam) == IDOK && m_enterConfirms) {
-            OnOK();
+        if (fromKeys && LOWORD(wParam) == IDCANCEL) {
+            if (FindItem(kIdPopupCancel, SkinItemType::BitmapButton))
+                PressButton(kIdPopupCancel);
+            else if (!PressButton(kIdPopupOk))
+                OnCancel();
             return TRUE;
         }
         return FALSE;
@@ -105,6 +110,17 @@ BOOL COsslePopup::OnCommand(WPARAM wParam, LPARAM lParam)
     default:
         return CWnd::OnCommand(wParam, lParam);
     }
+}
+
+bool COsslePopup::PressButton(int id)
+{
+    CGUIItem* button = FindItem(id, SkinItemType::BitmapButton);
+    if (!button || !button->m_window || !::IsWindowEnabled(button->m_window))
+        return false;
+    // The button's own command, so that each popup handles it as it handles a click.
+    SendMessage(WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(button->m_window), BN_CLICKED),
+                reinterpret_cast<LPARAM>(button->m_window));
+    return true;
 }
 
 BOOL COsslePopup::OnInitDialog()
@@ -155,7 +171,6 @@ BOOL COssleWarningDlg::OnInitDialog()
 COssleNameEntryPopup::COssleNameEntryPopup(CWnd* owner, const std::wstring& panelFile, std::wstring& name)
     : COsslePopup(panelFile, owner), m_name(name)
 {
-    m_enterConfirms = true;
 }
 
 void COssleNameEntryPopup::BindSkinItems()
@@ -189,7 +204,6 @@ COssleNumEntryPopup::COssleNumEntryPopup(CWnd* owner, const std::wstring& panelF
                                          int maximum)
     : COsslePopup(panelFile, owner), m_value(value), m_minimum(minimum), m_maximum(maximum)
 {
-    m_enterConfirms = true;
 }
 
 void COssleNumEntryPopup::BindSkinItems()

@@ -39,8 +39,8 @@ public:
     END_MSG_MAP()
 
     // The panel's OK and Cancel buttons end the popup; other items go the usual way. A sender that is
-    // none of the popup's items is not handled, except the dialog manager's Escape (Cancel) and, in
-    // popups that take Enter, its Enter (OK).
+    // none of the popup's items is not handled, except the dialog manager's Enter (the OK button) and
+    // Escape (the Cancel button, or OK where it is the only one).
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
     // BindSkinItems, the dialog's initialisation, then the shown notice.
     BOOL OnInitDialog() override;
@@ -52,8 +52,9 @@ protected:
     LRESULT OnShown(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnAutomation(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
 
-    // Enter confirms the popup as its OK button does (the name and number popups).
-    bool m_enterConfirms = false;
+    // Sends the command of the popup's button `id` as a click would; false when there is no such
+    // button or it is disabled.
+    bool PressButton(int id);
 };
 
 // A message, warning or yes/no question. The heading gets the suffix appended, or is replaced by the

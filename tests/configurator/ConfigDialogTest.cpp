@@ -405,15 +405,21 @@ TEST_F(ConfigDialogTest, HelpButtonAndF1OpenTheInstalledManual)
     EXPECT_TRUE(m_shownPanels.empty()) << "an installed manual needs no word";
 }
 
-TEST_F(ConfigDialogTest, AMissingManualIsReportedInsteadOfOpened)
+// A missing manual is reported instead of opened, once for each ask: F1 pressed on the keyboard shows
+// one message, which Escape closes, and the help button's message closes with Enter.
+TEST_F(ConfigDialogTest, AMissingManualIsReportedOnceAndItsMessageClosesWithEnterOrEscape)
 {
     WriteFile(L"xml\\ManualMissingPopup.xml", Popup(""));
     ASSERT_NO_FATAL_FAILURE(OpenDialog());
-    AnswerPopups({PopupOk, PopupOk});
-    Click(MainButton(kIdButtonHelp), [&] { return m_shownPanels.size() == 1 && !HasPendingInput(); });
-    SendMessageW(Dialog().m_hWnd, WM_HELP, 0, 0);
-    PumpUntil([&] { return m_shownPanels.size() == 2 && !HasPendingInput(); });
+    AnswerPopups({PressEscape, PressEnter});
+    SetForegroundWindow(Dialog().m_hWnd);
+    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == Dialog().m_hWnd; }, 5000));
+    PressKeyboardKey(VK_F1, 0x3B);
+    PumpUntil([&] { return !m_shownPanels.empty() && IsWindowEnabled(Dialog().m_hWnd) && !HasPendingInput(); });
+    Click(MainButton(kIdButtonHelp), [&] { return m_shownPanels.size() >= 2 && IsWindowEnabled(Dialog().m_hWnd); });
+    PumpUntil([] { return !HasPendingInput(); });
     EXPECT_EQ(m_shownPanels, (std::vector<std::wstring>{kManualMissingPopup, kManualMissingPopup}));
+    EXPECT_FALSE(KeyLeftPopupOpen()) << "a key left the message open";
     EXPECT_TRUE(m_platform.opened.empty()) << "nothing is handed to the shell";
     EXPECT_TRUE(DialogOpen());
 }

@@ -414,6 +414,7 @@ TEST_F(ConfigPagesTest, LightingPairSwitchesTheActiveProfileAndOnlyAChangeNeedsA
     EXPECT_TRUE(keyboard.GetLightingOn(keyboard.GetProfileAt(1))) << "only the active profile's lighting";
 }
 
+// The question answered from the keyboard, as in any dialog: Escape is No, Enter is Yes.
 TEST_F(ConfigPagesTest, RestoreDefaultsResetsTheActiveProfileOnlyWhenConfirmed)
 {
     ASSERT_NO_FATAL_FAILURE(OpenPage(kIdTabLighting));
@@ -422,14 +423,15 @@ TEST_F(ConfigPagesTest, RestoreDefaultsResetsTheActiveProfileOnlyWhenConfirmed)
     ASSERT_TRUE(m_store->SetKeyAssignment(KeyIdOf(L"Esc"), space, nullptr));
     m_store->SetLightingOn(0, nullptr);
 
-    AnswerPopups({nullptr});
-    Click(PageButton(kIdRestoreDefaults));
+    AnswerPopups({PressEscape});
+    Click(PageButton(kIdRestoreDefaults), [&] { return IsWindowEnabled(Dialog().m_hWnd) && !HasPendingInput(); });
     EXPECT_EQ(m_shownPanels, (std::vector<std::wstring>{kRestorePopup}));
     EXPECT_EQ(StoredKey(L"Esc").kind, kKindSingleKey) << "cancelled: nothing changes";
     EXPECT_FALSE(Dialog().IsDirty());
 
-    AnswerPopups({PopupOk});
-    Click(PageButton(kIdRestoreDefaults));
+    AnswerPopups({PressEnter});
+    Click(PageButton(kIdRestoreDefaults), [&] { return Dialog().IsDirty(); });
+    EXPECT_FALSE(KeyLeftPopupOpen()) << "Enter left the question open";
     EXPECT_EQ(StoredKey(L"Esc").kind, kKindDefaultKey);
     EXPECT_TRUE(m_store->GetLightingOn(nullptr));
     EXPECT_EQ(Dialog().m_ledOnButton->m_checked, 1) << "the pair shows the restored lighting";

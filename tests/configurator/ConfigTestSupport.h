@@ -145,7 +145,7 @@ inline bool& KeyLeftPopupOpen()
     static bool open = false;
     return open;
 }
-// Presses a key in a popup's field, as the keyboard would.
+// Presses a key in a popup's field (field 0: in the popup itself), as the keyboard would.
 inline void PressKeyIn(CPopupBox& popup, int editId, UINT virtualKey)
 {
     static HWND cancel = nullptr;
@@ -153,6 +153,8 @@ inline void PressKeyIn(CPopupBox& popup, int editId, UINT virtualKey)
     if (timer)
         KillTimer(nullptr, timer);
     cancel = PopupItem(popup, config::kIdPopupCancel);
+    if (!cancel)
+        cancel = PopupItem(popup, config::kIdPopupOk);
     KeyLeftPopupOpen() = false;
     timer = SetTimer(nullptr, 0, 5000, [](HWND, UINT, UINT_PTR id, DWORD) {
         KillTimer(nullptr, id);
@@ -162,8 +164,23 @@ inline void PressKeyIn(CPopupBox& popup, int editId, UINT virtualKey)
             PostClick(cancel);
         }
     });
-    PostMessageW(PopupItem(popup, editId), WM_KEYDOWN, virtualKey, 1);
-    PostMessageW(PopupItem(popup, editId), WM_KEYUP, virtualKey, 1 | (3u << 30));
+    HWND target = editId ? PopupItem(popup, editId) : popup.m_hWnd;
+    PostMessageW(target, WM_KEYDOWN, virtualKey, 1);
+    PostMessageW(target, WM_KEYUP, virtualKey, 1 | (3u << 30));
+}
+inline void PressEnter(CPopupBox& popup) { PressKeyIn(popup, 0, VK_RETURN); }
+inline void PressEscape(CPopupBox& popup) { PressKeyIn(popup, 0, VK_ESCAPE); }
+// A key pressed and released on the keyboard, as the system delivers it to the window in front.
+inline void PressKeyboardKey(UINT virtualKey, UINT scanCode)
+{
+    INPUT inputs[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        inputs[i].type = INPUT_KEYBOARD;
+        inputs[i].ki.wVk = static_cast<WORD>(virtualKey);
+        inputs[i].ki.wScan = static_cast<WORD>(scanCode);
+        inputs[i].ki.dwFlags = i ? KEYEVENTF_KEYUP : 0;
+    }
+    SendInput(2, inputs, sizeof(INPUT));
 }
 // Types a key into the single-key popup's field.
 inline void TypeKey(CPopupBox& popup, UINT virtualKey, UINT scanCode)
