@@ -70,10 +70,9 @@ bool COssleAppApp::InitInstance()
 int COssleAppApp::ExitInstance()
 {
     TearDown();
-    if (m_mutex) {
+    if (!m_mutex.IsNull()) {
         ::ReleaseMutex(m_mutex);
-        ::CloseHandle(m_mutex);
-        m_mutex = nullptr;
+        m_mutex.CloseHandle();
     }
     return 0;
 }
@@ -83,15 +82,15 @@ COssleAppApp::InstanceClaim COssleAppApp::ClaimSingleInstance()
     COssleAppDlg::RegisterWindowClass(::GetModuleHandleW(nullptr));
     // The mutex stays ours until the process ends: a window class alone would let a second start slip
     // through before the first one's window exists.
-    HANDLE mutex = ::CreateMutexW(nullptr, TRUE, kInstanceMutex);
+    CHandle mutex(::CreateMutexW(nullptr, TRUE, kInstanceMutex));
     const DWORD error = ::GetLastError();
-    if (!mutex)
+    if (mutex.IsNull())
         return InstanceClaim::Failed;
     if (error != ERROR_ALREADY_EXISTS) {
-        m_mutex = mutex;
+        m_mutex = std::move(mutex);
         return InstanceClaim::First;
     }
-    ::CloseHandle(mutex);
+    mutex.CloseHandle();
 
     // The first configurator may still be starting: its window comes soon.
     IConfigPlatform& platform = ConfigPlatform();

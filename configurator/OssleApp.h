@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "framework/Handle.h"
 #include "model/IGenDevice.h"
 #include "model/IKeyboardConfig.h"
 #include "skin/GUIItem.h"
@@ -50,7 +51,7 @@ public:
 
     IKeyboardConfig* Config() const;
     IKeyboardDevice* Device() const { return m_device; }
-    bool HoldsInstanceMutex() const { return m_mutex != nullptr; }
+    bool HoldsInstanceMutex() const { return !m_mutex.IsNull(); }
     int LanguageId() const { return m_languageId; }
     int LayoutId() const { return m_layoutId; }
     const std::wstring& DamagedFile() const { return m_damagedFile; }
@@ -62,7 +63,7 @@ public:
     DWORD m_activateWaitMs = 5000;
 
 private:
-    HANDLE m_mutex = nullptr;
+    CHandle m_mutex;
     bool m_com = false;
     std::unique_ptr<COssleConfig> m_store;
     IKeyboardDevice* m_device = nullptr;

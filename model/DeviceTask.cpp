@@ -98,14 +98,14 @@ bool CDeviceTaskRunner::Start(Work work, Finish finish, LPARAM notifyParam)
     task->relay = m_relay;
     auto* handed = new std::shared_ptr<Task>(task);
     ++g_runningTasks;
-    HANDLE thread = CreateThread(nullptr, 0, &CDeviceTaskRunner::ThreadMain, handed, 0, nullptr);
-    if (thread == nullptr) {
+    CHandle thread(CreateThread(nullptr, 0, &CDeviceTaskRunner::ThreadMain, handed, 0, nullptr));
+    if (thread.IsNull()) {
         --g_runningTasks;
         delete handed;
         return false;
     }
     m_task = std::move(task);
-    m_thread = thread;
+    m_thread = std::move(thread);
     m_finish = std::move(finish);
     m_notifyParam = notifyParam;
     return true;
@@ -136,8 +136,7 @@ void CDeviceTaskRunner::Deliver()
     if (finish)
         finish(ok);
     m_delivering = false;
-    CloseHandle(m_thread);
-    m_thread = nullptr;
+    m_thread.CloseHandle();
     m_task.reset();
     if (m_notifyWindow != nullptr)
         PostMessageW(m_notifyWindow, m_notifyMessage, ok ? 1 : 0, m_notifyParam);
@@ -164,7 +163,6 @@ bool CDeviceTaskRunner::Shutdown(DWORD milliseconds)
     }
     m_task.reset();
     m_finish = nullptr;
-    CloseHandle(m_thread);
-    m_thread = nullptr;
+    m_thread.CloseHandle();
     return false;
 }

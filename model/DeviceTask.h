@@ -4,6 +4,8 @@
 // (a destruction that stops waiting) without touching anything that is gone.
 #pragma once
 
+#include "framework/Handle.h"
+
 #include <windows.h>
 
 #include <functional>
@@ -53,7 +55,7 @@ private:
     bool EnsureRelay();
 
     std::shared_ptr<Task> m_task;
-    HANDLE m_thread = nullptr;
+    CHandle m_thread;
     Finish m_finish;
     LPARAM m_notifyParam = 0;
     HWND m_relay = nullptr;

@@ -2,6 +2,7 @@
 #include "ServiceStart.h"
 
 #include "DeviceService.h"
+#include "framework/Handle.h"
 
 #include <objbase.h>
 
@@ -16,11 +17,8 @@ bool IsSet(HANDLE event) { return event && WaitForSingleObject(event, 0) == WAIT
 
 bool ServiceServes()
 {
-    HANDLE serving = OpenEventW(SYNCHRONIZE, FALSE, kServiceServingEvent);
-    const bool set = IsSet(serving);
-    if (serving)
-        CloseHandle(serving);
-    return set;
+    const CHandle serving(OpenEventW(SYNCHRONIZE, FALSE, kServiceServingEvent));
+    return IsSet(serving);
 }
 
 // The command line COM would run: the class's LocalServer32 value, with the switch COM adds.
@@ -53,12 +51,11 @@ bool StartAndWait(HANDLE serving, DWORD timeoutMs)
     PROCESS_INFORMATION process = {};
     if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return false;
-    CloseHandle(process.hThread);
+    const CHandle server(process.hProcess);
+    CHandle(process.hThread).CloseHandle();
     // A server that ends first (another one serves already, or it failed) sets nothing.
-    const HANDLE waits[2] = {serving, process.hProcess};
-    const DWORD waited = WaitForMultipleObjects(2, waits, FALSE, timeoutMs);
-    CloseHandle(process.hProcess);
-    return waited == WAIT_OBJECT_0;
+    const HANDLE waits[2] = {serving, server};
+    return WaitForMultipleObjects(2, waits, FALSE, timeoutMs) == WAIT_OBJECT_0;
 }
 
 } // namespace
@@ -67,20 +64,17 @@ bool StartDeviceService(DWORD timeoutMs)
 {
     if (ServiceServes())
         return true;
-    HANDLE serving = CreateEventW(nullptr, TRUE, FALSE, kServiceServingEvent);
-    if (!serving)
+    const CHandle serving(CreateEventW(nullptr, TRUE, FALSE, kServiceServingEvent));
+    if (serving.IsNull())
         return false;
     bool serves = false;
-    HANDLE mutex = CreateMutexW(nullptr, FALSE, kStartMutex);
-    const DWORD locked = mutex ? WaitForSingleObject(mutex, timeoutMs) : WAIT_FAILED;
+    const CHandle mutex(CreateMutexW(nullptr, FALSE, kStartMutex));
+    const DWORD locked = !mutex.IsNull() ? WaitForSingleObject(mutex, timeoutMs) : WAIT_FAILED;
     if (locked == WAIT_OBJECT_0 || locked == WAIT_ABANDONED) {
         // Another client may have started it while this one waited for its turn.
         serves = IsSet(serving) || StartAndWait(serving, timeoutMs);
         ReleaseMutex(mutex);
     }
-    if (mutex)
-        CloseHandle(mutex);
-    CloseHandle(serving);
     return serves;
 }
 

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <thread>
 
+#include "framework/Handle.h"
 #include "model/TextCompare.h"
 #include "skin/AppFolder.h"
 #include "skin/DrawingHelpers.h"
@@ -67,9 +68,9 @@ void ReadWholeFile(SkinResource& entry, long long length)
 {
     if (length <= 0)
         return;
-    HANDLE file = CreateFileW(entry.path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    const CHandle file(CreateFileW(entry.path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.IsNull())
         return;
     std::vector<BYTE> buffer(static_cast<size_t>(length) + 2, 0);
     size_t total = 0;
@@ -79,7 +80,6 @@ void ReadWholeFile(SkinResource& entry, long long length)
             break;
         total += read;
     }
-    CloseHandle(file);
     if (total == 0)
         return;
     buffer.resize(total + 2);

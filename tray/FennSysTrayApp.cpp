@@ -5,6 +5,8 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
 namespace tray {
 
 CFennSysTrayApp::~CFennSysTrayApp()
@@ -14,12 +16,10 @@ CFennSysTrayApp::~CFennSysTrayApp()
 
 bool CFennSysTrayApp::InitInstance()
 {
-    HANDLE mutex = ::CreateMutexW(nullptr, FALSE, kSingleInstanceMutex);
-    if (mutex && ::GetLastError() == ERROR_ALREADY_EXISTS) {
-        ::CloseHandle(mutex);
+    CHandle mutex(::CreateMutexW(nullptr, FALSE, kSingleInstanceMutex));
+    if (!mutex.IsNull() && ::GetLastError() == ERROR_ALREADY_EXISTS)
         return false;
-    }
-    m_mutex = mutex;
+    m_mutex = std::move(mutex);
 
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof(controls);
@@ -48,10 +48,7 @@ int CFennSysTrayApp::ExitInstance()
         m_dialog->SetQuitOnDestroy(false);
         m_dialog.reset();
     }
-    if (m_mutex) {
-        ::CloseHandle(m_mutex);
-        m_mutex = nullptr;
-    }
+    m_mutex.CloseHandle();
     return m_exitCode;
 }
 

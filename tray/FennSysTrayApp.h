@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "framework/Handle.h"
 #include "tray/FennSysTrayDlg.h"
 
 namespace tray {
@@ -26,10 +27,10 @@ public:
     int ExitInstance();
 
     CFennSysTrayDlg* MainDialog() const { return m_dialog.get(); }
-    bool HoldsInstanceMutex() const { return m_mutex != nullptr; }
+    bool HoldsInstanceMutex() const { return !m_mutex.IsNull(); }
 
 private:
-    HANDLE m_mutex = nullptr;
+    CHandle m_mutex;
     std::unique_ptr<CFennSysTrayDlg> m_dialog;
     int m_exitCode = 0;
 };

@@ -1,6 +1,7 @@
 // Registry, configurator start and process lookups of the tray program.
 #include "tray/PcManager.h"
 
+#include "framework/Handle.h"
 #include "skin/AppFolder.h"
 
 #include "tray/TrayIds.h"
@@ -140,9 +141,10 @@ bool CPcManager::IsForegroundProcess(const std::wstring& exeName) const
 
 bool CPcManager::EnableDebugPrivilege()
 {
-    HANDLE token = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token))
+    HANDLE opened = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &opened))
         return false;
+    const CHandle token(opened);
     TOKEN_PRIVILEGES privileges{};
     privileges.PrivilegeCount = 1;
     privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
@@ -153,7 +155,6 @@ bool CPcManager::EnableDebugPrivilege()
         ::AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
         enabled = ::GetLastError() == ERROR_SUCCESS;
     }
-    ::CloseHandle(token);
     return enabled;
 }
 

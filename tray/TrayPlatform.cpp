@@ -1,6 +1,7 @@
 // The Win32 side of the tray program's platform seam.
 #include "tray/TrayPlatform.h"
 
+#include "framework/Handle.h"
 #include "service/ServiceStart.h"
 
 #include <tlhelp32.h>
@@ -36,8 +37,8 @@ public:
     bool ListProcesses(std::vector<ProcessEntry>& processes) override
     {
         processes.clear();
-        HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-        if (snapshot == INVALID_HANDLE_VALUE)
+        const CHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+        if (snapshot.IsNull())
             return false;
         PROCESSENTRY32W entry{};
         entry.dwSize = sizeof(entry);
@@ -48,7 +49,6 @@ public:
                 ++length;
             processes.push_back({entry.th32ProcessID, std::wstring(entry.szExeFile, length)});
         }
-        ::CloseHandle(snapshot);
         return true;
     }
 

@@ -29,6 +29,7 @@
 #include "configurator/Automation.h"
 #include "configurator/ConfigIds.h"
 #include "configurator/tools/ConfigDriver.h"
+#include "framework/Handle.h"
 #include "service/control/ControlClient.h"
 #include "tests/support/TestProgram.h"
 
@@ -297,12 +298,10 @@ void CloseTrayStartedHere(bool wasRunning)
         return;
     DWORD id = 0;
     GetWindowThreadProcessId(tray, &id);
-    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, id);
+    const CHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));
     PostMessageW(tray, WM_CLOSE, 0, 0);
-    if (process) {
+    if (!process.IsNull())
         PumpMessagesUntil([&] { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }, kDeadlineMs);
-        CloseHandle(process);
-    }
 }
 
 bool ResetKeyboard()

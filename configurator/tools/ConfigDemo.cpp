@@ -29,6 +29,7 @@
 #include "configurator/ConfigIds.h"
 
 #include "framework/ComRef.h"
+#include "framework/Handle.h"
 #include "model/MacroEvent.h"
 #include "service/DeviceRecords.h"
 #include "service/control/ControlClient.h"
@@ -83,11 +84,7 @@ int Prepare()
 
 bool InstanceRuns(const wchar_t* mutexName)
 {
-    HANDLE mutex = ::OpenMutexW(SYNCHRONIZE, FALSE, mutexName);
-    if (!mutex)
-        return false;
-    ::CloseHandle(mutex);
-    return true;
+    return !CHandle(::OpenMutexW(SYNCHRONIZE, FALSE, mutexName)).IsNull();
 }
 
 class CArguments {

@@ -2,6 +2,7 @@
 #include "service/server/ControlPipe.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -16,10 +17,10 @@ constexpr DWORD kCloseTimeoutMs = 5000;
 
 bool CControlPipe::Claim(std::wstring& error)
 {
-    if (m_listening != INVALID_HANDLE_VALUE)
+    if (!m_listening.IsNull())
         return true;
     m_listening = CreateInstance(true);
-    if (m_listening == INVALID_HANDLE_VALUE) {
+    if (m_listening.IsNull()) {
         const DWORD code = GetLastError();
         error = code == ERROR_ACCESS_DENIED ? L"another process serves the control pipe"
                                             : L"cannot create the control pipe (error " + std::to_wstring(code) + L")";
@@ -33,12 +34,11 @@ bool CControlPipe::Start(HWND window, std::wstring& error)
     if (!Claim(error))
         return false;
     m_window = window;
-    m_stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    m_thread = CreateThread(nullptr, 0, ThreadProc, this, 0, nullptr);
-    if (!m_thread) {
+    m_stop.Attach(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    m_thread.Attach(CreateThread(nullptr, 0, ThreadProc, this, 0, nullptr));
+    if (m_thread.IsNull()) {
         error = L"cannot start the control pipe's thread";
-        CloseHandle(m_listening);
-        m_listening = INVALID_HANDLE_VALUE;
+        m_listening.CloseHandle();
         return false;
     }
     return true;
@@ -46,40 +46,35 @@ bool CControlPipe::Start(HWND window, std::wstring& error)
 
 void CControlPipe::Stop()
 {
-    if (m_thread) {
+    if (!m_thread.IsNull()) {
         SetEvent(m_stop);
         // The thread may be waiting in SendMessage for this very thread: handle sent messages until
         // it has finished.
         const ULONGLONG deadline = GetTickCount64() + kRequestTimeoutMs + kCloseTimeoutMs + 5000;
+        const HANDLE thread = m_thread;
         for (;;) {
             const ULONGLONG now = GetTickCount64();
             if (now >= deadline)
                 break;
-            const DWORD wait = MsgWaitForMultipleObjects(1, &m_thread, FALSE, static_cast<DWORD>(deadline - now), QS_SENDMESSAGE);
+            const DWORD wait = MsgWaitForMultipleObjects(1, &thread, FALSE, static_cast<DWORD>(deadline - now), QS_SENDMESSAGE);
             if (wait != WAIT_OBJECT_0 + 1)
                 break;
             MSG msg;
             PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
         }
-        CloseHandle(m_thread);
-        m_thread = nullptr;
+        m_thread.CloseHandle();
     }
-    if (m_listening != INVALID_HANDLE_VALUE) {
-        CloseHandle(m_listening);
-        m_listening = INVALID_HANDLE_VALUE;
-    }
-    if (m_stop) {
-        CloseHandle(m_stop);
-        m_stop = nullptr;
-    }
+    m_listening.CloseHandle();
+    m_stop.CloseHandle();
 }
 
-HANDLE CControlPipe::CreateInstance(bool first)
+CHandle CControlPipe::CreateInstance(bool first)
 {
     // The first instance claims the name: a second service process must not answer for this one.
     const DWORD mode = PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | (first ? FILE_FLAG_FIRST_PIPE_INSTANCE : 0);
-    return CreateNamedPipeW(kControlPipeName, mode, PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS,
-                            PIPE_UNLIMITED_INSTANCES, kBufferBytes, kBufferBytes, 0, nullptr);
+    return CHandle(CreateNamedPipeW(kControlPipeName, mode,
+                                    PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS,
+                                    PIPE_UNLIMITED_INSTANCES, kBufferBytes, kBufferBytes, 0, nullptr));
 }
 
 DWORD WINAPI CControlPipe::ThreadProc(void* self)
@@ -102,11 +97,11 @@ bool CControlPipe::Await(HANDLE pipe, OVERLAPPED& overlapped, DWORD timeoutMs, b
 
 void CControlPipe::Run()
 {
-    HANDLE connected = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    const CHandle connected(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     while (WaitForSingleObject(m_stop, 0) != WAIT_OBJECT_0) {
-        if (m_listening == INVALID_HANDLE_VALUE) {
+        if (m_listening.IsNull()) {
             m_listening = CreateInstance(false);
-            if (m_listening == INVALID_HANDLE_VALUE) {
+            if (m_listening.IsNull()) {
                 // Try again a little later rather than spin; a stop request ends the wait.
                 WaitForSingleObject(m_stop, 1000);
                 continue;
@@ -123,17 +118,14 @@ void CControlPipe::Run()
         } else if (!ok && error == ERROR_PIPE_CONNECTED) {
             ok = true;  // the client came before the wait
         }
-        HANDLE client = m_listening;
-        m_listening = INVALID_HANDLE_VALUE;
+        const CHandle client(std::move(m_listening));
         if (ok) {
             // The next client finds an instance while this one is served; it waits for its turn.
             m_listening = CreateInstance(false);
             Serve(client);
             DisconnectNamedPipe(client);
         }
-        CloseHandle(client);
     }
-    CloseHandle(connected);
 }
 
 void CControlPipe::Serve(HANDLE pipe)
@@ -151,7 +143,7 @@ void CControlPipe::Serve(HANDLE pipe)
 
 bool CControlPipe::ReadRequest(HANDLE pipe, std::string& line)
 {
-    HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    const CHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     std::string data;
     bool complete = false;
     const ULONGLONG deadline = GetTickCount64() + kRequestTimeoutMs;
@@ -170,7 +162,6 @@ bool CControlPipe::ReadRequest(HANDLE pipe, std::string& line)
         data.append(buffer, got);
         complete = data.find('\n') != std::string::npos;
     }
-    CloseHandle(done);
     if (!complete)
         return false;
     line = data.substr(0, data.find('\n'));
@@ -181,7 +172,7 @@ bool CControlPipe::ReadRequest(HANDLE pipe, std::string& line)
 
 bool CControlPipe::WriteAll(HANDLE pipe, const std::string& text)
 {
-    HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    const CHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     std::size_t sent = 0;
     bool ok = true;
     while (ok && sent < text.size()) {
@@ -195,14 +186,13 @@ bool CControlPipe::WriteAll(HANDLE pipe, const std::string& text)
         ok = ok && Await(pipe, overlapped, kCloseTimeoutMs, false, written) && written > 0;
         sent += written;
     }
-    CloseHandle(done);
     return ok;
 }
 
 void CControlPipe::AwaitClientClose(HANDLE pipe)
 {
     // Disconnecting drops what the client has not read yet: wait until it closes its end.
-    HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    const CHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     const ULONGLONG deadline = GetTickCount64() + kCloseTimeoutMs;
     for (;;) {
         char buffer[256];
@@ -216,5 +206,4 @@ void CControlPipe::AwaitClientClose(HANDLE pipe)
         if (now >= deadline || !Await(pipe, overlapped, static_cast<DWORD>(deadline - now), false, got))
             break;
     }
-    CloseHandle(done);
 }

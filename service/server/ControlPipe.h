@@ -3,6 +3,8 @@
 // touches the state) and writes the reply back.
 #pragma once
 
+#include "framework/Handle.h"
+
 #include <windows.h>
 
 #include <string>
@@ -42,12 +44,12 @@ private:
     bool ReadRequest(HANDLE pipe, std::string& line);
     bool WriteAll(HANDLE pipe, const std::string& text);
     void AwaitClientClose(HANDLE pipe);
-    HANDLE CreateInstance(bool first);
+    CHandle CreateInstance(bool first);
     // Waits for an overlapped operation; false on timeout or a stop request (when `stoppable`).
     bool Await(HANDLE pipe, OVERLAPPED& overlapped, DWORD timeoutMs, bool stoppable, DWORD& transferred);
 
     HWND m_window = nullptr;
-    HANDLE m_listening = INVALID_HANDLE_VALUE;
-    HANDLE m_stop = nullptr;
-    HANDLE m_thread = nullptr;
+    CHandle m_listening;
+    CHandle m_stop;
+    CHandle m_thread;
 };

@@ -16,6 +16,7 @@
 #include "service/server/ServiceSetup.h"
 
 #include "DeviceService.h"
+#include "framework/Handle.h"
 
 #include <windows.h>
 #include <objbase.h>
@@ -50,19 +51,16 @@ public:
 
     explicit CTeardownDeadline(int code) : m_code(code)
     {
-        m_done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        if (m_done)
-            m_thread = CreateThread(nullptr, 0, &CTeardownDeadline::Watch, this, 0, nullptr);
+        m_done.Attach(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        if (!m_done.IsNull())
+            m_thread.Attach(CreateThread(nullptr, 0, &CTeardownDeadline::Watch, this, 0, nullptr));
     }
     ~CTeardownDeadline()
     {
-        if (m_thread) {
+        if (!m_thread.IsNull()) {
             SetEvent(m_done);
             WaitForSingleObject(m_thread, INFINITE);
-            CloseHandle(m_thread);
         }
-        if (m_done)
-            CloseHandle(m_done);
     }
     CTeardownDeadline(const CTeardownDeadline&) = delete;
     CTeardownDeadline& operator=(const CTeardownDeadline&) = delete;
@@ -77,8 +75,8 @@ private:
     }
 
     const int m_code;
-    HANDLE m_done = nullptr;
-    HANDLE m_thread = nullptr;
+    CHandle m_done;
+    CHandle m_thread;
 };
 
 int ServeAsWorker(HINSTANCE instance, const std::wstring& classText, const std::wstring& readyName,
@@ -117,18 +115,16 @@ int ServeAsWorker(HINSTANCE instance, const std::wstring& classText, const std::
     if (FAILED(hr)) {
         service.Log("cannot register the class object: " + HresultText(hr));
     } else {
-        HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, readyName.c_str());
-        if (ready) {
-            SetEvent(ready);
-            CloseHandle(ready);
+        {
+            const CHandle ready(OpenEventW(EVENT_MODIFY_STATE, FALSE, readyName.c_str()));
+            if (!ready.IsNull())
+                SetEvent(ready);
         }
         service.RunMessageLoop();
         if (!servingName.empty()) {
-            HANDLE serving = OpenEventW(EVENT_MODIFY_STATE, FALSE, servingName.c_str());
-            if (serving) {
+            const CHandle serving(OpenEventW(EVENT_MODIFY_STATE, FALSE, servingName.c_str()));
+            if (!serving.IsNull())
                 ResetEvent(serving);
-                CloseHandle(serving);
-            }
         }
         CoRevokeClassObject(cookie);
     }

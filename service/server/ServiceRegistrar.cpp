@@ -12,6 +12,7 @@
 #include <objbase.h>
 
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -59,9 +60,7 @@ void CServiceRegistrar::DropWorker()
     if (m_workerFactory)
         m_workerFactory->Release();
     m_workerFactory = nullptr;
-    if (m_worker)
-        CloseHandle(m_worker);
-    m_worker = nullptr;
+    m_worker.CloseHandle();
     m_workerId = 0;
 }
 
@@ -102,8 +101,8 @@ bool CServiceRegistrar::StartWorker(std::wstring& error)
     wchar_t classText[40] = {};
     StringFromGUID2(workerClass, classText, 40);
     const std::wstring readyName = L"Local\\TessarySimKeyboardReady" + std::wstring(classText);
-    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, readyName.c_str());
-    if (!ready) {
+    CHandle ready(CreateEventW(nullptr, TRUE, FALSE, readyName.c_str()));
+    if (ready.IsNull()) {
         error = L"no start event for the worker";
         return false;
     }
@@ -117,17 +116,17 @@ bool CServiceRegistrar::StartWorker(std::wstring& error)
     PROCESS_INFORMATION process = {};
     if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
         error = L"cannot start the worker (error " + std::to_wstring(GetLastError()) + L")";
-        CloseHandle(ready);
         return false;
     }
-    CloseHandle(process.hThread);
+    CHandle worker(process.hProcess);
+    CHandle(process.hThread).CloseHandle();
 
     // The members take the worker only once it serves: the serving loop never waits on the handle of
     // a start that failed.
-    const HANDLE waits[2] = {ready, process.hProcess};
+    const HANDLE waits[2] = {ready, worker};
     DWORD index = 0;
     const HRESULT waited = CoWaitForMultipleHandles(0, kWorkerStartMs, 2, const_cast<HANDLE*>(waits), &index);
-    CloseHandle(ready);
+    ready.CloseHandle();
     IClassFactory* workerFactory = nullptr;
     HRESULT hr = E_FAIL;
     if (waited != S_OK || index != 0) {
@@ -139,11 +138,10 @@ bool CServiceRegistrar::StartWorker(std::wstring& error)
             error = L"the worker's class object is unreachable (" + FromUtf8(HresultText(hr)) + L")";
     }
     if (FAILED(hr)) {
-        TerminateProcess(process.hProcess, 1);
-        CloseHandle(process.hProcess);
+        TerminateProcess(worker, 1);
         return false;
     }
-    m_worker = process.hProcess;
+    m_worker = std::move(worker);
     m_workerId = process.dwProcessId;
     m_workerFactory = workerFactory;
     return true;
@@ -194,7 +192,7 @@ int CServiceRegistrar::Run()
                                : E_OUTOFMEMORY;
     if (FAILED(hr)) {
         Log(L"cannot register the service's class: " + FromUtf8(HresultText(hr)));
-        if (m_worker)
+        if (!m_worker.IsNull())
             TerminateProcess(m_worker, 1);
         if (factory)
             factory->Release();
@@ -203,14 +201,13 @@ int CServiceRegistrar::Run()
     Log(m_resident ? std::wstring(L"serving the class, resident")
                    : L"serving the class for worker " + std::to_wstring(m_workerId));
     // A client that started this process waits for this event instead of COM's fixed start-up wait.
-    HANDLE serving = CreateEventW(nullptr, TRUE, FALSE, kServiceServingEvent);
-    if (serving)
+    CHandle serving(CreateEventW(nullptr, TRUE, FALSE, kServiceServingEvent));
+    if (!serving.IsNull())
         SetEvent(serving);
     if (!m_readyFile.empty()) {
-        const HANDLE ready = CreateFileW(m_readyFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (ready != INVALID_HANDLE_VALUE)
-            CloseHandle(ready);
+        // Its presence is the whole message.
+        const CHandle ready(CreateFileW(m_readyFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
     }
 
     // The worker decides when the service ends (no clients, quit, or its death); the class goes with it,
@@ -244,9 +241,9 @@ int CServiceRegistrar::Run()
         std::lock_guard<std::mutex> lock(m_lock);
         m_stopping = true;
     }
-    if (serving) {
+    if (!serving.IsNull()) {
         ResetEvent(serving);
-        CloseHandle(serving);
+        serving.CloseHandle();
     }
     CoRevokeClassObject(cookie);
     LogWorkerEnd();
@@ -259,7 +256,7 @@ int CServiceRegistrar::Run()
 void CServiceRegistrar::LogWorkerEnd()
 {
     DWORD code = 0;
-    if (m_worker && GetExitCodeProcess(m_worker, &code) && code != 0 && code != STILL_ACTIVE)
+    if (!m_worker.IsNull() && GetExitCodeProcess(m_worker, &code) && code != 0 && code != STILL_ACTIVE)
         Log(L"worker " + std::to_wstring(m_workerId) + L" ended with " + FromUtf8(HexText(code)) +
             (m_resident ? L"" : L": class revoked"));
 }

@@ -14,6 +14,8 @@
 // standard handles instead of those of whichever client happened to start it.
 #pragma once
 
+#include "framework/Handle.h"
+
 #include <windows.h>
 #include <unknwn.h>
 
@@ -53,7 +55,7 @@ private:
     IClassFactory* WorkerFactory();
     void Log(const std::wstring& line);
 
-    HANDLE m_worker = nullptr;
+    CHandle m_worker;
     DWORD m_workerId = 0;
     IClassFactory* m_workerFactory = nullptr;
     bool m_stopping = false;

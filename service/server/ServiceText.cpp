@@ -131,9 +131,9 @@ bool ParseNumber(const std::string& token, std::uint32_t& value)
 bool CLogFile::Open(const std::wstring& path)
 {
     Close();
-    m_file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (m_file == INVALID_HANDLE_VALUE)
+    m_file.Attach(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (m_file.IsNull())
         return false;
     m_path = path;
     return true;
@@ -141,15 +141,13 @@ bool CLogFile::Open(const std::wstring& path)
 
 void CLogFile::Close()
 {
-    if (m_file != INVALID_HANDLE_VALUE)
-        CloseHandle(m_file);
-    m_file = INVALID_HANDLE_VALUE;
+    m_file.CloseHandle();
     m_path.clear();
 }
 
 void CLogFile::WriteLine(const std::string& line)
 {
-    if (m_file == INVALID_HANDLE_VALUE)
+    if (m_file.IsNull())
         return;
     const std::string text = TimeStampText() + " " + line + "\r\n";
     DWORD written = 0;

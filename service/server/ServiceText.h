@@ -3,6 +3,8 @@
 // line at a time.
 #pragma once
 
+#include "framework/Handle.h"
+
 #include <windows.h>
 
 #include <cstddef>
@@ -30,20 +32,15 @@ bool ParseNumber(const std::string& token, std::uint32_t& value);
 // goes to the file at once, so a crash loses nothing already logged.
 class CLogFile {
 public:
-    CLogFile() = default;
-    ~CLogFile() { Close(); }
-    CLogFile(const CLogFile&) = delete;
-    CLogFile& operator=(const CLogFile&) = delete;
-
     // Creates the file when missing; false (and closed) when it cannot be opened.
     bool Open(const std::wstring& path);
     void Close();
-    bool IsOpen() const { return m_file != INVALID_HANDLE_VALUE; }
+    bool IsOpen() const { return !m_file.IsNull(); }
     const std::wstring& Path() const { return m_path; }
     // Writes the time stamp, a blank, the line and a line end.
     void WriteLine(const std::string& line);
 
 private:
-    HANDLE m_file = INVALID_HANDLE_VALUE;
+    CHandle m_file;
     std::wstring m_path;
 };

@@ -1,6 +1,7 @@
 // Memory file image, load with recovery, crash-safe save.
 #include "service/sim/StateFile.h"
 
+#include "framework/Handle.h"
 #include "service/sim/BinaryFile.h"
 #include "service/sim/ByteStream.h"
 #include "service/sim/RecordIO.h"
@@ -235,11 +236,14 @@ StateLoadResult LoadStateFile(const std::wstring& path, CKeyboardState& state)
     state.ResetToFactory();
     // Whatever journal lies there continues a state that is gone: kept for whoever looks into it.
     if (GetFileAttributesW(journal.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        HANDLE probe = CreateFileW(journal.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        LARGE_INTEGER size{};
-        const bool empty = probe != INVALID_HANDLE_VALUE && GetFileSizeEx(probe, &size) && size.QuadPart == 0;
-        if (probe != INVALID_HANDLE_VALUE)
-            CloseHandle(probe);
+        bool empty = false;
+        {
+            // Closed before the journal may be moved aside.
+            const CHandle probe(
+                CreateFileW(journal.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+            LARGE_INTEGER size{};
+            empty = !probe.IsNull() && GetFileSizeEx(probe, &size) && size.QuadPart == 0;
+        }
         if (!empty) {
             result.journal.outcome = JournalReplay::Outcome::Damaged;
             result.journal.message = L"the journal " + journal + L" continues a memory file that could not be used";

@@ -10,6 +10,7 @@
 
 #include "configurator/ConfigIds.h"
 #include "configurator/tools/ConfigDriver.h"
+#include "framework/Handle.h"
 #include "service/control/DeviceNotice.h"
 #include "tray/TrayIds.h"
 
@@ -83,13 +84,13 @@ protected:
         m_second.reset();
         m_first.reset();  // a configurator the test did not end is ended here
         // The tray program the configurator started is closed as its menu would close it.
-        if (m_tray) {
+        if (!m_tray.IsNull()) {
             if (m_trayWindow && IsWindow(m_trayWindow))
                 PostMessageW(m_trayWindow, WM_CLOSE, 0, 0);
             EXPECT_TRUE(PumpUntil([&] { return WaitForSingleObject(m_tray, 0) == WAIT_OBJECT_0; }, kProgramMs));
             if (WaitForSingleObject(m_tray, 0) != WAIT_OBJECT_0)
                 TerminateProcess(m_tray, 1);
-            CloseHandle(m_tray);
+            m_tray.CloseHandle();
         }
         DeviceLinkTest::TearDown();
     }
@@ -108,7 +109,7 @@ protected:
             << "the configurator starts the tray program";
         DWORD trayId = 0;
         GetWindowThreadProcessId(m_trayWindow, &trayId);
-        m_tray = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, trayId);
+        m_tray.Attach(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, trayId));
     }
 
     CConfigDriver m_driver{kProgramMs};
@@ -119,7 +120,7 @@ protected:
     HWND m_trayWindow = nullptr;
 
 private:
-    HANDLE m_tray = nullptr;
+    CHandle m_tray;
 };
 
 TEST_F(ConfigProgramTest, EachKindOfAssignmentReachesTheKeyboardOnApply)

@@ -90,16 +90,16 @@ protected:
         // Every test gets a keyboard process of its own: the next client starts a new one. A process
         // that served one test after another could stall in Wine's COM when one client's last release of
         // an interface meets another client's call to it.
-        HANDLE worker = nullptr;
+        CHandle worker;
         if (m_hold.Held()) {
             ServiceCommand("log off");
             ServiceCommand("reset");
             worker = QuitKeyboardProcess(kServiceStartMs);
         }
         m_hold.Release();
-        if (worker != nullptr) {
+        if (!worker.IsNull()) {
             EXPECT_EQ(WaitForSingleObject(worker, kServiceStartMs), WAIT_OBJECT_0) << "the keyboard process did not end";
-            CloseHandle(worker);
+            worker.CloseHandle();
         }
         ResetAppFolder();
         if (m_com)

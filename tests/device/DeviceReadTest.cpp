@@ -17,7 +17,7 @@ MacroEventList GreetingEvents()
 
 // A device object whose read on the worker waits at a gate before it fetches, as a read does on a
 // keyboard service that stopped answering.
-HANDLE g_readGate = nullptr;
+CHandle g_readGate;
 
 class CGatedKeyboard : public CBaseDevice<IKeyboardConfig, IKeyboardProfile, CGatedKeyboard> {
 public:
@@ -213,7 +213,7 @@ TEST_F(DeviceLinkTest, ReadThatDestructionStopsWaitingForLeavesTheStoreAlone)
 {
     CDeviceSide().CreateMacro(L"Greeting", ToDeviceMacroEvents(GreetingEvents()));
     ASSERT_TRUE(Keyboard().Initialize(m_store.get()));
-    g_readGate = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    g_readGate.Attach(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     auto gated = std::make_unique<CGatedKeyboard>();
     gated->SetTransferNotify(m_reports.Handle(), kWriteDoneMessage);
     gated->SetDestroyWait(0);
@@ -223,8 +223,7 @@ TEST_F(DeviceLinkTest, ReadThatDestructionStopsWaitingForLeavesTheStoreAlone)
 
     SetEvent(g_readGate);
     EXPECT_TRUE(PumpUntil([] { return RunningDeviceTasks() == 0; })) << "the read never ended";
-    CloseHandle(g_readGate);
-    g_readGate = nullptr;
+    g_readGate.CloseHandle();
     EXPECT_EQ(m_store->GetMacroCount(), 0u) << "the read reached the store after its device object was gone";
     EXPECT_TRUE(m_reports.Reports().empty());
 }

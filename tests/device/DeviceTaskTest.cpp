@@ -2,6 +2,7 @@
 // at destruction) and the registry reader of start-up.
 #include "DeviceTestSupport.h"
 
+#include "framework/Handle.h"
 #include "model/Keyboard.h"
 
 #include <memory>
@@ -10,13 +11,8 @@ namespace {
 
 // A task the test lets go when it wants to.
 struct Gate {
-    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    HANDLE entered = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    ~Gate()
-    {
-        CloseHandle(release);
-        CloseHandle(entered);
-    }
+    CHandle release{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    CHandle entered{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
 };
 
 bool WaitForNoTasks() { return PumpUntil([] { return RunningDeviceTasks() == 0; }); }

@@ -18,11 +18,11 @@ DWORD RunSecondClient(const std::wstring& arguments)
     if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
                         &process))
         return 0xFFFFFFFF;
-    PumpUntil([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; }, kServiceStartMs);
+    const CHandle client(process.hProcess);
+    const CHandle clientThread(process.hThread);
+    PumpUntil([&] { return WaitForSingleObject(client, 0) == WAIT_OBJECT_0; }, kServiceStartMs);
     DWORD code = 0xFFFFFFFE;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    GetExitCodeProcess(client, &code);
     return code;
 }
 

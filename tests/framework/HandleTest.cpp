@@ -39,7 +39,7 @@ TEST(HandleTest, ClosesOnceWhereverOwnershipWent)
         EXPECT_EQ(second, owner.Detach());
     }
     EXPECT_TRUE(IsLive(second));
-    ::CloseHandle(second);
+    CHandle(second).CloseHandle();
 }
 
 TEST(HandleTest, IconIsDestroyedOnce)

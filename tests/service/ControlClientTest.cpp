@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "framework/Handle.h"
 #include "service/control/ControlClient.h"
 
 namespace {
@@ -32,22 +33,21 @@ class CStandInService {
 public:
     explicit CStandInService(std::vector<Script> scripts) : m_name(UniquePipeName())
     {
-        m_pipe = CreateNamedPipeW(m_name.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT,
-                                  1, 4096, 4096, 0, nullptr);
-        if (m_pipe != INVALID_HANDLE_VALUE)
+        m_pipe.Attach(CreateNamedPipeW(m_name.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT,
+                                       1, 4096, 4096, 0, nullptr));
+        if (!m_pipe.IsNull())
             m_thread = std::thread([this, scripts] { Serve(scripts); });
     }
+    // The pipe is closed after the thread that serves it has ended.
     ~CStandInService()
     {
         if (m_thread.joinable())
             m_thread.join();
-        if (m_pipe != INVALID_HANDLE_VALUE)
-            CloseHandle(m_pipe);
     }
     CStandInService(const CStandInService&) = delete;
     CStandInService& operator=(const CStandInService&) = delete;
 
-    bool Ready() const { return m_pipe != INVALID_HANDLE_VALUE; }
+    bool Ready() const { return !m_pipe.IsNull(); }
     ControlOptions Options(DWORD replyMs = 10000) const
     {
         ControlOptions options;
@@ -93,7 +93,7 @@ private:
     }
 
     std::wstring m_name;
-    HANDLE m_pipe = INVALID_HANDLE_VALUE;
+    CHandle m_pipe;
     std::thread m_thread;
     std::vector<std::string> m_requests;
 };

@@ -47,11 +47,10 @@ protected:
                 Send("remove-device 1");
             Send("plug");
             // The keyboard process ends here instead of after its idle time.
-            HANDLE worker = QuitKeyboardProcess(kStartMs);
+            const CHandle worker = QuitKeyboardProcess(kStartMs);
             m_collection->Release();
-            if (worker != nullptr) {
+            if (!worker.IsNull()) {
                 EXPECT_EQ(WaitForSingleObject(worker, kStartMs), WAIT_OBJECT_0) << "the keyboard process did not end";
-                CloseHandle(worker);
             }
         }
         if (m_initialised)

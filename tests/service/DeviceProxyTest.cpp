@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/Handle.h"
 #include "service/DeviceRecords.h"
 
 namespace {
@@ -301,14 +302,13 @@ public:
         if (!m_threadId)
             return E_FAIL;
         // Left to the host thread if the deadline passes, as it may still write to it.
-        auto* request = new MarshalRequest{object, nullptr, E_FAIL, CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-        if (!request->done || !PostThreadMessageW(m_threadId, kMarshalMessage, 0, reinterpret_cast<LPARAM>(request)))
+        auto* request = new MarshalRequest{object, nullptr, E_FAIL, CHandle(CreateEventW(nullptr, TRUE, FALSE, nullptr))};
+        if (request->done.IsNull() || !PostThreadMessageW(m_threadId, kMarshalMessage, 0, reinterpret_cast<LPARAM>(request)))
             return E_FAIL;
         if (WaitForSingleObject(request->done, kDeadlineMs) != WAIT_OBJECT_0)
             return RPC_E_TIMEOUT;
         const HRESULT hr = request->result;
         *stream = request->stream;
-        CloseHandle(request->done);
         delete request;
         return hr;
     }
@@ -320,18 +320,16 @@ private:
         IUnknown* object;
         IStream* stream;
         HRESULT result;
-        HANDLE done;
+        CHandle done;
     };
 
     HostApartment()
     {
         HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
         DWORD threadId = 0;
-        HANDLE thread = CreateThread(nullptr, 0, &HostApartment::Run, ready, 0, &threadId);
-        if (thread && WaitForSingleObject(ready, kDeadlineMs) == WAIT_OBJECT_0 && s_started)
+        const CHandle thread(CreateThread(nullptr, 0, &HostApartment::Run, ready, 0, &threadId));
+        if (!thread.IsNull() && WaitForSingleObject(ready, kDeadlineMs) == WAIT_OBJECT_0 && s_started)
             m_threadId = threadId;
-        if (thread)
-            CloseHandle(thread);
     }
 
     static DWORD WINAPI Run(void* ready)

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 namespace {
 
@@ -55,24 +56,24 @@ std::string ReadTextFile(const std::wstring& path)
 }
 
 // Starts the helper client and waits for its exit code; -1 when it did not end in time.
-int RunTestClient(const std::wstring& arguments, HANDLE* running = nullptr)
+int RunTestClient(const std::wstring& arguments, CHandle* running = nullptr)
 {
     std::wstring command = L"\"" + WindowsPathOf(TESSARY_TEST_CLIENT_EXE) + L"\" " + arguments;
     STARTUPINFOW startup = {sizeof(startup)};
     PROCESS_INFORMATION process = {};
     if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return -1;
-    CloseHandle(process.hThread);
+    CHandle client(process.hProcess);
+    CHandle(process.hThread).CloseHandle();
     if (running) {
-        *running = process.hProcess;
+        *running = std::move(client);
         return 0;
     }
     DWORD code = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(process.hProcess, &code);
+    if (WaitForSingleObject(client, 30000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(client, &code);
     else
-        TerminateProcess(process.hProcess, 1);
-    CloseHandle(process.hProcess);
+        TerminateProcess(client, 1);
     return static_cast<int>(code);
 }
 
@@ -474,7 +475,7 @@ TEST_F(DeviceServiceTest, TwoClientProcessesShareOneKeyboard)
     ASSERT_HRESULT_SUCCEEDED(m_profiles->CreateProfile(created.Put()));
     ASSERT_HRESULT_SUCCEEDED(created->SetName(L"Made on the first thread"));
     std::wstring seen;
-    HANDLE thread = CreateThread(nullptr, 0, [](void* out) -> DWORD {
+    const CHandle thread(CreateThread(nullptr, 0, [](void* out) -> DWORD {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         {
             ComRef<IDeviceCollection> collection;
@@ -489,10 +490,9 @@ TEST_F(DeviceServiceTest, TwoClientProcessesShareOneKeyboard)
         }
         CoUninitialize();
         return 0;
-    }, &seen, 0, nullptr);
-    ASSERT_NE(thread, nullptr);
+    }, &seen, 0, nullptr));
+    ASSERT_FALSE(thread.IsNull());
     EXPECT_TRUE(PumpUntil([&] { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }, 20000));
-    CloseHandle(thread);
     EXPECT_EQ(seen, L"Made on the first thread");
 }
 
@@ -584,14 +584,14 @@ TEST_F(DeviceServiceTest, AClientThatDiesLeavesTheServiceWorking)
     const DWORD cookie = AdviseSink(m_profiles.Get(), IID__IProfileManagerEvents, sink.Unknown());
     ASSERT_NE(cookie, 0u);
     const std::wstring ready = m_folder.File(L"client-ready");
-    HANDLE client = nullptr;
+    CHandle client;
     ASSERT_EQ(RunTestClient(L"hold \"" + ready + L"\"", &client), 0);
     const bool holding = PumpUntil([&] { return FileExists(ready) || WaitForSingleObject(client, 0) == WAIT_OBJECT_0; }, 20000);
     EXPECT_TRUE(holding && FileExists(ready)) << "the second client did not connect";
     EXPECT_EQ(SinksConnected("_IProfileManagerEvents"), 2);
     TerminateProcess(client, 9);
     WaitForSingleObject(client, 10000);
-    CloseHandle(client);
+    client.CloseHandle();
 
     ControlOk("profile-key");
     ASSERT_TRUE(PumpUntil([&] { return !sink.calls.empty(); })) << "the living sink missed the event";
@@ -685,11 +685,11 @@ TEST_F(DeviceServiceTest, EveryAnsweredChangeOutlivesAKilledService)
     ASSERT_HRESULT_SUCCEEDED(profile->SetName(L"Survivor"));
     profile.Reset();
 
-    HANDLE process = CServiceUnderTest::OpenServiceProcess();
-    ASSERT_NE(process, nullptr);
+    CHandle process = CServiceUnderTest::OpenServiceProcess();
+    ASSERT_FALSE(process.IsNull());
     ASSERT_TRUE(TerminateProcess(process, 9));
     EXPECT_EQ(WaitForSingleObject(process, 10000), WAIT_OBJECT_0);
-    CloseHandle(process);
+    process.CloseHandle();
     // The old proxies point at a dead process: they fail instead of hanging.
     EXPECT_HRESULT_FAILED(m_profiles->GetActiveProfile(profile.Put()));
     ReleaseObjects();
@@ -824,11 +824,10 @@ TEST_F(DeviceServiceTest, UnpluggedDevicesLeaveTheEnumerationAndTheirObjectsFail
 
 TEST_F(DeviceServiceTest, TheServiceExitsOnItsOwnAfterItsLastClientLeft)
 {
-    HANDLE process = CServiceUnderTest::OpenServiceProcess();
-    ASSERT_NE(process, nullptr);
+    const CHandle process = CServiceUnderTest::OpenServiceProcess();
+    ASSERT_FALSE(process.IsNull());
     ReleaseObjects();
     EXPECT_EQ(WaitForSingleObject(process, 30000), WAIT_OBJECT_0) << "the service stayed without clients";
-    CloseHandle(process);
 }
 
 } // namespace

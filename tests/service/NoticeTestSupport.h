@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/Handle.h"
 #include "service/control/DeviceNotice.h"
 
 constexpr DWORD kToolDeadlineMs = 20000;
@@ -101,18 +102,19 @@ inline int RunToolPumping(const std::wstring& arguments)
     PROCESS_INFORMATION process = {};
     if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return -2;
-    CloseHandle(process.hThread);
+    const CHandle tool(process.hProcess);
+    CHandle(process.hThread).CloseHandle();
+    const HANDLE waited = tool;
     const ULONGLONG deadline = GetTickCount64() + kToolDeadlineMs;
     int code = -1;
     for (;;) {
         const ULONGLONG now = GetTickCount64();
         if (now >= deadline)
             break;
-        const DWORD wait = MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, static_cast<DWORD>(deadline - now),
-                                                     QS_ALLINPUT);
+        const DWORD wait = MsgWaitForMultipleObjects(1, &waited, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
         if (wait == WAIT_OBJECT_0) {
             DWORD exitCode = 0;
-            GetExitCodeProcess(process.hProcess, &exitCode);
+            GetExitCodeProcess(tool, &exitCode);
             code = static_cast<int>(exitCode);
             break;
         }
@@ -121,8 +123,7 @@ inline int RunToolPumping(const std::wstring& arguments)
             DispatchMessageW(&msg);
     }
     if (code == -1)
-        TerminateProcess(process.hProcess, 1);
-    CloseHandle(process.hProcess);
+        TerminateProcess(tool, 1);
     return code;
 }
 

@@ -8,6 +8,7 @@
 //                                             assigns it to that button of the active profile as the
 //                                             recorder then does; exit code 0 on success
 #include "DeviceService.h"
+#include "framework/Handle.h"
 #include "service/DeviceRecords.h"
 
 #include <objbase.h>
@@ -133,10 +134,9 @@ int Hold(const wchar_t* readyFile)
     if (FAILED(manager->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container))) ||
         FAILED(container->FindConnectionPoint(IID__IProfileManagerEvents, &point)) || FAILED(point->Advise(&sink, &cookie)))
         return 3;
-    HANDLE ready = CreateFileW(readyFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (ready == INVALID_HANDLE_VALUE)
+    // The ready file is closed before the wait: its existence is the whole message.
+    if (CHandle(CreateFileW(readyFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr)).IsNull())
         return 4;
-    CloseHandle(ready);
     // Holds its references and its sink until the test kills it.
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "framework/ComRef.h"
+#include "framework/Handle.h"
 #include "service/ServiceStart.h"
 #include "service/control/ControlClient.h"
 #include "SimTestSupport.h"
@@ -112,17 +113,13 @@ public:
     }
 
     // The running service's process, opened for waiting and ending; null when none answers.
-    static HANDLE OpenServiceProcess() { return OpenKeyboardProcess(200); }
+    static CHandle OpenServiceProcess() { return OpenKeyboardProcess(200); }
 
     // Quits the running service, if any, and waits until its process is gone.
     static bool StopRunning()
     {
-        HANDLE process = QuitKeyboardProcess(200);
-        if (process == nullptr)
-            return true;
-        const bool ended = WaitForSingleObject(process, 15000) == WAIT_OBJECT_0;
-        CloseHandle(process);
-        return ended;
+        const CHandle process = QuitKeyboardProcess(200);
+        return process.IsNull() || WaitForSingleObject(process, 15000) == WAIT_OBJECT_0;
     }
 
     void Stop()
@@ -146,11 +143,11 @@ private:
         PROCESS_INFORMATION process = {};
         if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
             return false;
+        const CHandle registering(process.hProcess);
+        const CHandle registeringThread(process.hThread);
         DWORD code = 1;
-        if (WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0)
-            GetExitCodeProcess(process.hProcess, &code);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+        if (WaitForSingleObject(registering, 30000) == WAIT_OBJECT_0)
+            GetExitCodeProcess(registering, &code);
         return code == 0;
     }
 

@@ -138,13 +138,13 @@ TEST(StateFile, SaveFailureLeavesTheFileAlone)
     const std::vector<std::uint8_t> before = ReadBytes(path);
 
     // Another writer holds the replacement open: this save must fail without touching either file.
-    HANDLE held = CreateFileW(ReplacementPathOf(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    CHandle held(CreateFileW(ReplacementPathOf(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_FALSE(held.IsNull());
     ASSERT_NO_FATAL_FAILURE(FillKeyboard(state));
     EXPECT_EQ(SaveStateFile(path, state, error), SimStatus::IoError);
     EXPECT_FALSE(error.empty());
-    CloseHandle(held);
+    held.CloseHandle();
     EXPECT_EQ(ReadBytes(path), before);
 
     // A file where the folder should be.

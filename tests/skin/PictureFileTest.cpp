@@ -3,6 +3,7 @@
 #include "skin/DrawingHelpers.h"
 
 #include "SkinTestSupport.h"
+#include "framework/Handle.h"
 
 #include <gtest/gtest.h>
 #include <ole2.h>
@@ -139,12 +140,13 @@ protected:
     std::wstring Write(const wchar_t* name, const void* data, size_t size)
     {
         std::wstring path = m_folder + L"\\" + name;
-        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        EXPECT_NE(INVALID_HANDLE_VALUE, file);
-        DWORD written = 0;
-        if (size)
-            WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr);
-        CloseHandle(file);
+        {
+            const CHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+            EXPECT_FALSE(file.IsNull());
+            DWORD written = 0;
+            if (size)
+                WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr);
+        }
         m_files.push_back(path);
         return path;
     }

@@ -7,27 +7,28 @@
 
 #include <string>
 
+#include "framework/Handle.h"
 #include "service/ServiceStart.h"
 #include "service/control/ControlClient.h"
 
 // The keyboard process that answers on the control pipe within `pipeMs`, opened for waiting and ending;
 // null when none answers.
-inline HANDLE OpenKeyboardProcess(DWORD pipeMs)
+inline CHandle OpenKeyboardProcess(DWORD pipeMs)
 {
     ControlOptions options;
     options.pipeMs = pipeMs;
     const ControlReply reply = SendControlCommand("pid", options);
     if (reply.status != ControlStatus::Ok || reply.lines.size() != 1)
-        return nullptr;
-    return OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, DWORD(std::stoul(reply.lines[0])));
+        return CHandle();
+    return CHandle(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, DWORD(std::stoul(reply.lines[0]))));
 }
 
 // Tells the keyboard process that answers to quit and returns it, for the caller to wait on once it has
 // let go of its own references to the service; null when none answered (nothing was told).
-inline HANDLE QuitKeyboardProcess(DWORD pipeMs)
+inline CHandle QuitKeyboardProcess(DWORD pipeMs)
 {
-    HANDLE process = OpenKeyboardProcess(pipeMs);
-    if (process != nullptr) {
+    CHandle process = OpenKeyboardProcess(pipeMs);
+    if (!process.IsNull()) {
         ControlOptions options;
         options.pipeMs = pipeMs;
         SendControlCommand("quit", options);

@@ -2,6 +2,8 @@
 // path of a file of the source tree (Wine reaches the Unix file system through drive Z:).
 #pragma once
 
+#include "framework/Handle.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -55,13 +57,11 @@ inline bool RemoveTree(const std::wstring& folder)
 // Writes the bytes to a new file (replacing one that exists); false when that failed.
 inline bool WriteBytes(const std::wstring& path, const void* data, size_t size)
 {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    const CHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    if (file.IsNull())
         return false;
     DWORD written = 0;
-    bool ok = size == 0 || (WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) && written == size);
-    CloseHandle(file);
-    return ok;
+    return size == 0 || (WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) && written == size);
 }
 
 // The Windows path of a Unix path, such as a fixture folder of the source tree.

@@ -2,6 +2,8 @@
 // and the windows of a process.
 #pragma once
 
+#include "framework/Handle.h"
+
 #include <windows.h>
 
 #include <string>
@@ -28,37 +30,40 @@ public:
             command += L" " + arguments;
         STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
-        if (CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_process))
-            CloseHandle(m_process.hThread);
+        PROCESS_INFORMATION process{};
+        if (CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+            m_process.Attach(process.hProcess);
+            CHandle(process.hThread).CloseHandle();
+            m_id = process.dwProcessId;
+        }
     }
     ~CProgram()
     {
-        if (m_process.hProcess) {
-            if (WaitForSingleObject(m_process.hProcess, 0) != WAIT_OBJECT_0)
-                TerminateProcess(m_process.hProcess, 1);
-            CloseHandle(m_process.hProcess);
-        }
+        if (!m_process.IsNull() && WaitForSingleObject(m_process, 0) != WAIT_OBJECT_0)
+            TerminateProcess(m_process, 1);
     }
-    bool Started() const { return m_process.hProcess != nullptr; }
-    DWORD Id() const { return m_process.dwProcessId; }
-    HANDLE Handle() const { return m_process.hProcess; }
+    bool Started() const { return !m_process.IsNull(); }
+    DWORD Id() const { return m_id; }
+    HANDLE Handle() const { return m_process; }
     // The exit code once ended within the time, else STILL_ACTIVE.
     DWORD WaitForExit(DWORD timeoutMs)
     {
         const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-        while (WaitForSingleObject(m_process.hProcess, 0) != WAIT_OBJECT_0 && GetTickCount64() < deadline) {
+        const HANDLE process = m_process;
+        while (WaitForSingleObject(process, 0) != WAIT_OBJECT_0 && GetTickCount64() < deadline) {
             // This thread's windows keep answering while it waits.
             MSG msg;
             while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
                 DispatchMessageW(&msg);
-            MsgWaitForMultipleObjects(1, &m_process.hProcess, FALSE, 20, QS_ALLINPUT);
+            MsgWaitForMultipleObjects(1, &process, FALSE, 20, QS_ALLINPUT);
         }
         DWORD code = STILL_ACTIVE;
-        GetExitCodeProcess(m_process.hProcess, &code);
+        GetExitCodeProcess(process, &code);
         return code;
     }
 
 private:
-    PROCESS_INFORMATION m_process{};
+    CHandle m_process;
+    DWORD m_id = 0;
 };
 

@@ -1,6 +1,8 @@
 // Keeps Wine's desktop and service processes alive for a whole test run: one hidden top-level window
 // and a message loop. Once the window exists it creates the file named by its argument, so the test
 // script knows Wine is up before any test runs. The script ends it by its process id.
+#include "framework/Handle.h"
+
 #include <windows.h>
 
 int wmain(int argc, wchar_t** argv)
@@ -13,9 +15,8 @@ int wmain(int argc, wchar_t** argv)
     HWND wnd = CreateWindowExW(0, wc.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 1, 1, nullptr, nullptr,
                                wc.hInstance, nullptr);
     if (argc > 1) {
-        HANDLE ready = CreateFileW(argv[1], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        if (ready != INVALID_HANDLE_VALUE)
-            CloseHandle(ready);
+        // The file's existence is the whole message: it is closed at once.
+        const CHandle ready(CreateFileW(argv[1], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     }
     if (!wnd)
         return 1;

@@ -151,11 +151,11 @@ protected:
         if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
                             &process))
             return 0xFFFFFFFF;
-        PumpUntil([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; }, 20000);
+        const CHandle tool(process.hProcess);
+        const CHandle toolThread(process.hThread);
+        PumpUntil([&] { return WaitForSingleObject(tool, 0) == WAIT_OBJECT_0; }, 20000);
         DWORD code = 0xFFFFFFFE;
-        GetExitCodeProcess(process.hProcess, &code);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+        GetExitCodeProcess(tool, &code);
         return code;
     }
 
@@ -544,11 +544,11 @@ TEST_F(TrayServiceTest, AfterTheKeyboardProcessDiedTheNextPollConnectsToItsSucce
 {
     ASSERT_NO_FATAL_FAILURE(StartDialog());
     m_keyboard.Close();
-    HANDLE process = CServiceUnderTest::OpenServiceProcess();
-    ASSERT_NE(nullptr, process);
+    CHandle process = CServiceUnderTest::OpenServiceProcess();
+    ASSERT_FALSE(process.IsNull());
     ASSERT_TRUE(TerminateProcess(process, 9));
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process, 10000));
-    CloseHandle(process);
+    process.CloseHandle();
 
     // A new keyboard process; the dialog still holds the connections to the dead one.
     ASSERT_TRUE(m_keyboard.Open());

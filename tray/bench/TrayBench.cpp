@@ -8,6 +8,7 @@
 #include "service/DeviceRecords.h"
 #include "service/control/ControlClient.h"
 #include "framework/ComRef.h"
+#include "framework/Handle.h"
 #include "framework/Wnd.h"
 
 #include <windows.h>
@@ -46,11 +47,11 @@ bool RunAndWait(const std::wstring& commandLine, DWORD timeoutMs)
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return false;
+    const CHandle program(process.hProcess);
+    const CHandle programThread(process.hThread);
     DWORD code = 1;
-    if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0)
-        GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    if (WaitForSingleObject(program, timeoutMs) == WAIT_OBJECT_0)
+        GetExitCodeProcess(program, &code);
     return code == 0;
 }
 
@@ -99,12 +100,10 @@ void StopService()
     const ControlReply reply = SendControlCommand("pid", options);
     if (reply.status != ControlStatus::Ok || reply.lines.size() != 1)
         return;
-    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, std::stoul(reply.lines[0]));
+    const CHandle process(OpenProcess(SYNCHRONIZE, FALSE, std::stoul(reply.lines[0])));
     SendControlCommand("quit");
-    if (process) {
+    if (!process.IsNull())
         WaitForSingleObject(process, 15000);
-        CloseHandle(process);
-    }
 }
 
 bool SetDisplayFlagEverywhere()
@@ -189,7 +188,8 @@ int Run(int idleSeconds)
         fwprintf(stderr, L"bench: TessaryTray.exe did not start\n");
         return 1;
     }
-    CloseHandle(tray.hThread);
+    CHandle trayProcess(tray.hProcess);
+    CHandle(tray.hThread).CloseHandle();
     int result = 1;
     HWND dialog = nullptr;
     HWND display = nullptr;
@@ -200,10 +200,10 @@ int Run(int idleSeconds)
     } else {
         // Start-up work is not idle time.
         Pump(2000);
-        const ULONGLONG cpuBefore = CpuTime100ns(tray.hProcess);
+        const ULONGLONG cpuBefore = CpuTime100ns(trayProcess);
         const ULONGLONG wallBefore = GetTickCount64();
         Pump(static_cast<DWORD>(idleSeconds) * 1000);
-        const ULONGLONG cpu = CpuTime100ns(tray.hProcess) - cpuBefore;
+        const ULONGLONG cpu = CpuTime100ns(trayProcess) - cpuBefore;
         const ULONGLONG wall = GetTickCount64() - wallBefore;
         wprintf(L"idle: %.1f ms of CPU time in %.1f s (%.3f %% of one core), device present, sinks connected\n",
                 cpu / 10000.0, wall / 1000.0, 100.0 * (cpu / 10000.0) / static_cast<double>(wall));
@@ -239,9 +239,9 @@ int Run(int idleSeconds)
 
     if (dialog)
         PostMessageW(dialog, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(tray.hProcess, 10000) != WAIT_OBJECT_0)
-        TerminateProcess(tray.hProcess, 1);
-    CloseHandle(tray.hProcess);
+    if (WaitForSingleObject(trayProcess, 10000) != WAIT_OBJECT_0)
+        TerminateProcess(trayProcess, 1);
+    trayProcess.CloseHandle();
     hold.Release();
     StopService();
     DeleteFileW(stateFile.c_str());
