@@ -8,7 +8,7 @@ namespace {
 
 // A constant table rather than a map built at run time: the worker thread reads it, possibly while the
 // process is already tearing down its statics.
-constexpr AssignmentTemplate kTemplates[] = {
+constexpr AssignmentTemplate AssignmentTemplateMap[] = {
     {kKindDefaultKey, kServiceKey, false, 0, false, 0},
     {kKindClick, kServiceButtonFunction, true, 1, false, 0},
     {kKindMenu, kServiceButtonFunction, true, 2, false, 0},
@@ -77,13 +77,13 @@ KeyAssignment DefaultAssignment(const KeyScanCode& keyDefault)
 
 const AssignmentTemplate* AssignmentTemplates(size_t* count)
 {
-    *count = std::size(kTemplates);
-    return kTemplates;
+    *count = std::size(AssignmentTemplateMap);
+    return AssignmentTemplateMap;
 }
 
 const AssignmentTemplate* FindAssignmentTemplate(int32_t kind)
 {
-    for (const AssignmentTemplate& entry : kTemplates) {
+    for (const AssignmentTemplate& entry : AssignmentTemplateMap) {
         if (entry.kind == kind)
             return &entry;
     }
@@ -108,7 +108,7 @@ KeyAssignmentRecord MakeTemplateRecord(int32_t kind)
 int32_t RecordToKind(const KeyAssignmentRecord& record)
 {
     const DWORD code = RecordDword(record, kRecordCodeOffset);
-    for (const AssignmentTemplate& entry : kTemplates) {
+    for (const AssignmentTemplate& entry : AssignmentTemplateMap) {
         if (entry.serviceType != record.serviceType)
             continue;
         switch (record.serviceType) {

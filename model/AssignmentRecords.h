@@ -25,7 +25,7 @@ struct AssignmentTemplate {
     DWORD stage;
 };
 
-// Templates in ascending kind order; kinds without one (and -1) have no template.
+// AssignmentTemplateMap: the templates in ascending kind order; kinds without one (and -1) have no template.
 const AssignmentTemplate* AssignmentTemplates(size_t* count);
 const AssignmentTemplate* FindAssignmentTemplate(int32_t kind);
 // The template's record: leading value 1, button id 0, the service type, the code and stage, all else 0.

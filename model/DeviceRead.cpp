@@ -10,8 +10,9 @@
 
 namespace {
 
+// Light ids: light 1, and the light that carries the profile's lighting switch.
 constexpr DWORD kLedIdRecording = 1;
-constexpr DWORD kLedIdLighting = 4;
+constexpr DWORD LightingOn = 4;
 
 bool Contains(const std::vector<GUID>& list, const GUID& guid)
 {
@@ -65,11 +66,11 @@ void StoreProfileProperties(const ProfileProperties& read, IKeyboardProfile& pro
     if (read.hasProgram) {
         profile.SetAppFileName(read.program.c_str());
         if (read.hasFlags)
-            profile.SetAutoSwitch((read.flags.bits & kProfileAutoSwitch) ? 1 : 0);
+            profile.SetAutoSwitch((read.flags.bits & AutoSwitch) ? 1 : 0);
     }
     if (read.hasFlags) {
         profile.SetShowDpiOsd((read.flags.bits & kProfileSensitivityDisplay) ? 1 : 0);
-        profile.SetShowProfileOsd((read.flags.bits & kProfileShowOsd) ? 1 : 0);
+        profile.SetShowProfileOsd((read.flags.bits & ShowProfileOsd) ? 1 : 0);
     }
 }
 
@@ -152,7 +153,7 @@ void StoreLeds(IKeyboardConfig& store, const std::vector<LedState>& leds, IKeybo
     for (const LedState& led : leds) {
         if (led.id == kLedIdRecording)
             store.SetLed1On(led.state != 0, profile);
-        else if (led.id == kLedIdLighting)
+        else if (led.id == LightingOn)
             store.SetLightingOn(led.state != 0, profile);
     }
 }
@@ -274,27 +275,31 @@ bool CDeviceReadout::Fetch(IServiceDevice* device, const ProductDescriptor& prod
         }
     }
 
-    if (wants(kCapabilityMacros, kTransferMacros)) {
-        ComRef<IMacroStore> store;
-        if (!GetSubObject(device, IID_IMacroStore, store)) {
-            ok = false;
-        } else {
-            for (DWORD index = 0; index < kMaxServiceEnumeration; ++index) {
-                ComRef<IDeviceMacro> deviceMacro;
-                if (FAILED(store->GetMacro(index, deviceMacro.Put())) || !deviceMacro)
-                    break;
-                Macro read;
-                if (!ReadServiceName(deviceMacro.Get(), kMaxMacroName, read.name) ||
-                    !ReadServiceGuid(deviceMacro.Get(), read.guid) || IsNullGuid(read.guid))
-                    continue;
-                read.held = Contains(storeMacros, read.guid);
-                if (!read.held) {
-                    read.eventsOk = FetchMacroEvents(deviceMacro.Get(), read.events);
-                    ok = ok && read.eventsOk;
-                }
-                macros.push_back(std::move(read));
-            }
+    if (wants(kCapabilityMacros, kTransferMacros))
+        ok = FetchMacros(device) && ok;
+    return ok;
+}
+
+bool CDeviceReadout::FetchMacros(IServiceDevice* device)
+{
+    ComRef<IMacroStore> store;
+    if (!GetSubObject(device, IID_IMacroStore, store))
+        return false;
+    bool ok = true;
+    for (DWORD index = 0; index < kMaxServiceEnumeration; ++index) {
+        ComRef<IDeviceMacro> deviceMacro;
+        if (FAILED(store->GetMacro(index, deviceMacro.Put())) || !deviceMacro)
+            break;
+        Macro read;
+        if (!ReadServiceName(deviceMacro.Get(), kMaxMacroName, read.name) ||
+            !ReadServiceGuid(deviceMacro.Get(), read.guid) || IsNullGuid(read.guid))
+            continue;
+        read.held = Contains(storeMacros, read.guid);
+        if (!read.held) {
+            read.eventsOk = FetchMacroEvents(deviceMacro.Get(), read.events);
+            ok = ok && read.eventsOk;
         }
+        macros.push_back(std::move(read));
     }
     return ok;
 }
@@ -321,7 +326,11 @@ void CDeviceReadout::MergeInto(IKeyboardConfig& store, SeenOnDevice& seen) const
         if (read.ledsRead)
             StoreLeds(store, read.leds, profile);
     }
+    MergeMacros(store, seen);
+}
 
+void CDeviceReadout::MergeMacros(IKeyboardConfig& store, SeenOnDevice& seen) const
+{
     for (const Macro& read : macros) {
         DWORD words[4];
         GuidToWords(read.guid, words);

@@ -98,6 +98,9 @@ public:
     // deleted ones. True when everything was read; a device profile whose GUID cannot be read is skipped
     // and makes the result false. Only the low 16 bits of `mask` count.
     bool Fetch(IServiceDevice* device, const ProductDescriptor& product, unsigned mask, std::size_t buttonCount);
+    // The macros' part of Fetch: every device macro with name and GUID, and the events of those the store
+    // lacks. False when the macro store cannot be reached or a macro's events could not be fetched.
+    bool FetchMacros(IServiceDevice* device);
 
     // Into the store: the active profile, each profile's properties, keys and lights, and every macro the
     // store does not hold yet, with GUID and events; a name the store already has in other letter case
@@ -105,6 +108,8 @@ public:
     // to `seen`, and so are the keys of each profile whose keys were read. A macro whose events could not
     // be fetched is not added.
     void MergeInto(IKeyboardConfig& store, SeenOnDevice& seen) const;
+    // The macros' part of MergeInto.
+    void MergeMacros(IKeyboardConfig& store, SeenOnDevice& seen) const;
 
     std::vector<GUID> storeProfiles;
     std::vector<GUID> storeMacros;
@@ -112,3 +117,15 @@ public:
     std::vector<Profile> profiles;
     std::vector<Macro> macros;
 };
+
+// The macros' read at once, on the store's thread: the device's macros that the store lacks join it with
+// their GUIDs and events (FetchMacros, then MergeMacros). False as FetchMacros.
+inline bool ReadMacros(IServiceDevice* device, IKeyboardConfig& store, SeenOnDevice& seen)
+{
+    if (device == nullptr)
+        return false;
+    CDeviceReadout readout = CDeviceReadout::For(store);
+    const bool ok = readout.FetchMacros(device);
+    readout.MergeMacros(store, seen);
+    return ok;
+}

@@ -10,8 +10,9 @@
 
 namespace {
 
+// Light ids: light 1, and the light that carries the profile's lighting switch.
 constexpr DWORD kLedIdRecording = 1;
-constexpr DWORD kLedIdLighting = 4;
+constexpr DWORD LightingOn = 4;
 
 bool Contains(const std::vector<GUID>& list, const GUID& guid)
 {
@@ -303,9 +304,9 @@ private:
             return false;
         const bool autoSwitch = !profile.appFileName.empty() && profile.autoSwitch;
         const std::pair<ProfileFlagBit, bool> flags[] = {
-            {kProfileAutoSwitch, autoSwitch},
+            {AutoSwitch, autoSwitch},
             {kProfileSensitivityDisplay, profile.showDpiOsd},
-            {kProfileShowOsd, profile.showProfileOsd},
+            {ShowProfileOsd, profile.showProfileOsd},
         };
         for (const auto& flag : flags) {
             const ProfileFlagsWrite write = MakeProfileFlagsWrite(flag.first, flag.second);
@@ -475,7 +476,7 @@ private:
             DWORD id = 0;
             if (FAILED(led->GetId(&id)))
                 return false;
-            const bool on = id == kLedIdRecording ? profile.led1On : id == kLedIdLighting ? profile.lightingOn : false;
+            const bool on = id == kLedIdRecording ? profile.led1On : id == LightingOn ? profile.lightingOn : false;
             if (FAILED(on ? led->TurnOn() : led->TurnOff()))
                 return false;
         }

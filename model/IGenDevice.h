@@ -19,7 +19,7 @@ enum TransferDirection : int {
 };
 
 // Masks of IGenDevice::Transfer; only the low 16 bits count. A part moves only when the device can do it.
-enum TransferMaskBits : unsigned {
+enum TransferMask : unsigned {
     kTransferProfiles = 0x1,  // 0x1 and 0x8 both stand for the profile list and the activation
     kTransferKeyAssignments = 0x2,
     kTransferLeds = 0x4,

@@ -178,7 +178,7 @@ bool ApplyProfileFlagsWrite(uint16_t* bits, const void* buffer, DWORD size)
     ProfileFlagsWrite write;
     std::memcpy(&write, buffer, sizeof(write));
     const bool knownBit =
-        write.mask == kProfileAutoSwitch || write.mask == kProfileSensitivityDisplay || write.mask == kProfileShowOsd;
+        write.mask == AutoSwitch || write.mask == kProfileSensitivityDisplay || write.mask == ShowProfileOsd;
     if (!knownBit || write.value > 1)
         return false;
     *bits = write.value ? uint16_t(*bits | write.mask) : uint16_t(*bits & ~write.mask);

@@ -159,11 +159,12 @@ std::vector<DeviceMacroEvent> ReadReturnedMacroEventBuffer(const MacroEventBuffe
 constexpr DWORD kLinkedProgramProperty = 0x80000002;
 constexpr DWORD kProfileFlagsProperty = 0x80000003;
 
-// ProfileFlagsProperty read back: a 16-bit bit set.
+// ProfileFlagsProperty read back: a 16-bit bit set. AutoSwitch: the profile becomes active while its linked
+// program is in the foreground; ShowProfileOsd: its name is shown on screen when it becomes active.
 enum ProfileFlagBit : uint16_t {
-    kProfileAutoSwitch = 0x1,
+    AutoSwitch = 0x1,
     kProfileSensitivityDisplay = 0x2,
-    kProfileShowOsd = 0x4,
+    ShowProfileOsd = 0x4,
 };
 struct ProfileFlags {
     uint16_t bits;

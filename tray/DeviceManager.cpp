@@ -87,9 +87,9 @@ bool CDeviceManager::ReadSetting(IDeviceProfile* profile, ProfileSetting& settin
         *flagsRead = true;
         ProfileFlags flags{};
         if (size != 0 && ReadProfileFlags(flagBytes, std::min<DWORD>(size, sizeof(flagBytes)), &flags)) {
-            setting.autoSwitch = (flags.bits & kProfileAutoSwitch) ? 1 : 0;
+            setting.autoSwitch = (flags.bits & AutoSwitch) ? 1 : 0;
             setting.sensitivityDisplay = (flags.bits & kProfileSensitivityDisplay) ? 1 : 0;
-            setting.profileDisplay = (flags.bits & kProfileShowOsd) ? 1 : 0;
+            setting.profileDisplay = (flags.bits & ShowProfileOsd) ? 1 : 0;
         }
     }
     return true;
@@ -438,15 +438,15 @@ bool CDeviceManager::WriteFlag(const std::wstring& profileName, uint16_t mask, i
 
 bool CDeviceManager::SetAutoSwitch(const std::wstring& profile, int value)
 {
-    return WriteFlag(profile, kProfileAutoSwitch, value);
+    return WriteFlag(profile, AutoSwitch, value);
 }
 
 bool CDeviceManager::SetProfileFlags(const std::wstring& profile, int autoSwitch, int sensitivityDisplay,
                                      int profileDisplay)
 {
-    return WriteFlag(profile, kProfileAutoSwitch, autoSwitch) &&
+    return WriteFlag(profile, AutoSwitch, autoSwitch) &&
            WriteFlag(profile, kProfileSensitivityDisplay, sensitivityDisplay) &&
-           WriteFlag(profile, kProfileShowOsd, profileDisplay);
+           WriteFlag(profile, ShowProfileOsd, profileDisplay);
 }
 
 bool CDeviceManager::ApplyLedToActiveProfile(const CLed& led)

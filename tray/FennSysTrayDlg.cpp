@@ -30,7 +30,8 @@ HICON LoadProgramIcon(UINT id, int sizeMetric)
         ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
 }
 
-CDialogTemplate HiddenDialogTemplate()
+// Never shown: the window exists to receive the icon's, the timers' and the system's messages.
+CDialogTemplate TrayHiddenDialog()
 {
     return CDialogTemplate(WS_POPUP | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_FIXEDSYS | DS_3DLOOK,
                            WS_EX_LAYERED | WS_EX_TRANSPARENT, 0, 0, 122, 65, kDialogTitle);
@@ -38,7 +39,7 @@ CDialogTemplate HiddenDialogTemplate()
 
 } // namespace
 
-CFennSysTrayDlg::CFennSysTrayDlg() : CDialog(HiddenDialogTemplate(), nullptr)
+CFennSysTrayDlg::CFennSysTrayDlg() : CDialog(TrayHiddenDialog(), nullptr)
 {
     // S_FALSE (already initialised on this thread) also has to be balanced.
     m_comInitialised = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
@@ -130,13 +131,13 @@ void CFennSysTrayDlg::OnFinalMessage(HWND)
 
 void CFennSysTrayDlg::ArmAutoSwitch()
 {
-    SetTimer(kAutoSwitchTimer, kAutoSwitchPeriodMs);
+    SetTimer(AutoSwitchTimer, kAutoSwitchPeriodMs);
     m_autoSwitchArmed = true;
 }
 
 void CFennSysTrayDlg::DisarmAutoSwitch()
 {
-    KillTimer(kAutoSwitchTimer);
+    KillTimer(AutoSwitchTimer);
     m_autoSwitchArmed = false;
 }
 
@@ -272,7 +273,7 @@ LRESULT CFennSysTrayDlg::OnTrayNotify(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
     switch (message) {
     case WM_LBUTTONDBLCLK:
         // The double click takes the place of the single click whose menu is still pending.
-        KillTimer(kTrayClickTimer);
+        KillTimer(TrayClickTimer);
         m_pendingClickTimer = 0;
         if (!PcManager().IsConfiguratorRunning())
             PcManager().LaunchConfigurator();
@@ -283,7 +284,7 @@ LRESULT CFennSysTrayDlg::OnTrayNotify(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
         break;
     case WM_LBUTTONDOWN:
         ::GetCursorPos(&m_clickPoint);
-        m_pendingClickTimer = SetTimer(kTrayClickTimer, ::GetDoubleClickTime());
+        m_pendingClickTimer = SetTimer(TrayClickTimer, ::GetDoubleClickTime());
         m_icon.OnTrayNotification(id, message);
         break;
     default:
@@ -295,11 +296,11 @@ LRESULT CFennSysTrayDlg::OnTrayNotify(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 
 LRESULT CFennSysTrayDlg::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled)
 {
-    if (wParam == kAutoSwitchTimer) {
+    if (wParam == AutoSwitchTimer) {
         AutoSwitchPoll();
-    } else if (wParam == kTrayClickTimer) {
+    } else if (wParam == TrayClickTimer) {
         if (m_pendingClickTimer != 0 && wParam == m_pendingClickTimer) {
-            KillTimer(kTrayClickTimer);
+            KillTimer(TrayClickTimer);
             m_pendingClickTimer = 0;
             RefreshTrayMenu();
             ShowMenuAt(m_clickPoint);
@@ -335,7 +336,7 @@ void CFennSysTrayDlg::RefreshTrayMenu()
         return;
     // The icon lets go of the old menu before it is destroyed.
     m_icon.SetMenu(menu);
-    m_icon.SetDefaultMenuItem(kCmdLoadConfigurator, false);
+    m_icon.SetDefaultMenuItem(ID_TRAY_LOADCONFIGURATOR, false);
     if (m_menu)
         ::DestroyMenu(m_menu);
     m_menu = menu;
@@ -350,7 +351,7 @@ LRESULT CFennSysTrayDlg::OnLoadConfigurator(WORD, WORD, HWND, BOOL&)
 
 LRESULT CFennSysTrayDlg::OnMenuProfile(WORD, WORD id, HWND, BOOL&)
 {
-    SelectMenuProfile(id - kCmdProfileFirst);
+    SelectMenuProfile(id - ID_TRAY_PROFILE1);
     return 0;
 }
 
@@ -454,7 +455,7 @@ void CFennSysTrayDlg::OnRecordingStarted()
         CDeviceManager device;
         device.BeginRecordingLeds();
     }
-    MacroRecorder().Start();
+    MacroRecorder().StartRecorder();
     RawInputRegistration& rawInput = RawInputRegistration::Shared();
     rawInput.AddUsage(kHidUsageKeyboard);
     rawInput.AddUsage(kHidUsageMouse);
@@ -540,7 +541,7 @@ void CFennSysTrayDlg::Shutdown()
         m_deviceWatch = nullptr;
     if (m_hWnd) {
         DisarmAutoSwitch();
-        KillTimer(kTrayClickTimer);
+        KillTimer(TrayClickTimer);
     }
     m_pendingClickTimer = 0;
     // After the sinks: the display's share of COM goes only once nothing of the service is held.

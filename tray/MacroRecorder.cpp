@@ -20,7 +20,7 @@ DWORD CDelayTimer::Take()
     return delay > kMaxDelayMs ? kMaxDelayMs : delay;
 }
 
-void TrayMacroRecorder::Start()
+void TrayMacroRecorder::StartRecorder()
 {
     m_events.clear();
     m_recording = true;
@@ -33,7 +33,7 @@ void TrayMacroRecorder::Reset()
     m_events.clear();
 }
 
-void TrayMacroRecorder::AppendDelay()
+void TrayMacroRecorder::AppendDelayEvent()
 {
     // The first event has nothing before it to wait for; the clock starts at it.
     if (m_events.empty()) {
@@ -62,7 +62,7 @@ void TrayMacroRecorder::RecordReport(const RawInputReport& report)
         // A held key repeats its press; the macro keeps the first one only.
         if (pressed && !m_events.empty() && m_events.back().type == kKeyEvent && m_events.back().value == value)
             return;
-        AppendDelay();
+        AppendDelayEvent();
         m_events.push_back({kKeyEvent, value});
     } else if (report.type == RIM_TYPEMOUSE) {
         const USHORT flags = report.mouse.usButtonFlags;
@@ -71,7 +71,7 @@ void TrayMacroRecorder::RecordReport(const RawInputReport& report)
         switch (flags) {
         case 0x0001: case 0x0002: case 0x0004: case 0x0008: case 0x0010:
         case 0x0020: case 0x0040: case 0x0080: case 0x0100: case 0x0200:
-            AppendDelay();
+            AppendDelayEvent();
             m_events.push_back({kMouseButtonEvent, DWORD(flags) | (DWORD(report.mouse.usButtonData) << 16)});
             break;
         default:

@@ -36,7 +36,7 @@ public:
     static constexpr DWORD kDelayEvent = 3;
 
     // Clears the events and records from now on.
-    void Start();
+    void StartRecorder();
     // Ends recording and keeps the events.
     void Stop() { m_recording = false; }
     // Ends recording and drops the events.
@@ -52,7 +52,7 @@ public:
     void RecordReport(const RawInputReport& report);
 
 private:
-    void AppendDelay();
+    void AppendDelayEvent();
 
     bool m_recording = false;
     std::vector<DeviceMacroEvent> m_events;

@@ -104,7 +104,7 @@ LRESULT COsdWindow::OnShow(UINT, WPARAM, LPARAM, BOOL&)
     ShowWindow(SW_SHOWNOACTIVATE);
     Invalidate(FALSE);
     // The same id again restarts the period: the newest name stays its full time.
-    m_hideTimer = SetTimer(kOsdHideTimer, kOsdShowMs);
+    m_hideTimer = SetTimer(OsdHideTimer, kOsdShowMs);
     return 0;
 }
 
@@ -164,12 +164,12 @@ void COsdDisplay::ShowProfileName(const std::wstring& name)
     if (!m_window.m_hWnd)
         return;
     m_window.SetText(name);
-    m_window.PostMessage(kOsdShowMessage);
+    m_window.PostMessage(OsdShowMessage);
     // The request is handled, and the name painted, at once rather than when the thread next waits: a
     // profile-change handler still has its service objects to release, several calls to the service,
     // and the name would wait for all of them.
     MSG message;
-    if (::PeekMessageW(&message, m_window.m_hWnd, kOsdShowMessage, kOsdShowMessage, PM_REMOVE)) {
+    if (::PeekMessageW(&message, m_window.m_hWnd, OsdShowMessage, OsdShowMessage, PM_REMOVE)) {
         ::DispatchMessageW(&message);
         m_window.UpdateWindow();
     }

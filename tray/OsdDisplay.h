@@ -30,7 +30,7 @@ public:
         MESSAGE_HANDLER(WM_PAINT, OnPaint)
         MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
         MESSAGE_HANDLER(WM_DISPLAYCHANGE, OnDisplayChange)
-        MESSAGE_HANDLER(kOsdShowMessage, OnShow)
+        MESSAGE_HANDLER(OsdShowMessage, OnShow)
         MESSAGE_HANDLER(WM_TIMER, OnTimer)
         MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
     END_MSG_MAP()

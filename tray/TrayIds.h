@@ -6,24 +6,24 @@
 
 namespace tray {
 
-// Menu commands. The profile items are consecutive; their index is the command minus the first.
-constexpr UINT kCmdLoadConfigurator = 32770;
-constexpr UINT kCmdProfileFirst = 32771;
+// Menu commands. The profile items are consecutive; their index is the command minus ID_TRAY_PROFILE1.
+constexpr UINT ID_TRAY_LOADCONFIGURATOR = 32770;
+constexpr UINT ID_TRAY_PROFILE1 = 32771;
 constexpr UINT kMenuProfileSlots = 11;
-constexpr UINT kCmdProfileLast = kCmdProfileFirst + kMenuProfileSlots - 1;  // 32781
+constexpr UINT ID_TRAY_PROFILE11 = ID_TRAY_PROFILE1 + kMenuProfileSlots - 1;  // 32781
 constexpr UINT ID_TRAY_CLOSE = 33000;
 constexpr UINT kCmdAboutBox = 0x0010;  // system menu command; the system keeps the low four bits
 
 // Timers of the hidden dialog and of the on-screen display window.
-constexpr UINT_PTR kAutoSwitchTimer = 700;
+constexpr UINT_PTR AutoSwitchTimer = 700;
 constexpr UINT kAutoSwitchPeriodMs = 5000;
-constexpr UINT_PTR kTrayClickTimer = 701;
-constexpr UINT_PTR kOsdHideTimer = 101;
+constexpr UINT_PTR TrayClickTimer = 701;
+constexpr UINT_PTR OsdHideTimer = 101;
 constexpr UINT kOsdShowMs = 2000;
 
 // Private messages.
-constexpr UINT kTrayCallbackMessage = 0x464;
-constexpr UINT kOsdShowMessage = WM_USER + 12;
+constexpr UINT TrayCallbackMessage = 0x464;
+constexpr UINT OsdShowMessage = WM_USER + 12;
 
 // The notification-area icon's id, which the shell hands back with each callback.
 constexpr UINT kTrayIconId = 129;

@@ -20,9 +20,9 @@ HMENU LoadTrayMenu()
             ::DestroyMenu(popup);
         return nullptr;
     }
-    ::AppendMenuW(popup, MF_STRING, kCmdLoadConfigurator, kLoadConfiguratorText);
+    ::AppendMenuW(popup, MF_STRING, ID_TRAY_LOADCONFIGURATOR, kLoadConfiguratorText);
     for (UINT i = 0; i < kMenuProfileSlots; ++i)
-        ::AppendMenuW(popup, MF_STRING, kCmdProfileFirst + i, (L"Profile" + std::to_wstring(i + 1)).c_str());
+        ::AppendMenuW(popup, MF_STRING, ID_TRAY_PROFILE1 + i, (L"Profile" + std::to_wstring(i + 1)).c_str());
     ::AppendMenuW(popup, MF_STRING, ID_TRAY_CLOSE, kCloseTrayText);
     ::AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), L"Tray");
     return bar;
@@ -50,16 +50,17 @@ HMENU BuildTrayMenu(const std::vector<std::wstring>& names, size_t active, const
     if (language) {
         std::wstring text;
         if (language->LookupText(kLoadConfiguratorKey, text))
-            ::ModifyMenuW(popup, kCmdLoadConfigurator, MF_BYCOMMAND | MF_STRING, kCmdLoadConfigurator, text.c_str());
+            ::ModifyMenuW(popup, ID_TRAY_LOADCONFIGURATOR, MF_BYCOMMAND | MF_STRING, ID_TRAY_LOADCONFIGURATOR,
+                          text.c_str());
         if (language->LookupText(kCloseTrayKey, text))
             ::ModifyMenuW(popup, ID_TRAY_CLOSE, MF_BYCOMMAND | MF_STRING, ID_TRAY_CLOSE, text.c_str());
     }
 
     const UINT count = static_cast<UINT>(std::min<size_t>(names.size(), kMenuProfileSlots));
     if (count > 0) {
-        ::InsertMenuW(popup, kCmdProfileFirst, MF_BYCOMMAND | MF_SEPARATOR, 0, nullptr);
+        ::InsertMenuW(popup, ID_TRAY_PROFILE1, MF_BYCOMMAND | MF_SEPARATOR, 0, nullptr);
         for (UINT i = 0; i < count; ++i) {
-            const UINT id = kCmdProfileFirst + i;
+            const UINT id = ID_TRAY_PROFILE1 + i;
             ::ModifyMenuW(popup, id, MF_BYCOMMAND | MF_STRING, id, MenuItemText(names[i]).c_str());
             ::CheckMenuItem(popup, id, MF_BYCOMMAND | (i == active ? MF_CHECKED : MF_UNCHECKED));
         }
@@ -67,10 +68,10 @@ HMENU BuildTrayMenu(const std::vector<std::wstring>& names, size_t active, const
         // use there is no such item, and the profiles would run into the close item.
         ::InsertMenuW(popup, ID_TRAY_CLOSE, MF_BYCOMMAND | MF_SEPARATOR, 0, nullptr);
     }
-    for (UINT id = kCmdProfileFirst + count; id <= kCmdProfileLast; ++id)
+    for (UINT id = ID_TRAY_PROFILE1 + count; id <= ID_TRAY_PROFILE11; ++id)
         ::DeleteMenu(popup, id, MF_BYCOMMAND);
 
-    ::SetMenuDefaultItem(popup, kCmdLoadConfigurator, FALSE);
+    ::SetMenuDefaultItem(popup, ID_TRAY_LOADCONFIGURATOR, FALSE);
     return menu;
 }
 

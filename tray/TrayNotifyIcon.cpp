@@ -102,7 +102,7 @@ bool CTrayNotifyIcon::Create(HWND owner, const std::wstring& tip, HICON icon)
     m_data.hWnd = owner;
     m_data.uID = kTrayIconId;
     m_data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    m_data.uCallbackMessage = kTrayCallbackMessage;
+    m_data.uCallbackMessage = TrayCallbackMessage;
     m_data.hIcon = icon;
     // The oldest layout holds 64 characters, the later ones 128: one is the terminator.
     const size_t tipChars = m_shellVersion == 0 ? 63 : 127;

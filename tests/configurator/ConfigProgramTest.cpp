@@ -255,7 +255,7 @@ TEST_F(ConfigProgramTest, ProfilesMadeOnTheirPageReachTheKeyboardAndTheTraySwitc
         if (GetTickCount64() < nextLook)
             return false;
         nextLook = GetTickCount64() + 1000;
-        PostMessageW(m_trayWindow, WM_TIMER, tray::kAutoSwitchTimer, 0);
+        PostMessageW(m_trayWindow, WM_TIMER, tray::AutoSwitchTimer, 0);
         return Has(ActiveProfileLine(), "\"Office\"");
     }, kProgramMs)) << ActiveProfileLine();
     DestroyWindow(front);

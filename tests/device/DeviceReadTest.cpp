@@ -132,9 +132,9 @@ TEST_F(DeviceLinkTest, ReadFillsProfilesAssignmentsLightsAndMacros)
     side.CreateMacro(L"Empty", {});
     const GUID editor = side.CreateApp(L"C:\\Tools\\editor.exe");
     side.SetProgram(games, L"game.exe");
-    side.SetFlag(games, kProfileAutoSwitch, true);
-    side.SetFlag(games, kProfileShowOsd, false);
-    side.SetFlag(first, kProfileShowOsd, true);
+    side.SetFlag(games, AutoSwitch, true);
+    side.SetFlag(games, ShowProfileOsd, false);
+    side.SetFlag(first, ShowProfileOsd, true);
     side.SetLed(games, 4, false);
     side.SetRecord(games, MakeMacroAssignmentRecord(1, 0x1E, greeting, 3, 2));
     side.SetRecord(games, KeyRecord(0x30, 0x2C, 0));
@@ -231,7 +231,7 @@ TEST_F(DeviceLinkTest, ReadThatDestructionStopsWaitingForLeavesTheStoreAlone)
 TEST_F(DeviceLinkTest, ReadKeepsAutoSwitchOfAProfileWithoutLinkedProgram)
 {
     CDeviceSide side;
-    side.SetFlag(side.ProfileAt(0), kProfileAutoSwitch, true);
+    side.SetFlag(side.ProfileAt(0), AutoSwitch, true);
     ASSERT_TRUE(Keyboard().Initialize(m_store.get()));
     EXPECT_EQ(m_store->GetProfileAt(0)->GetAutoSwitch(), 0);
     ASSERT_TRUE(Keyboard().Transfer(m_store.get(), kTransferRead, kTransferReadMask));

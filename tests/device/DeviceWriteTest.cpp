@@ -60,8 +60,8 @@ TEST_F(DeviceLinkTest, ReadingTheKeyboardAndWritingItBackLeavesItAsItWas)
         side.CreateMacro(L"Empty", {});
         const GUID editor = side.CreateApp(L"C:\\Tools\\editor.exe");
         side.SetProgram(games, L"game.exe");
-        side.SetFlag(games, kProfileAutoSwitch, true);
-        side.SetFlag(first, kProfileShowOsd, true);
+        side.SetFlag(games, AutoSwitch, true);
+        side.SetFlag(first, ShowProfileOsd, true);
         side.SetLed(games, 4, false);
         side.SetRecord(games, MakeMacroAssignmentRecord(1, 0x1E, greeting, 4, 0));
         side.SetRecord(games, MakeMacroAssignmentRecord(1, 0x1F, greeting, 2, 9));

@@ -269,7 +269,7 @@ TEST(MacroEventBufferTest, ACountLargerThanTheBufferReadsOnlyWhatIsThere)
 
 TEST(ProfileFlagsTest, TheFlagSetIsReadFromTwoBytes)
 {
-    const uint16_t stored = kProfileAutoSwitch | kProfileShowOsd;
+    const uint16_t stored = AutoSwitch | ShowProfileOsd;
     ProfileFlags flags{0xFFFF};
     ASSERT_TRUE(ReadProfileFlags(&stored, 2, &flags));
     EXPECT_EQ(5, flags.bits);
@@ -279,15 +279,15 @@ TEST(ProfileFlagsTest, TheFlagSetIsReadFromTwoBytes)
 
 TEST(ProfileFlagsTest, WritesSetOrClearOneBitWithValueZeroOrOne)
 {
-    const ProfileFlagsWrite write = MakeProfileFlagsWrite(kProfileShowOsd, true);
+    const ProfileFlagsWrite write = MakeProfileFlagsWrite(ShowProfileOsd, true);
     EXPECT_EQ(4, ReadAt<uint16_t>(&write, 0));
     EXPECT_EQ(1, ReadAt<uint16_t>(&write, 2));
-    EXPECT_EQ(0, MakeProfileFlagsWrite(kProfileAutoSwitch, false).value);
+    EXPECT_EQ(0, MakeProfileFlagsWrite(AutoSwitch, false).value);
 
-    uint16_t bits = kProfileAutoSwitch;
+    uint16_t bits = AutoSwitch;
     ASSERT_TRUE(ApplyProfileFlagsWrite(&bits, &write, sizeof(write)));
     EXPECT_EQ(5, bits);
-    const ProfileFlagsWrite clear = MakeProfileFlagsWrite(kProfileAutoSwitch, false);
+    const ProfileFlagsWrite clear = MakeProfileFlagsWrite(AutoSwitch, false);
     ASSERT_TRUE(ApplyProfileFlagsWrite(&bits, &clear, sizeof(clear)));
     EXPECT_EQ(4, bits);
 }

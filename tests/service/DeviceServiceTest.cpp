@@ -340,14 +340,14 @@ TEST_F(DeviceServiceTest, PropertiesAndButtonRecordsReadBackAsSetWithinTheCaller
     EXPECT_HRESULT_FAILED(properties->GetProperty(kLinkedProgramProperty, 0, buffer, 0, &size));
     EXPECT_LE(size, 8u);
 
-    const ProfileFlagsWrite showOsd = MakeProfileFlagsWrite(kProfileShowOsd, true);
+    const ProfileFlagsWrite showOsd = MakeProfileFlagsWrite(ShowProfileOsd, true);
     ASSERT_HRESULT_SUCCEEDED(properties->SetProperty(kProfileFlagsProperty, reinterpret_cast<const BYTE*>(&showOsd), 0,
                                                      sizeof(showOsd), 0));
     ProfileFlags flags{};
     size = sizeof(flags);
     ASSERT_HRESULT_SUCCEEDED(properties->GetProperty(kProfileFlagsProperty, 0, reinterpret_cast<BYTE*>(&flags), 0, &size));
     ASSERT_TRUE(ReadProfileFlags(&flags, size, &flags));
-    EXPECT_EQ(flags.bits, kProfileShowOsd);
+    EXPECT_EQ(flags.bits, ShowProfileOsd);
     size = sizeof(buffer);
     EXPECT_HRESULT_FAILED(properties->GetProperty(0x1234, 0, buffer, 0, &size));
 

@@ -329,15 +329,15 @@ TEST_F(FennSysTrayDlgTest, SingleClickOpensTheMenuDoubleClickTheConfigurator)
 
     {
         CMenuWatcher watcher;
-        ::SendMessageW(*dialog, tray::kTrayCallbackMessage, tray::kTrayIconId, WM_LBUTTONDOWN);
+        ::SendMessageW(*dialog, tray::TrayCallbackMessage, tray::kTrayIconId, WM_LBUTTONDOWN);
         EXPECT_EQ(-1, watcher.Seen().itemCount) << "not before the double-click time";
         ASSERT_TRUE(PumpMessagesUntil([&] { return watcher.Seen().itemCount >= 0; }, 5000)) << "the menu never opened";
         EXPECT_EQ(2, watcher.Seen().itemCount) << "no device: the configurator and close items only";
     }
     {
         CMenuWatcher watcher;
-        ::SendMessageW(*dialog, tray::kTrayCallbackMessage, tray::kTrayIconId, WM_LBUTTONDOWN);
-        ::SendMessageW(*dialog, tray::kTrayCallbackMessage, tray::kTrayIconId, WM_LBUTTONDBLCLK);
+        ::SendMessageW(*dialog, tray::TrayCallbackMessage, tray::kTrayIconId, WM_LBUTTONDOWN);
+        ::SendMessageW(*dialog, tray::TrayCallbackMessage, tray::kTrayIconId, WM_LBUTTONDBLCLK);
         ASSERT_EQ(1u, m_platform.shellCalls.size());
         EXPECT_EQ(install.Path() + L"\\TessaryConfig.exe", m_platform.shellCalls[0].file);
         PumpMessagesFor(::GetDoubleClickTime() + 300);
@@ -346,11 +346,11 @@ TEST_F(FennSysTrayDlgTest, SingleClickOpensTheMenuDoubleClickTheConfigurator)
 
     // While the configurator runs, neither the double click nor the menu item starts another.
     m_platform.processes.push_back({500, L"TessaryConfig.exe"});
-    ::SendMessageW(*dialog, tray::kTrayCallbackMessage, tray::kTrayIconId, WM_LBUTTONDBLCLK);
-    ::SendMessageW(*dialog, WM_COMMAND, tray::kCmdLoadConfigurator, 0);
+    ::SendMessageW(*dialog, tray::TrayCallbackMessage, tray::kTrayIconId, WM_LBUTTONDBLCLK);
+    ::SendMessageW(*dialog, WM_COMMAND, tray::ID_TRAY_LOADCONFIGURATOR, 0);
     EXPECT_EQ(1u, m_platform.shellCalls.size());
     m_platform.processes.back().exeName = L"tessaryconfig.exe";
-    ::SendMessageW(*dialog, WM_COMMAND, tray::kCmdLoadConfigurator, 0);
+    ::SendMessageW(*dialog, WM_COMMAND, tray::ID_TRAY_LOADCONFIGURATOR, 0);
     EXPECT_EQ(2u, m_platform.shellCalls.size()) << "another case is not the configurator";
 }
 

@@ -58,7 +58,7 @@ using EventList = std::vector<std::pair<DWORD, DWORD>>;
 
 TEST_F(MacroRecorderTest, KeyPressAndReleaseWithTheDelayBetween)
 {
-    Recorder().Start();
+    Recorder().StartRecorder();
     m_platform.tick += 500;  // the wait before the first key is not part of the macro
     Recorder().RecordReport(Key(kScanA, RI_KEY_MAKE));
     m_platform.tick += 120;
@@ -73,7 +73,7 @@ TEST_F(MacroRecorderTest, KeyPressAndReleaseWithTheDelayBetween)
 
 TEST_F(MacroRecorderTest, HeldKeyRecordsOnePress)
 {
-    Recorder().Start();
+    Recorder().StartRecorder();
     Recorder().RecordReport(Key(kScanA, RI_KEY_MAKE));
     for (int repeat = 0; repeat < 5; ++repeat) {
         m_platform.tick += 33;
@@ -92,7 +92,7 @@ TEST_F(MacroRecorderTest, HeldKeyRecordsOnePress)
 
 TEST_F(MacroRecorderTest, SingleButtonTransitionsOnly)
 {
-    Recorder().Start();
+    Recorder().StartRecorder();
     Recorder().RecordReport(Mouse(0));                      // movement
     Recorder().RecordReport(Mouse(RI_MOUSE_WHEEL, 120));    // wheel
     Recorder().RecordReport(Mouse(RI_MOUSE_LEFT_BUTTON_DOWN | RI_MOUSE_RIGHT_BUTTON_DOWN));
@@ -113,7 +113,7 @@ TEST_F(MacroRecorderTest, SingleButtonTransitionsOnly)
 
 TEST_F(MacroRecorderTest, LongPausesAreCappedAndAWrappedClockCountsOn)
 {
-    Recorder().Start();
+    Recorder().StartRecorder();
     Recorder().RecordReport(Key(kScanA, RI_KEY_MAKE));
     m_platform.tick += 0x1000000 + 5;
     Recorder().RecordReport(Key(kScanA, RI_KEY_BREAK));
@@ -132,13 +132,13 @@ TEST_F(MacroRecorderTest, NothingIsRecordedOutsideARecording)
     Recorder().RecordReport(Key(kScanA, RI_KEY_MAKE));
     EXPECT_TRUE(Events().empty()) << "never started";
 
-    Recorder().Start();
+    Recorder().StartRecorder();
     Recorder().RecordReport(Key(kScanA, RI_KEY_MAKE));
     Recorder().Stop();
     Recorder().RecordReport(Key(kScanA, RI_KEY_BREAK));
     EXPECT_EQ((EventList{{2, kScanA}}), Events()) << "a stopped recording keeps its events and takes no more";
 
-    Recorder().Start();
+    Recorder().StartRecorder();
     EXPECT_TRUE(Events().empty()) << "a new recording starts empty";
     Recorder().RecordReport(Key(kScanA, RI_KEY_MAKE));
     Recorder().Reset();

@@ -61,7 +61,7 @@ TEST_F(NotifyIconTest, AddsTheIconForTheOwnerWithItsTip)
     EXPECT_EQ(m_owner.m_hWnd, added.hWnd);
     EXPECT_EQ(tray::kTrayIconId, added.uID);
     EXPECT_EQ(static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP), added.uFlags);
-    EXPECT_EQ(tray::kTrayCallbackMessage, added.uCallbackMessage);
+    EXPECT_EQ(tray::TrayCallbackMessage, added.uCallbackMessage);
     EXPECT_EQ(m_iconHandle, added.hIcon);
     EXPECT_EQ(std::wstring(127, L't'), std::wstring(added.szTip)) << "the tip is cut to its first 127 characters";
 

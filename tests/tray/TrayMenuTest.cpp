@@ -58,7 +58,7 @@ private:
     HMENU m_menu;
 };
 
-const Item kConfigurator{tray::kCmdLoadConfigurator, L"Load Tessary Configurator", false};
+const Item kConfigurator{tray::ID_TRAY_LOADCONFIGURATOR, L"Load Tessary Configurator", false};
 const Item kSeparator{0, L"", false};
 const Item kClose{tray::ID_TRAY_CLOSE, L"Close Tray Icon", false};
 
@@ -70,14 +70,14 @@ TEST(TrayMenuTest, ProfilesSitBetweenSeparatorsWithTheActiveOneChecked)
     ASSERT_TRUE(menu);
     const std::vector<Item> expected = {kConfigurator,
                                         kSeparator,
-                                        {tray::kCmdProfileFirst, L"Work", false},
-                                        {tray::kCmdProfileFirst + 1, L"Games", true},
-                                        {tray::kCmdProfileFirst + 2, L"Video", false},
+                                        {tray::ID_TRAY_PROFILE1, L"Work", false},
+                                        {tray::ID_TRAY_PROFILE1 + 1, L"Games", true},
+                                        {tray::ID_TRAY_PROFILE1 + 2, L"Video", false},
                                         kSeparator,
                                         kClose};
     EXPECT_EQ(expected, Items(menu));
     // The configurator item is the default, shown bold.
-    EXPECT_EQ(tray::kCmdLoadConfigurator, ::GetMenuDefaultItem(::GetSubMenu(menu, 0), FALSE, 0));
+    EXPECT_EQ(tray::ID_TRAY_LOADCONFIGURATOR, ::GetMenuDefaultItem(::GetSubMenu(menu, 0), FALSE, 0));
 }
 
 TEST(TrayMenuTest, NoProfilesLeaveTheTwoFixedItems)
@@ -96,7 +96,7 @@ TEST(TrayMenuTest, ManyProfilesEndBeforeTheCloseItem)
     // Eleven names at most, and the separator still closes the list with every slot in use.
     ASSERT_EQ(15u, items.size());
     EXPECT_EQ(kSeparator, items[1]);
-    EXPECT_EQ((Item{tray::kCmdProfileLast, L"P11", true}), items[12]);
+    EXPECT_EQ((Item{tray::ID_TRAY_PROFILE11, L"P11", true}), items[12]);
     EXPECT_EQ(kSeparator, items[13]);
     EXPECT_EQ(kClose, items[14]);
 
@@ -109,7 +109,7 @@ TEST(TrayMenuTest, NamesAreShownAsWritten)
     // An ampersand is a letter of the name, not the mark of a shortcut key.
     MenuHolder menu(tray::BuildTrayMenu({L"Rock & Roll"}, tray::kNoActiveProfile, nullptr));
     wchar_t shown[64] = {};
-    ::GetMenuStringW(::GetSubMenu(menu, 0), tray::kCmdProfileFirst, shown, 63, MF_BYCOMMAND);
+    ::GetMenuStringW(::GetSubMenu(menu, 0), tray::ID_TRAY_PROFILE1, shown, 63, MF_BYCOMMAND);
     EXPECT_EQ(std::wstring(L"Rock && Roll"), shown);
     EXPECT_EQ(L"a&&&&b", tray::MenuItemText(L"a&&b"));
 }

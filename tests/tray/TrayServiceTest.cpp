@@ -196,23 +196,24 @@ TEST_F(TrayServiceTest, MenuListsTheProfilesAndChoosingOneActivatesIt)
     // The right button refreshes the menu from the device and shows it.
     {
         CMenuWatcher watcher;
-        ::SendMessageW(*m_dialog, tray::kTrayCallbackMessage, tray::kTrayIconId, WM_RBUTTONUP);
+        ::SendMessageW(*m_dialog, tray::TrayCallbackMessage, tray::kTrayIconId, WM_RBUTTONUP);
         EXPECT_EQ(7, watcher.Seen().itemCount) << "configurator, separator, three names, separator, close";
     }
     ASSERT_EQ((std::vector<std::wstring>{L"Work", L"Games", L"Video"}), m_dialog->ProfileNames());
     HMENU popup = ::GetSubMenu(m_dialog->Menu(), 0);
-    EXPECT_EQ(static_cast<UINT>(MF_CHECKED), ::GetMenuState(popup, tray::kCmdProfileFirst + 1, MF_BYCOMMAND) & MF_CHECKED);
-    EXPECT_EQ(0u, ::GetMenuState(popup, tray::kCmdProfileFirst, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_EQ(static_cast<UINT>(MF_CHECKED),
+              ::GetMenuState(popup, tray::ID_TRAY_PROFILE1 + 1, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_EQ(0u, ::GetMenuState(popup, tray::ID_TRAY_PROFILE1, MF_BYCOMMAND) & MF_CHECKED);
 
     // Video asks for the display: choosing it shows its name.
-    ::SendMessageW(*m_dialog, WM_COMMAND, tray::kCmdProfileFirst + 2, 0);
+    ::SendMessageW(*m_dialog, WM_COMMAND, tray::ID_TRAY_PROFILE1 + 2, 0);
     EXPECT_EQ(L"Video", m_keyboard.ActiveName());
     EXPECT_TRUE(WaitForDisplay(L"Video"));
     ASSERT_TRUE(PumpUntil([&] { return !DisplayShown(); }, 6000));
 
     // Work does not, though Video, active before the choice, does: the chosen profile's flag counts.
     const int eventsBefore = m_dialog->profileEvents;
-    ::SendMessageW(*m_dialog, WM_COMMAND, tray::kCmdProfileFirst, 0);
+    ::SendMessageW(*m_dialog, WM_COMMAND, tray::ID_TRAY_PROFILE1, 0);
     EXPECT_EQ(L"Work", m_keyboard.ActiveName());
     // The activation's own profile event follows; by then nothing may have been shown.
     PumpUntil([&] { return m_dialog->profileEvents > eventsBefore; }, 3000);
@@ -220,7 +221,7 @@ TEST_F(TrayServiceTest, MenuListsTheProfilesAndChoosingOneActivatesIt)
     EXPECT_FALSE(DisplayShown());
 
     // A menu entry past the device's profiles does nothing.
-    ::SendMessageW(*m_dialog, WM_COMMAND, tray::kCmdProfileFirst + 5, 0);
+    ::SendMessageW(*m_dialog, WM_COMMAND, tray::ID_TRAY_PROFILE1 + 5, 0);
     EXPECT_EQ(L"Work", m_keyboard.ActiveName());
 }
 
@@ -239,18 +240,18 @@ TEST_F(TrayServiceTest, ForegroundProgramSwitchesToItsLinkedProfileOnce)
     StartCallLog();
 
     m_platform.SetForegroundProgram(L"player.exe", 501);
-    ::SendMessageW(*m_dialog, WM_TIMER, tray::kAutoSwitchTimer, 0);
+    ::SendMessageW(*m_dialog, WM_TIMER, tray::AutoSwitchTimer, 0);
     EXPECT_EQ(L"Work", m_keyboard.ActiveName()) << "the file name is compared with case";
 
     m_platform.SetForegroundProgram(L"Player.exe", 502);
-    ::SendMessageW(*m_dialog, WM_TIMER, tray::kAutoSwitchTimer, 0);
+    ::SendMessageW(*m_dialog, WM_TIMER, tray::AutoSwitchTimer, 0);
     EXPECT_EQ(L"Video", m_keyboard.ActiveName());
     EXPECT_TRUE(WaitForDisplay(L"Video"));
 
     // Already active: the next polls neither activate nor show.
     ASSERT_TRUE(PumpUntil([&] { return !DisplayShown(); }, 6000));
-    ::SendMessageW(*m_dialog, WM_TIMER, tray::kAutoSwitchTimer, 0);
-    ::SendMessageW(*m_dialog, WM_TIMER, tray::kAutoSwitchTimer, 0);
+    ::SendMessageW(*m_dialog, WM_TIMER, tray::AutoSwitchTimer, 0);
+    ::SendMessageW(*m_dialog, WM_TIMER, tray::AutoSwitchTimer, 0);
     EXPECT_EQ(1, LoggedCalls("IProfileManager.ActivateProfile")) << "activated once";
     EXPECT_FALSE(DisplayShown());
 }
@@ -268,9 +269,9 @@ TEST_F(TrayServiceTest, FirstLinkedProfileInTheDevicesOrderWins)
     ASSERT_NO_FATAL_FAILURE(ArrangeActive(L"Video"));
     ASSERT_NO_FATAL_FAILURE(StartDialog());
     m_platform.SetForegroundProgram(L"Shared.exe");
-    ::SendMessageW(*m_dialog, WM_TIMER, tray::kAutoSwitchTimer, 0);
+    ::SendMessageW(*m_dialog, WM_TIMER, tray::AutoSwitchTimer, 0);
     EXPECT_EQ(L"Work", m_keyboard.ActiveName()) << "Video matches too, but comes later";
-    ::SendMessageW(*m_dialog, WM_TIMER, tray::kAutoSwitchTimer, 0);
+    ::SendMessageW(*m_dialog, WM_TIMER, tray::AutoSwitchTimer, 0);
     EXPECT_EQ(L"Work", m_keyboard.ActiveName());
 }
 
@@ -285,13 +286,13 @@ TEST_F(TrayServiceTest, FailedAutomaticSwitchShowsNothing)
     ASSERT_NO_FATAL_FAILURE(StartDialog());
     m_platform.SetForegroundProgram(L"Player.exe");
     ControlOk("fail ActivateProfile 1");
-    ::SendMessageW(*m_dialog, WM_TIMER, tray::kAutoSwitchTimer, 0);
+    ::SendMessageW(*m_dialog, WM_TIMER, tray::AutoSwitchTimer, 0);
     EXPECT_EQ(L"Games", m_keyboard.ActiveName());
     PumpMessagesFor(100);
     EXPECT_FALSE(DisplayShown()) << "the name of a profile that did not become active";
 
     // The next poll tries again and succeeds.
-    ::SendMessageW(*m_dialog, WM_TIMER, tray::kAutoSwitchTimer, 0);
+    ::SendMessageW(*m_dialog, WM_TIMER, tray::AutoSwitchTimer, 0);
     EXPECT_EQ(L"Video", m_keyboard.ActiveName());
     EXPECT_TRUE(WaitForDisplay(L"Video"));
 }
@@ -403,7 +404,7 @@ TEST_F(TrayServiceTest, AProfileThisProgramChoseIsShownOnceAndOneAnotherProgramC
     ASSERT_NO_FATAL_FAILURE(StartDialog());
 
     m_dialog->RefreshTrayMenu();
-    ::SendMessageW(*m_dialog, WM_COMMAND, tray::kCmdProfileFirst + 2, 0);  // Video, from the menu
+    ::SendMessageW(*m_dialog, WM_COMMAND, tray::ID_TRAY_PROFILE1 + 2, 0);  // Video, from the menu
     ASSERT_TRUE(PumpUntil([&] { return m_dialog->profileEvents >= 1; }, 5000)) << "the service reports it too";
     {
         // Another program, the configurator's Apply for one, activates Games.
@@ -554,14 +555,14 @@ TEST_F(TrayServiceTest, AfterTheKeyboardProcessDiedTheNextPollConnectsToItsSucce
     ASSERT_TRUE(m_keyboard.Open());
     ASSERT_NO_FATAL_FAILURE(ArrangeThreeProfiles());
     EXPECT_EQ("0 0 0 0", SinkCounts());
-    ::SendMessageW(*m_dialog, WM_TIMER, tray::kAutoSwitchTimer, 0);
+    ::SendMessageW(*m_dialog, WM_TIMER, tray::AutoSwitchTimer, 0);
     EXPECT_EQ("1 1 0 1", SinkCounts()) << "the poll connects anew";
     ControlOk("profile-key 2");
     EXPECT_TRUE(WaitForDisplay(L"Video"));
 
     // Connections that still reach their process stay as they are.
     tray::CProfileEventConnection* kept = m_dialog->ProfileConnection();
-    ::SendMessageW(*m_dialog, WM_TIMER, tray::kAutoSwitchTimer, 0);
+    ::SendMessageW(*m_dialog, WM_TIMER, tray::AutoSwitchTimer, 0);
     EXPECT_EQ(kept, m_dialog->ProfileConnection());
     EXPECT_EQ("1 1 0 1", SinkCounts());
 }
@@ -596,7 +597,7 @@ TEST_F(TrayServiceTest, OfTwoProfilesWithOneNameTheMenuThePollAndTheDisplayTakeT
         HMENU popup = ::GetSubMenu(m_dialog->Menu(), 0);
         std::vector<int> checked;
         for (UINT i = 0; i < 3; ++i) {
-            if (::GetMenuState(popup, tray::kCmdProfileFirst + i, MF_BYCOMMAND) & MF_CHECKED)
+            if (::GetMenuState(popup, tray::ID_TRAY_PROFILE1 + i, MF_BYCOMMAND) & MF_CHECKED)
                 checked.push_back(static_cast<int>(i));
         }
         return checked;
@@ -605,17 +606,17 @@ TEST_F(TrayServiceTest, OfTwoProfilesWithOneNameTheMenuThePollAndTheDisplayTakeT
     // The menu: the chosen entry's profile becomes active, with its own display flag, and is the one
     // checked.
     EXPECT_EQ(std::vector<int>{0}, checkedItems());
-    ::SendMessageW(*m_dialog, WM_COMMAND, tray::kCmdProfileFirst + 2, 0);
+    ::SendMessageW(*m_dialog, WM_COMMAND, tray::ID_TRAY_PROFILE1 + 2, 0);
     EXPECT_TRUE(IsEqualGUID(guids[2], activeGuid())) << "the second Games";
     EXPECT_TRUE(WaitForDisplay(L"Games"));
     EXPECT_EQ(std::vector<int>{2}, checkedItems());
-    ::SendMessageW(*m_dialog, WM_COMMAND, tray::kCmdProfileFirst + 1, 0);
+    ::SendMessageW(*m_dialog, WM_COMMAND, tray::ID_TRAY_PROFILE1 + 1, 0);
     EXPECT_TRUE(IsEqualGUID(guids[1], activeGuid())) << "the first Games";
     EXPECT_EQ(std::vector<int>{1}, checkedItems());
 
     // The poll: the linked profile becomes active though the active one has its name.
     m_platform.SetForegroundProgram(L"Player.exe");
-    ::SendMessageW(*m_dialog, WM_TIMER, tray::kAutoSwitchTimer, 0);
+    ::SendMessageW(*m_dialog, WM_TIMER, tray::AutoSwitchTimer, 0);
     EXPECT_TRUE(IsEqualGUID(guids[2], activeGuid()));
 
     // The profile key: the display follows the flag of the profile that became active.
@@ -636,7 +637,7 @@ TEST_F(TrayServiceTest, KeyboardAbsentAtStartIsConnectedOnArrival)
     ASSERT_TRUE(m_dialog->Create(nullptr));
     EXPECT_FALSE(m_dialog->HasEventConnections());
     EXPECT_TRUE(m_dialog->IsAutoSwitchArmed()) << "the poll runs and finds nothing";
-    ::SendMessageW(*m_dialog, WM_TIMER, tray::kAutoSwitchTimer, 0);
+    ::SendMessageW(*m_dialog, WM_TIMER, tray::AutoSwitchTimer, 0);
 
     ControlOk("plug");
     const std::vector<BYTE> record = BuildDeviceInterfaceRecord(kKeyboardDevicePath);

@@ -118,7 +118,7 @@ bool SetDisplayFlagEverywhere()
     ComRef<IDeviceProfile> second;
     if (FAILED(profiles->CreateProfile(second.Put())) || FAILED(second->SetName(L"Games")))
         return false;
-    const ProfileFlagsWrite display = MakeProfileFlagsWrite(kProfileShowOsd, true);
+    const ProfileFlagsWrite display = MakeProfileFlagsWrite(ShowProfileOsd, true);
     for (DWORD index = 0;; ++index) {
         ComRef<IDeviceProfile> profile;
         if (FAILED(profiles->GetProfile(index, profile.Put())))

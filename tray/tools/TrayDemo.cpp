@@ -73,7 +73,7 @@ int Prepare(const std::wstring& secondProfile)
         }
     }
     // Only the display bit is written: whatever else the profiles have set stays.
-    const ProfileFlagsWrite display = MakeProfileFlagsWrite(kProfileShowOsd, true);
+    const ProfileFlagsWrite display = MakeProfileFlagsWrite(ShowProfileOsd, true);
     for (DWORD index = 0;; ++index) {
         ComRef<IDeviceProfile> profile;
         if (FAILED(profiles->GetProfile(index, profile.Put())))
