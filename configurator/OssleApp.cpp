@@ -136,9 +136,12 @@ void COssleAppApp::ReadRegistryAndStartTray()
 
 void COssleAppApp::LoadTables()
 {
-    // The objects and widgets the configurator's skin files name (it makes no value widget).
+    // The objects and widgets the configurator's skin files name (it makes no value widget), and its
+    // keyboard pages and panels.
     AddSkinObjectReaders();
     AddSkinWidgetReaders();
+    AddSkinKeyboardRoot();
+    AddSkinPanelRoot();
     // Without these tables the program still runs (untranslated, or on the default layout), but the
     // user learns why it looks wrong.
     std::wstring damaged;

@@ -17,10 +17,12 @@
 #include "skin/MacroDisplayItem.h"
 #include "skin/ProfileBtn.h"
 #include "skin/SkinElements.h"
+#include "skin/SkinResources.h"
 #include "skin/TextItem.h"
 
 void AddSkinWidgetReaders()
 {
+    AddSkinPictureDecoder();
     static const SkinElementRow kRows[] = {
         {"BUTTON", &ReadBitmapBtnElement},
         {"PROFBUTTON", &CreateProfileBtn},
