@@ -24,7 +24,7 @@ void AddSkinWidgetReaders()
 {
     AddSkinPictureDecoder();
     static const SkinElementRow kRows[] = {
-        {"BUTTON", &ReadBitmapBtnElement},
+        {"BUTTON", &CreateBitmapBtn},
         {"PROFBUTTON", &CreateProfileBtn},
         {"AVIBUTTON", &CreateAVIButton},
         {"EDITCTRL", &CreateEditItem},
