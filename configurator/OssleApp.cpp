@@ -158,9 +158,12 @@ void COssleAppApp::ReadRegistryAndStartTray()
 
 void COssleAppApp::LoadTables()
 {
-    // The objects and widgets the configurator's skin files name (it makes no value widget).
+    // The objects and widgets the configurator's skin files name (it makes no value widget), and its
+    // keyboard pages and panels.
     AddSkinObjectReaders();
     AddSkinWidgetReaders();
+    AddSkinKeyboardRoot();
+    AddSkinPanelRoot();
     // Without its texts the dialog would show every text as its key: a language list or text file that
     // can't be read ends the start, as a damaged panel does (RunMainDialog reports it).
     m_damagedFile.clear();

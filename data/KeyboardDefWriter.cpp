@@ -190,7 +190,7 @@ bool ParseKeyboardDescription(const std::string& text, std::vector<KeyDescriptio
         KeyRecord record;
         record.name = key.name;
         std::memcpy(record.makeSequence, key.blocks[0], sizeof(record.makeSequence));
-        if (CKeyboardDef::IsUsableKeyName(record)) {
+        if (IsUsableKeyName(record)) {
             // Usable keys are found by name and by id: both must be unique.
             if (!names.insert(key.name).second)
                 return fail("a usable key of this name exists already");

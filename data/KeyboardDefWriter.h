@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "skin/KeyboardDef.h"
+#include "skin/KeyRecord.h"
 
 // One line of the description: one key record, and its default scan code when it has one.
 struct KeyDescription {

@@ -336,7 +336,7 @@ LRESULT CBitmapBtn::OnDrawItem(UINT, WPARAM, LPARAM lParam, BOOL&)
     return TRUE;
 }
 
-CGUIItem* ReadBitmapBtnElement(const pugi::xml_node& element, SkinLoadContext& context)
+CGUIItem* CreateBitmapBtn(const pugi::xml_node& element, SkinLoadContext& context)
 {
     const int id = ReadItemId(element);
     if (id == -1)

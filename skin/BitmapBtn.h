@@ -124,4 +124,4 @@ private:
 
 // Reader of a BUTTON element (type 2): null when its name is unknown or there is no window to put the
 // button in. The caller appends the item.
-CGUIItem* ReadBitmapBtnElement(const pugi::xml_node& element, SkinLoadContext& context);
+CGUIItem* CreateBitmapBtn(const pugi::xml_node& element, SkinLoadContext& context);

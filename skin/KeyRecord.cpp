@@ -1,7 +1,6 @@
 // The key record operations that need no definition loaded: a key's id from its name, the scan code
-// its make sequence reports, and which records name usable keys. The simulated keyboard and the data
-// generators use them with the key record layout of KeyboardDef.h.
-#include "skin/KeyboardDef.h"
+// its make sequence reports, and which records name usable keys.
+#include "skin/KeyRecord.h"
 
 #include "model/TextCompare.h"
 
@@ -30,7 +29,7 @@ KeyScanCode DeriveKeyScanCode(const KeyCodeEntry (&sequence)[kKeySequenceLength]
     return {current->code, first.flag};
 }
 
-bool CKeyboardDef::IsUsableKeyName(const KeyRecord& record)
+bool IsUsableKeyName(const KeyRecord& record)
 {
     static const wchar_t* const kUnusable[] = {L"DO NOT USE", L"UNASSIGNED", L"RESERVED", L"None"};
     for (const wchar_t* name : kUnusable) {

@@ -1,16 +1,12 @@
-// The keyboard definition, its file parsers and KEYBOARDDEF reader, and the key-name and keystroke
-// operations (the key record operations are in KeyRecord.cpp).
+// The keyboard definition and its file parsers, and the key-name and keystroke operations (the key
+// record operations are in KeyRecord.cpp, the KEYBOARDDEF reader in KeyboardRoot.cpp).
 #include "skin/KeyboardDef.h"
 
 #include <cstring>
 
-#include <pugixml.hpp>
-
 #include "model/NameTables.h"
 #include "model/TextCompare.h"
 #include "skin/KeyboardLayout.h"
-#include "skin/SkinResources.h"
-#include "skin/SkinValues.h"
 
 namespace {
 
@@ -154,50 +150,10 @@ CKeyboardDef& KeyboardDef()
 
 namespace {
 
-// A bin\ file of the resource cache with the number of bytes its kind-6 entry holds.
-const BYTE* BinaryData(const std::wstring& fileName, size_t& size)
-{
-    const BYTE* data = GetSkinData(fileName);
-    const int bytes = data ? GetSkinResourceSize(fileName, kSkinBinaryData) : 0;
-    size = bytes > 0 ? static_cast<size_t>(bytes) : 0;
-    return data;
-}
-
 // Built before main so that the definition exists from start-up, as the skin lists expect.
 [[maybe_unused]] const CKeyboardDef& g_startupDefinition = KeyboardDef();
 
 } // namespace
-
-bool LoadKeyboardDef(const pugi::xml_node& root, CWnd* parent, SkinItemList& list)
-{
-    const pugi::xml_node element = root.child("KEYBOARDDEF");
-    if (!element)
-        return false;
-    const int id = ReadItemId(element);
-    if (id < 0)
-        return false;
-    if (!element.attribute("file"))
-        return false;
-
-    CKeyboardDef& definition = KeyboardDef();
-    size_t size = 0;
-    const BYTE* data = BinaryData(TrimmedFileName(AttributeText(element, "file")), size);
-    if (!definition.LoadKeyRecords(data, size))
-        return false;
-
-    bool result = true;
-    if (element.attribute("kbddefaults")) {
-        data = BinaryData(TrimmedFileName(AttributeText(element, "kbddefaults")), size);
-        result = definition.LoadKeyDefaults(data, size);
-    }
-
-    definition.m_id = id;
-    definition.m_type = SkinItemType::KeyboardDef;
-    definition.m_window = nullptr;
-    definition.m_owner = parent;
-    list.push_back(&definition);
-    return result;
-}
 
 bool FormatKeyName(UINT virtualKey, std::wstring& name, UINT scanCode, BYTE extended)
 {

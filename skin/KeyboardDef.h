@@ -12,59 +12,15 @@
 #include <string>
 
 #include "skin/GUIItem.h"
+#include "skin/KeyRecord.h"
 
 class CWnd;
 namespace pugi {
 class xml_node;
 }
 
-// The key id of a key name: djb2 (start 5381, id = id * 33 + code unit) over the UTF-16 code units up
-// to the first NUL, with 32-bit wrap-around. KBDKEY items name their key the same way.
-std::int32_t HashKeyName(const wchar_t* name);
-inline std::int32_t HashKeyName(const std::wstring& name) { return HashKeyName(name.c_str()); }
-
 // The key id of "Num Lock", computed once; its system name is the extended-key name.
 std::int32_t NumLockKeyId();
-
-// A scan code and its extended flag byte. As derived from a key record the flag byte is the flag of the
-// record's first sequence entry, so it can be 2 (an E1 prefix) as well as 1 (E0).
-struct KeyScanCode {
-    std::uint16_t code = 0;
-    std::uint8_t extended = 0;
-};
-
-// One entry of a key's scan-code sequence, laid out as in the key record file.
-struct KeyCodeEntry {
-    std::uint16_t code = 0;
-    std::uint8_t flag = 0;  // non-zero on a prefix entry (E0, E1)
-    std::uint8_t unused = 0;
-};
-static_assert(sizeof(KeyCodeEntry) == 4, "KeyCodeEntry is the 4-byte file entry");
-
-constexpr int kKeySequenceLength = 10;  // entries per block
-constexpr int kKeyBlockBytes = kKeySequenceLength * static_cast<int>(sizeof(KeyCodeEntry));
-constexpr int kMaxKeyNameBytes = 512;   // longer names are cut to 256 code units
-// Bytes of a record after its name: code1, code2 and four blocks.
-constexpr int kKeyRecordFixedBytes = 2 + 2 + 4 * kKeyBlockBytes;
-
-// One key of the definition.
-struct KeyRecord {
-    std::int32_t id = 0;  // HashKeyName(name)
-    std::wstring name;
-    std::int16_t code1 = 0;
-    std::int16_t code2 = 0;  // 85: the key's system name is the extended-key name
-    KeyCodeEntry makeSequence[kKeySequenceLength] = {};  // block A
-    // Kept as read; the program does not interpret them.
-    std::uint8_t blockB[kKeyBlockBytes] = {};
-    std::uint8_t blockC[kKeyBlockBytes] = {};
-    std::uint8_t blockD[kKeyBlockBytes] = {};
-    KeyScanCode scanCode;  // derived from makeSequence
-};
-
-// The scan code a key reports, from its make sequence: a plain first entry is the code itself; after a
-// prefix entry it is the last of the plain entries that follow (never the tenth entry), with the
-// prefix's flag as extended byte. E0 1D gives {0x1D, 1}; E1 1D 45 E1 ... gives {0x45, 2}.
-KeyScanCode DeriveKeyScanCode(const KeyCodeEntry (&sequence)[kKeySequenceLength]);
 
 // The keyboard definition (item type 21). The program has one, KeyboardDef(); skin item lists point to
 // it but never delete it.
@@ -91,10 +47,6 @@ public:
     KeyScanCode& GetDefaultScanCode(std::int32_t keyId);
     // The usable record of the id, or null. Records stay where they are until program exit.
     const KeyRecord* FindKeyRecord(std::int32_t keyId) const;
-    // False for the names "DO NOT USE", "UNASSIGNED", "RESERVED" and "None" (any case) and for a first
-    // sequence code of 0x8000 or above.
-    static bool IsUsableKeyName(const KeyRecord& record);
-
     bool IsLoaded() const { return m_loaded != 0; }
     const std::map<std::int32_t, KeyRecord>& Records() const { return m_records; }
     const std::map<std::int32_t, KeyScanCode>& Defaults() const { return m_defaults; }
@@ -117,7 +69,8 @@ CKeyboardDef& KeyboardDef();
 // only; defaults replace earlier ones of the same ids. Registers KeyboardDef() in `list` under the
 // element's id with type 21 and `parent` as owner; the list does not own it. False when the element,
 // its name or file is missing or unknown, the record file can't be read or parsed (nothing registered),
-// or the defaults file can't be read or parsed (registered all the same).
+// or the defaults file can't be read or parsed (registered all the same). The loader's KEYBOARD reader
+// (KeyboardRoot.cpp, AddSkinKeyboardRoot).
 bool LoadKeyboardDef(const pugi::xml_node& root, CWnd* parent, SkinItemList& list);
 
 // A key press or release as the macro recorder and the single-key edit keep it. The first four fields

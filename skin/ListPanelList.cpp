@@ -83,17 +83,9 @@ BOOL CListPanelList::CreateList(const RECT& rect)
         m_rowStep = kDefaultRowStep;
 
     if (barWidth > 0) {
-        m_scrollBar = std::make_unique<CVScrollBar>(m_hWnd, barWidth);
         const RECT barRect = {rect.right - barWidth, rect.top, rect.right, rect.bottom};
-        if (m_scrollBar->Create(L"", WS_CHILD | WS_VISIBLE | WS_GROUP | SS_NOTIFY, barRect, m_panel->m_hWnd,
-                                kScrollBarId)) {
-            m_scrollBar->m_backColour = m_panel->m_clrBack;
-            m_scrollBar->m_borderColour = m_panel->m_clrBorder;
-            m_scrollBar->m_borderWidth = m_panel->m_borderWidth;
-            m_scrollBar->SetBitmaps(m_panel->m_scrollBitmaps);
-        } else {
-            m_scrollBar.reset();
-        }
+        m_scrollBar = CreateScrollBar(m_hWnd, m_panel->m_hWnd, barRect, m_panel->m_scrollBitmaps,
+                                      m_panel->m_clrBack, m_panel->m_clrBorder, m_panel->m_borderWidth);
     }
 
     Fill();

@@ -29,7 +29,6 @@ public:
     static constexpr UINT kCloseDelayMs = 250;  // a click ends the popup this long after the press
     static constexpr int kDefaultRowStep = 15;
     static constexpr int kMeasuredRowHeight = 18;
-    static constexpr UINT kScrollBarId = 0xFFFF;
     static constexpr int kMaxSubListRows = 5;  // a nested popup shows at most this many rows at once
 
     CListPanelList(CListPanel* panel, bool sorted, const std::wstring& prefix);

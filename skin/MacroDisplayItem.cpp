@@ -19,8 +19,6 @@ namespace {
 
 constexpr UINT kTextFormat = DT_VCENTER | DT_SINGLELINE | DT_NOCLIP | DT_END_ELLIPSIS;
 constexpr int kDelayEditDigits = 7;
-constexpr UINT kScrollBarStyle = 0x50020100;  // child, visible, group, notify
-constexpr UINT kScrollBarId = 0xFFFF;
 
 HWND SystemWindowAtCursor()
 {
@@ -790,16 +788,9 @@ CGUIItem* CreateMacroDisplayItem(const pugi::xml_node& element, SkinLoadContext&
             item->m_rowHeight = lf.lfHeight + 1;
     }
     if (hasScrollBar) {
-        item->m_scrollBar = std::make_unique<CVScrollBar>(item->m_hWnd, barWidth);
         const RECT barRect = {listRect.right, rect.top, rect.right, rect.bottom};
-        if (item->m_scrollBar->Create(L"", kScrollBarStyle, barRect, parent, kScrollBarId)) {
-            item->m_scrollBar->m_backColour = item->m_clrBack;
-            item->m_scrollBar->m_borderColour = item->m_clrBorder;
-            item->m_scrollBar->m_borderWidth = item->m_borderWidth;
-            item->m_scrollBar->SetBitmaps(scrollImages);
-        } else {
-            item->m_scrollBar.reset();
-        }
+        item->m_scrollBar = CreateScrollBar(item->m_hWnd, parent, barRect, scrollImages, item->m_clrBack,
+                                            item->m_clrBorder, item->m_borderWidth);
     }
     item->SetExtendedListViewStyle(item->GetExtendedListViewStyle() | LVS_EX_FULLROWSELECT);
     for (const IconChild& child : kIconChildren) {

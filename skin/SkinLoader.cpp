@@ -2,13 +2,14 @@
 // do beyond calling their element readers.
 #include "skin/SkinLoader.h"
 
+#include <cstring>
+#include <vector>
+
 #include <pugixml.hpp>
 
 #include "framework/Wnd.h"
 #include "skin/AppFolder.h"
-#include "skin/KeyboardDef.h"
 #include "skin/LangTable.h"
-#include "skin/PanelBitmap.h"
 #include "skin/SkinElements.h"
 #include "skin/SkinValues.h"
 
@@ -50,6 +51,24 @@ const Section kSections[] = {
     {"EDITCTRLLIST", SectionKind::Plain, {{"EDITCTRL", false}, {"EDITCTRLSK", false}}},
     {"KBDKEYLIST", SectionKind::Keys, {{"KBDKEY", false}}},
 };
+
+// An ITEMLIST holds nothing but the sections.
+bool ReadNothingFirst(const pugi::xml_node&, SkinLoadContext&, std::wstring&)
+{
+    return true;
+}
+
+struct RootRow {
+    const char* element;
+    SkinRootReader reader;  // null until a program adds it
+};
+
+// The top elements in the order they are tried: the first one present whose reader was added decides.
+std::vector<RootRow>& Roots()
+{
+    static std::vector<RootRow> roots = {{"KEYBOARD", nullptr}, {"GUIPANEL", nullptr}, {"ITEMLIST", &ReadNothingFirst}};
+    return roots;
+}
 
 const char* const kKeyStates[] = {"SBMN", "SBMO", "SBMD", "SBMDS", "SBMM"};
 const wchar_t* const kKeyStateNames[] = {L"SBMN", L"SBMO", L"SBMD", L"SBMDS", L"SBMM"};
@@ -124,6 +143,18 @@ bool ReadSections(const pugi::xml_node& root, SkinItemList& list, CWnd* parent, 
 
 } // namespace
 
+void AddSkinRootReader(const char* element, SkinRootReader reader)
+{
+    for (RootRow& row : Roots()) {
+        if (std::strcmp(row.element, element) == 0) {
+            if (!row.reader)
+                row.reader = reader;
+            return;
+        }
+    }
+    Roots().push_back({element, reader});
+}
+
 std::map<int, CGUIItem*>& KeyboardLayoutMap()
 {
     static std::map<int, CGUIItem*> layouts;
@@ -163,34 +194,15 @@ bool LoadSkinPanelFile(const std::wstring& path, SkinItemList* list, CWnd* paren
     if (document.load_file(path.c_str()).status != pugi::status_ok || NestedDeeperThan(document, kMaxSkinFileDepth))
         return fail(std::wstring());
 
-    if (pugi::xml_node keyboard = document.child("KEYBOARD")) {
-        if (!LoadKeyboardDef(keyboard, parent, *list)) {
-            pugi::xml_node definition = keyboard.child("KEYBOARDDEF");
-            if (ReadItemId(definition) < 0 || !definition.attribute("file"))
-                return fail(std::wstring());
-            // The definition enters the list once its key records are read: then the defaults failed.
-            const bool recordsRead = !list->empty() && list->back() == &KeyboardDef();
-            const char* data = recordsRead ? "kbddefaults" : "file";
-            return fail(L"bin\\" + TrimmedFileName(AttributeText(definition, data)));
-        }
-        std::wstring data;
-        return ReadSections(keyboard, *list, parent, data) || fail(data);
-    }
-    if (pugi::xml_node panel = document.child("GUIPANEL")) {
-        for (const char* name : {"BACKGROUND", "MASK"}) {
-            CPanelBitmap* bitmap = ReadPanelBitmap(panel, name, parent);
-            if (!bitmap) {
-                const std::wstring picture = TrimmedFileName(ElementText(panel.child(name)));
-                return fail(picture.empty() ? std::wstring() : L"skins\\" + picture);
-            }
-            list->push_back(bitmap);
-        }
-        std::wstring data;
-        return ReadSections(panel, *list, parent, data) || fail(data);
-    }
-    if (pugi::xml_node items = document.child("ITEMLIST")) {
-        std::wstring data;
-        return ReadSections(items, *list, parent, data) || fail(data);
+    for (const RootRow& row : Roots()) {
+        pugi::xml_node root = document.child(row.element);
+        if (!root || !row.reader)
+            continue;
+        SkinLoadContext context{parent, *list, nullptr};
+        std::wstring damaged;
+        if (!row.reader(root, context, damaged))
+            return fail(damaged);
+        return ReadSections(root, *list, parent, damaged) || fail(damaged);
     }
     return fail(std::wstring());
 }

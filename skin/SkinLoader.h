@@ -11,6 +11,10 @@
 #include "skin/GUIItem.h"
 
 class CWnd;
+struct SkinLoadContext;
+namespace pugi {
+class xml_node;
+}
 
 // Loads AppFolder() + "xml\" + fileName into `list`; whatever could be read stays in the list. The
 // result is LoadSkinPanelFile's, for the callers that cannot go on without the file.
@@ -18,15 +22,31 @@ bool LoadSkinFile(SkinItemList& list, const std::wstring& fileName, CWnd* parent
                   std::wstring* damagedFile = nullptr);
 
 // Loads the skin file at `path` into `list`. The top element is KEYBOARD (key definitions first),
-// GUIPANEL (BACKGROUND and MASK first) or ITEMLIST; then the list sections follow in their fixed order,
-// whatever their order in the file. False when the list is null, the file can't be parsed, it has no
-// known top element, or the key definitions, background or mask can't be read, or a language's text
-// file can't be read (the rest of the file is read all the same). A file nested deeper than
-// kMaxSkinFileDepth is refused as damaged. On false, `damagedFile` (when given) names the picture or
-// data file at fault below the program folder ("skins\...", "bin\...", "lang\..."), or is empty when
-// the skin file itself is; LoadSkinFile names the skin file then.
+// GUIPANEL (BACKGROUND and MASK first) or ITEMLIST, tried in that order; then the list sections follow
+// in their fixed order, whatever their order in the file. False when the list is null, the file can't
+// be parsed, it has no known top element (KEYBOARD and GUIPANEL are known once added, below), or the
+// key definitions, background or mask can't be read, or a language's text file can't be read (the rest
+// of the file is read all the same). A file nested deeper than kMaxSkinFileDepth is refused as damaged.
+// On false, `damagedFile` (when given) names the picture or data file at fault below the program folder
+// ("skins\...", "bin\...", "lang\..."), or is empty when the skin file itself is; LoadSkinFile names
+// the skin file then.
 bool LoadSkinPanelFile(const std::wstring& path, SkinItemList* list, CWnd* parent,
                        std::wstring* damagedFile = nullptr);
+
+// Reads what a top element holds before its list sections (the key definitions, a panel's pictures)
+// into context.list. False ends the load as failed, with `damagedFile` (empty when called) naming the
+// picture or data file at fault below the program folder, or left empty when the skin file itself is.
+using SkinRootReader = bool (*)(const pugi::xml_node& root, SkinLoadContext& context, std::wstring& damagedFile);
+
+// The loader knows ITEMLIST alone; a program adds the other top elements its skin files have before it
+// loads them, so that one that never reads a keyboard page or a panel carries neither reader. A name
+// already added keeps its reader.
+void AddSkinRootReader(const char* element, SkinRootReader reader);
+// KEYBOARD: the keyboard pages, with the key definitions (KeyboardRoot.cpp).
+void AddSkinKeyboardRoot();
+// GUIPANEL: panels and popups, with their background and mask and the decoding of pictures
+// (PanelBitmap.cpp).
+void AddSkinPanelRoot();
 
 // Tells the user that a file of the installation is missing or damaged (`file` below the program
 // folder), in a plain message box over `owner` (none: on its own), since the skin may be what is broken.

@@ -1,20 +1,12 @@
-// The skin resource cache: loading by kind, lookup and release.
+// The skin resource cache: loading by kind, lookup and release. Pictures are decoded through the
+// decoder SkinImages.cpp installs, so that the cache alone brings in no picture decoding.
 #include "skin/SkinResources.h"
 
-#include <objbase.h>
-#include <pugixml.hpp>
-
 #include <climits>
-#include <condition_variable>
-#include <map>
-#include <mutex>
-#include <thread>
 
 #include "framework/Handle.h"
 #include "model/TextCompare.h"
 #include "skin/AppFolder.h"
-#include "skin/DrawingHelpers.h"
-#include "skin/SkinValues.h"
 
 namespace {
 
@@ -35,6 +27,12 @@ SkinResourceCache& Cache()
 {
     static SkinResourceCache cache;
     return cache;
+}
+
+SkinPictureDecoder& PictureDecoder()
+{
+    static SkinPictureDecoder decoder = nullptr;
+    return decoder;
 }
 
 const wchar_t* KindFolder(int kind)
@@ -87,147 +85,12 @@ void ReadWholeFile(SkinResource& entry, long long length)
     entry.size = static_cast<int>(total);
 }
 
-// The pictures of a prefetch by lower-case name: absent until decoded, then the bitmap (null when the
-// file could not be decoded) until somebody takes it.
-struct ImagePrefetch {
-    std::mutex lock;
-    std::condition_variable decoded;
-    std::map<std::wstring, int> listed;  // every name the prefetch will decode
-    std::map<std::wstring, HBITMAP> ready;
-    bool stop = false;
-    bool finished = false;
-    std::thread worker;
-
-    // Stops the worker after the picture under way and frees what nobody took.
-    ~ImagePrefetch()
-    {
-        {
-            std::lock_guard<std::mutex> guard(lock);
-            stop = true;
-        }
-        if (worker.joinable())
-            worker.join();
-        for (auto& entry : ready) {
-            if (entry.second)
-                ::DeleteObject(entry.second);
-        }
-    }
-
-    static std::wstring Key(const std::wstring& name)
-    {
-        std::wstring key = name;
-        for (wchar_t& c : key)
-            c = FoldAZ(c);
-        return key;
-    }
-};
-
-std::unique_ptr<ImagePrefetch>& Prefetch()
-{
-    static std::unique_ptr<ImagePrefetch> prefetch;
-    return prefetch;
-}
-
-bool IsPictureName(const std::wstring& text)
-{
-    if (text.size() < 5)
-        return false;
-    const std::wstring extension = ImagePrefetch::Key(text.substr(text.size() - 4));
-    return extension == L".bmp" || extension == L".jpg" || extension == L".gif" || extension == L".png";
-}
-
-// Every element text of the document that names a picture, in document order; nothing of a document
-// nested deeper than a skin file may be (the loader refuses it as damaged).
-void CollectPictureNames(const pugi::xml_document& document, std::vector<std::wstring>& names)
-{
-    if (NestedDeeperThan(document, kMaxSkinFileDepth))
-        return;
-    for (pugi::xml_node node = document.first_child(); node;) {
-        if (node.type() == pugi::node_pcdata) {
-            const std::wstring name = TrimmedFileName(pugi::as_wide(node.value()));
-            if (IsPictureName(name))
-                names.push_back(name);
-        } else if (node.type() == pugi::node_element && node.first_child()) {
-            node = node.first_child();
-            continue;
-        }
-        while (node && !node.next_sibling())
-            node = node.parent() == document ? pugi::xml_node() : node.parent();
-        if (node)
-            node = node.next_sibling();
-    }
-}
-
-void RunPrefetch(ImagePrefetch* prefetch, std::wstring folder, std::vector<std::wstring> files)
-{
-    const HRESULT apartment = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    std::vector<std::wstring> names;
-    for (const std::wstring& file : files) {
-        pugi::xml_document document;
-        if (document.load_file((folder + L"xml\\" + file).c_str()).status == pugi::status_ok)
-            CollectPictureNames(document, names);
-    }
-    {
-        std::lock_guard<std::mutex> guard(prefetch->lock);
-        for (const std::wstring& name : names)
-            prefetch->listed.emplace(ImagePrefetch::Key(name), 0);
-    }
-    prefetch->decoded.notify_all();
-    for (const std::wstring& name : names) {
-        const std::wstring key = ImagePrefetch::Key(name);
-        {
-            std::lock_guard<std::mutex> guard(prefetch->lock);
-            if (prefetch->stop)
-                break;
-            if (prefetch->ready.count(key) || prefetch->listed[key] != 0)
-                continue;  // named twice
-            prefetch->listed[key] = 1;
-        }
-        CBitmap image;
-        const bool ok = LoadPictureFile(folder + KindFolder(kSkinImage) + name, image);
-        {
-            std::lock_guard<std::mutex> guard(prefetch->lock);
-            prefetch->ready[key] = ok ? static_cast<HBITMAP>(image.Detach()) : nullptr;
-        }
-        prefetch->decoded.notify_all();
-    }
-    {
-        std::lock_guard<std::mutex> guard(prefetch->lock);
-        prefetch->finished = true;
-    }
-    prefetch->decoded.notify_all();
-    if (SUCCEEDED(apartment))
-        CoUninitialize();
-}
-
-// The prefetched picture of that name, handed over; false when the prefetch does not have it (not
-// running, not listed, or stopped before its turn). Waits while it is listed and not decoded yet.
-bool TakePrefetched(const std::wstring& name, CBitmap& target)
-{
-    ImagePrefetch* prefetch = Prefetch().get();
-    if (!prefetch)
-        return false;
-    const std::wstring key = ImagePrefetch::Key(name);
-    std::unique_lock<std::mutex> guard(prefetch->lock);
-    // The list is known once the files are read; until then any name may be on it.
-    prefetch->decoded.wait(guard, [&] {
-        return prefetch->finished || prefetch->ready.count(key) ||
-               (!prefetch->listed.empty() && !prefetch->listed.count(key));
-    });
-    auto found = prefetch->ready.find(key);
-    if (found == prefetch->ready.end() || !found->second)
-        return false;
-    target.Attach(found->second);
-    found->second = nullptr;
-    return true;
-}
-
 void Load(SkinResource& entry)
 {
     switch (entry.kind) {
     case kSkinImage: {
         auto image = std::make_unique<CBitmap>();
-        if (TakePrefetched(entry.name, *image) || LoadPictureFile(entry.path, *image))
+        if (PictureDecoder() && PictureDecoder()(entry.name, entry.path, *image))
             entry.image = std::move(image);
         break;
     }
@@ -262,15 +125,6 @@ void Load(SkinResource& entry)
     }
 }
 
-SkinResource* FindExisting(const std::wstring& name, int kind)
-{
-    for (const auto& entry : Cache().entries) {
-        if (entry->kind == kind && EqualsNoCaseAZ(entry->name, name))
-            return entry.get();
-    }
-    return nullptr;
-}
-
 } // namespace
 
 bool SkinResource::Loaded() const
@@ -294,9 +148,18 @@ void SkinResource::Release()
     size = 0;
 }
 
+SkinResource* FindExistingSkinResource(const std::wstring& name, int kind)
+{
+    for (const auto& entry : Cache().entries) {
+        if (entry->kind == kind && EqualsNoCaseAZ(entry->name, name))
+            return entry.get();
+    }
+    return nullptr;
+}
+
 SkinResource* FindSkinResource(const std::wstring& name, int kind)
 {
-    if (SkinResource* existing = FindExisting(name, kind))
+    if (SkinResource* existing = FindExistingSkinResource(name, kind))
         return existing;
     auto entry = std::make_unique<SkinResource>();
     entry->name = name;
@@ -324,34 +187,13 @@ const BYTE* GetSkinData(const std::wstring& name)
 
 int GetSkinResourceSize(const std::wstring& name, int kind)
 {
-    const SkinResource* entry = FindExisting(name, kind);
+    const SkinResource* entry = FindExistingSkinResource(name, kind);
     return entry ? entry->size : 0;
 }
 
-bool LoadPrivateSkinImage(const std::wstring& name, CBitmap& target)
+void SetSkinPictureDecoder(SkinPictureDecoder decoder)
 {
-    if (const SkinResource* cached = FindExisting(name, kSkinImage)) {
-        HBITMAP copy = cached->image ? DuplicateDib(*cached->image) : nullptr;
-        if (!copy)
-            return false;
-        target.Attach(copy);
-        return true;
-    }
-    return TakePrefetched(name, target) || LoadPictureFile(AppFolder() + KindFolder(kSkinImage) + name, target);
-}
-
-void PrefetchSkinImages(const std::vector<std::wstring>& skinFiles)
-{
-    if (Prefetch())
-        return;
-    auto prefetch = std::make_unique<ImagePrefetch>();
-    prefetch->worker = std::thread(RunPrefetch, prefetch.get(), AppFolder(), skinFiles);
-    Prefetch() = std::move(prefetch);
-}
-
-void EndSkinImagePrefetch()
-{
-    Prefetch().reset();
+    PictureDecoder() = decoder;
 }
 
 void ClearSkinResources()

@@ -52,6 +52,8 @@ struct SkinResource {
 // The first entry of `kind` whose name equals `name` up to the case of A-Z; when there is none, a new
 // entry is created, loaded at once and appended. Never null.
 SkinResource* FindSkinResource(const std::wstring& name, int kind);
+// The same entry when the cache has one, else null; loads nothing.
+SkinResource* FindExistingSkinResource(const std::wstring& name, int kind);
 
 // Shortcuts through FindSkinResource; null when the file could not be loaded.
 CBitmap* GetSkinImage(const std::wstring& name);       // kind 0
@@ -62,6 +64,14 @@ const BYTE* GetSkinData(const std::wstring& name);     // kind 6
 // Loads nothing. The kind is part of the key so that a reader is never bounded by the size of another
 // kind's entry of the same name.
 int GetSkinResourceSize(const std::wstring& name, int kind);
+
+// Pictures (kind 0) are decoded apart from the cache (SkinImages.cpp, with the prefetch below), so that
+// a program that shows none carries no picture decoding: the reader groups of what shows pictures (the
+// widgets', the panel root) call AddSkinPictureDecoder before their skin files are loaded. Until then a
+// picture's entry stays empty. SetSkinPictureDecoder is how it reaches the cache.
+void AddSkinPictureDecoder();
+using SkinPictureDecoder = bool (*)(const std::wstring& name, const std::wstring& path, CBitmap& target);
+void SetSkinPictureDecoder(SkinPictureDecoder decoder);
 
 // A picture of skins\ for one owner alone: a copy of the cache's image when the cache holds it, else
 // the file decoded straight into `target` without entering the cache, so that a picture only one window

@@ -287,13 +287,6 @@ CBitmap* LoadChildBitmap(const char* childName, const pugi::xml_node& element)
     return ResolveSkinImage(ElementText(child));
 }
 
-bool LoadPrivateChildBitmap(const char* childName, const pugi::xml_node& element, CBitmap& target)
-{
-    pugi::xml_node child = element.child(childName);
-    const std::wstring name = child ? TrimmedFileName(ElementText(child)) : std::wstring();
-    return !name.empty() && LoadPrivateSkinImage(name, target);
-}
-
 CBitmap* ReadStateBitmap(const pugi::xml_node& element, int itemId, const char* childName)
 {
     std::wstring fileName;

@@ -89,10 +89,6 @@ const BYTE* ResolveLanguageData(const std::wstring& fileName, int* size = nullpt
 // the image can't be loaded.
 CBitmap* LoadChildBitmap(const char* childName, const pugi::xml_node& element);
 
-// The same image as the owner's private copy (LoadPrivateSkinImage); false when the child is absent or
-// the image can't be loaded.
-bool LoadPrivateChildBitmap(const char* childName, const pugi::xml_node& element, CBitmap& target);
-
 // A state image of a button: the image named by the item's override of `childName`, else
 // LoadChildBitmap.
 CBitmap* ReadStateBitmap(const pugi::xml_node& element, int itemId, const char* childName);

@@ -244,3 +244,19 @@ LRESULT CVScrollBar::OnLButtonUp(UINT, WPARAM, LPARAM lParam, BOOL&)
     m_returnCapture = false;
     return result;
 }
+
+std::unique_ptr<CVScrollBar> CreateScrollBar(HWND scrolled, HWND parent, const RECT& rect,
+                                             const ScrollBarBitmaps& bitmaps, COLORREF backColour,
+                                             COLORREF borderColour, int borderWidth)
+{
+    constexpr DWORD kStyle = WS_CHILD | WS_VISIBLE | WS_GROUP | SS_NOTIFY;
+    constexpr UINT kId = 0xFFFF;
+    auto bar = std::make_unique<CVScrollBar>(scrolled, static_cast<int>(rect.right - rect.left));
+    if (!bar->Create(L"", kStyle, rect, parent, kId))
+        return nullptr;
+    bar->m_backColour = backColour;
+    bar->m_borderColour = borderColour;
+    bar->m_borderWidth = borderWidth;
+    bar->SetBitmaps(bitmaps);
+    return bar;
+}

@@ -3,6 +3,8 @@
 // scrolls the list by posting WM_VSCROLL line and page codes to it.
 #pragma once
 
+#include <memory>
+
 #include "framework/Gdi.h"
 #include "framework/Static.h"
 #include "skin/SkinValues.h"
@@ -77,3 +79,11 @@ private:
     bool InDownArrow(POINT point) const;
     bool InThumb(POINT point) const;
 };
+
+// The scroll bar of the list `scrolled` (a list panel's popup, a macro display), made in `rect` of
+// `parent` with the images ReadScrollBarBitmaps read from the list's element (skin cache images, not
+// owned); `rect` is as wide as the thumb image. It takes the list's background colour, and its border
+// colour and width, which it does not draw. Null when its window can't be made.
+std::unique_ptr<CVScrollBar> CreateScrollBar(HWND scrolled, HWND parent, const RECT& rect,
+                                             const ScrollBarBitmaps& bitmaps, COLORREF backColour,
+                                             COLORREF borderColour, int borderWidth);

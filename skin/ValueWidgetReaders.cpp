@@ -7,11 +7,13 @@
 #include "skin/DMarker.h"
 #include "skin/DPIStageWindow.h"
 #include "skin/SkinElements.h"
+#include "skin/SkinResources.h"
 #include "skin/SliderHMulti.h"
 #include "skin/VertSlider.h"
 
 void AddSkinValueWidgetReaders()
 {
+    AddSkinPictureDecoder();
     static const SkinElementRow kRows[] = {
         {"VSLIDER", &CreateVertSlider},
         {"HSLIDERM", &CreateSliderHMulti},

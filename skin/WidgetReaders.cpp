@@ -17,12 +17,14 @@
 #include "skin/MacroDisplayItem.h"
 #include "skin/ProfileBtn.h"
 #include "skin/SkinElements.h"
+#include "skin/SkinResources.h"
 #include "skin/TextItem.h"
 
 void AddSkinWidgetReaders()
 {
+    AddSkinPictureDecoder();
     static const SkinElementRow kRows[] = {
-        {"BUTTON", &ReadBitmapBtnElement},
+        {"BUTTON", &CreateBitmapBtn},
         {"PROFBUTTON", &CreateProfileBtn},
         {"AVIBUTTON", &CreateAVIButton},
         {"EDITCTRL", &CreateEditItem},

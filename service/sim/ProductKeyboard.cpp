@@ -2,7 +2,7 @@
 #include "service/sim/ProductKeyboard.h"
 
 #include "data/KeyboardDefWriter.h"
-#include "skin/KeyboardDef.h"
+#include "skin/KeyRecord.h"
 
 #include <cstring>
 #include <set>
@@ -29,7 +29,7 @@ bool ButtonsFromDescription(const std::string& text, std::vector<SimButtonRecord
         KeyRecord record;
         record.name = key.name;
         std::memcpy(record.makeSequence, key.blocks[0], sizeof(record.makeSequence));
-        if (!CKeyboardDef::IsUsableKeyName(record))
+        if (!IsUsableKeyName(record))
             continue;
         const KeyScanCode reported = DeriveKeyScanCode(record.makeSequence);
         if (reported.code == 0)

@@ -5,7 +5,7 @@
 #include "service/sim/ProductKeyboard.h"
 
 #include "data/KeyboardDefWriter.h"
-#include "skin/KeyboardDef.h"
+#include "skin/KeyRecord.h"
 
 #include "SimTestSupport.h"
 
@@ -68,7 +68,7 @@ TEST(ProductButtons, EveryReportingKeyOfTheDescriptionIsOneButtonWithItsDefault)
         record.name = key.name;
         std::memcpy(record.makeSequence, key.blocks[0], sizeof(record.makeSequence));
         const KeyScanCode reported = DeriveKeyScanCode(record.makeSequence);
-        if (!CKeyboardDef::IsUsableKeyName(record) || reported.code == 0)
+        if (!IsUsableKeyName(record) || reported.code == 0)
             continue;
         EXPECT_NE(FindButton(buttons, ButtonIdOf(reported.code, reported.extended)), nullptr)
             << std::string(key.name.begin(), key.name.end());

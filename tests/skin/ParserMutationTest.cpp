@@ -297,7 +297,7 @@ void ExpectSoundRecords(const CKeyboardDef& def, std::uint32_t announced, const 
         EXPECT_EQ(id, record.id) << what;
         EXPECT_EQ(HashKeyName(record.name), record.id) << what;
         EXPECT_LE(record.name.size(), static_cast<size_t>(kMaxKeyNameBytes / 2)) << what;
-        EXPECT_TRUE(CKeyboardDef::IsUsableKeyName(record)) << what;
+        EXPECT_TRUE(IsUsableKeyName(record)) << what;
         const KeyScanCode derived = DeriveKeyScanCode(record.makeSequence);
         EXPECT_TRUE(derived.code == record.scanCode.code && derived.extended == record.scanCode.extended) << what;
     }

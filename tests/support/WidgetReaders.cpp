@@ -1,10 +1,13 @@
-// Linked into the test executables that make widgets: every object's and widget's reader joins the skin
-// loader's table before the tests run, as a program adds the readers of what it makes.
+// Linked into the test executables that make widgets: every object's and widget's reader, and the
+// keyboard pages' and panels' top elements, join the skin loader before the tests run, as a program adds
+// the readers of what it makes.
 #include "skin/SkinElements.h"
+#include "skin/SkinLoader.h"
 #include "skin/WidgetReaders.h"
 
 namespace {
 
-const bool g_widgetReadersAdded = (AddSkinObjectReaders(), AddSkinWidgetReaders(), AddSkinValueWidgetReaders(), true);
+const bool g_widgetReadersAdded = (AddSkinObjectReaders(), AddSkinWidgetReaders(), AddSkinValueWidgetReaders(),
+                                   AddSkinKeyboardRoot(), AddSkinPanelRoot(), true);
 
 } // namespace
