@@ -57,11 +57,11 @@ const COssleAppDlg::Command COssleAppDlg::kMacrosPageCommands[] = {
      [](COssleAppDlg& d, int) { d.SetIgnoreDelays(d.m_ignoreDelayButton && d.m_ignoreDelayButton->m_checked); }},
     {kIdFixedDelay, kClicked, nullptr, kLeavesStore,
      [](COssleAppDlg& d, int) { d.SetFixedDelay(d.m_fixedDelayButton && d.m_fixedDelayButton->m_checked); }},
-    {kIdInsertDelay, kClicked, nullptr, kLeavesStore, [](COssleAppDlg& d, int) { d.InsertDelay(); }},
+    {kIdInsertDelay, kClicked, nullptr, kEditsStore, [](COssleAppDlg& d, int) { d.InsertDelay(); }},
     {kIdInsertDelayEdit, EN_KILLFOCUS, nullptr, kLeavesStore, [](COssleAppDlg& d, int) { d.OnDelayEditKillFocus(); }},
-    {kIdAddBasicCommand, kClicked, nullptr, kLeavesStore,
+    {kIdAddBasicCommand, kClicked, nullptr, kEditsStore,
      [](COssleAppDlg& d, int) { d.InsertChosenCommand(d.m_basicCommands); }},
-    {kIdAddMoreCommand, kClicked, nullptr, kLeavesStore,
+    {kIdAddMoreCommand, kClicked, nullptr, kEditsStore,
      [](COssleAppDlg& d, int) { d.InsertChosenCommand(d.m_moreCommands); }},
     {}};
 

@@ -92,24 +92,22 @@ bool CKeyboard::ListProfiles(IKeyboardConfig& config, SeenOnDevice& seen)
         return false;
     config.ClearProfiles();
     bool ok = true;
-    for (DWORD index = 0; index < 65536; ++index) {
-        ComRef<IDeviceProfile> device;
-        if (FAILED(profiles->GetProfile(index, device.Put())) || !device)
-            break;
+    ForEachDeviceProfile(profiles.Get(), [&](ComRef<IDeviceProfile>& device) {
         std::wstring name;
         GUID guid{};
         if (!ReadServiceName(device.Get(), kMaxPathText, name) || !ReadServiceGuid(device.Get(), guid)) {
             ok = false;
-            continue;
+            return true;
         }
         IKeyboardProfile* profile = config.AddProfile(name.c_str());
         if (profile == nullptr) {
             ok = false;
-            continue;
+            return true;
         }
         SetProfileGuid(*profile, guid);
         seen.AddProfile(guid);
-    }
+        return true;
+    });
     return ok;
 }
 

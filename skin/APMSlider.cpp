@@ -177,11 +177,6 @@ LRESULT CAPMSlider::OnPaint(UINT, WPARAM, LPARAM, BOOL&)
     return 0;
 }
 
-LRESULT CAPMSlider::OnEraseBkgnd(UINT, WPARAM, LPARAM, BOOL&)
-{
-    return 1;
-}
-
 LRESULT CAPMSlider::OnLButtonUp(UINT, WPARAM, LPARAM lParam, BOOL&)
 {
     // A slider without width has no band under any point.

@@ -12,11 +12,12 @@
 #include "framework/Wnd.h"
 #include "skin/GUIItem.h"
 #include "skin/PHSlider.h"
+#include "skin/SliderCommon.h"
 
 class CBitmapItem;
 struct SkinLoadContext;
 
-class CAPMSlider : public CWnd, public CGUIItem {
+class CAPMSlider : public CStripSlider {
 public:
     CAPMSlider() = default;
     ~CAPMSlider() override;
@@ -59,17 +60,11 @@ public:
     std::vector<std::unique_ptr<CPHSlider>> m_stages;
     HBITMAP m_stageImage = nullptr;  // skin bitmaps, not owned
     HBITMAP m_stageHotImage = nullptr;
-    CBitmap m_background;
-    RECT m_rect = {};
-    HWND m_createdIn = nullptr;
     BYTE m_alpha = 50;
     bool m_freeStages = false;
-    int m_rangeMin = 1;
-    int m_rangeMax = 32;
 
 protected:
     LRESULT OnPaint(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
-    LRESULT OnEraseBkgnd(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnLButtonUp(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnPosChanged(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
 

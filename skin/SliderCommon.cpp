@@ -66,3 +66,8 @@ HBITMAP ReadChildDib(const pugi::xml_node& element, const char* childName)
     pugi::xml_node child = element.child(childName);
     return child ? ResolveSkinBitmap(ElementText(child)) : nullptr;
 }
+
+LRESULT CStripSlider::OnEraseBkgnd(UINT, WPARAM, LPARAM, BOOL&)
+{
+    return 1;
+}

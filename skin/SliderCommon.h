@@ -7,10 +7,10 @@
 #include <pugixml.hpp>
 
 #include "framework/Gdi.h"
+#include "framework/Wnd.h"
 #include "skin/GUIItem.h"
 
 class CBitmapItem;
-class CWnd;
 struct SkinLoadContext;
 
 // A slider or stage thumb has a new position. wParam: the position (0..100 for a vertical slider, the
@@ -53,3 +53,18 @@ void CopyContainerPart(CBitmap& target, HWND wnd, const CBitmapItem* container, 
 // The DIB of the bitmap file named by the element's child `childName` (skins folder, cached, not
 // owned); null without the child or the file.
 HBITMAP ReadChildDib(const pugi::xml_node& element, const char* childName);
+
+// What the strip sliders have alike: where they were made, the part of the container's picture they
+// show, and the value range of their thumbs.
+class CStripSlider : public CWnd, public CGUIItem {
+public:
+    CBitmap m_background;
+    RECT m_rect = {};
+    HWND m_createdIn = nullptr;
+    int m_rangeMin = 1;
+    int m_rangeMax = 32;
+
+protected:
+    // The paint covers the whole window: there is nothing to erase.
+    LRESULT OnEraseBkgnd(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+};

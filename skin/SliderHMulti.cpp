@@ -77,11 +77,6 @@ LRESULT CSliderHMulti::OnPaint(UINT, WPARAM, LPARAM, BOOL&)
     return 0;
 }
 
-LRESULT CSliderHMulti::OnEraseBkgnd(UINT, WPARAM, LPARAM, BOOL&)
-{
-    return 1;
-}
-
 LRESULT CSliderHMulti::OnLButtonUp(UINT, WPARAM, LPARAM lParam, BOOL&)
 {
     LRESULT result = DefWindowProc();

@@ -12,11 +12,12 @@
 #include "framework/Wnd.h"
 #include "skin/GUIItem.h"
 #include "skin/PHSlider.h"
+#include "skin/SliderCommon.h"
 
 class CBitmapItem;
 struct SkinLoadContext;
 
-class CSliderHMulti : public CWnd, public CGUIItem {
+class CSliderHMulti : public CStripSlider {
 public:
     static constexpr size_t kMaxThumbs = 5;
 
@@ -44,20 +45,14 @@ public:
     void SetInteractive(bool interactive);
 
     bool m_interactive = true;  // a click on the track moves the first thumb
-    CBitmap m_background;
     int m_imageWidth = 0;  // size of the thumb image
     int m_imageHeight = 0;
-    RECT m_rect = {};
     int m_leftOffset = 0;
     int m_rightOffset = 0;
     std::vector<std::unique_ptr<CPHSlider>> m_thumbs;
-    HWND m_createdIn = nullptr;
-    int m_rangeMin = 1;
-    int m_rangeMax = 32;
 
 protected:
     LRESULT OnPaint(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
-    LRESULT OnEraseBkgnd(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnLButtonUp(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnPosChanged(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
 };

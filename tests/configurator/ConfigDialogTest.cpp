@@ -45,11 +45,7 @@ TEST_F(ConfigDialogTest, SingleKeyAndDefaultAreKeptUntilApplyWritesThemToTheKeyb
     ASSERT_EQ(Dialog().SelectedKey(), Dialog().FindKeyItem(kEsc));
     EXPECT_TRUE(IsWindowEnabled(AssignButton(kIdAssignSingleKey)));
 
-    AnswerPopups({[](CPopupBox& popup) {
-        TypeKey(popup, 'A', 0x1E);
-        PopupOk(popup);
-    }});
-    Click(AssignButton(kIdAssignSingleKey), [&] { return Dialog().IsDirty(); });
+    AssignKeyA();
     const KeyAssignment esc = StoredKey(L"Esc");
     EXPECT_EQ(esc.kind, kKindSingleKey);
     EXPECT_EQ(esc.data.key.scanCode, 0x1E);
@@ -108,11 +104,7 @@ TEST_F(ConfigDialogTest, DialogReadingInTheBackgroundShowsOnlyOnceTheKeyboardIsR
     PickKey(kEsc);
     EXPECT_TRUE(IsWindowEnabled(AssignButton(kIdAssignMacro))) << "the macro read is there to assign";
 
-    AnswerPopups({[](CPopupBox& popup) {
-        TypeKey(popup, 'A', 0x1E);
-        PopupOk(popup);
-    }});
-    Click(AssignButton(kIdAssignSingleKey), [&] { return Dialog().IsDirty(); });
+    AssignKeyA();
     ASSERT_NO_FATAL_FAILURE(ApplyAndWait());
     PumpUntil([&] { return !HasPendingInput(); });
     EXPECT_TRUE(DialogOpen()) << "the first Apply closed the dialog for an Enter pressed before it showed";
@@ -267,11 +259,7 @@ TEST_F(ConfigDialogTest, FailedWriteLeavesTheChangesToApplyAgainAndTellsTheUser)
 {
     ASSERT_NO_FATAL_FAILURE(OpenDialog());
     PickKey(kEsc);
-    AnswerPopups({[](CPopupBox& popup) {
-        TypeKey(popup, 'A', 0x1E);
-        PopupOk(popup);
-    }});
-    Click(AssignButton(kIdAssignSingleKey), [&] { return Dialog().IsDirty(); });
+    AssignKeyA();
     Command("fail IButtonAssignment.SetRecords 1");
     AnswerPopups({[&](CPopupBox& popup) { PopupOk(popup); }});
     ASSERT_NO_FATAL_FAILURE(ApplyAndWait());
@@ -290,11 +278,7 @@ TEST_F(ConfigDialogTest, SpaceDuringAWriteWaitsForItThenCloses)
     ASSERT_NO_FATAL_FAILURE(OpenDialog());
     Keyboard().SetCompletionPause(800);
     PickKey(kEsc);
-    AnswerPopups({[](CPopupBox& popup) {
-        TypeKey(popup, 'A', 0x1E);
-        PopupOk(popup);
-    }});
-    Click(AssignButton(kIdAssignSingleKey), [&] { return Dialog().IsDirty(); });
+    AssignKeyA();
     Click(MainButton(kIdButtonApply), [&] { return Dialog().TransferRunning(); });
     PostMessageW(Dialog().m_hWnd, WM_KEYDOWN, VK_SPACE, 1 | (0x39 << 16));
     PumpUntil([&] { return !HasPendingInput(); });
@@ -428,11 +412,7 @@ TEST_F(ConfigDialogTest, ExitDropsUnappliedChanges)
 {
     ASSERT_NO_FATAL_FAILURE(OpenDialog());
     PickKey(kEsc);
-    AnswerPopups({[](CPopupBox& popup) {
-        TypeKey(popup, 'A', 0x1E);
-        PopupOk(popup);
-    }});
-    Click(AssignButton(kIdAssignSingleKey), [&] { return Dialog().IsDirty(); });
+    AssignKeyA();
     Mark();
     Click(MainButton(kIdButtonExit), [&] { return !DialogOpen(); });
     EXPECT_FALSE(DialogOpen());
@@ -532,11 +512,7 @@ TEST_F(ConfigDialogTest, HintFollowsThePointerAndShowsAKeysNewFunctionAtOnce)
 
     // The key gets a function while the pointer rests on it.
     PickKey(kEsc);
-    AnswerPopups({[](CPopupBox& popup) {
-        TypeKey(popup, 'A', 0x1E);
-        PopupOk(popup);
-    }});
-    Click(AssignButton(kIdAssignSingleKey), [&] { return Dialog().IsDirty(); });
+    AssignKeyA();
     std::wstring name;
     FormatKeyName('A', name, 0x1E, 0);
     EXPECT_EQ(Dialog().KeyHint()->m_caption, L" " + name) << "the hint shows the key as it is now";

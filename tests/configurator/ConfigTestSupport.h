@@ -409,6 +409,15 @@ protected:
                 popup.EndDialog(IDCANCEL);
         });
     }
+    // Gives the picked key the key A through the single-key popup, and waits until the dialog has the change.
+    void AssignKeyA()
+    {
+        AnswerPopups({[](CPopupBox& popup) {
+            TypeKey(popup, 'A', 0x1E);
+            PopupOk(popup);
+        }});
+        Click(AssignButton(config::kIdAssignSingleKey), [&] { return Dialog().IsDirty(); });
+    }
     KeyAssignment StoredKey(const wchar_t* name)
     {
         KeyAssignment record;

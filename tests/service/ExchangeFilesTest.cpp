@@ -25,15 +25,6 @@ void Fill(Filled& filled)
     filled.macro = filled.Keyboard().MacroAt(0)->guid;
 }
 
-std::vector<std::uint8_t> Reseal(std::vector<std::uint8_t> image)
-{
-    const std::uint32_t length = static_cast<std::uint32_t>(image.size() - kEnvelopeHeaderBytes);
-    const std::uint32_t crc = Crc32(image.data() + kEnvelopeHeaderBytes, length);
-    std::memcpy(&image[16], &length, 4);
-    std::memcpy(&image[20], &crc, 4);
-    return image;
-}
-
 } // namespace
 
 TEST(ExchangeFiles, ProfileAndMacroComeBackAsNewObjects)

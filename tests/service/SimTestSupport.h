@@ -1,9 +1,11 @@
-// Helpers of the simulated keyboard's tests: a fresh temporary folder per test, whole-file access, and a
-// device whose every kind of content differs from the factory's.
+// Helpers of the simulated keyboard's tests: a fresh temporary folder per test, whole-file access, damaged
+// images resealed, and a device whose every kind of content differs from the factory's.
 #pragma once
 
 #include "../support/TestFiles.h"
 
+#include "service/sim/BinaryFile.h"
+#include "service/sim/ByteStream.h"
 #include "service/sim/KeyboardState.h"
 
 #include <gtest/gtest.h>
@@ -30,6 +32,17 @@ inline void WriteBytes(const std::wstring& path, const std::vector<std::uint8_t>
 {
     std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// The image with its body changed and the envelope made consistent again, so that the body parser
+// itself, not the checksum, meets the change.
+inline std::vector<std::uint8_t> Reseal(std::vector<std::uint8_t> image)
+{
+    const std::uint32_t length = static_cast<std::uint32_t>(image.size() - kEnvelopeHeaderBytes);
+    const std::uint32_t crc = Crc32(image.data() + kEnvelopeHeaderBytes, length);
+    std::memcpy(&image[16], &length, 4);
+    std::memcpy(&image[20], &crc, 4);
+    return image;
 }
 
 inline bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }

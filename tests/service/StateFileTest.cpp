@@ -8,21 +8,6 @@
 
 #include <random>
 
-namespace {
-
-// The image with its body changed and the envelope made consistent again, so that the body parser
-// itself, not the checksum, meets the change.
-std::vector<std::uint8_t> Reseal(std::vector<std::uint8_t> image)
-{
-    const std::uint32_t length = static_cast<std::uint32_t>(image.size() - kEnvelopeHeaderBytes);
-    const std::uint32_t crc = Crc32(image.data() + kEnvelopeHeaderBytes, length);
-    std::memcpy(&image[16], &length, 4);
-    std::memcpy(&image[20], &crc, 4);
-    return image;
-}
-
-} // namespace
-
 TEST(StateFile, SaveAndLoadKeepEveryField)
 {
     testfiles::CScopedFolder folder;

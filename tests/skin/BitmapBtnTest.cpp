@@ -19,20 +19,11 @@
 
 namespace {
 
-constexpr COLORREF kRed = RGB(255, 0, 0);
-constexpr COLORREF kGreen = RGB(0, 255, 0);
-constexpr COLORREF kBlue = RGB(0, 0, 255);
-constexpr COLORREF kGrey = RGB(128, 128, 128);
-constexpr COLORREF kYellow = RGB(255, 255, 0);
+using namespace image_button_colours;
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr int kWidth = 40;
 constexpr int kHeight = 20;
-
-CBitmap Solid(COLORREF colour, int width = kWidth, int height = kHeight)
-{
-    return MakeDib(width, height, std::vector<COLORREF>(static_cast<size_t>(width) * height, colour));
-}
 
 // White (outside the button) on the left half, black on the right half.
 CBitmap HalfMask()
@@ -44,52 +35,11 @@ CBitmap HalfMask()
     return MakeDib(kWidth, kHeight, pixels);
 }
 
-class BitmapBtnTest : public FrameworkTest {
+class BitmapBtnTest : public ImageButtonTest<CBitmapBtn, kWidth, kHeight, 240> {
 protected:
-    void SetUp() override
-    {
-        FrameworkTest::SetUp();
-        ASSERT_TRUE(m_parent.CreateEx(0, TestWndClass(), L"", WS_POPUP | WS_VISIBLE, 60, 60, 240, 120, nullptr,
-                                      nullptr));
-        ::SetForegroundWindow(m_parent);
-        ::SetActiveWindow(m_parent);
-        m_button = std::make_unique<CBitmapBtn>();
-        ASSERT_TRUE(m_button->Create(L"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, RECT{10, 10, 10 + kWidth, 10 + kHeight},
-                                     m_parent, 0));
-        m_button->LoadButtonImagesNoMask(&m_normal, &m_over, &m_down, &m_disabled, 0, 0, kWidth, kHeight);
-    }
-    void TearDown() override
-    {
-        m_button.reset();
-        m_parent.DestroyWindow();
-        SetCurrentLangTable(nullptr);
-        FrameworkTest::TearDown();
-    }
-
-    // The button drawn, in `state`, over a bitmap filled with `background`.
-    std::vector<COLORREF> Render(UINT state, COLORREF background = kYellow)
-    {
-        CBitmap target = Solid(background);
-        CDC dc;
-        dc.CreateCompatibleDC(nullptr);
-        {
-            CSelectObject select(dc, target);
-            DRAWITEMSTRUCT item = {ODT_BUTTON, 0, 0, ODA_DRAWENTIRE, state, m_button->m_hWnd, dc,
-                                   RECT{0, 0, kWidth, kHeight}, 0};
-            m_button->DrawItem(&item);
-        }
-        return ReadPixels(target);
-    }
     COLORREF Look(UINT state = 0) { return Render(state)[static_cast<size_t>(kHeight / 2) * kWidth + kWidth / 2]; }
 
     LPARAM At(int x, int y) const { return MAKELPARAM(x, y); }
-
-    CRecordingParent m_parent;
-    CBitmap m_normal = Solid(kRed);
-    CBitmap m_over = Solid(kGreen);
-    CBitmap m_down = Solid(kBlue);
-    CBitmap m_disabled = Solid(kGrey);
-    std::unique_ptr<CBitmapBtn> m_button;
 };
 
 TEST_F(BitmapBtnTest, EachStateShowsItsImage)

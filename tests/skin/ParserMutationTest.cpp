@@ -219,6 +219,19 @@ public:
         }
     }
 
+    // Variant i of a file's bytes: in turn cut short, damaged, or replaced by bytes with no structure.
+    Bytes FileVariant(const Bytes& valid, int i)
+    {
+        Bytes data = valid;
+        if (i % 3 == 0)
+            data.resize(ShorterLength(data.size()));
+        else if (i % 3 == 1)
+            Damage(data);
+        else
+            data = RandomBuffer();
+        return data;
+    }
+
     // Bytes with no structure: mostly small, now and then large.
     Bytes RandomBuffer()
     {
@@ -656,14 +669,8 @@ TEST_F(ParserMutation, KeyDefaultsFileSurvivesDamage)
     // whatever the defaults file holds, and the answer is the defaults parse's.
     Write(L"bin\\Keyboard.bin", keyboard.records);
     for (int i = 0; i < kDefaultsFileVariants; ++i) {
-        Bytes data = valid;
+        const Bytes data = mutator.FileVariant(valid, i);
         const std::string what = "file variant " + std::to_string(i);
-        if (i % 3 == 0)
-            data.resize(mutator.ShorterLength(data.size()));
-        else if (i % 3 == 1)
-            mutator.Damage(data);
-        else
-            data = mutator.RandomBuffer();
         Write(L"bin\\KeyboardDefaults.bin", data);
 
         CKeyboardDef direct;
@@ -759,14 +766,8 @@ TEST_F(ParserMutation, LanguageTextSurvivesDamage)
     pugi::xml_document document;
     ASSERT_TRUE(document.load_string("<LANG name='LANGUAGE_DEFAULT' file='damaged.txt'/>"));
     for (int i = 0; i < kLanguageFileVariants; ++i) {
-        Bytes data = sample.bytes;
+        const Bytes data = mutator.FileVariant(sample.bytes, i);
         const std::string what = "file variant " + std::to_string(i);
-        if (i % 3 == 0)
-            data.resize(mutator.ShorterLength(data.size()));
-        else if (i % 3 == 1)
-            mutator.Damage(data);
-        else
-            data = mutator.RandomBuffer();
         ClearSkinResources();
         Write(L"lang\\damaged.txt", data);
 

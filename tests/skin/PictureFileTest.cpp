@@ -46,36 +46,12 @@ template <class T> void Append(std::vector<unsigned char>& out, T value)
     out.insert(out.end(), p, p + sizeof(T));
 }
 
-// A 3 x 2, 24-bit BMP (rows padded to 12 bytes, stored bottom-up): red, green, blue over
-// (10, 20, 30), white, black.
+// A 3 x 2, 24-bit BMP: red, green, blue over (10, 20, 30), white, black.
 std::vector<unsigned char> MakeBmp()
 {
     const COLORREF rows[2][3] = {{RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255)},
                                  {RGB(10, 20, 30), RGB(255, 255, 255), RGB(0, 0, 0)}};
-    const DWORD stride = 12;
-    std::vector<unsigned char> out;
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-    file.bfSize = file.bfOffBits + stride * 2;
-    BITMAPINFOHEADER info = {};
-    info.biSize = sizeof(info);
-    info.biWidth = 3;
-    info.biHeight = 2;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biCompression = BI_RGB;
-    Append(out, file);
-    Append(out, info);
-    for (int y = 1; y >= 0; --y) {
-        for (int x = 0; x < 3; ++x) {
-            out.push_back(GetBValue(rows[y][x]));
-            out.push_back(GetGValue(rows[y][x]));
-            out.push_back(GetRValue(rows[y][x]));
-        }
-        out.insert(out.end(), stride - 9, 0);
-    }
-    return out;
+    return MakeBmpFile(3, 2, [&rows](int x, int y) { return rows[y][x]; });
 }
 
 // A 16 x 16, 32-bit icon file, all green.

@@ -18,59 +18,14 @@
 
 namespace {
 
-constexpr COLORREF kRed = RGB(255, 0, 0);
-constexpr COLORREF kGreen = RGB(0, 255, 0);
-constexpr COLORREF kBlue = RGB(0, 0, 255);
-constexpr COLORREF kGrey = RGB(128, 128, 128);
-constexpr COLORREF kYellow = RGB(255, 255, 0);
+using namespace image_button_colours;
 constexpr COLORREF kText = RGB(0xE0, 0xE0, 0xE0);
 constexpr int kWidth = 380;
 constexpr int kHeight = 24;
 
-CBitmap Solid(COLORREF colour, int width = kWidth, int height = kHeight)
-{
-    return MakeDib(width, height, std::vector<COLORREF>(static_cast<size_t>(width) * height, colour));
-}
-
-class ProfileBtnTest : public FrameworkTest {
+// The fixture creates its button in the style a PROFBUTTON element gives it.
+class ProfileBtnTest : public ImageButtonTest<CProfileBtn, kWidth, kHeight, 420> {
 protected:
-    void SetUp() override
-    {
-        FrameworkTest::SetUp();
-        ASSERT_TRUE(m_parent.CreateEx(0, TestWndClass(), L"", WS_POPUP | WS_VISIBLE, 60, 60, 420, 120, nullptr,
-                                      nullptr));
-        ::SetForegroundWindow(m_parent);
-        ::SetActiveWindow(m_parent);
-        m_button = std::make_unique<CProfileBtn>();
-        // The style a PROFBUTTON element creates its button with.
-        ASSERT_TRUE(m_button->Create(L"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW,
-                                     RECT{10, 10, 10 + kWidth, 10 + kHeight}, m_parent, 0));
-        m_button->LoadButtonImagesNoMask(&m_normal, &m_over, &m_down, &m_disabled, 0, 0, kWidth, kHeight);
-    }
-    void TearDown() override
-    {
-        if (::GetCapture())
-            ::ReleaseCapture();
-        m_button.reset();
-        m_parent.DestroyWindow();
-        SetCurrentLangTable(nullptr);
-        FrameworkTest::TearDown();
-    }
-
-    // The button drawn, in `state`, over a bitmap filled with yellow.
-    std::vector<COLORREF> Render(UINT state = 0)
-    {
-        CBitmap target = Solid(kYellow);
-        CDC dc;
-        dc.CreateCompatibleDC(nullptr);
-        {
-            CSelectObject select(dc, target);
-            DRAWITEMSTRUCT item = {ODT_BUTTON, 0, 0, ODA_DRAWENTIRE, state, m_button->m_hWnd, dc,
-                                   RECT{0, 0, kWidth, kHeight}, 0};
-            m_button->DrawItem(&item);
-        }
-        return ReadPixels(target);
-    }
     COLORREF Look(UINT state = 0) { return Render(state)[static_cast<size_t>(2) * kWidth + 2]; }
 
     // Whether any pixel of columns [left, right) differs from the red normal image.
@@ -90,13 +45,6 @@ protected:
                     return true;
         return false;
     }
-
-    CRecordingParent m_parent;
-    CBitmap m_normal = Solid(kRed);
-    CBitmap m_over = Solid(kGreen);
-    CBitmap m_down = Solid(kBlue);
-    CBitmap m_disabled = Solid(kGrey);
-    std::unique_ptr<CProfileBtn> m_button;
 };
 
 TEST_F(ProfileBtnTest, EachStateShowsItsImage)

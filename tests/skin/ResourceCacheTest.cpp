@@ -4,6 +4,7 @@
 #include "skin/SkinResources.h"
 
 #include "ResourceTestSupport.h"
+#include "SkinTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -14,37 +15,10 @@
 
 namespace {
 
-template <class T> void Append(std::vector<BYTE>& out, T value)
-{
-    const BYTE* p = reinterpret_cast<const BYTE*>(&value);
-    out.insert(out.end(), p, p + sizeof(T));
-}
-
-// A 2 x 2, 24-bit BMP (rows padded to 8 bytes): blue over red.
+// A 2 x 2, 24-bit BMP: blue over red.
 std::vector<BYTE> MakeBmp()
 {
-    const DWORD stride = 8;
-    std::vector<BYTE> out;
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-    file.bfSize = file.bfOffBits + stride * 2;
-    BITMAPINFOHEADER info = {};
-    info.biSize = sizeof(info);
-    info.biWidth = 2;
-    info.biHeight = 2;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biCompression = BI_RGB;
-    Append(out, file);
-    Append(out, info);
-    const BYTE rows[2][3] = {{0, 0, 255}, {255, 0, 0}};  // bottom row first, BGR
-    for (const auto& colour : rows) {
-        for (int x = 0; x < 2; ++x)
-            out.insert(out.end(), colour, colour + 3);
-        out.insert(out.end(), stride - 6, 0);
-    }
-    return out;
+    return MakeBmpFile(2, 2, [](int, int y) { return y == 0 ? RGB(0, 0, 255) : RGB(255, 0, 0); });
 }
 
 // The family name written in the fixture font.

@@ -9,52 +9,18 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "model/NameTables.h"
 #include "../support/TestFiles.h"
+#include "SkinTestSupport.h"
 #include "skin/AppFolder.h"
 #include "skin/BitmapBtn.h"
 #include "skin/GUIItem.h"
 #include "skin/LangTable.h"
 #include "skin/SkinLoader.h"
 #include "skin/SkinResources.h"
-
-// A 24-bit bottom-up BMP file of width x height whose pixel (x, y) (top row y = 0) is pixel(x, y).
-inline std::vector<BYTE> MakeBmpFile(int width, int height, const std::function<COLORREF(int, int)>& pixel)
-{
-    const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-    file.bfSize = file.bfOffBits + stride * height;
-    BITMAPINFOHEADER info = {};
-    info.biSize = sizeof(info);
-    info.biWidth = width;
-    info.biHeight = height;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biCompression = BI_RGB;
-    std::vector<BYTE> out(reinterpret_cast<const BYTE*>(&file), reinterpret_cast<const BYTE*>(&file + 1));
-    out.insert(out.end(), reinterpret_cast<const BYTE*>(&info), reinterpret_cast<const BYTE*>(&info + 1));
-    for (int y = height - 1; y >= 0; --y) {
-        for (int x = 0; x < width; ++x) {
-            const COLORREF c = pixel(x, y);
-            out.push_back(GetBValue(c));
-            out.push_back(GetGValue(c));
-            out.push_back(GetRValue(c));
-        }
-        out.insert(out.end(), stride - static_cast<DWORD>(width) * 3, 0);
-    }
-    return out;
-}
-
-inline std::vector<BYTE> SolidBmpFile(int width, int height, COLORREF colour)
-{
-    return MakeBmpFile(width, height, [colour](int, int) { return colour; });
-}
 
 // The loader's fixture folder as a Windows path (the build passes the Unix path).
 inline std::wstring LoaderFixturePath(const std::wstring& name)

@@ -1,6 +1,7 @@
 // Shared set-up of the widget tests: a visible panel in a fresh program folder that skin files are
 // loaded into and that records the notifications its widgets send and post, and a parent window that
-// records the commands of its children; a stand-in for BITMAPITEM containers.
+// records the commands of its children; a stand-in for BITMAPITEM containers; a bitmap button with a
+// solid image per state.
 #pragma once
 
 #include <windows.h>
@@ -12,6 +13,7 @@
 
 #include "../framework/TestSupport.h"
 #include "SkinLoaderTestSupport.h"
+#include "SkinTestSupport.h"
 #include "skin/SkinElements.h"
 #include "skin/SkinValues.h"
 
@@ -157,4 +159,67 @@ protected:
     }
 
     CNotificationPanel m_panel;
+};
+
+// The colours of ImageButtonTest's state images and of the background it draws its button over.
+namespace image_button_colours {
+constexpr COLORREF kRed = RGB(255, 0, 0);
+constexpr COLORREF kGreen = RGB(0, 255, 0);
+constexpr COLORREF kBlue = RGB(0, 0, 255);
+constexpr COLORREF kGrey = RGB(128, 128, 128);
+constexpr COLORREF kYellow = RGB(255, 255, 0);
+}  // namespace image_button_colours
+
+// A button of class Button (a CBitmapBtn or one derived from it), Width x Height at (10, 10) in a
+// visible parent ParentWidth x 120 that records its commands, with a solid image per state: red normal,
+// green hovered, blue pressed, grey disabled.
+template <class Button, int Width, int Height, int ParentWidth>
+class ImageButtonTest : public FrameworkTest {
+protected:
+    void SetUp() override
+    {
+        FrameworkTest::SetUp();
+        ASSERT_TRUE(m_parent.CreateEx(0, TestWndClass(), L"", WS_POPUP | WS_VISIBLE, 60, 60, ParentWidth, 120,
+                                      nullptr, nullptr));
+        ::SetForegroundWindow(m_parent);
+        ::SetActiveWindow(m_parent);
+        m_button = std::make_unique<Button>();
+        ASSERT_TRUE(m_button->Create(L"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, RECT{10, 10, 10 + Width, 10 + Height},
+                                     m_parent, 0));
+        m_button->LoadButtonImagesNoMask(&m_normal, &m_over, &m_down, &m_disabled, 0, 0, Width, Height);
+    }
+    void TearDown() override
+    {
+        if (::GetCapture())
+            ::ReleaseCapture();
+        m_button.reset();
+        m_parent.DestroyWindow();
+        SetCurrentLangTable(nullptr);
+        FrameworkTest::TearDown();
+    }
+
+    // A bitmap of the button's size in one colour.
+    static CBitmap Solid(COLORREF colour) { return SolidDib(colour, Width, Height); }
+
+    // The button drawn, in `state`, over a bitmap filled with `background`.
+    std::vector<COLORREF> Render(UINT state = 0, COLORREF background = image_button_colours::kYellow)
+    {
+        CBitmap target = Solid(background);
+        CDC dc;
+        dc.CreateCompatibleDC(nullptr);
+        {
+            CSelectObject select(dc, target);
+            DRAWITEMSTRUCT item = {ODT_BUTTON, 0, 0, ODA_DRAWENTIRE, state, m_button->m_hWnd, dc,
+                                   RECT{0, 0, Width, Height}, 0};
+            m_button->DrawItem(&item);
+        }
+        return ReadPixels(target);
+    }
+
+    CRecordingParent m_parent;
+    CBitmap m_normal = Solid(image_button_colours::kRed);
+    CBitmap m_over = Solid(image_button_colours::kGreen);
+    CBitmap m_down = Solid(image_button_colours::kBlue);
+    CBitmap m_disabled = Solid(image_button_colours::kGrey);
+    std::unique_ptr<Button> m_button;
 };

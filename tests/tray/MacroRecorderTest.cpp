@@ -8,15 +8,6 @@ using tray::TrayMacroRecorder;
 
 namespace {
 
-RawInputReport Key(USHORT makeCode, USHORT flags)
-{
-    RawInputReport report;
-    report.type = RIM_TYPEKEYBOARD;
-    report.keyboard.MakeCode = makeCode;
-    report.keyboard.Flags = flags;
-    return report;
-}
-
 RawInputReport Mouse(USHORT buttonFlags, USHORT buttonData = 0)
 {
     RawInputReport report;
@@ -25,8 +16,6 @@ RawInputReport Mouse(USHORT buttonFlags, USHORT buttonData = 0)
     report.mouse.usButtonData = buttonData;
     return report;
 }
-
-constexpr USHORT kScanA = 0x1E;
 
 class MacroRecorderTest : public ::testing::Test {
 protected:

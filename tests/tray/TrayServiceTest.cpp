@@ -23,17 +23,6 @@ using tray::CDeviceManager;
 
 namespace {
 
-constexpr USHORT kScanA = 0x1E;
-
-RawInputReport Key(USHORT makeCode, USHORT flags)
-{
-    RawInputReport report;
-    report.type = RIM_TYPEKEYBOARD;
-    report.keyboard.MakeCode = makeCode;
-    report.keyboard.Flags = flags;
-    return report;
-}
-
 class TrayServiceTest : public ::testing::Test {
 protected:
     TrayServiceTest() : m_scoped(m_platform), m_service(m_folder) {}

@@ -1,12 +1,13 @@
 // Helpers of the tray program's tests that run without the device service: the test's platform, a
-// registry key and a folder of the test's own, and waiting on a condition while the thread's messages
-// are pumped.
+// registry key and a folder of the test's own, waiting on a condition while the thread's messages are
+// pumped, and the keyboard's raw input.
 #pragma once
 
 #include "../support/TestFiles.h"
 
 #include "FakeTrayPlatform.h"
 #include "framework/Wnd.h"
+#include "skin/RawInput.h"
 
 #include <gtest/gtest.h>
 
@@ -88,4 +89,16 @@ inline std::wstring WinePathOf(const char* unixPath)
     for (const char* c = unixPath; *c; ++c)
         path += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
     return path;
+}
+
+constexpr USHORT kScanA = 0x1E;
+
+// A key's raw input as the keyboard reports it.
+inline RawInputReport Key(USHORT makeCode, USHORT flags)
+{
+    RawInputReport report;
+    report.type = RIM_TYPEKEYBOARD;
+    report.keyboard.MakeCode = makeCode;
+    report.keyboard.Flags = flags;
+    return report;
 }
