@@ -132,19 +132,16 @@ bool FetchLeds(IDeviceProfile* device, std::vector<LedState>& leds)
     if (!GetSubObject(device, IID_ILedCollection, collection))
         return false;
     bool ok = true;
-    for (DWORD index = 0; index < kMaxServiceEnumeration; ++index) {
-        ComRef<IDeviceLed> led;
-        if (FAILED(collection->GetLed(index, led.Put())) || !led)
-            break;
-        LedState read;
-        if (FAILED(led->GetId(&read.id))) {
-            ok = false;
-            continue;
-        }
-        if (FAILED(led->GetState(&read.state)))
-            continue;
-        leds.push_back(read);
-    }
+    ForEachServiceObject<IDeviceLed>(
+        [&](DWORD index, IDeviceLed** out) { return collection->GetLed(index, out); },
+        [&](ComRef<IDeviceLed>& led) {
+            LedState read;
+            if (FAILED(led->GetId(&read.id)))
+                ok = false;
+            else if (SUCCEEDED(led->GetState(&read.state)))
+                leds.push_back(read);
+            return true;
+        });
     return ok;
 }
 
@@ -241,18 +238,15 @@ bool CDeviceReadout::Fetch(IServiceDevice* device, const ProductDescriptor& prod
             if (SUCCEEDED(manager->GetActiveProfile(active.Put())) && active)
                 ReadServiceGuid(active.Get(), activeProfile);
 
-            for (DWORD index = 0; index < kMaxServiceEnumeration; ++index) {
-                ComRef<IDeviceProfile> deviceProfile;
-                if (FAILED(manager->GetProfile(index, deviceProfile.Put())) || !deviceProfile)
-                    break;
+            ForEachDeviceProfile(manager.Get(), [&](ComRef<IDeviceProfile>& deviceProfile) {
                 Profile read;
                 if (!ReadServiceGuid(deviceProfile.Get(), read.guid)) {
                     ok = false;
-                    continue;
+                    return true;
                 }
                 // The read creates no profiles: Initialize listed them.
                 if (!Contains(storeProfiles, read.guid))
-                    continue;
+                    return true;
                 bool profileOk = true;
                 if (wants(kCapabilityProfileProperties, kTransferProfileProperties)) {
                     read.hasProperties = true;
@@ -271,7 +265,8 @@ bool CDeviceReadout::Fetch(IServiceDevice* device, const ProductDescriptor& prod
                 }
                 ok = ok && profileOk;
                 profiles.push_back(std::move(read));
-            }
+                return true;
+            });
         }
     }
 
@@ -286,21 +281,19 @@ bool CDeviceReadout::FetchMacros(IServiceDevice* device)
     if (!GetSubObject(device, IID_IMacroStore, store))
         return false;
     bool ok = true;
-    for (DWORD index = 0; index < kMaxServiceEnumeration; ++index) {
-        ComRef<IDeviceMacro> deviceMacro;
-        if (FAILED(store->GetMacro(index, deviceMacro.Put())) || !deviceMacro)
-            break;
+    ForEachDeviceMacro(store.Get(), [&](ComRef<IDeviceMacro>& deviceMacro) {
         Macro read;
         if (!ReadServiceName(deviceMacro.Get(), kMaxMacroName, read.name) ||
             !ReadServiceGuid(deviceMacro.Get(), read.guid) || IsNullGuid(read.guid))
-            continue;
+            return true;
         read.held = Contains(storeMacros, read.guid);
         if (!read.held) {
             read.eventsOk = FetchMacroEvents(deviceMacro.Get(), read.events);
             ok = ok && read.eventsOk;
         }
         macros.push_back(std::move(read));
-    }
+        return true;
+    });
     return ok;
 }
 

@@ -469,18 +469,21 @@ private:
         ComRef<ILedCollection> leds;
         if (!GetSubObject(device, IID_ILedCollection, leds))
             return false;
-        for (DWORD index = 0; index < kMaxServiceEnumeration; ++index) {
-            ComRef<IDeviceLed> led;
-            if (FAILED(leds->GetLed(index, led.Put())) || !led)
-                break;
-            DWORD id = 0;
-            if (FAILED(led->GetId(&id)))
-                return false;
-            const bool on = id == kLedIdRecording ? profile.led1On : id == LightingOn ? profile.lightingOn : false;
-            if (FAILED(on ? led->TurnOn() : led->TurnOff()))
-                return false;
-        }
-        return true;
+        bool ok = true;
+        ForEachServiceObject<IDeviceLed>(
+            [&](DWORD index, IDeviceLed** out) { return leds->GetLed(index, out); },
+            [&](ComRef<IDeviceLed>& led) {
+                DWORD id = 0;
+                if (FAILED(led->GetId(&id))) {
+                    ok = false;
+                } else {
+                    const bool on =
+                        id == kLedIdRecording ? profile.led1On : id == LightingOn ? profile.lightingOn : false;
+                    ok = SUCCEEDED(on ? led->TurnOn() : led->TurnOff());
+                }
+                return ok;
+            });
+        return ok;
     }
 
     // ---- Macros

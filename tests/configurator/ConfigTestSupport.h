@@ -52,7 +52,8 @@ inline void InstallLanguageFiles(const testfiles::CScopedFolder& folder)
 {
     for (const wchar_t* sub : {L"xml", L"lang"})
         CreateDirectoryW(folder.File(sub).c_str(), nullptr);
-    const std::string list = "<ITEMLIST><LANGLIST><LANG name=\"LANGUAGE_DEFAULT\" file=\"English.txt\"/></LANGLIST></ITEMLIST>";
+    const std::string list =
+        "<ITEMLIST><LANGLIST><LANG name=\"LANGUAGE_DEFAULT\" file=\"English.txt\"/></LANGLIST></ITEMLIST>";
     ASSERT_TRUE(testfiles::WriteBytes(folder.File(L"xml\\Language.xml"), list.data(), list.size()));
     ASSERT_TRUE(CopyFileW((testfiles::WinePath(TESSARY_BIN_DIR) + L"\\lang\\English.txt").c_str(),
                           folder.File(L"lang\\English.txt").c_str(), FALSE));
