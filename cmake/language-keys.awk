@@ -7,7 +7,7 @@ $0 == "" { next }
 n <= 2 { next }
 toupper($0) == "END OF FILE" { exit }
 n % 2 == 1 {
-  gsub(/\\/, "\\\\")
+  gsub(/\\/, "&&")
   gsub(/"/, "\\\"")
   printf "L\"%s\",\n", $0
 }

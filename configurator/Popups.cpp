@@ -92,9 +92,8 @@ BOOL COsslePopup::OnCommand(WPARAM wParam, LPARAM lParam)
             return TRUE;
         }
         if (fromKeys && LOWORD(wParam) == IDCANCEL) {
-            if (FindItem(kIdPopupCancel, SkinItemType::BitmapButton))
-                PressButton(kIdPopupCancel);
-            else if (!PressButton(kIdPopupOk))
+            const bool hasCancel = FindItem(kIdPopupCancel, SkinItemType::BitmapButton) != nullptr;
+            if (!PressButton(hasCancel ? kIdPopupCancel : kIdPopupOk))
                 OnCancel();
             return TRUE;
         }

@@ -271,11 +271,11 @@ bool CDeviceReadout::Fetch(IServiceDevice* device, const ProductDescriptor& prod
     }
 
     if (wants(kCapabilityMacros, kTransferMacros))
-        ok = FetchMacros(device) && ok;
+        ok = ReadMacros(device) && ok;
     return ok;
 }
 
-bool CDeviceReadout::FetchMacros(IServiceDevice* device)
+bool CDeviceReadout::ReadMacros(IServiceDevice* device)
 {
     ComRef<IMacroStore> store;
     if (!GetSubObject(device, IID_IMacroStore, store))

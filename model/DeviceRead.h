@@ -98,9 +98,10 @@ public:
     // deleted ones. True when everything was read; a device profile whose GUID cannot be read is skipped
     // and makes the result false. Only the low 16 bits of `mask` count.
     bool Fetch(IServiceDevice* device, const ProductDescriptor& product, unsigned mask, std::size_t buttonCount);
-    // The macros' part of Fetch: every device macro with name and GUID, and the events of those the store
-    // lacks. False when the macro store cannot be reached or a macro's events could not be fetched.
-    bool FetchMacros(IServiceDevice* device);
+    // The macros' read, Fetch's part for them: every device macro with name and GUID, and the events of
+    // those the store lacks (MergeMacros takes them into the store). False when the macro store cannot be
+    // reached or a macro's events could not be fetched.
+    bool ReadMacros(IServiceDevice* device);
 
     // Into the store: the active profile, each profile's properties, keys and lights, and every macro the
     // store does not hold yet, with GUID and events; a name the store already has in other letter case
@@ -118,14 +119,3 @@ public:
     std::vector<Macro> macros;
 };
 
-// The macros' read at once, on the store's thread: the device's macros that the store lacks join it with
-// their GUIDs and events (FetchMacros, then MergeMacros). False as FetchMacros.
-inline bool ReadMacros(IServiceDevice* device, IKeyboardConfig& store, SeenOnDevice& seen)
-{
-    if (device == nullptr)
-        return false;
-    CDeviceReadout readout = CDeviceReadout::For(store);
-    const bool ok = readout.FetchMacros(device);
-    readout.MergeMacros(store, seen);
-    return ok;
-}

@@ -50,6 +50,7 @@ protected:
     }
     void TearDown() override
     {
+        SetDamagedInstallationHandler(nullptr);
         SetConfigPlatform(nullptr);
         SetCurrentDirectoryW(m_startFolder.c_str());
         SetSelectedLanguageId(-1);

@@ -229,6 +229,8 @@ protected:
     void TearDown() override
     {
         SetPopupShownHook(nullptr);
+        SetDamagedInstallationHandler(nullptr);
+        SetSelectedLanguageId(-1);
         m_dialog.reset();
         config::SetConfigPlatform(nullptr);
         RestoreKeyboardLayout();
