@@ -1,46 +1,16 @@
 // Owning wrappers for GDI objects and device contexts.
 #include "framework/Gdi.h"
 
-CGdiObject& CGdiObject::operator=(CGdiObject&& other) noexcept
-{
-    if (this != &other)
-        Attach(other.Detach());
-    return *this;
-}
-
-void CGdiObject::Attach(HGDIOBJ h)
-{
-    if (h != m_hObject)
-        DeleteObject();
-    m_hObject = h;
-}
-
-HGDIOBJ CGdiObject::Detach()
-{
-    HGDIOBJ h = m_hObject;
-    m_hObject = nullptr;
-    return h;
-}
-
-BOOL CGdiObject::DeleteObject()
-{
-    if (!m_hObject)
-        return FALSE;
-    BOOL ok = ::DeleteObject(m_hObject);
-    m_hObject = nullptr;
-    return ok;
-}
-
 BOOL CBitmap::CreateCompatibleBitmap(HDC dc, int width, int height)
 {
     Attach(::CreateCompatibleBitmap(dc, width, height));
-    return m_hObject != nullptr;
+    return m_h != nullptr;
 }
 
 BOOL CBitmap::CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits)
 {
     Attach(::CreateBitmap(width, height, planes, bitsPerPixel, bits));
-    return m_hObject != nullptr;
+    return m_h != nullptr;
 }
 
 BOOL CBitmap::CreateDIBSection32(HDC dc, int width, int height, void** bits)
@@ -55,14 +25,14 @@ BOOL CBitmap::CreateDIBSection32(HDC dc, int width, int height, void** bits)
     void* pixels = nullptr;
     Attach(::CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &pixels, nullptr, 0));
     if (bits)
-        *bits = m_hObject ? pixels : nullptr;
-    return m_hObject != nullptr;
+        *bits = m_h ? pixels : nullptr;
+    return m_h != nullptr;
 }
 
 SIZE CBitmap::GetSize() const
 {
     BITMAP bm = {};
-    if (!m_hObject || !GetBitmap(&bm))
+    if (!m_h || !GetBitmap(&bm))
         return SIZE{0, 0};
     return SIZE{bm.bmWidth, bm.bmHeight};
 }
@@ -70,25 +40,25 @@ SIZE CBitmap::GetSize() const
 BOOL CFont::CreateFontIndirect(const LOGFONTW* lf)
 {
     Attach(::CreateFontIndirectW(lf));
-    return m_hObject != nullptr;
+    return m_h != nullptr;
 }
 
 BOOL CBrush::CreateSolidBrush(COLORREF colour)
 {
     Attach(::CreateSolidBrush(colour));
-    return m_hObject != nullptr;
+    return m_h != nullptr;
 }
 
 BOOL CPen::CreatePen(int style, int width, COLORREF colour)
 {
     Attach(::CreatePen(style, width, colour));
-    return m_hObject != nullptr;
+    return m_h != nullptr;
 }
 
 BOOL CRgn::CreateRectRgn(int left, int top, int right, int bottom)
 {
     Attach(::CreateRectRgn(left, top, right, bottom));
-    return m_hObject != nullptr;
+    return m_h != nullptr;
 }
 
 CDC::~CDC()

@@ -7,36 +7,33 @@
 
 #include <windows.h>
 
-class CGdiObject {
+#include "framework/Handle.h"
+
+struct CDeleteObjectCall {
+    static BOOL Call(HGDIOBJ h) { return ::DeleteObject(h); }
+};
+
+// Owns one GDI object, as COwnedHandle owns a kernel handle; the wrappers below add the typed handle.
+class CGdiObject : public COwnedHandle<HGDIOBJ, CDeleteObjectCall> {
 public:
     CGdiObject() = default;
-    explicit CGdiObject(HGDIOBJ h) : m_hObject(h) {}
-    CGdiObject(const CGdiObject&) = delete;
-    CGdiObject& operator=(const CGdiObject&) = delete;
-    CGdiObject(CGdiObject&& other) noexcept : m_hObject(other.Detach()) {}
-    CGdiObject& operator=(CGdiObject&& other) noexcept;
-    virtual ~CGdiObject() { DeleteObject(); }
+    explicit CGdiObject(HGDIOBJ h) { m_h = h; }
+    CGdiObject(CGdiObject&&) noexcept = default;
+    CGdiObject& operator=(CGdiObject&&) noexcept = default;
+    virtual ~CGdiObject() = default;
 
-    HGDIOBJ GetSafeHandle() const { return m_hObject; }
-    bool IsNull() const { return m_hObject == nullptr; }
-
-    // Takes ownership of h after deleting the current handle.
-    void Attach(HGDIOBJ h);
-    HGDIOBJ Detach();
+    HGDIOBJ GetSafeHandle() const { return m_h; }
     // Deletes the handle; true when there was one and GDI deleted it.
-    BOOL DeleteObject();
-    int GetObject(int size, void* buffer) const { return ::GetObjectW(m_hObject, size, buffer); }
-    DWORD GetObjectType() const { return ::GetObjectType(m_hObject); }
-
-protected:
-    HGDIOBJ m_hObject = nullptr;
+    BOOL DeleteObject() { return Release(); }
+    int GetObject(int size, void* buffer) const { return ::GetObjectW(m_h, size, buffer); }
+    DWORD GetObjectType() const { return ::GetObjectType(m_h); }
 };
 
 class CBitmap : public CGdiObject {
 public:
     CBitmap() = default;
     explicit CBitmap(HBITMAP h) : CGdiObject(h) {}
-    operator HBITMAP() const { return static_cast<HBITMAP>(m_hObject); }
+    operator HBITMAP() const { return static_cast<HBITMAP>(m_h); }
 
     BOOL CreateCompatibleBitmap(HDC dc, int width, int height);
     BOOL CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits);
@@ -51,7 +48,7 @@ class CFont : public CGdiObject {
 public:
     CFont() = default;
     explicit CFont(HFONT h) : CGdiObject(h) {}
-    operator HFONT() const { return static_cast<HFONT>(m_hObject); }
+    operator HFONT() const { return static_cast<HFONT>(m_h); }
 
     BOOL CreateFontIndirect(const LOGFONTW* lf);
     int GetLogFont(LOGFONTW* lf) const { return GetObject(sizeof(LOGFONTW), lf); }
@@ -61,7 +58,7 @@ class CBrush : public CGdiObject {
 public:
     CBrush() = default;
     explicit CBrush(COLORREF colour) { CreateSolidBrush(colour); }
-    operator HBRUSH() const { return static_cast<HBRUSH>(m_hObject); }
+    operator HBRUSH() const { return static_cast<HBRUSH>(m_h); }
 
     BOOL CreateSolidBrush(COLORREF colour);
 };
@@ -70,7 +67,7 @@ class CPen : public CGdiObject {
 public:
     CPen() = default;
     CPen(int style, int width, COLORREF colour) { CreatePen(style, width, colour); }
-    operator HPEN() const { return static_cast<HPEN>(m_hObject); }
+    operator HPEN() const { return static_cast<HPEN>(m_h); }
 
     BOOL CreatePen(int style, int width, COLORREF colour);
 };
@@ -79,7 +76,7 @@ class CRgn : public CGdiObject {
 public:
     CRgn() = default;
     explicit CRgn(HRGN h) : CGdiObject(h) {}
-    operator HRGN() const { return static_cast<HRGN>(m_hObject); }
+    operator HRGN() const { return static_cast<HRGN>(m_h); }
 
     BOOL CreateRectRgn(int left, int top, int right, int bottom);
     int CombineRgn(HRGN a, HRGN b, int mode) { return ::CombineRgn(*this, a, b, mode); }

@@ -8,7 +8,8 @@
 
 #include <windows.h>
 
-// What both wrappers share: one handle of type H, freed by Free::Call.
+// What the owning wrappers share (these two and the GDI objects' base, Gdi.h): one handle of type H,
+// freed by Free::Call.
 template <class H, class Free>
 class COwnedHandle {
 public:
