@@ -33,13 +33,10 @@ CAPMSlider::~CAPMSlider()
 bool CAPMSlider::Create(const RECT& rc, HWND in, int id, const CBitmapItem* container, HBITMAP stageImage,
                         HBITMAP stageHotImage)
 {
-    if (!CreateStripSliderWindow(*this, rc, in, id))
+    if (!CreateStrip(rc, in, id, container))
         return false;
-    m_rect = rc;
-    m_createdIn = in;
     m_stageImage = stageImage;
     m_stageHotImage = stageHotImage;
-    CopyContainerPart(m_background, m_hWnd, container, rc);
     return true;
 }
 

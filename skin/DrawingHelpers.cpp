@@ -1,6 +1,7 @@
 // GDI helpers shared by the skinned widgets: mask bitmap to region, bitmap rectangle copies, image files.
 #include "skin/DrawingHelpers.h"
 
+#include "framework/ComRef.h"
 #include "framework/Handle.h"
 
 #include <ole2.h>
@@ -87,15 +88,6 @@ struct GlobalFreer {
             ::GlobalFree(h);
     }
 };
-template <class T> struct ComReleaser {
-    T* p = nullptr;
-    ~ComReleaser()
-    {
-        if (p)
-            p->Release();
-    }
-};
-
 } // namespace
 
 HRGN BitmapToRegion(HBITMAP bitmap, COLORREF transparent)
@@ -227,21 +219,19 @@ bool LoadPictureFile(const std::wstring& path, CBitmap& target)
     file.CloseHandle();
 
     // From here on the stream owns the memory.
-    ComReleaser<IStream> stream;
-    if (FAILED(::CreateStreamOnHGlobal(memory.h, TRUE, &stream.p)) || !stream.p)
+    ComRef<IStream> stream;
+    if (FAILED(::CreateStreamOnHGlobal(memory.h, TRUE, stream.Put())) || !stream)
         return false;
     memory.h = nullptr;
 
-    ComReleaser<IPicture> picture;
-    if (FAILED(::OleLoadPicture(stream.p, static_cast<LONG>(length), FALSE, IID_IPicture,
-                                reinterpret_cast<void**>(&picture.p))) ||
-        !picture.p)
+    ComRef<IPicture> picture;
+    if (FAILED(::OleLoadPicture(stream.Get(), static_cast<LONG>(length), FALSE, IID_IPicture, picture.PutVoid())) ||
+        !picture)
         return false;
 
     SHORT type = PICTYPE_UNINITIALIZED;
     OLE_HANDLE handle = 0;
-    if (FAILED(picture.p->get_Type(&type)) || type != PICTYPE_BITMAP || FAILED(picture.p->get_Handle(&handle)) ||
-        !handle)
+    if (FAILED(picture->get_Type(&type)) || type != PICTYPE_BITMAP || FAILED(picture->get_Handle(&handle)) || !handle)
         return false;
     // The picture deletes its own bitmap when it is released, so the target gets a copy.
     HBITMAP bitmap = static_cast<HBITMAP>(::CopyImage(reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(handle)),

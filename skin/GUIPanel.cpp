@@ -54,17 +54,16 @@ LRESULT CGUIPanel::OnCreate(UINT, WPARAM, LPARAM, BOOL& bHandled)
     m_background = nullptr;
     m_mask = nullptr;
     m_region = nullptr;
+    // A load that fails always names the file at fault.
     m_damagedFile.clear();
-    m_skinDamaged = !LoadSkinFile(m_items, m_skinFile, this, &m_damagedFile);
+    LoadSkinFile(m_items, m_skinFile, this, &m_damagedFile);
 
     m_background = FindPanelBitmap(m_items, kBackgroundId);
     BITMAP bm = {};
     const bool sized = m_background && m_background->GetBitmap(&bm);
-    if (!sized && !m_skinDamaged) {
-        m_skinDamaged = true;  // read, but not a panel
-        m_damagedFile = L"xml\\" + m_skinFile;
-    }
-    if (m_skinDamaged && RefuseDamagedSkin()) {
+    if (!sized && m_damagedFile.empty())
+        m_damagedFile = L"xml\\" + m_skinFile;  // read, but not a panel
+    if (!m_damagedFile.empty() && RefuseDamagedSkin()) {
         bHandled = TRUE;
         return -1;
     }

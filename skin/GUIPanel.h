@@ -41,9 +41,8 @@ public:
     HRGN m_region = nullptr;            // the window's region; the system owns it once the window has it
     RECT m_rect = {};                   // the panel's rectangle; right and bottom are its size
     bool m_created = false;             // the window exists and may paint
-    // Set at creation when the skin file, or the background or mask it names, could not be read;
-    // the file at fault, below the program folder.
-    bool m_skinDamaged = false;
+    // Set at creation when the skin file, or the background or mask it names, could not be read: the
+    // file at fault, below the program folder; empty while the skin is whole.
     std::wstring m_damagedFile;
 
 protected:

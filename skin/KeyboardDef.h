@@ -69,9 +69,11 @@ CKeyboardDef& KeyboardDef();
 // only; defaults replace earlier ones of the same ids. Registers KeyboardDef() in `list` under the
 // element's id with type 21 and `parent` as owner; the list does not own it. False when the element,
 // its name or file is missing or unknown, the record file can't be read or parsed (nothing registered),
-// or the defaults file can't be read or parsed (registered all the same). The loader's KEYBOARD reader
-// (KeyboardRoot.cpp, AddSkinKeyboardRoot).
-bool LoadKeyboardDef(const pugi::xml_node& root, CWnd* parent, SkinItemList& list);
+// or the defaults file can't be read or parsed (registered all the same); `damagedFile` (when given)
+// then names the data file at fault ("bin\<file>"), and stays as it was when the element is. The
+// loader's KEYBOARD reader (KeyboardRoot.cpp, AddSkinKeyboardRoot).
+bool LoadKeyboardDef(const pugi::xml_node& root, CWnd* parent, SkinItemList& list,
+                     std::wstring* damagedFile = nullptr);
 
 // A key press or release as the macro recorder and the single-key edit keep it. The first four fields
 // are the key data of a key macro event, in the same order and widths.

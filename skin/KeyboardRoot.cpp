@@ -19,25 +19,15 @@ const BYTE* BinaryData(const std::wstring& fileName, size_t& size)
     return data;
 }
 
-// The key definitions; when they can't be read, the data file at fault, or the skin file when the
-// element names none.
-bool ReadKeyboardRoot(const pugi::xml_node& keyboard, SkinLoadContext& context, std::wstring& damagedFile)
+// The key definitions; when they can't be read, the data file at fault (none when the skin file is).
+bool ReadKeyboardRoot(const pugi::xml_node& keyboard, SkinLoadContext& context)
 {
-    if (LoadKeyboardDef(keyboard, context.parent, context.list))
-        return true;
-    pugi::xml_node definition = keyboard.child("KEYBOARDDEF");
-    if (ReadItemId(definition) < 0 || !definition.attribute("file"))
-        return false;
-    // The definition enters the list once its key records are read: then the defaults failed.
-    const bool recordsRead = !context.list.empty() && context.list.back() == &KeyboardDef();
-    const char* data = recordsRead ? "kbddefaults" : "file";
-    damagedFile = L"bin\\" + TrimmedFileName(AttributeText(definition, data));
-    return false;
+    return LoadKeyboardDef(keyboard, context.parent, context.list, context.damagedFile);
 }
 
 } // namespace
 
-bool LoadKeyboardDef(const pugi::xml_node& root, CWnd* parent, SkinItemList& list)
+bool LoadKeyboardDef(const pugi::xml_node& root, CWnd* parent, SkinItemList& list, std::wstring* damagedFile)
 {
     const pugi::xml_node element = root.child("KEYBOARDDEF");
     if (!element)
@@ -48,16 +38,24 @@ bool LoadKeyboardDef(const pugi::xml_node& root, CWnd* parent, SkinItemList& lis
     if (!element.attribute("file"))
         return false;
 
+    // A data file that can't be read is the one at fault.
+    auto damaged = [&](const std::wstring& fileName) {
+        if (damagedFile)
+            *damagedFile = L"bin\\" + fileName;
+        return false;
+    };
     CKeyboardDef& definition = KeyboardDef();
     size_t size = 0;
-    const BYTE* data = BinaryData(TrimmedFileName(AttributeText(element, "file")), size);
+    const std::wstring records = TrimmedFileName(AttributeText(element, "file"));
+    const BYTE* data = BinaryData(records, size);
     if (!definition.LoadKeyRecords(data, size))
-        return false;
+        return damaged(records);
 
     bool result = true;
     if (element.attribute("kbddefaults")) {
-        data = BinaryData(TrimmedFileName(AttributeText(element, "kbddefaults")), size);
-        result = definition.LoadKeyDefaults(data, size);
+        const std::wstring defaults = TrimmedFileName(AttributeText(element, "kbddefaults"));
+        data = BinaryData(defaults, size);
+        result = definition.LoadKeyDefaults(data, size) || damaged(defaults);
     }
 
     definition.m_id = id;

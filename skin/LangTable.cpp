@@ -176,10 +176,8 @@ bool HasTextForEveryKey(const CLangTable& table, const wchar_t* const* keys, siz
     // Keys as "$" lookups match them: without spaces, cut, A-Z folded.
     auto folded = [](const std::wstring& key) {
         std::wstring result = NormalizeTextKey(key);
-        for (wchar_t& c : result) {
-            if (c >= L'a' && c <= L'z')
-                c = static_cast<wchar_t>(c - L'a' + L'A');
-        }
+        for (wchar_t& c : result)
+            c = FoldAZ(c);
         return result;
     };
     std::set<std::wstring> present;

@@ -14,16 +14,12 @@ namespace {
 
 // BACKGROUND, then MASK; the first that can't be read ends the file, naming its picture when it names
 // one.
-bool ReadPanelRoot(const pugi::xml_node& panel, SkinLoadContext& context, std::wstring& damagedFile)
+bool ReadPanelRoot(const pugi::xml_node& panel, SkinLoadContext& context)
 {
     for (const char* name : {"BACKGROUND", "MASK"}) {
-        CPanelBitmap* bitmap = ReadPanelBitmap(panel, name, context.parent);
-        if (!bitmap) {
-            const std::wstring picture = TrimmedFileName(ElementText(panel.child(name)));
-            if (!picture.empty())
-                damagedFile = L"skins\\" + picture;
+        CPanelBitmap* bitmap = ReadPanelBitmap(panel, name, context.parent, context.damagedFile);
+        if (!bitmap)
             return false;
-        }
         context.list.push_back(bitmap);
     }
     return true;
@@ -31,15 +27,20 @@ bool ReadPanelRoot(const pugi::xml_node& panel, SkinLoadContext& context, std::w
 
 } // namespace
 
-CPanelBitmap* ReadPanelBitmap(const pugi::xml_node& root, const char* elementName, CWnd* parent)
+CPanelBitmap* ReadPanelBitmap(const pugi::xml_node& root, const char* elementName, CWnd* parent,
+                              std::wstring* damagedFile)
 {
     // The window's own picture, not the cache's: a panel's background and mask are the largest pictures
     // of the skin, and nothing else shows them.
-    pugi::xml_node child = root.child(elementName);
-    const std::wstring name = child ? TrimmedFileName(ElementText(child)) : std::wstring();
-    auto item = std::make_unique<CPanelBitmap>();
-    if (name.empty() || !LoadPrivateSkinImage(name, *item) || item->IsNull())
+    const std::wstring name = TrimmedFileName(ElementText(root.child(elementName)));
+    if (name.empty())
         return nullptr;
+    auto item = std::make_unique<CPanelBitmap>();
+    if (!LoadPrivateSkinImage(name, *item) || item->IsNull()) {
+        if (damagedFile)
+            *damagedFile = L"skins\\" + name;
+        return nullptr;
+    }
     item->m_copy = *item;
     item->m_id = FindSkinResourceId(pugi::as_wide(elementName));
     item->m_type = SkinItemType::PanelBitmap;

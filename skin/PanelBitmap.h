@@ -2,6 +2,8 @@
 // copy of the skin image.
 #pragma once
 
+#include <string>
+
 #include <pugixml.hpp>
 
 #include "framework/Gdi.h"
@@ -21,5 +23,7 @@ public:
 
 // Reads the child `elementName` (BACKGROUND or MASK) of a skin root: its text names an image of skins\,
 // which the item holds as its own (LoadPrivateSkinImage), outside the cache. Null when the child is
-// missing or the image can't be loaded. The caller appends the item.
-CPanelBitmap* ReadPanelBitmap(const pugi::xml_node& root, const char* elementName, CWnd* parent);
+// missing or names no picture, or when the image can't be loaded: then `damagedFile` (when given)
+// names it ("skins\<picture>"). The caller appends the item.
+CPanelBitmap* ReadPanelBitmap(const pugi::xml_node& root, const char* elementName, CWnd* parent,
+                              std::wstring* damagedFile = nullptr);

@@ -1,7 +1,6 @@
 // The skin element reader table.
 #include "skin/SkinElements.h"
 
-#include <cstring>
 #include <map>
 #include <string>
 
@@ -15,17 +14,15 @@ CGUIItem* ReadLang(const pugi::xml_node& element, SkinLoadContext& context)
     return ReadLangElement(element, context.parent, context.list, context.damagedFile);
 }
 
-// Every program reads its language table with the loader; it adds the readers of whatever else it makes.
-const SkinElementRow kBuiltInReaders[] = {
-    {"LANG", &ReadLang},
-};
-
-std::vector<SkinElementRow>& AddedReaders()
+// The readers programs added, by element name: every program reads its language table with the loader
+// and adds the readers of whatever else it makes; the first reader of a name stays.
+std::map<std::string, SkinElementReader>& AddedReaders()
 {
-    static std::vector<SkinElementRow> readers;
+    static std::map<std::string, SkinElementReader> readers = {{"LANG", &ReadLang}};
     return readers;
 }
 
+// The tests' readers, in front of the added ones.
 std::map<std::string, SkinElementReader>& RegisteredReaders()
 {
     static std::map<std::string, SkinElementReader> readers;
@@ -49,16 +46,10 @@ SkinElementReader FindSkinElementReader(const char* elementName)
 {
     if (!elementName)
         return nullptr;
-    auto registered = RegisteredReaders().find(elementName);
-    if (registered != RegisteredReaders().end())
-        return registered->second;
-    for (const SkinElementRow& row : kBuiltInReaders) {
-        if (std::strcmp(row.element, elementName) == 0)
-            return row.reader;
-    }
-    for (const SkinElementRow& row : AddedReaders()) {
-        if (std::strcmp(row.element, elementName) == 0)
-            return row.reader;
+    for (const auto* readers : {&RegisteredReaders(), &AddedReaders()}) {
+        auto found = readers->find(elementName);
+        if (found != readers->end())
+            return found->second;
     }
     return nullptr;
 }
@@ -79,12 +70,6 @@ SkinElementReader RegisterSkinElementReader(const char* elementName, SkinElement
 
 void AddSkinElementReaders(const SkinElementRow* rows, size_t count)
 {
-    for (size_t k = 0; k < count; ++k) {
-        const SkinElementRow& row = rows[k];
-        bool known = false;
-        for (const SkinElementRow& added : AddedReaders())
-            known = known || std::strcmp(added.element, row.element) == 0;
-        if (!known)
-            AddedReaders().push_back(row);
-    }
+    for (size_t k = 0; k < count; ++k)
+        AddedReaders().emplace(rows[k].element, rows[k].reader);
 }

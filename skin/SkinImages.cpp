@@ -73,22 +73,16 @@ bool IsPictureName(const std::wstring& text)
 // nested deeper than a skin file may be (the loader refuses it as damaged).
 void CollectPictureNames(const pugi::xml_document& document, std::vector<std::wstring>& names)
 {
-    if (NestedDeeperThan(document, kMaxSkinFileDepth))
-        return;
-    for (pugi::xml_node node = document.first_child(); node;) {
-        if (node.type() == pugi::node_pcdata) {
-            const std::wstring name = TrimmedFileName(pugi::as_wide(node.value()));
-            if (IsPictureName(name))
-                names.push_back(name);
-        } else if (node.type() == pugi::node_element && node.first_child()) {
-            node = node.first_child();
-            continue;
-        }
-        while (node && !node.next_sibling())
-            node = node.parent() == document ? pugi::xml_node() : node.parent();
-        if (node)
-            node = node.next_sibling();
-    }
+    std::vector<std::wstring> found;
+    const bool tooDeep = NestedDeeperThan(document, kMaxSkinFileDepth, [&](const pugi::xml_node& node) {
+        if (node.type() != pugi::node_pcdata)
+            return;
+        std::wstring name = TrimmedFileName(pugi::as_wide(node.value()));
+        if (IsPictureName(name))
+            found.push_back(std::move(name));
+    });
+    if (!tooDeep)
+        names.insert(names.end(), found.begin(), found.end());
 }
 
 void RunPrefetch(ImagePrefetch* prefetch, std::wstring folder, std::vector<std::wstring> files)

@@ -53,7 +53,7 @@ const Section kSections[] = {
 };
 
 // An ITEMLIST holds nothing but the sections.
-bool ReadNothingFirst(const pugi::xml_node&, SkinLoadContext&, std::wstring&)
+bool ReadNothingFirst(const pugi::xml_node&, SkinLoadContext&)
 {
     return true;
 }
@@ -198,9 +198,9 @@ bool LoadSkinPanelFile(const std::wstring& path, SkinItemList* list, CWnd* paren
         pugi::xml_node root = document.child(row.element);
         if (!root || !row.reader)
             continue;
-        SkinLoadContext context{parent, *list, nullptr};
         std::wstring damaged;
-        if (!row.reader(root, context, damaged))
+        SkinLoadContext context{parent, *list, nullptr, &damaged};
+        if (!row.reader(root, context))
             return fail(damaged);
         return ReadSections(root, *list, parent, damaged) || fail(damaged);
     }

@@ -34,9 +34,10 @@ bool LoadSkinPanelFile(const std::wstring& path, SkinItemList* list, CWnd* paren
                        std::wstring* damagedFile = nullptr);
 
 // Reads what a top element holds before its list sections (the key definitions, a panel's pictures)
-// into context.list. False ends the load as failed, with `damagedFile` (empty when called) naming the
-// picture or data file at fault below the program folder, or left empty when the skin file itself is.
-using SkinRootReader = bool (*)(const pugi::xml_node& root, SkinLoadContext& context, std::wstring& damagedFile);
+// into context.list. False ends the load as failed, with *context.damagedFile (always given, empty
+// when called) naming the picture or data file at fault below the program folder, or left empty when
+// the skin file itself is.
+using SkinRootReader = bool (*)(const pugi::xml_node& root, SkinLoadContext& context);
 
 // The loader knows ITEMLIST alone; a program adds the other top elements its skin files have before it
 // loads them, so that one that never reads a keyboard page or a panel carries neither reader. A name

@@ -64,30 +64,39 @@ std::wstring ElementText(const pugi::xml_node& node)
     return std::wstring();
 }
 
-bool NestedDeeperThan(const pugi::xml_node& root, int maxDepth)
-{
-    int depth = 0;
-    pugi::xml_node node = root.first_child();
-    if (node)
-        ++depth;
-    while (node) {
-        if (depth > maxDepth)
-            return true;
-        if (pugi::xml_node child = node.first_child()) {
-            node = child;
-            ++depth;
-            continue;
-        }
-        // Up until a node with a next sibling, never above the root.
-        while (node && node != root && !node.next_sibling()) {
-            node = node.parent();
-            --depth;
-        }
-        if (!node || node == root)
-            break;
-        node = node.next_sibling();
+namespace {
+
+// Hands each node to `visit` and stops at the first one more than `maxDepth` levels below the walk's
+// start. pugixml walks without recursion; its depth() is 0 for the start's children.
+class DepthLimitedWalk : public pugi::xml_tree_walker {
+public:
+    DepthLimitedWalk(int maxDepth, const std::function<void(const pugi::xml_node&)>& visit)
+        : m_maxDepth(maxDepth), m_visit(visit)
+    {
     }
-    return false;
+
+    bool for_each(pugi::xml_node& node) override
+    {
+        if (depth() >= m_maxDepth)
+            return false;
+        if (m_visit)
+            m_visit(node);
+        return true;
+    }
+
+private:
+    const int m_maxDepth;
+    const std::function<void(const pugi::xml_node&)>& m_visit;
+};
+
+} // namespace
+
+bool NestedDeeperThan(const pugi::xml_node& root, int maxDepth,
+                      const std::function<void(const pugi::xml_node&)>& visit)
+{
+    DepthLimitedWalk walk(maxDepth, visit);
+    pugi::xml_node start = root;
+    return !start.traverse(walk);
 }
 
 std::wstring TrimmedFileName(const std::wstring& name)

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include <pugixml.hpp>
@@ -31,8 +32,10 @@ std::wstring ElementText(const pugi::xml_node& node);
 // Skin files nest a few levels deep. A document nested deeper than this is damaged: nothing reads it,
 // so that no walk of a skin file depends on how deep a broken file goes.
 constexpr int kMaxSkinFileDepth = 64;
-// Whether any node lies more than `maxDepth` levels below `root`; walks without recursion.
-bool NestedDeeperThan(const pugi::xml_node& root, int maxDepth);
+// Whether any node lies more than `maxDepth` levels below `root`; walks without recursion. `visit`
+// (when given) sees every node below `root` in document order until the first one too deep.
+bool NestedDeeperThan(const pugi::xml_node& root, int maxDepth,
+                      const std::function<void(const pugi::xml_node&)>& visit = {});
 
 // A file name with white space cut from both ends.
 std::wstring TrimmedFileName(const std::wstring& name);

@@ -46,25 +46,25 @@ SliderPlace ReadSliderPlace(const pugi::xml_node& element, int id, const SkinLoa
     return place;
 }
 
-bool CreateStripSliderWindow(CWnd& slider, const RECT& rc, HWND in, int id)
-{
-    return CBitmapItem::WindowClass() &&
-           slider.Create(CBitmapItem::WindowClass(), L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, rc, in,
-                         static_cast<UINT>(id));
-}
-
-void CopyContainerPart(CBitmap& target, HWND wnd, const CBitmapItem* container, const RECT& rc)
-{
-    if (!container || container->m_image.IsNull())
-        return;
-    CClientDC dc(wnd);
-    CopyBitmapRect(target, dc, container->m_image, rc.left, rc.top, rc.right, rc.bottom);
-}
-
 HBITMAP ReadChildDib(const pugi::xml_node& element, const char* childName)
 {
     pugi::xml_node child = element.child(childName);
     return child ? ResolveSkinBitmap(ElementText(child)) : nullptr;
+}
+
+bool CStripSlider::CreateStrip(const RECT& rc, HWND in, int id, const CBitmapItem* container)
+{
+    const wchar_t* windowClass = CBitmapItem::WindowClass();
+    if (!windowClass ||
+        !CWnd::Create(windowClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, rc, in, static_cast<UINT>(id)))
+        return false;
+    m_rect = rc;
+    m_createdIn = in;
+    if (container && !container->m_image.IsNull()) {
+        CClientDC dc(m_hWnd);
+        CopyBitmapRect(m_background, dc, container->m_image, rc.left, rc.top, rc.right, rc.bottom);
+    }
+    return true;
 }
 
 LRESULT CStripSlider::OnEraseBkgnd(UINT, WPARAM, LPARAM, BOOL&)

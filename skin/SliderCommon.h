@@ -43,13 +43,6 @@ struct SliderPlace {
 };
 SliderPlace ReadSliderPlace(const pugi::xml_node& element, int id, const SkinLoadContext& context);
 
-// Makes a strip slider's window (the picture window class, visible, clipping its thumbs) in `in`.
-bool CreateStripSliderWindow(CWnd& slider, const RECT& rc, HWND in, int id);
-
-// Replaces `target` by the part of the container's picture under `rc` (container client coordinates),
-// for `wnd`'s display. Leaves it empty without a container or picture.
-void CopyContainerPart(CBitmap& target, HWND wnd, const CBitmapItem* container, const RECT& rc);
-
 // The DIB of the bitmap file named by the element's child `childName` (skins folder, cached, not
 // owned); null without the child or the file.
 HBITMAP ReadChildDib(const pugi::xml_node& element, const char* childName);
@@ -65,6 +58,11 @@ public:
     int m_rangeMax = 32;
 
 protected:
+    // Makes the window (the picture window class, visible, clipping its thumbs) at `rc` in `in`, keeps
+    // where it was made and takes the part of the container's picture under `rc` (container client
+    // coordinates) as its background, which stays empty without a container or picture.
+    bool CreateStrip(const RECT& rc, HWND in, int id, const CBitmapItem* container);
+
     // The paint covers the whole window: there is nothing to erase.
     LRESULT OnEraseBkgnd(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
 };

@@ -25,12 +25,7 @@ CSliderHMulti::~CSliderHMulti()
 
 bool CSliderHMulti::Create(const RECT& rc, HWND in, int id, const CBitmapItem* container)
 {
-    if (!CreateStripSliderWindow(*this, rc, in, id))
-        return false;
-    m_rect = rc;
-    m_createdIn = in;
-    CopyContainerPart(m_background, m_hWnd, container, rc);
-    return true;
+    return CreateStrip(rc, in, id, container);
 }
 
 void CSliderHMulti::CreateThumbs(const std::vector<int>& stageIds, HBITMAP normal, HBITMAP hot)
