@@ -227,11 +227,7 @@ protected:
     // refused.
     HRESULT CallImport(const char* operation, LPCWSTR path, Out** out, const char* kind, ImportFn importFile)
     {
-        if (out)
-            *out = nullptr;
-        return this->Call(operation, ArgText(path), [&]() -> HRESULT {
-            if (out == nullptr)
-                return E_POINTER;
+        return this->CallGiving(operation, ArgText(path), out, [&]() -> HRESULT {
             std::wstring file;
             HRESULT hr = ReadPath(path, file);
             CSimDevice* device = SUCCEEDED(hr) ? this->Device(hr) : nullptr;
@@ -515,11 +511,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE GetSubObject(REFIID riid, IUnknown** object) override
     {
-        if (object)
-            *object = nullptr;
-        return Call("IDeviceProfile.GetSubObject", GuidText(riid), [&]() -> HRESULT {
-            if (object == nullptr)
-                return E_POINTER;
+        return CallGiving("IDeviceProfile.GetSubObject", GuidText(riid), object, [&]() -> HRESULT {
             HRESULT hr;
             if (Find(hr) == nullptr)
                 return hr;
@@ -843,11 +835,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE GetSubObject(REFIID riid, IUnknown** object) override
     {
-        if (object)
-            *object = nullptr;
-        return Call("IServiceDevice.GetSubObject", GuidText(riid), [&]() -> HRESULT {
-            if (object == nullptr)
-                return E_POINTER;
+        return CallGiving("IServiceDevice.GetSubObject", GuidText(riid), object, [&]() -> HRESULT {
             HRESULT hr;
             if (Device(hr) == nullptr)
                 return hr;
@@ -903,11 +891,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE GetDevice(DWORD index, IServiceDevice** device) override
     {
-        if (device)
-            *device = nullptr;
-        return Call("IDeviceCollection.GetDevice", std::to_string(index), [&]() -> HRESULT {
-            if (device == nullptr)
-                return E_POINTER;
+        return CallGiving("IDeviceCollection.GetDevice", std::to_string(index), device, [&]() -> HRESULT {
             const std::uint32_t serial = m_service.PluggedSerial(index);
             if (serial == 0)
                 return kHrNoMoreItems;
