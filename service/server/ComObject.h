@@ -84,6 +84,14 @@ protected:
         return result;
     }
 
+    // The answer to a change the device made or refused: one it made is saved first.
+    HRESULT AnswerChange(SimStatus status)
+    {
+        if (status == SimStatus::Ok)
+            m_service.Changed();
+        return HresultOf(status);
+    }
+
     CServiceCore& m_service;
 };
 
@@ -173,10 +181,7 @@ protected:
             CSimDevice* device = Device(hr);
             if (device == nullptr)
                 return hr;
-            const SimStatus status = act(*device, object->Guid());
-            if (status == SimStatus::Ok)
-                this->m_service.Changed();
-            return HresultOf(status);
+            return this->AnswerChange(act(*device, object->Guid()));
         });
     }
 

@@ -148,10 +148,7 @@ protected:
             CSimDevice* device = this->Device(hr);
             if (device == nullptr)
                 return hr;
-            const SimStatus status = (device->*setName)(m_guid, text);
-            if (status == SimStatus::Ok)
-                this->m_service.Changed();
-            return HresultOf(status);
+            return this->AnswerChange((device->*setName)(m_guid, text));
         });
     }
 
@@ -289,10 +286,7 @@ public:
         return CallOnDevice("IProfilePropertyStore.SetProperty", HexText(key) + " " + std::to_string(size),
                             buffer == nullptr && size != 0,
                             [&](CSimDevice* device) -> HRESULT {
-            const SimStatus status = device->SetProperty(m_profile, key, buffer, size);
-            if (status == SimStatus::Ok)
-                m_service.Changed();
-            return HresultOf(status);
+            return AnswerChange(device->SetProperty(m_profile, key, buffer, size));
         });
     }
 };
@@ -338,10 +332,7 @@ public:
     {
         return CallOnDevice("IButtonAssignment.SetRecords", std::to_string(count), count != 0 && records == nullptr,
                             [&](CSimDevice* device) -> HRESULT {
-            const SimStatus status = device->SetButtonRecords(m_profile, records, count);
-            if (status == SimStatus::Ok)
-                m_service.Changed();
-            return HresultOf(status);
+            return AnswerChange(device->SetButtonRecords(m_profile, records, count));
         });
     }
 };
@@ -463,10 +454,7 @@ private:
         CSimDevice* device = Device(hr);
         if (device == nullptr)
             return hr;
-        const SimStatus status = edit(*device);
-        if (status == SimStatus::Ok)
-            m_service.Changed();
-        return HresultOf(status);
+        return AnswerChange(edit(*device));
     }
 
     const std::uint32_t m_id;
@@ -680,10 +668,7 @@ public:
             if (device == nullptr)
                 return hr;
             const std::vector<SimMacroEvent> list(events->events, events->events + events->count);
-            const SimStatus status = device->SetMacroEvents(m_guid, list);
-            if (status == SimStatus::Ok)
-                m_service.Changed();
-            return HresultOf(status);
+            return AnswerChange(device->SetMacroEvents(m_guid, list));
         });
     }
 };
