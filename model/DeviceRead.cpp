@@ -10,15 +10,6 @@
 
 namespace {
 
-// Light ids: light 1, and the light that carries the profile's lighting switch.
-constexpr DWORD kLedIdRecording = 1;
-constexpr DWORD LightingOn = 4;
-
-bool Contains(const std::vector<GUID>& list, const GUID& guid)
-{
-    return std::find(list.begin(), list.end(), guid) != list.end();
-}
-
 IKeyboardProfile* FindStoreProfile(IKeyboardConfig& store, const GUID& guid)
 {
     DWORD words[4];
@@ -245,7 +236,7 @@ bool CDeviceReadout::Fetch(IServiceDevice* device, const ProductDescriptor& prod
                     return true;
                 }
                 // The read creates no profiles: Initialize listed them.
-                if (!Contains(storeProfiles, read.guid))
+                if (!ContainsGuid(storeProfiles, read.guid))
                     return true;
                 bool profileOk = true;
                 if (wants(kCapabilityProfileProperties, kTransferProfileProperties)) {
@@ -286,7 +277,7 @@ bool CDeviceReadout::ReadMacros(IServiceDevice* device)
         if (!ReadServiceName(deviceMacro.Get(), kMaxMacroName, read.name) ||
             !ReadServiceGuid(deviceMacro.Get(), read.guid) || IsNullGuid(read.guid))
             return true;
-        read.held = Contains(storeMacros, read.guid);
+        read.held = ContainsGuid(storeMacros, read.guid);
         if (!read.held) {
             read.eventsOk = FetchMacroEvents(deviceMacro.Get(), read.events);
             ok = ok && read.eventsOk;

@@ -10,15 +10,6 @@
 
 namespace {
 
-// Light ids: light 1, and the light that carries the profile's lighting switch.
-constexpr DWORD kLedIdRecording = 1;
-constexpr DWORD LightingOn = 4;
-
-bool Contains(const std::vector<GUID>& list, const GUID& guid)
-{
-    return std::find(list.begin(), list.end(), guid) != list.end();
-}
-
 // The keyboard did not answer (its process or the keyboard itself is gone): no conclusion can be drawn.
 bool LinkLost(HRESULT hr)
 {
@@ -203,7 +194,7 @@ private:
                 return name == profile.name || SUCCEEDED(device->SetName(profile.name.c_str()));
             }
             // Listed a moment ago: the device has it but would not hand it out.
-            if (Contains(m_deviceProfiles, profile.guid))
+            if (ContainsGuid(m_deviceProfiles, profile.guid))
                 return false;
         }
         return CreateDeviceProfile(profile, device);
@@ -275,11 +266,11 @@ private:
             if (!ReadServiceGuid(object.Get(), guid))
                 return;
             found.push_back(guid);
-            if (!Contains(unanswered.known, guid) && !seen(guid))
+            if (!ContainsGuid(unanswered.known, guid) && !seen(guid))
                 appeared.push_back(std::move(object));
         }
         for (const GUID& guid : unanswered.known) {
-            if (!IsNullGuid(guid) && !Contains(found, guid))
+            if (!IsNullGuid(guid) && !ContainsGuid(found, guid))
                 return;
         }
         // Objects this program made or read since the call (a key's new macro made in the profile pass,
@@ -517,7 +508,7 @@ private:
         ComRef<IDeviceMacro> device;
         if (IsNullGuid(macro.guid) || FAILED(m_macros->FindMacro(macro.guid, device.Put())) || !device) {
             // A macro the device lists but would not hand out is not recreated beside itself.
-            if (!IsNullGuid(macro.guid) && Contains(m_deviceMacros, macro.guid))
+            if (!IsNullGuid(macro.guid) && ContainsGuid(m_deviceMacros, macro.guid))
                 return false;
             return CreateDeviceMacro(macro);
         }
