@@ -322,15 +322,11 @@ void CDeviceReadout::MergeMacros(IKeyboardConfig& store, SeenOnDevice& seen) con
             seen.AddMacro(read.guid);
             continue;
         }
-        if (read.held)
+        if (read.held || !read.eventsOk)
             continue;
         CMacro* macro = AddMacroUnderFreeName(store, read.name);
         if (macro == nullptr)
             continue;
-        if (!read.eventsOk) {
-            store.RemoveMacro(macro);
-            continue;
-        }
         macro->SetGuid(read.guid);
         MacroEventList events;
         FromDeviceMacroEvents(read.events, &events);
