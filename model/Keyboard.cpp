@@ -14,8 +14,6 @@ namespace {
 
 constexpr DWORD kModeRecording = 2;
 constexpr DWORD kModeNormal = 1;
-// More buttons than any keyboard has; a larger count is a service fault, not a reason to allocate.
-constexpr DWORD kMaxButtons = 4096;
 
 CKeyboard* g_keyboard = nullptr;
 
@@ -123,15 +121,11 @@ bool CKeyboard::ReadButtonIds()
         !active || !GetSubObject(active.Get(), IID_IButtonAssignment, buttons))
         return false;
     ButtonAssignmentInfo info = {};
-    if (FAILED(buttons->GetInfo(&info)) || info.buttonCount == 0 || info.buttonCount > kMaxButtons)
+    std::vector<KeyAssignmentRecord> records;
+    if (FAILED(buttons->GetInfo(&info)) || !FetchButtonRecords(buttons.Get(), info.buttonCount, records))
         return false;
-    std::vector<KeyAssignmentRecord> records(info.buttonCount);
-    DWORD count = info.buttonCount;
-    if (FAILED(buttons->GetAll(&count, records.data())))
-        return false;
-    count = std::min(count, info.buttonCount);
-    for (DWORD i = 0; i < count; ++i)
-        m_buttonIds.push_back(records[i].buttonId);
+    for (const KeyAssignmentRecord& record : records)
+        m_buttonIds.push_back(record.buttonId);
     return !m_buttonIds.empty();
 }
 
