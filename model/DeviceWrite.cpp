@@ -3,6 +3,7 @@
 
 #include "model/AssignmentRecords.h"
 #include "model/BoundedText.h"
+#include "model/DeviceRead.h"
 #include "model/GuidWords.h"
 #include "model/IGenDevice.h"
 
@@ -517,12 +518,8 @@ private:
             if (FAILED(device->SetName(macro.name.c_str())))
                 return false;
         }
-        MacroEventBuffer* current = nullptr;
-        bool same = false;
-        if (SUCCEEDED(device->GetEvents(&current)))
-            same = SameEvents(ReadReturnedMacroEventBuffer(current), macro.events);
-        CoTaskMemFree(current);
-        if (same)
+        std::vector<DeviceMacroEvent> current;
+        if (FetchMacroEvents(device.Get(), current) && SameEvents(current, macro.events))
             return true;
         CEventBuffer events(macro.events);
         return events.Get() != nullptr && SUCCEEDED(device->SetEvents(events.Get()));
@@ -583,10 +580,8 @@ private:
             [this](DWORD index, IDeviceMacro** macro) { return m_macros->GetMacro(index, macro); },
             [this](const GUID& guid) { return m_config.seen.HasMacro(guid); },
             [](IDeviceMacro* macro) {
-                MacroEventBuffer* events = nullptr;
-                const bool empty = SUCCEEDED(macro->GetEvents(&events)) && ReadReturnedMacroEventBuffer(events).empty();
-                CoTaskMemFree(events);
-                return empty;
+                std::vector<DeviceMacroEvent> events;
+                return FetchMacroEvents(macro, events) && events.empty();
             },
             [this](IDeviceMacro* macro) { return m_macros->DeleteMacro(macro); });
     }
