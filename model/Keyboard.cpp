@@ -163,12 +163,12 @@ bool CKeyboard::ImportProfileFile(const wchar_t* path, IKeyboardConfig* config)
     IKeyboardProfile* profile = nullptr;
     bool ok = ReadServiceName(imported.Get(), kMaxPathText, name) && ReadServiceGuid(imported.Get(), read.guid);
     if (ok && HasProfileNamed(*config, name)) {
-        // One name, one profile: a taken name becomes the name a copy would get, on the keyboard too (a
-        // rename the keyboard refuses now is made by the next write).
+        // One name, one profile: a taken name becomes the name a copy would get, on the keyboard too. The
+        // store takes the name the keyboard holds, so a keyboard that refuses the rename fails the import.
         const std::wstring free = ProfileCopyName(*config, name);
         if (!free.empty()) {
             name = free;
-            imported->SetName(name.c_str());
+            ok = SUCCEEDED(imported->SetName(name.c_str()));
         }
     }
     // Read as the configuration read reads a profile, and stored the same way.
