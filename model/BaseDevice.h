@@ -123,7 +123,7 @@ public:
         ComRef<IProfileManager> profiles;
         if (!scope || !GetSubObject(Device(), IID_IProfileManager, profiles))
             return 0;
-        return CountDeviceProfiles(profiles.Get());
+        return ForEachDeviceProfile(profiles.Get(), [](ComRef<IDeviceProfile>&) { return true; });
     }
 
     virtual unsigned GetDeviceMacroCount()
@@ -132,7 +132,7 @@ public:
         ComRef<IMacroStore> macros;
         if (!scope || !GetSubObject(Device(), IID_IMacroStore, macros))
             return 0;
-        return CountDeviceMacros(macros.Get());
+        return ForEachDeviceMacro(macros.Get(), [](ComRef<IDeviceMacro>&) { return true; });
     }
 
     virtual bool IsBusy() { return m_tasks.IsBusy(); }

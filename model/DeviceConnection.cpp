@@ -40,16 +40,6 @@ void CDeviceConnection::Close()
     m_info = DeviceInfo{};
 }
 
-unsigned CountDeviceProfiles(IProfileManager* profiles)
-{
-    return ForEachDeviceProfile(profiles, [](ComRef<IDeviceProfile>&) { return true; });
-}
-
-unsigned CountDeviceMacros(IMacroStore* macros)
-{
-    return ForEachDeviceMacro(macros, [](ComRef<IDeviceMacro>&) { return true; });
-}
-
 std::wstring FormatDeviceVersion(DWORD major, DWORD minor)
 {
     wchar_t text[32] = {};

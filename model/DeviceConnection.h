@@ -1,7 +1,7 @@
 // The configurator's connection to the keyboard through the device service: the product it looks for
-// and what that product can do, the connection (service root and chosen device) of one apartment, and
-// the counts of its enumerations. The calls every client shares (sub-objects, names, GUIDs, the device
-// search) are the service client's.
+// and what that product can do, and the connection (service root and chosen device) of one apartment.
+// The calls every client shares (sub-objects, names, GUIDs, the device search, the enumerations) are
+// the service client's.
 #pragma once
 
 #include "framework/ComRef.h"
@@ -67,10 +67,6 @@ private:
     ComRef<IServiceDevice> m_device;
     DeviceInfo m_info = {};
 };
-
-// Profiles and macros the device lists: indexes 0, 1, ... until the first failure.
-unsigned CountDeviceProfiles(IProfileManager* profiles);
-unsigned CountDeviceMacros(IMacroStore* macros);
 
 // "major.minor" with two minor digits, as versions are shown.
 std::wstring FormatDeviceVersion(DWORD major, DWORD minor);

@@ -10,13 +10,10 @@
 
 namespace {
 
-// Light ids: light 1, and the light that carries the profile's lighting switch.
-constexpr DWORD kLedIdRecording = 1;
-constexpr DWORD LightingOn = 4;
-
-bool Contains(const std::vector<GUID>& list, const GUID& guid)
+// A part of the device the read takes: one the product has and `mask` asks for.
+bool Wants(const ProductDescriptor& product, unsigned mask, DWORD capability, unsigned bits)
 {
-    return std::find(list.begin(), list.end(), guid) != list.end();
+    return product.Has(capability) && (mask & bits) != 0;
 }
 
 IKeyboardProfile* FindStoreProfile(IKeyboardConfig& store, const GUID& guid)
@@ -74,12 +71,6 @@ void StoreProfileProperties(const ProfileProperties& read, IKeyboardProfile& pro
     }
 }
 
-bool ReadProfileProperties(IDeviceProfile* device, IKeyboardProfile& profile)
-{
-    StoreProfileProperties(FetchProfileProperties(device), profile);
-    return true;
-}
-
 bool FetchButtonRecords(IButtonAssignment* buttons, std::size_t buttonCount, std::vector<KeyAssignmentRecord>& records)
 {
     records.clear();
@@ -115,16 +106,6 @@ void StoreKeyAssignments(IKeyboardConfig& store, IKeyboardProfile* profile,
     store.ReservedSetProfileFlag(anyActive ? 1 : 0, profile);
 }
 
-bool ReadKeyAssignments(IKeyboardConfig& store, IKeyboardProfile* profile, IButtonAssignment* buttons,
-                        std::size_t buttonCount, SeenOnDevice::KeyMap* asRead)
-{
-    std::vector<KeyAssignmentRecord> records;
-    if (!FetchButtonRecords(buttons, buttonCount, records))
-        return false;
-    StoreKeyAssignments(store, profile, records, asRead);
-    return true;
-}
-
 bool FetchLeds(IDeviceProfile* device, std::vector<LedState>& leds)
 {
     leds.clear();
@@ -153,14 +134,6 @@ void StoreLeds(IKeyboardConfig& store, const std::vector<LedState>& leds, IKeybo
         else if (led.id == LightingOn)
             store.SetLightingOn(led.state != 0, profile);
     }
-}
-
-bool ReadLeds(IKeyboardConfig& store, IDeviceProfile* device, IKeyboardProfile* profile)
-{
-    std::vector<LedState> leds;
-    const bool ok = FetchLeds(device, leds);
-    StoreLeds(store, leds, profile);
-    return ok;
 }
 
 bool FetchMacroEvents(IDeviceMacro* macro, std::vector<DeviceMacroEvent>& events)
@@ -226,10 +199,9 @@ bool CDeviceReadout::Fetch(IServiceDevice* device, const ProductDescriptor& prod
     if (device == nullptr)
         return false;
     mask &= 0xFFFF;
-    auto wants = [&](DWORD capability, unsigned bits) { return product.Has(capability) && (mask & bits) != 0; };
     bool ok = true;
 
-    if (wants(kCapabilityProfiles, kTransferAnyProfilePass)) {
+    if (Wants(product, mask, kCapabilityProfiles, kTransferAnyProfilePass)) {
         ComRef<IProfileManager> manager;
         if (!GetSubObject(device, IID_IProfileManager, manager)) {
             ok = false;
@@ -245,33 +217,39 @@ bool CDeviceReadout::Fetch(IServiceDevice* device, const ProductDescriptor& prod
                     return true;
                 }
                 // The read creates no profiles: Initialize listed them.
-                if (!Contains(storeProfiles, read.guid))
+                if (!ContainsGuid(storeProfiles, read.guid))
                     return true;
-                bool profileOk = true;
-                if (wants(kCapabilityProfileProperties, kTransferProfileProperties)) {
-                    read.hasProperties = true;
-                    read.properties = FetchProfileProperties(deviceProfile.Get());
-                }
-                if (wants(kCapabilityKeyAssignments, kTransferKeyAssignments)) {
-                    ComRef<IButtonAssignment> buttons;
-                    read.keysWanted = true;
-                    read.keysRead = GetSubObject(deviceProfile.Get(), IID_IButtonAssignment, buttons) &&
-                                    FetchButtonRecords(buttons.Get(), buttonCount, read.records);
-                    profileOk = read.keysRead;
-                }
-                if (profileOk && wants(kCapabilityLeds, kTransferLeds)) {
-                    read.ledsRead = true;
-                    profileOk = FetchLeds(deviceProfile.Get(), read.leds);
-                }
-                ok = ok && profileOk;
+                ok = FetchProfile(deviceProfile.Get(), product, mask, buttonCount, read) && ok;
                 profiles.push_back(std::move(read));
                 return true;
             });
         }
     }
 
-    if (wants(kCapabilityMacros, kTransferMacros))
+    if (Wants(product, mask, kCapabilityMacros, kTransferMacros))
         ok = ReadMacros(device) && ok;
+    return ok;
+}
+
+bool CDeviceReadout::FetchProfile(IDeviceProfile* device, const ProductDescriptor& product, unsigned mask,
+                                  std::size_t buttonCount, Profile& read)
+{
+    bool ok = true;
+    if (Wants(product, mask, kCapabilityProfileProperties, kTransferProfileProperties)) {
+        read.hasProperties = true;
+        read.properties = FetchProfileProperties(device);
+    }
+    if (Wants(product, mask, kCapabilityKeyAssignments, kTransferKeyAssignments)) {
+        ComRef<IButtonAssignment> buttons;
+        read.keysWanted = true;
+        read.keysRead = GetSubObject(device, IID_IButtonAssignment, buttons) &&
+                        FetchButtonRecords(buttons.Get(), buttonCount, read.records);
+        ok = read.keysRead;
+    }
+    if (ok && Wants(product, mask, kCapabilityLeds, kTransferLeds)) {
+        read.ledsRead = true;
+        ok = FetchLeds(device, read.leds);
+    }
     return ok;
 }
 
@@ -286,7 +264,7 @@ bool CDeviceReadout::ReadMacros(IServiceDevice* device)
         if (!ReadServiceName(deviceMacro.Get(), kMaxMacroName, read.name) ||
             !ReadServiceGuid(deviceMacro.Get(), read.guid) || IsNullGuid(read.guid))
             return true;
-        read.held = Contains(storeMacros, read.guid);
+        read.held = ContainsGuid(storeMacros, read.guid);
         if (!read.held) {
             read.eventsOk = FetchMacroEvents(deviceMacro.Get(), read.events);
             ok = ok && read.eventsOk;
@@ -305,21 +283,27 @@ void CDeviceReadout::MergeInto(IKeyboardConfig& store, SeenOnDevice& seen) const
             continue;
         if (!IsNullGuid(activeProfile) && activeProfile == read.guid)
             store.SetActiveProfile(profile);
-        if (read.hasProperties)
-            StoreProfileProperties(read.properties, *profile);
-        if (read.keysWanted) {
-            if (read.keysRead) {
-                SeenOnDevice::KeyMap asRead;
-                StoreKeyAssignments(store, profile, read.records, &asRead);
-                seen.SetKeys(read.guid, std::move(asRead));
-            } else {
-                seen.ForgetKeys(read.guid);
-            }
-        }
-        if (read.ledsRead)
-            StoreLeds(store, read.leds, profile);
+        StoreProfile(store, read, *profile, seen);
     }
     MergeMacros(store, seen);
+}
+
+void CDeviceReadout::StoreProfile(IKeyboardConfig& store, const Profile& read, IKeyboardProfile& profile,
+                                  SeenOnDevice& seen)
+{
+    if (read.hasProperties)
+        StoreProfileProperties(read.properties, profile);
+    if (read.keysWanted) {
+        if (read.keysRead) {
+            SeenOnDevice::KeyMap asRead;
+            StoreKeyAssignments(store, &profile, read.records, &asRead);
+            seen.SetKeys(read.guid, std::move(asRead));
+        } else {
+            seen.ForgetKeys(read.guid);
+        }
+    }
+    if (read.ledsRead)
+        StoreLeds(store, read.leds, &profile);
 }
 
 void CDeviceReadout::MergeMacros(IKeyboardConfig& store, SeenOnDevice& seen) const
@@ -331,15 +315,11 @@ void CDeviceReadout::MergeMacros(IKeyboardConfig& store, SeenOnDevice& seen) con
             seen.AddMacro(read.guid);
             continue;
         }
-        if (read.held)
+        if (read.held || !read.eventsOk)
             continue;
         CMacro* macro = AddMacroUnderFreeName(store, read.name);
         if (macro == nullptr)
             continue;
-        if (!read.eventsOk) {
-            store.RemoveMacro(macro);
-            continue;
-        }
         macro->SetGuid(read.guid);
         MacroEventList events;
         FromDeviceMacroEvents(read.events, &events);

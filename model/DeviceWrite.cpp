@@ -3,21 +3,13 @@
 
 #include "model/AssignmentRecords.h"
 #include "model/BoundedText.h"
+#include "model/DeviceRead.h"
 #include "model/GuidWords.h"
 #include "model/IGenDevice.h"
 
 #include <algorithm>
 
 namespace {
-
-// Light ids: light 1, and the light that carries the profile's lighting switch.
-constexpr DWORD kLedIdRecording = 1;
-constexpr DWORD LightingOn = 4;
-
-bool Contains(const std::vector<GUID>& list, const GUID& guid)
-{
-    return std::find(list.begin(), list.end(), guid) != list.end();
-}
 
 // The keyboard did not answer (its process or the keyboard itself is gone): no conclusion can be drawn.
 bool LinkLost(HRESULT hr)
@@ -203,7 +195,7 @@ private:
                 return name == profile.name || SUCCEEDED(device->SetName(profile.name.c_str()));
             }
             // Listed a moment ago: the device has it but would not hand it out.
-            if (Contains(m_deviceProfiles, profile.guid))
+            if (ContainsGuid(m_deviceProfiles, profile.guid))
                 return false;
         }
         return CreateDeviceProfile(profile, device);
@@ -275,11 +267,11 @@ private:
             if (!ReadServiceGuid(object.Get(), guid))
                 return;
             found.push_back(guid);
-            if (!Contains(unanswered.known, guid) && !seen(guid))
+            if (!ContainsGuid(unanswered.known, guid) && !seen(guid))
                 appeared.push_back(std::move(object));
         }
         for (const GUID& guid : unanswered.known) {
-            if (!IsNullGuid(guid) && !Contains(found, guid))
+            if (!IsNullGuid(guid) && !ContainsGuid(found, guid))
                 return;
         }
         // Objects this program made or read since the call (a key's new macro made in the profile pass,
@@ -517,7 +509,7 @@ private:
         ComRef<IDeviceMacro> device;
         if (IsNullGuid(macro.guid) || FAILED(m_macros->FindMacro(macro.guid, device.Put())) || !device) {
             // A macro the device lists but would not hand out is not recreated beside itself.
-            if (!IsNullGuid(macro.guid) && Contains(m_deviceMacros, macro.guid))
+            if (!IsNullGuid(macro.guid) && ContainsGuid(m_deviceMacros, macro.guid))
                 return false;
             return CreateDeviceMacro(macro);
         }
@@ -526,12 +518,8 @@ private:
             if (FAILED(device->SetName(macro.name.c_str())))
                 return false;
         }
-        MacroEventBuffer* current = nullptr;
-        bool same = false;
-        if (SUCCEEDED(device->GetEvents(&current)))
-            same = SameEvents(ReadReturnedMacroEventBuffer(current), macro.events);
-        CoTaskMemFree(current);
-        if (same)
+        std::vector<DeviceMacroEvent> current;
+        if (FetchMacroEvents(device.Get(), current) && SameEvents(current, macro.events))
             return true;
         CEventBuffer events(macro.events);
         return events.Get() != nullptr && SUCCEEDED(device->SetEvents(events.Get()));
@@ -592,10 +580,8 @@ private:
             [this](DWORD index, IDeviceMacro** macro) { return m_macros->GetMacro(index, macro); },
             [this](const GUID& guid) { return m_config.seen.HasMacro(guid); },
             [](IDeviceMacro* macro) {
-                MacroEventBuffer* events = nullptr;
-                const bool empty = SUCCEEDED(macro->GetEvents(&events)) && ReadReturnedMacroEventBuffer(events).empty();
-                CoTaskMemFree(events);
-                return empty;
+                std::vector<DeviceMacroEvent> events;
+                return FetchMacroEvents(macro, events) && events.empty();
             },
             [this](IDeviceMacro* macro) { return m_macros->DeleteMacro(macro); });
     }

@@ -1,10 +1,13 @@
 // GUIDs as the model's interfaces pass them: four 32-bit words in memory order (the first word is
-// Data1, the second Data2 and Data3, the last two the eight bytes of Data4), and the null test.
+// Data1, the second Data2 and Data3, the last two the eight bytes of Data4), the null test, and the
+// search of a list of GUIDs.
 #pragma once
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 inline GUID GuidFromWords(DWORD w0, DWORD w1, DWORD w2, DWORD w3)
 {
@@ -23,4 +26,9 @@ inline void GuidToWords(const GUID& guid, DWORD (&words)[4])
 inline bool IsNullGuid(const GUID& guid)
 {
     return guid == GUID{};
+}
+
+inline bool ContainsGuid(const std::vector<GUID>& list, const GUID& guid)
+{
+    return std::find(list.begin(), list.end(), guid) != list.end();
 }

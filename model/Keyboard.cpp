@@ -14,8 +14,8 @@ namespace {
 
 constexpr DWORD kModeRecording = 2;
 constexpr DWORD kModeNormal = 1;
-// More buttons than any keyboard has; a larger count is a service fault, not a reason to allocate.
-constexpr DWORD kMaxButtons = 4096;
+// What an import reads of the profile it made (as far as the product has them).
+constexpr unsigned kImportedProfileParts = kTransferProfileProperties | kTransferKeyAssignments | kTransferLeds;
 
 CKeyboard* g_keyboard = nullptr;
 
@@ -123,15 +123,11 @@ bool CKeyboard::ReadButtonIds()
         !active || !GetSubObject(active.Get(), IID_IButtonAssignment, buttons))
         return false;
     ButtonAssignmentInfo info = {};
-    if (FAILED(buttons->GetInfo(&info)) || info.buttonCount == 0 || info.buttonCount > kMaxButtons)
+    std::vector<KeyAssignmentRecord> records;
+    if (FAILED(buttons->GetInfo(&info)) || !FetchButtonRecords(buttons.Get(), info.buttonCount, records))
         return false;
-    std::vector<KeyAssignmentRecord> records(info.buttonCount);
-    DWORD count = info.buttonCount;
-    if (FAILED(buttons->GetAll(&count, records.data())))
-        return false;
-    count = std::min(count, info.buttonCount);
-    for (DWORD i = 0; i < count; ++i)
-        m_buttonIds.push_back(records[i].buttonId);
+    for (const KeyAssignmentRecord& record : records)
+        m_buttonIds.push_back(record.buttonId);
     return !m_buttonIds.empty();
 }
 
@@ -163,44 +159,32 @@ bool CKeyboard::ImportProfileFile(const wchar_t* path, IKeyboardConfig* config)
         return false;
 
     std::wstring name;
-    GUID guid{};
+    CDeviceReadout::Profile read;
     IKeyboardProfile* profile = nullptr;
-    SeenOnDevice::KeyMap keys;
-    bool ok = ReadServiceName(imported.Get(), kMaxPathText, name) && ReadServiceGuid(imported.Get(), guid);
+    bool ok = ReadServiceName(imported.Get(), kMaxPathText, name) && ReadServiceGuid(imported.Get(), read.guid);
     if (ok && HasProfileNamed(*config, name)) {
-        // One name, one profile: a taken name becomes the name a copy would get, on the keyboard too (a
-        // rename the keyboard refuses now is made by the next write).
+        // One name, one profile: a taken name becomes the name a copy would get, on the keyboard too. The
+        // store takes the name the keyboard holds, so a keyboard that refuses the rename fails the import.
         const std::wstring free = ProfileCopyName(*config, name);
         if (!free.empty()) {
             name = free;
-            imported->SetName(name.c_str());
+            ok = SUCCEEDED(imported->SetName(name.c_str()));
         }
     }
-    ok = ok && (profile = config->AddProfile(name.c_str())) != nullptr;
-    if (ok) {
-        SetProfileGuid(*profile, guid);
-        if (Descriptor().Has(kCapabilityProfileProperties))
-            ReadProfileProperties(imported.Get(), *profile);
-        if (Descriptor().Has(kCapabilityKeyAssignments)) {
-            ComRef<IButtonAssignment> buttons;
-            ok = GetSubObject(imported.Get(), IID_IButtonAssignment, buttons) &&
-                 ReadKeyAssignments(*config, profile, buttons.Get(), m_buttonIds.size(), &keys);
-        }
-        if (ok && Descriptor().Has(kCapabilityLeds))
-            ok = ReadLeds(*config, imported.Get(), profile);
-        if (ok) {
-            Seen(config).AddProfile(guid);
-            if (Descriptor().Has(kCapabilityKeyAssignments))
-                Seen(config).SetKeys(guid, std::move(keys));
-        }
-    }
+    // Read as the configuration read reads a profile, and stored the same way.
+    ok = ok && (profile = config->AddProfile(name.c_str())) != nullptr &&
+         CDeviceReadout::FetchProfile(imported.Get(), Descriptor(), kImportedProfileParts, m_buttonIds.size(), read);
     if (!ok) {
         // Half an import helps nobody: the store drops the profile and the device the imported copy.
         if (profile != nullptr)
             config->RemoveProfile(profile);
         profiles->DeleteProfile(imported.Get());
+        return false;
     }
-    return ok;
+    SetProfileGuid(*profile, read.guid);
+    Seen(config).AddProfile(read.guid);
+    CDeviceReadout::StoreProfile(*config, read, *profile, Seen(config));
+    return true;
 }
 
 bool CKeyboard::ExportProfileFile(const wchar_t* path, IKeyboardProfile* profile)

@@ -46,16 +46,13 @@ void SetProfileGuid(IKeyboardProfile& profile, const GUID& guid)
 
 }  // namespace
 
-bool SeenOnDevice::HasProfile(const GUID& guid) const
-{
-    return std::find(profiles.begin(), profiles.end(), guid) != profiles.end();
-}
+bool SeenOnDevice::HasProfile(const GUID& guid) const { return ContainsGuid(profiles, guid); }
 
-bool SeenOnDevice::HasMacro(const GUID& guid) const { return std::find(macros.begin(), macros.end(), guid) != macros.end(); }
+bool SeenOnDevice::HasMacro(const GUID& guid) const { return ContainsGuid(macros, guid); }
 
 void SeenOnDevice::Add(std::vector<GUID>& list, const GUID& guid)
 {
-    if (!IsNullGuid(guid) && std::find(list.begin(), list.end(), guid) == list.end())
+    if (!IsNullGuid(guid) && !ContainsGuid(list, guid))
         list.push_back(guid);
 }
 

@@ -1,6 +1,7 @@
 // The records that pass through the device service's interfaces as C++ sees them, with their x64
 // layout checked, and the conversions to and from the model: macro events and their counted buffer,
-// the profile flag set and its one-bit writes, the linked-program property, key assignment records.
+// the profile flag set and its one-bit writes, the light ids, the linked-program property, key
+// assignment records.
 #pragma once
 
 #include <windows.h>
@@ -170,6 +171,11 @@ struct ProfileFlags {
     uint16_t bits;
 };
 static_assert(sizeof(ProfileFlags) == 2, "the flag set is read with a 2-byte buffer");
+
+// Light ids of a profile (IDeviceLed::GetId): light 1, and the light that carries the profile's
+// lighting switch.
+constexpr DWORD kLedIdRecording = 1;
+constexpr DWORD LightingOn = 4;
 
 // ProfileFlagsProperty written: one bit per call, {mask 1, 2 or 4, value 0 or 1}.
 struct ProfileFlagsWrite {

@@ -3,9 +3,11 @@
 
 #include "service/DeviceRecords.h"
 
+#include <cwchar>
+
 namespace {
 
-bool ReadProductId(const ComRef<IServiceDevice>& device, ProductIdSource source, DWORD& productId, DeviceInfo* info)
+bool ReadProductId(const ComRef<IServiceDevice>& device, ProductIdSource source, DWORD& productId, DeviceInfo& info)
 {
     if (source == ProductIdSource::kIdentity) {
         ComRef<IDeviceIdentity> identity;
@@ -22,8 +24,7 @@ bool ReadProductId(const ComRef<IServiceDevice>& device, ProductIdSource source,
     if (FAILED(result))
         return false;
     productId = read.productId;
-    if (info != nullptr)
-        *info = read;
+    info = read;
     return true;
 }
 
@@ -40,7 +41,7 @@ bool FindServiceDevice(IDeviceCollection* root, DWORD productId, ProductIdSource
         [&](ComRef<IServiceDevice>& candidate) {
             DWORD id = 0;
             DeviceInfo read = {};
-            if (!ReadProductId(candidate, source, id, &read) || id != productId)
+            if (!ReadProductId(candidate, source, id, read) || id != productId)
                 return true;
             if (info != nullptr)
                 *info = read;
@@ -53,12 +54,8 @@ bool FindServiceDevice(IDeviceCollection* root, DWORD productId, ProductIdSource
 std::wstring TakeServiceText(LPWSTR text, std::size_t maxLength)
 {
     std::wstring copy;
-    if (text != nullptr) {
-        std::size_t length = 0;
-        while (length < maxLength && text[length] != L'\0')
-            ++length;
-        copy.assign(text, length);
-    }
+    if (text != nullptr)
+        copy.assign(text, wcsnlen(text, maxLength));
     CoTaskMemFree(text);
     return copy;
 }

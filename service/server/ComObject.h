@@ -69,6 +69,29 @@ protected:
         return hr;
     }
 
+    // A call that hands out one object through `out`: `out` is cleared first and a null `out` refused
+    // before `body` runs. A failure hands out nothing, even one injected after the object was made.
+    template <class Out, class Body>
+    HRESULT CallGiving(const char* operation, const std::string& arguments, Out** out, Body body)
+    {
+        if (out)
+            *out = nullptr;
+        const HRESULT result = Call(operation, arguments, [&]() -> HRESULT { return out ? body() : E_POINTER; });
+        if (FAILED(result) && out && *out) {
+            (*out)->Release();
+            *out = nullptr;
+        }
+        return result;
+    }
+
+    // The answer to a change the device made or refused: one it made is saved first.
+    HRESULT AnswerChange(SimStatus status)
+    {
+        if (status == SimStatus::Ok)
+            m_service.Changed();
+        return HresultOf(status);
+    }
+
     CServiceCore& m_service;
 };
 
@@ -114,26 +137,16 @@ protected:
         });
     }
 
-    // A call that hands out one object through `out`: `out` is cleared first, and a null `out` is
-    // refused before the device is looked up; then `body` runs with the device.
+    // CallGiving with the device: a null `out` is refused before the device is looked up; then `body`
+    // runs with the device.
     template <class Out, class Body>
     HRESULT CallHandingOut(const char* operation, const std::string& arguments, Out** out, Body body)
     {
-        if (out)
-            *out = nullptr;
-        const HRESULT result = this->Call(operation, arguments, [&]() -> HRESULT {
-            if (out == nullptr)
-                return E_POINTER;
+        return this->CallGiving(operation, arguments, out, [&]() -> HRESULT {
             HRESULT hr;
             CSimDevice* device = Device(hr);
             return device ? body(*device) : hr;
         });
-        // A failure hands out nothing, even when it was injected after the object was made.
-        if (FAILED(result) && out && *out) {
-            (*out)->Release();
-            *out = nullptr;
-        }
-        return result;
     }
 
     // A call that makes a new object: `create` makes it on the device and gives its GUID; the change is
@@ -168,10 +181,7 @@ protected:
             CSimDevice* device = Device(hr);
             if (device == nullptr)
                 return hr;
-            const SimStatus status = act(*device, object->Guid());
-            if (status == SimStatus::Ok)
-                this->m_service.Changed();
-            return HresultOf(status);
+            return this->AnswerChange(act(*device, object->Guid()));
         });
     }
 

@@ -148,10 +148,7 @@ protected:
             CSimDevice* device = this->Device(hr);
             if (device == nullptr)
                 return hr;
-            const SimStatus status = (device->*setName)(m_guid, text);
-            if (status == SimStatus::Ok)
-                this->m_service.Changed();
-            return HresultOf(status);
+            return this->AnswerChange((device->*setName)(m_guid, text));
         });
     }
 
@@ -227,11 +224,7 @@ protected:
     // refused.
     HRESULT CallImport(const char* operation, LPCWSTR path, Out** out, const char* kind, ImportFn importFile)
     {
-        if (out)
-            *out = nullptr;
-        return this->Call(operation, ArgText(path), [&]() -> HRESULT {
-            if (out == nullptr)
-                return E_POINTER;
+        return this->CallGiving(operation, ArgText(path), out, [&]() -> HRESULT {
             std::wstring file;
             HRESULT hr = ReadPath(path, file);
             CSimDevice* device = SUCCEEDED(hr) ? this->Device(hr) : nullptr;
@@ -293,10 +286,7 @@ public:
         return CallOnDevice("IProfilePropertyStore.SetProperty", HexText(key) + " " + std::to_string(size),
                             buffer == nullptr && size != 0,
                             [&](CSimDevice* device) -> HRESULT {
-            const SimStatus status = device->SetProperty(m_profile, key, buffer, size);
-            if (status == SimStatus::Ok)
-                m_service.Changed();
-            return HresultOf(status);
+            return AnswerChange(device->SetProperty(m_profile, key, buffer, size));
         });
     }
 };
@@ -342,10 +332,7 @@ public:
     {
         return CallOnDevice("IButtonAssignment.SetRecords", std::to_string(count), count != 0 && records == nullptr,
                             [&](CSimDevice* device) -> HRESULT {
-            const SimStatus status = device->SetButtonRecords(m_profile, records, count);
-            if (status == SimStatus::Ok)
-                m_service.Changed();
-            return HresultOf(status);
+            return AnswerChange(device->SetButtonRecords(m_profile, records, count));
         });
     }
 };
@@ -467,10 +454,7 @@ private:
         CSimDevice* device = Device(hr);
         if (device == nullptr)
             return hr;
-        const SimStatus status = edit(*device);
-        if (status == SimStatus::Ok)
-            m_service.Changed();
-        return HresultOf(status);
+        return AnswerChange(edit(*device));
     }
 
     const std::uint32_t m_id;
@@ -515,11 +499,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE GetSubObject(REFIID riid, IUnknown** object) override
     {
-        if (object)
-            *object = nullptr;
-        return Call("IDeviceProfile.GetSubObject", GuidText(riid), [&]() -> HRESULT {
-            if (object == nullptr)
-                return E_POINTER;
+        return CallGiving("IDeviceProfile.GetSubObject", GuidText(riid), object, [&]() -> HRESULT {
             HRESULT hr;
             if (Find(hr) == nullptr)
                 return hr;
@@ -688,10 +668,7 @@ public:
             if (device == nullptr)
                 return hr;
             const std::vector<SimMacroEvent> list(events->events, events->events + events->count);
-            const SimStatus status = device->SetMacroEvents(m_guid, list);
-            if (status == SimStatus::Ok)
-                m_service.Changed();
-            return HresultOf(status);
+            return AnswerChange(device->SetMacroEvents(m_guid, list));
         });
     }
 };
@@ -843,11 +820,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE GetSubObject(REFIID riid, IUnknown** object) override
     {
-        if (object)
-            *object = nullptr;
-        return Call("IServiceDevice.GetSubObject", GuidText(riid), [&]() -> HRESULT {
-            if (object == nullptr)
-                return E_POINTER;
+        return CallGiving("IServiceDevice.GetSubObject", GuidText(riid), object, [&]() -> HRESULT {
             HRESULT hr;
             if (Device(hr) == nullptr)
                 return hr;
@@ -903,11 +876,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE GetDevice(DWORD index, IServiceDevice** device) override
     {
-        if (device)
-            *device = nullptr;
-        return Call("IDeviceCollection.GetDevice", std::to_string(index), [&]() -> HRESULT {
-            if (device == nullptr)
-                return E_POINTER;
+        return CallGiving("IDeviceCollection.GetDevice", std::to_string(index), device, [&]() -> HRESULT {
             const std::uint32_t serial = m_service.PluggedSerial(index);
             if (serial == 0)
                 return kHrNoMoreItems;

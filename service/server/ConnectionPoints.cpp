@@ -28,11 +28,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer** container) override
     {
-        if (container)
-            *container = nullptr;
-        return Call("IConnectionPoint.GetConnectionPointContainer", "", [&]() -> HRESULT {
-            if (container == nullptr)
-                return E_POINTER;
+        return CallGiving("IConnectionPoint.GetConnectionPointContainer", "", container, [&]() -> HRESULT {
             m_container->AddRef();
             *container = m_container;
             return S_OK;
@@ -187,11 +183,7 @@ private:
 
 HRESULT CEventConnectionPoint::EnumConnections(IEnumConnections** connections)
 {
-    if (connections)
-        *connections = nullptr;
-    return Call("IConnectionPoint.EnumConnections", "", [&]() -> HRESULT {
-        if (connections == nullptr)
-            return E_POINTER;
+    return CallGiving("IConnectionPoint.EnumConnections", "", connections, [&]() -> HRESULT {
         std::vector<CONNECTDATA> snapshot = m_service.Sinks(m_device, m_events);
         auto* enumerator = new (std::nothrow) CConnectionEnumerator(m_service, snapshot, 0);
         if (enumerator == nullptr) {

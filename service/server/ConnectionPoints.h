@@ -36,11 +36,7 @@ IEnumConnectionPoints* NewConnectionPointEnumerator(CServiceCore& service, IConn
 template <class... Interfaces>
 HRESULT CEventSourceObject<Interfaces...>::EnumConnectionPoints(IEnumConnectionPoints** points)
 {
-    if (points)
-        *points = nullptr;
-    return this->Call("IConnectionPointContainer.EnumConnectionPoints", "", [&]() -> HRESULT {
-        if (points == nullptr)
-            return E_POINTER;
+    return this->CallGiving("IConnectionPointContainer.EnumConnectionPoints", "", points, [&]() -> HRESULT {
         IConnectionPoint* point = NewEventConnectionPoint(this->m_service, this, this->m_device, m_events);
         if (point == nullptr)
             return E_OUTOFMEMORY;
@@ -53,11 +49,7 @@ HRESULT CEventSourceObject<Interfaces...>::EnumConnectionPoints(IEnumConnectionP
 template <class... Interfaces>
 HRESULT CEventSourceObject<Interfaces...>::FindConnectionPoint(REFIID riid, IConnectionPoint** point)
 {
-    if (point)
-        *point = nullptr;
-    return this->Call("IConnectionPointContainer.FindConnectionPoint", GuidText(riid), [&]() -> HRESULT {
-        if (point == nullptr)
-            return E_POINTER;
+    return this->CallGiving("IConnectionPointContainer.FindConnectionPoint", GuidText(riid), point, [&]() -> HRESULT {
         if (riid != m_events)
             return CONNECT_E_NOCONNECTION;
         *point = NewEventConnectionPoint(this->m_service, this, this->m_device, m_events);

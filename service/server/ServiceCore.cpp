@@ -171,19 +171,11 @@ void CServiceCore::LoadState()
         Log("starting from the factory state");
         break;
     }
-    switch (result.journal.outcome) {
-    case JournalReplay::Outcome::None:
-        break;
-    case JournalReplay::Outcome::Applied:
-    case JournalReplay::Outcome::Ignored:
+    if (result.journal.outcome != JournalReplay::Outcome::None)
         Log(ToUtf8(result.journal.message));
-        break;
-    case JournalReplay::Outcome::Damaged:
-        Log(ToUtf8(result.journal.message));
+    if (result.journal.outcome == JournalReplay::Outcome::Damaged)
         Log(result.journalKeptAsidePath.empty() ? std::string("the journal could not be moved aside")
                                                 : "journal kept as " + QuoteText(result.journalKeptAsidePath));
-        break;
-    }
     m_serials.clear();
     for (std::size_t i = 0; i < m_state.DeviceCount(); ++i)
         m_serials.push_back(m_nextSerial++);

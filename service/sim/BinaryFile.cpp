@@ -8,14 +8,23 @@
 #include <algorithm>
 #include <cstring>
 
-namespace {
-
 std::wstring WithError(const std::wstring& what, const std::wstring& path, DWORD code)
 {
     return what + L" " + path + L" (error " + std::to_wstring(code) + L")";
 }
 
-} // namespace
+bool WriteAll(HANDLE file, const std::vector<std::uint8_t>& bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0)
+            return false;
+        done += written;
+    }
+    return true;
+}
 
 std::vector<std::uint8_t> WrapInEnvelope(const FileKind& kind, const std::vector<std::uint8_t>& body)
 {
@@ -121,16 +130,10 @@ SimStatus ReplaceFileContents(const std::wstring& path, const std::vector<std::u
             error = WithError(L"cannot create", temp, GetLastError());
             return SimStatus::IoError;
         }
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
-            DWORD written = 0;
-            if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0) {
-                const DWORD code = GetLastError();
-                file.CloseHandle();
-                return fail(L"cannot write", temp, code);
-            }
-            done += written;
+        if (!WriteAll(file, bytes)) {
+            const DWORD code = GetLastError();
+            file.CloseHandle();
+            return fail(L"cannot write", temp, code);
         }
         // The data must be on the disk before the name points at it, or a power cut after the move
         // could leave the new name on an empty file.

@@ -8,6 +8,8 @@
 
 #include "service/sim/SimTypes.h"
 
+#include <windows.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -39,6 +41,13 @@ std::wstring ReplacementPathOf(const std::wstring& path);
 // Writes the bytes to the replacement file, flushes it to the disk and moves it over `path` (replacing
 // it, write-through). On failure the replacement is removed and `path` is as it was.
 SimStatus ReplaceFileContents(const std::wstring& path, const std::vector<std::uint8_t>& bytes, std::wstring& error);
+
+// "<what> <path> (error <code>)": how the files' failures are told in the service's log.
+std::wstring WithError(const std::wstring& what, const std::wstring& path, DWORD code);
+
+// Writes all of `bytes` at the file's position, in pieces of at most 1 MiB. False, with the system's last
+// error set, when a write fails or writes nothing.
+bool WriteAll(HANDLE file, const std::vector<std::uint8_t>& bytes);
 
 // Creates the folders above `path` that do not exist yet. False when one cannot be created.
 bool CreateFoldersAbove(const std::wstring& path);

@@ -75,7 +75,7 @@ std::vector<SimLed> FactoryLeds()
     for (std::uint32_t id : {1u, 3u, 4u, 7u}) {
         SimLed led;
         led.id = id;
-        led.on = id == 4;
+        led.on = id == LightingOn;
         led.value = 255;
         led.auxValue = 100;
         leds.push_back(led);

@@ -17,24 +17,6 @@ constexpr std::size_t kPayloadHeadBytes = 16;
 // A journal grows only while saves of the memory file fail; past this it is not a journal of ours.
 constexpr std::uint64_t kMaxJournalBytes = 256ull << 20;
 
-std::wstring WithError(const wchar_t* what, const std::wstring& path, DWORD code)
-{
-    return std::wstring(what) + L" " + path + L" (error " + std::to_wstring(code) + L")";
-}
-
-bool WriteAll(HANDLE file, const std::vector<std::uint8_t>& bytes)
-{
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
-        DWORD written = 0;
-        if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0)
-            return false;
-        done += written;
-    }
-    return true;
-}
-
 } // namespace
 
 std::wstring JournalPathOf(const std::wstring& stateFile) { return stateFile + L".journal"; }
