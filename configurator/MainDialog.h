@@ -364,6 +364,10 @@ private:
     bool ChooseExchangeFile(bool save, const wchar_t* kind, const wchar_t* extension, const std::wstring& folder,
                             const std::wstring& name, std::wstring& path);
     bool ProfileNameTaken(const std::wstring& name) const;
+    // The pointer's screen position, when it is over this dialog itself (not over a window in front).
+    bool PointerOverDialog(POINT& point) const;
+    // The key shows and `point` (screen) lies in its rectangle.
+    static bool KeyHoldsPoint(CKeyboardKeyItem& key, POINT point);
     // The finishing steps every assignment command shares.
     void FinishAssignment(CKeyboardKeyItem* key, bool checked);
     bool StoreAssignment(CKeyboardKeyItem* key, const KeyAssignment& record);
