@@ -488,45 +488,33 @@ void COssleAppDlg::OnProfileSelected(int index)
 // ---------------------------------------------------------------------------------------------------
 // What takes input
 
-COssleAppDlg::InputState COssleAppDlg::CurrentInputState() const
-{
-    InputState state = {};
-    state.writing = m_transferRunning;
-    state.dirty = m_dirty;
-    state.keyPicked = m_selectedKey != nullptr;
-    state.macroPage = m_macroPageState;
-    state.fixedDelay = m_fixedDelayButton && m_fixedDelayButton->m_checked;
-    return state;
-}
-
 void COssleAppDlg::RefreshInputState()
 {
-    const InputState state = CurrentInputState();
     // Replaying or recording a macro holds the frame: only the page's Stop takes a click.
-    const bool frameFree = state.macroPage == kMacroPageNoMacro || state.macroPage == kMacroPageIdle;
-    const bool hasMacro = state.macroPage != kMacroPageNoMacro;
+    const bool frameFree = m_macroPageState == kMacroPageNoMacro || m_macroPageState == kMacroPageIdle;
+    const bool hasMacro = m_macroPageState != kMacroPageNoMacro;
     // While a write runs no page widget and no tab takes input; OK stays, to close after the write.
-    const bool pagesFree = !state.writing;
+    const bool pagesFree = !m_transferRunning;
 
     for (CBitmapBtn* tab : m_tabs)
         EnableItem(tab, frameFree && pagesFree);
     for (CBitmapBtn* button : {m_okButton, m_cancelButton, m_helpButton, m_exitButton, m_updateButton})
         EnableItem(button, frameFree);
-    EnableItem(m_applyButton, frameFree && state.dirty);
+    EnableItem(m_applyButton, frameFree && m_dirty);
 
     auto macroPageRule = [&](const CGUIItem* item) {
         if (item == m_macroList)
             return frameFree;
         if (item == m_macroDisplay)
-            return state.macroPage != kMacroPageReplaying;
+            return m_macroPageState != kMacroPageReplaying;
         if (item == m_macroPlayer)
-            return state.macroPage == kMacroPageReplaying;
+            return m_macroPageState == kMacroPageReplaying;
         if (!Holds(kMacroGroup, item->m_id))
             return true;
         if (item->m_id == kIdMacroStop)
-            return state.macroPage == kMacroPageReplaying || state.macroPage == kMacroPageRecording;
+            return m_macroPageState == kMacroPageReplaying || m_macroPageState == kMacroPageRecording;
         if (item->m_id == kIdFixedDelayEdit)
-            return state.macroPage == kMacroPageIdle && state.fixedDelay;
+            return m_macroPageState == kMacroPageIdle && m_fixedDelayButton && m_fixedDelayButton->m_checked;
         return frameFree && (hasMacro || !Holds(kNeedsMacro, item->m_id));
     };
     for (const SkinItemList* page : {&m_keyPage, &m_layoutPage, &m_profilesPage, &m_macrosPage, &m_lightingPage}) {
@@ -537,7 +525,7 @@ void COssleAppDlg::RefreshInputState()
             EnableItem(item, pagesFree && (page != &m_macrosPage || macroPageRule(item)));
         }
     }
-    EnableAssignButtons(pagesFree && state.keyPicked);
+    EnableAssignButtons(pagesFree && m_selectedKey != nullptr);
 }
 
 // ---------------------------------------------------------------------------------------------------

@@ -10,8 +10,8 @@
 // its widgets (or a notice of one, or an entry of its menu) does. The frame looks a command up once in
 // the five tables and runs it.
 //
-// Which widget takes input follows from one small state (InputState) in one member,
-// RefreshInputState, which every handler calls at its end.
+// Which widget takes input follows from a few members of the dialog in one member, RefreshInputState,
+// which every handler calls at its end.
 //
 // A write runs on the device object's worker. From its start until its outcome arrives the dialog takes
 // no input that would change the store: the page widgets are disabled, the pointer shows the wait
@@ -116,17 +116,11 @@ public:
     void RunCommand(const Command& command, int arg);
 
     // ---- What takes input (MainDialog.cpp)
-    // The state every widget's enabled state follows; read from the dialog's members.
-    struct InputState {
-        bool writing;     // a write runs: nothing that edits the store takes input
-        bool dirty;       // there is something to apply
-        bool keyPicked;   // a key of the picture is picked: the assignment buttons
-        int macroPage;    // the macros page's state: replaying and recording hold the frame
-        bool fixedDelay;  // the fixed-delay option is on: its field takes a number
-    };
-    InputState CurrentInputState() const;
-    // Sets the enabled state of every widget from CurrentInputState(). Every handler calls it at its end,
-    // and so do the members that change the state (SetDirty, SetMacroPageState, RefreshKeyMarks).
+    // Sets the enabled state of every widget from a few members: a write runs (nothing that edits the
+    // store takes input), dirty (Apply), a key picked (the assignment buttons), the macros page's state
+    // (replaying and recording hold the frame) and the fixed-delay option (its field takes a number).
+    // Every handler calls it at its end, and so do the members that change that state (SetDirty,
+    // SetMacroPageState, RefreshKeyMarks).
     void RefreshInputState();
 
     // ---- Frame (MainDialog.cpp)
