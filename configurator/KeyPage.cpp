@@ -295,12 +295,7 @@ void COssleAppDlg::EnableAssignButtons(bool enable)
     const bool profiles = m_config && m_config->GetProfileCount() >= 2;
     const bool states[5] = {enable, enable, enable && macros, enable && profiles, enable};
     for (int i = 0; i < 5; ++i) {
-        if (CBitmapBtn* button = m_assignButtons[i]) {
-            if (button->m_hWnd && (button->IsWindowEnabled() != FALSE) != states[i]) {
-                button->EnableWindow(states[i] ? TRUE : FALSE);
-                button->Invalidate(FALSE);
-            }
-        }
+        EnableItem(m_assignButtons[i], states[i]);
         if (CTextItem* label = m_assignLabels[i]) {
             const BYTE disabled = states[i] ? 0 : 1;
             if (label->m_disabled != disabled) {

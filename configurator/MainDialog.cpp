@@ -27,15 +27,6 @@ bool HasWindow(const CGUIItem* item)
            ::IsWindow(item->m_window);
 }
 
-// Enables or disables a widget's window, repainting it on a change only.
-void EnableItem(const CGUIItem* item, bool enable)
-{
-    if (!HasWindow(item) || (::IsWindowEnabled(item->m_window) != FALSE) == enable)
-        return;
-    ::EnableWindow(item->m_window, enable ? TRUE : FALSE);
-    ::InvalidateRect(item->m_window, nullptr, FALSE);
-}
-
 // The macros page's widgets that its states enable and disable as a group, with the frame's buttons.
 const int kMacroGroup[] = {kIdAddBasicCommand, kIdAddMoreCommand, kIdInsertDelay, kIdBasicCommands,
                            kIdMoreCommands, kIdMacroCreate, kIdMacroImport, kIdMacroExport, kIdMacroSave,
@@ -487,6 +478,14 @@ void COssleAppDlg::OnProfileSelected(int index)
 
 // ---------------------------------------------------------------------------------------------------
 // What takes input
+
+void COssleAppDlg::EnableItem(const CGUIItem* item, bool enable)
+{
+    if (!HasWindow(item) || (::IsWindowEnabled(item->m_window) != FALSE) == enable)
+        return;
+    ::EnableWindow(item->m_window, enable ? TRUE : FALSE);
+    ::InvalidateRect(item->m_window, nullptr, FALSE);
+}
 
 void COssleAppDlg::RefreshInputState()
 {

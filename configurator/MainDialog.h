@@ -368,6 +368,8 @@ private:
     KeyAssignment CurrentAssignment(CKeyboardKeyItem* key);
     KeyAssignment DefaultAssignment(CKeyboardKeyItem* key) const;
     bool CanEditStore() const;
+    // RefreshInputState's hand: enables or disables a widget's window, repainting it on a change only.
+    static void EnableItem(const CGUIItem* item, bool enable);
     void SetTabChecked(int index, bool checked);
     // Macros page helpers (MacrosPage.cpp).
     void ChooseMacro(CMacro* macro);
