@@ -305,8 +305,8 @@ void COssleAppDlg::RefreshAllViews()
     }
     RefreshVersionLines();
     RefreshKeyLabels();
+    // Ends with the refresh of what takes input.
     RefreshMacroPage();
-    RefreshInputState();
     Invalidate(FALSE);
 }
 

@@ -147,8 +147,10 @@ LRESULT COssleAppDlg::OnProfileListNotify(UINT msg, WPARAM wParam, LPARAM lParam
     const auto* text = static_cast<const wchar_t*>(record->data);
     switch (msg) {
     case WM_XLIST_MENUCOMMAND:
+        // The command ends with the refresh of what takes input (RunCommand); an entry that runs none,
+        // or one refused during a write, changes nothing.
         OnProfileMenuCommand(record->key, text ? text : L"");
-        break;
+        return 0;
     case WM_XLIST_MENUOPENING:
         OnProfileMenuOpening(record->key);
         break;
