@@ -112,13 +112,12 @@ const COssleAppDlg::Command* COssleAppDlg::FindMenuCommand(const Command* table,
 }
 
 COssleAppDlg::COssleAppDlg(IKeyboardDevice* device, IKeyboardConfig* config)
-    : CGUIPanel(kMainPanel, MainTemplate(), nullptr), m_device(device), m_config(config)
+    : CGUIPanel(kMainPanel, MainTemplate(), nullptr),
+      m_device(device),
+      m_config(config),
+      m_icon(LoadProgramIcon(kMainIconId, IconSize::kLarge)),
+      m_smallIcon(LoadProgramIcon(kMainIconId, IconSize::kSmall))
 {
-    HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    m_icon.Attach(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kMainIconId), IMAGE_ICON,
-                                                  ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0)));
-    m_smallIcon.Attach(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kMainIconId), IMAGE_ICON,
-                                                       ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0)));
 }
 
 COssleAppDlg::~COssleAppDlg()

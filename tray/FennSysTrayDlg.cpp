@@ -22,14 +22,6 @@
 namespace tray {
 namespace {
 
-// One of the program's icons at the size of the given system metric; the caller destroys it.
-HICON LoadProgramIcon(UINT id, int sizeMetric)
-{
-    const int size = ::GetSystemMetrics(sizeMetric);
-    return static_cast<HICON>(
-        ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
-}
-
 // Never shown: the window exists to receive the icon's, the timers' and the system's messages.
 CDialogTemplate TrayHiddenDialog()
 {
@@ -47,9 +39,9 @@ CFennSysTrayDlg::CFennSysTrayDlg() : CDialog(TrayHiddenDialog(), nullptr)
     // sinks' interfaces stay registered for the dialog's life instead of going with each sink.
     if (m_comInitialised)
         m_sinkPins.PinEventSinks();
-    m_windowIcon.Attach(LoadProgramIcon(kWindowIconResource, SM_CXICON));
-    m_windowIconSmall.Attach(LoadProgramIcon(kWindowIconResource, SM_CXSMICON));
-    m_trayIcon.Attach(LoadProgramIcon(kTrayIconResource, SM_CXSMICON));
+    m_windowIcon = LoadProgramIcon(kWindowIconResource, IconSize::kLarge);
+    m_windowIconSmall = LoadProgramIcon(kWindowIconResource, IconSize::kSmall);
+    m_trayIcon = LoadProgramIcon(kTrayIconResource, IconSize::kSmall);
 }
 
 CFennSysTrayDlg::~CFennSysTrayDlg()
