@@ -357,18 +357,17 @@ void CFennSysTrayDlg::SelectMenuProfile(size_t index)
     // The display follows the profile that becomes active, so its own flag decides.
     ProfileSetting chosen;
     const bool settingRead = device.GetProfileSetting(guid, chosen);
-    const std::wstring name = settingRead ? chosen.name : m_profileNames[index];
-    if (ActivateOwnChoice(device, guid, name) && settingRead && chosen.profileDisplay)
-        ShowOsdProfileName(name);
+    if (ActivateOwnChoice(device, guid) && settingRead && chosen.profileDisplay)
+        ShowOsdProfileName(chosen.name);
 }
 
-bool CFennSysTrayDlg::ActivateOwnChoice(CDeviceManager& device, const GUID& guid, const std::wstring& name)
+bool CFennSysTrayDlg::ActivateOwnChoice(CDeviceManager& device, const GUID& guid)
 {
     // Noted before the call: the service's report may be handled while the call still waits.
-    m_ownActivation = name;
+    m_ownActivation = guid;
     if (device.ActivateProfile(guid))
         return true;
-    m_ownActivation.clear();
+    m_ownActivation = GUID_NULL;
     return false;
 }
 
@@ -395,7 +394,7 @@ void CFennSysTrayDlg::AutoSwitchPoll()
         if (!setting.autoSwitch || setting.linkedProgram != foreground)
             continue;
         // Shown only when the switch happened: a failed activation leaves the old profile in place.
-        if (!IsEqualGUID(setting.guid, active) && ActivateOwnChoice(device, setting.guid, setting.name) &&
+        if (!IsEqualGUID(setting.guid, active) && ActivateOwnChoice(device, setting.guid) &&
             setting.profileDisplay)
             ShowOsdProfileName(setting.name);
         break;
@@ -412,10 +411,10 @@ void CFennSysTrayDlg::ShowOsdProfileName(const std::wstring& name)
 
 void CFennSysTrayDlg::OnProfileChanged(DWORD)
 {
-    // The service reports every change, this program's own too: a name this program activated and
+    // The service reports every change, this program's own too: a profile this program activated and
     // showed itself is not shown again.
-    const std::wstring own = std::move(m_ownActivation);
-    m_ownActivation.clear();
+    const GUID own = m_ownActivation;
+    m_ownActivation = GUID_NULL;
     CDeviceManager device;
     // The active profile itself, not the first one of its name.
     GUID active{};
@@ -423,7 +422,7 @@ void CFennSysTrayDlg::OnProfileChanged(DWORD)
     if (!device.GetActiveProfileGuid(active))
         return;
     const bool settingRead = device.GetProfileSetting(active, setting);
-    if (setting.name.empty() || (!own.empty() && setting.name == own))
+    if (setting.name.empty() || (!IsEqualGUID(own, GUID_NULL) && IsEqualGUID(active, own)))
         return;
     if (settingRead && setting.profileDisplay)
         ShowOsdProfileName(setting.name);

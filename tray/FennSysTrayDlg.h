@@ -124,7 +124,7 @@ private:
     bool IsDevicePresent();
     // Activates the profile on the device, remembering that this program did it, so that the service's
     // report of the change does not show the name a second time.
-    bool ActivateOwnChoice(CDeviceManager& device, const GUID& guid, const std::wstring& name);
+    bool ActivateOwnChoice(CDeviceManager& device, const GUID& guid);
     void ReplaceGoneEventSinks();
 
     bool m_comInitialised = false;
@@ -143,8 +143,9 @@ private:
     std::vector<std::wstring> m_profileNames;
     std::vector<GUID> m_profileGuids;  // the menu's profiles, at their names' places
     std::vector<ProfileSetting> m_profileSettings;
-    // The profile this program activated last, until the service reports the next change.
-    std::wstring m_ownActivation;
+    // The profile this program activated last, until the service reports the next change; GUID_NULL
+    // for none.
+    GUID m_ownActivation = GUID_NULL;
     HMENU m_menu = nullptr;
     POINT m_clickPoint{0, 0};
     UINT_PTR m_pendingClickTimer = 0;
