@@ -379,7 +379,7 @@ void CFennSysTrayDlg::AutoSwitchPoll()
     // Every poll also makes sure the connections still reach a living keyboard process (the manager
     // above has started a new one if the last one ended).
     if (HasEventConnections())
-        ConnectEventSinks();
+        ReplaceGoneEventSinks();
     GUID active{};
     if (!device.GetAllProfileSettings(m_profileSettings) || !device.GetActiveProfileGuid(active))
         return;

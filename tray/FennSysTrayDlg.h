@@ -48,8 +48,8 @@ public:
     void Resume();
     void StopOnDeviceLoss();
     void StopOnSessionEnd();
-    // Connections exist all three or not at all.
-    // Connections that exist but lead to a keyboard process that has ended are made anew.
+    // Makes the three event connections, all three or none; connections that exist already are checked
+    // instead (ReplaceGoneEventSinks).
     void ConnectEventSinks();
     void DisconnectEventSinks();
     bool HasEventConnections() const { return m_profileConnection != nullptr; }
@@ -125,6 +125,7 @@ private:
     // Activates the profile on the device, remembering that this program did it, so that the service's
     // report of the change does not show the name a second time.
     bool ActivateOwnChoice(CDeviceManager& device, const GUID& guid);
+    // Makes the three connections anew when they lead to a keyboard process that has ended.
     void ReplaceGoneEventSinks();
 
     bool m_comInitialised = false;
