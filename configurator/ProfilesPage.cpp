@@ -373,9 +373,9 @@ bool COssleAppDlg::ChooseExchangeFile(bool save, const wchar_t* kind, const wcha
     request.save = save;
     const std::wstring dotted = std::wstring(L".") + extension;
     request.defaultExtension = extension;
-    // A save proposes the object's own name, made a file name: a character no file name may hold
-    // becomes "_".
-    std::wstring stem = save ? name : std::wstring();
+    // A save proposes the object's own name (an open has none), made a file name: a character no file
+    // name may hold becomes "_".
+    std::wstring stem = name;
     for (wchar_t& c : stem) {
         if (c < L' ' || std::wcschr(L"\\/:*?\"<>|", c) != nullptr)
             c = L'_';

@@ -102,11 +102,10 @@ void CFennSysTrayDlg::LoadLanguage()
     InitNameTables();
     AppFolder();
     LoadSkinFile(m_languageItems, L"Language.xml", this);
-    int id = kDefaultLanguageId;
     std::wstring name;
     // A value that names no language counts as missing.
-    if (PcManager().ReadLanguageSetting(name) && FindLanguageSettingId(name) != -1)
-        id = FindLanguageSettingId(name);
+    const int named = PcManager().ReadLanguageSetting(name) ? FindLanguageSettingId(name) : -1;
+    const int id = named != -1 ? named : kDefaultLanguageId;
     auto& languages = LanguageMap();
     auto found = languages.find(id);
     if (found != languages.end() && found->second)
