@@ -60,24 +60,32 @@ function(tessary_test target)
   endif()
 endfunction()
 
-# tessary_resources(<target> <rc> <svg> <manifest>): the program's resource script gets the icon rendered
-# from the SVG at 16, 32 and 48 pixels (rsvg-convert, packed by ImageMagick) as <svg name>.ico, and the
-# manifest, both found by name through the target's resource include path.
-function(tessary_resources target rc svg manifest)
-  get_filename_component(stem ${svg} NAME_WE)
-  set(dir ${CMAKE_CURRENT_BINARY_DIR}/icons)
-  set(ico ${dir}/${stem}.ico)
-  add_custom_command(
-    OUTPUT ${ico}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
-    COMMAND rsvg-convert -w 16 -h 16 ${svg} -o ${dir}/${stem}-16.png
-    COMMAND rsvg-convert -w 32 -h 32 ${svg} -o ${dir}/${stem}-32.png
-    COMMAND rsvg-convert -w 48 -h 48 ${svg} -o ${dir}/${stem}-48.png
-    COMMAND convert ${dir}/${stem}-16.png ${dir}/${stem}-32.png ${dir}/${stem}-48.png ${ico}
-    DEPENDS ${svg}
-    COMMENT "Rendering ${stem}.ico"
-    VERBATIM)
-  set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS "${ico};${manifest}")
-  get_filename_component(manifest_dir ${manifest} DIRECTORY)
-  target_include_directories(${target} PRIVATE ${dir} ${manifest_dir})
+# tessary_resources(<target> <rc> [ICON <svg>] [MANIFEST <manifest>]): what the resource script <rc> of
+# <target> names by file name and the build makes or keeps elsewhere: the icon rendered from the SVG at
+# 16, 32 and 48 pixels (rsvg-convert, packed by ImageMagick) as <svg name>.ico, and the manifest. Both
+# are found through the target's resource include path, and the script is compiled again when they change.
+function(tessary_resources target rc)
+  cmake_parse_arguments(R "" "ICON;MANIFEST" "" ${ARGN})
+  if(R_ICON)
+    get_filename_component(stem ${R_ICON} NAME_WE)
+    set(dir ${CMAKE_CURRENT_BINARY_DIR}/icons)
+    set(ico ${dir}/${stem}.ico)
+    add_custom_command(
+      OUTPUT ${ico}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
+      COMMAND rsvg-convert -w 16 -h 16 ${R_ICON} -o ${dir}/${stem}-16.png
+      COMMAND rsvg-convert -w 32 -h 32 ${R_ICON} -o ${dir}/${stem}-32.png
+      COMMAND rsvg-convert -w 48 -h 48 ${R_ICON} -o ${dir}/${stem}-48.png
+      COMMAND convert ${dir}/${stem}-16.png ${dir}/${stem}-32.png ${dir}/${stem}-48.png ${ico}
+      DEPENDS ${R_ICON}
+      COMMENT "Rendering ${stem}.ico"
+      VERBATIM)
+    set_property(SOURCE ${rc} APPEND PROPERTY OBJECT_DEPENDS ${ico})
+    target_include_directories(${target} PRIVATE ${dir})
+  endif()
+  if(R_MANIFEST)
+    get_filename_component(manifest_dir ${R_MANIFEST} DIRECTORY)
+    set_property(SOURCE ${rc} APPEND PROPERTY OBJECT_DEPENDS ${R_MANIFEST})
+    target_include_directories(${target} PRIVATE ${manifest_dir})
+  endif()
 endfunction()

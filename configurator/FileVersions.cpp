@@ -16,13 +16,6 @@ void SplitVersion(DWORD high, DWORD low, std::wstring& whole, std::wstring (&par
 
 } // namespace
 
-void CFileVersions::SetModulePath()
-{
-    wchar_t path[MAX_PATH] = {};
-    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    m_modulePath.assign(path, length < MAX_PATH ? length : 0);
-}
-
 bool CFileVersions::ReadVersionInfo()
 {
     if (m_modulePath.empty())

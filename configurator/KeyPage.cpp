@@ -85,10 +85,14 @@ LRESULT COssleAppDlg::OnKeyItemHover(UINT, WPARAM, LPARAM lParam, BOOL&)
     if (!CanEditStore())
         return 0;
     CKeyboardKeyItem* old = m_hoveredKey;
-    m_hoveredKey = FindKeyItem(static_cast<int>(lParam));
-    if (m_hoveredKey && m_hoveredKey != KeyUnderPointer()) {
+    // Every move over a key reports: the key reported last is taken without a search of the page.
+    const int id = static_cast<int>(lParam);
+    m_hoveredKey = old && old->m_id == id ? old : FindKeyItem(id);
+    POINT point = {};
+    if (m_hoveredKey && !(PointerOverDialog(point) && KeyHoldsPoint(*m_hoveredKey, point))) {
         // A key holds the mouse while the pointer is on it, so it reports the move that takes the
-        // pointer off it too: the pointer is over the picture between the keys, or another widget.
+        // pointer off it too: the pointer is over the picture between the keys, or another widget. The
+        // keys of a page never overlap, so its own rectangle tells.
         m_hoveredKey = nullptr;
         ClearKeyHint();
         return 0;
@@ -140,19 +144,29 @@ LRESULT COssleAppDlg::OnKeyItemClick(UINT, WPARAM, LPARAM lParam, BOOL&)
     return 0;
 }
 
+bool COssleAppDlg::PointerOverDialog(POINT& point) const
+{
+    if (!::GetCursorPos(&point))
+        return false;
+    // Not through a popup or another program's window in front of the dialog.
+    const HWND window = ::WindowFromPoint(point);
+    return window && ::GetAncestor(window, GA_ROOT) == m_hWnd;
+}
+
+bool COssleAppDlg::KeyHoldsPoint(CKeyboardKeyItem& key, POINT point)
+{
+    RECT rc = {};
+    return key.IsWindowVisible() && key.GetWindowRect(&rc) && ::PtInRect(&rc, point);
+}
+
 CKeyboardKeyItem* COssleAppDlg::KeyUnderPointer() const
 {
     POINT point = {};
-    if (!::GetCursorPos(&point))
-        return nullptr;
-    // Not through a popup or another program's window in front of the dialog.
-    const HWND window = ::WindowFromPoint(point);
-    if (!window || ::GetAncestor(window, GA_ROOT) != m_hWnd)
+    if (!PointerOverDialog(point))
         return nullptr;
     for (int id = kIdFirstKey; id <= kIdLastKey; ++id) {
         CKeyboardKeyItem* key = FindKeyItem(id);
-        RECT rc = {};
-        if (key && key->IsWindowVisible() && key->GetWindowRect(&rc) && ::PtInRect(&rc, point))
+        if (key && KeyHoldsPoint(*key, point))
             return key;
     }
     return nullptr;
@@ -281,12 +295,7 @@ void COssleAppDlg::EnableAssignButtons(bool enable)
     const bool profiles = m_config && m_config->GetProfileCount() >= 2;
     const bool states[5] = {enable, enable, enable && macros, enable && profiles, enable};
     for (int i = 0; i < 5; ++i) {
-        if (CBitmapBtn* button = m_assignButtons[i]) {
-            if (button->m_hWnd && (button->IsWindowEnabled() != FALSE) != states[i]) {
-                button->EnableWindow(states[i] ? TRUE : FALSE);
-                button->Invalidate(FALSE);
-            }
-        }
+        EnableItem(m_assignButtons[i], states[i]);
         if (CTextItem* label = m_assignLabels[i]) {
             const BYTE disabled = states[i] ? 0 : 1;
             if (label->m_disabled != disabled) {

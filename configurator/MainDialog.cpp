@@ -27,15 +27,6 @@ bool HasWindow(const CGUIItem* item)
            ::IsWindow(item->m_window);
 }
 
-// Enables or disables a widget's window, repainting it on a change only.
-void EnableItem(const CGUIItem* item, bool enable)
-{
-    if (!HasWindow(item) || (::IsWindowEnabled(item->m_window) != FALSE) == enable)
-        return;
-    ::EnableWindow(item->m_window, enable ? TRUE : FALSE);
-    ::InvalidateRect(item->m_window, nullptr, FALSE);
-}
-
 // The macros page's widgets that its states enable and disable as a group, with the frame's buttons.
 const int kMacroGroup[] = {kIdAddBasicCommand, kIdAddMoreCommand, kIdInsertDelay, kIdBasicCommands,
                            kIdMoreCommands, kIdMacroCreate, kIdMacroImport, kIdMacroExport, kIdMacroSave,
@@ -121,13 +112,12 @@ const COssleAppDlg::Command* COssleAppDlg::FindMenuCommand(const Command* table,
 }
 
 COssleAppDlg::COssleAppDlg(IKeyboardDevice* device, IKeyboardConfig* config)
-    : CGUIPanel(kMainPanel, MainTemplate(), nullptr), m_device(device), m_config(config)
+    : CGUIPanel(kMainPanel, MainTemplate(), nullptr),
+      m_device(device),
+      m_config(config),
+      m_icon(LoadProgramIcon(kMainIconId, IconSize::kLarge)),
+      m_smallIcon(LoadProgramIcon(kMainIconId, IconSize::kSmall))
 {
-    HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    m_icon.Attach(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kMainIconId), IMAGE_ICON,
-                                                  ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0)));
-    m_smallIcon.Attach(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kMainIconId), IMAGE_ICON,
-                                                       ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0)));
 }
 
 COssleAppDlg::~COssleAppDlg()
@@ -314,8 +304,8 @@ void COssleAppDlg::RefreshAllViews()
     }
     RefreshVersionLines();
     RefreshKeyLabels();
+    // Ends with the refresh of what takes input.
     RefreshMacroPage();
-    RefreshInputState();
     Invalidate(FALSE);
 }
 
@@ -488,45 +478,41 @@ void COssleAppDlg::OnProfileSelected(int index)
 // ---------------------------------------------------------------------------------------------------
 // What takes input
 
-COssleAppDlg::InputState COssleAppDlg::CurrentInputState() const
+void COssleAppDlg::EnableItem(const CGUIItem* item, bool enable)
 {
-    InputState state = {};
-    state.writing = m_transferRunning;
-    state.dirty = m_dirty;
-    state.keyPicked = m_selectedKey != nullptr;
-    state.macroPage = m_macroPageState;
-    state.fixedDelay = m_fixedDelayButton && m_fixedDelayButton->m_checked;
-    return state;
+    if (!HasWindow(item) || (::IsWindowEnabled(item->m_window) != FALSE) == enable)
+        return;
+    ::EnableWindow(item->m_window, enable ? TRUE : FALSE);
+    ::InvalidateRect(item->m_window, nullptr, FALSE);
 }
 
 void COssleAppDlg::RefreshInputState()
 {
-    const InputState state = CurrentInputState();
     // Replaying or recording a macro holds the frame: only the page's Stop takes a click.
-    const bool frameFree = state.macroPage == kMacroPageNoMacro || state.macroPage == kMacroPageIdle;
-    const bool hasMacro = state.macroPage != kMacroPageNoMacro;
+    const bool frameFree = m_macroPageState == kMacroPageNoMacro || m_macroPageState == kMacroPageIdle;
+    const bool hasMacro = m_macroPageState != kMacroPageNoMacro;
     // While a write runs no page widget and no tab takes input; OK stays, to close after the write.
-    const bool pagesFree = !state.writing;
+    const bool pagesFree = !m_transferRunning;
 
     for (CBitmapBtn* tab : m_tabs)
         EnableItem(tab, frameFree && pagesFree);
     for (CBitmapBtn* button : {m_okButton, m_cancelButton, m_helpButton, m_exitButton, m_updateButton})
         EnableItem(button, frameFree);
-    EnableItem(m_applyButton, frameFree && state.dirty);
+    EnableItem(m_applyButton, frameFree && m_dirty);
 
     auto macroPageRule = [&](const CGUIItem* item) {
         if (item == m_macroList)
             return frameFree;
         if (item == m_macroDisplay)
-            return state.macroPage != kMacroPageReplaying;
+            return m_macroPageState != kMacroPageReplaying;
         if (item == m_macroPlayer)
-            return state.macroPage == kMacroPageReplaying;
+            return m_macroPageState == kMacroPageReplaying;
         if (!Holds(kMacroGroup, item->m_id))
             return true;
         if (item->m_id == kIdMacroStop)
-            return state.macroPage == kMacroPageReplaying || state.macroPage == kMacroPageRecording;
+            return m_macroPageState == kMacroPageReplaying || m_macroPageState == kMacroPageRecording;
         if (item->m_id == kIdFixedDelayEdit)
-            return state.macroPage == kMacroPageIdle && state.fixedDelay;
+            return m_macroPageState == kMacroPageIdle && m_fixedDelayButton && m_fixedDelayButton->m_checked;
         return frameFree && (hasMacro || !Holds(kNeedsMacro, item->m_id));
     };
     for (const SkinItemList* page : {&m_keyPage, &m_layoutPage, &m_profilesPage, &m_macrosPage, &m_lightingPage}) {
@@ -537,7 +523,7 @@ void COssleAppDlg::RefreshInputState()
             EnableItem(item, pagesFree && (page != &m_macrosPage || macroPageRule(item)));
         }
     }
-    EnableAssignButtons(pagesFree && state.keyPicked);
+    EnableAssignButtons(pagesFree && m_selectedKey != nullptr);
 }
 
 // ---------------------------------------------------------------------------------------------------

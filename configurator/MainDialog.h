@@ -10,8 +10,8 @@
 // its widgets (or a notice of one, or an entry of its menu) does. The frame looks a command up once in
 // the five tables and runs it.
 //
-// Which widget takes input follows from one small state (InputState) in one member,
-// RefreshInputState, which every handler calls at its end.
+// Which widget takes input follows from a few members of the dialog in one member, RefreshInputState,
+// which every handler calls at its end.
 //
 // A write runs on the device object's worker. From its start until its outcome arrives the dialog takes
 // no input that would change the store: the page widgets are disabled, the pointer shows the wait
@@ -116,17 +116,11 @@ public:
     void RunCommand(const Command& command, int arg);
 
     // ---- What takes input (MainDialog.cpp)
-    // The state every widget's enabled state follows; read from the dialog's members.
-    struct InputState {
-        bool writing;     // a write runs: nothing that edits the store takes input
-        bool dirty;       // there is something to apply
-        bool keyPicked;   // a key of the picture is picked: the assignment buttons
-        int macroPage;    // the macros page's state: replaying and recording hold the frame
-        bool fixedDelay;  // the fixed-delay option is on: its field takes a number
-    };
-    InputState CurrentInputState() const;
-    // Sets the enabled state of every widget from CurrentInputState(). Every handler calls it at its end,
-    // and so do the members that change the state (SetDirty, SetMacroPageState, RefreshKeyMarks).
+    // Sets the enabled state of every widget from a few members: a write runs (nothing that edits the
+    // store takes input), dirty (Apply), a key picked (the assignment buttons), the macros page's state
+    // (replaying and recording hold the frame) and the fixed-delay option (its field takes a number).
+    // Every handler calls it at its end, and so do the members that change that state (SetDirty,
+    // SetMacroPageState, RefreshKeyMarks).
     void RefreshInputState();
 
     // ---- Frame (MainDialog.cpp)
@@ -364,12 +358,18 @@ private:
     bool ChooseExchangeFile(bool save, const wchar_t* kind, const wchar_t* extension, const std::wstring& folder,
                             const std::wstring& name, std::wstring& path);
     bool ProfileNameTaken(const std::wstring& name) const;
+    // The pointer's screen position, when it is over this dialog itself (not over a window in front).
+    bool PointerOverDialog(POINT& point) const;
+    // The key shows and `point` (screen) lies in its rectangle.
+    static bool KeyHoldsPoint(CKeyboardKeyItem& key, POINT point);
     // The finishing steps every assignment command shares.
     void FinishAssignment(CKeyboardKeyItem* key, bool checked);
     bool StoreAssignment(CKeyboardKeyItem* key, const KeyAssignment& record);
     KeyAssignment CurrentAssignment(CKeyboardKeyItem* key);
     KeyAssignment DefaultAssignment(CKeyboardKeyItem* key) const;
     bool CanEditStore() const;
+    // RefreshInputState's hand: enables or disables a widget's window, repainting it on a change only.
+    static void EnableItem(const CGUIItem* item, bool enable);
     void SetTabChecked(int index, bool checked);
     // Macros page helpers (MacrosPage.cpp).
     void ChooseMacro(CMacro* macro);

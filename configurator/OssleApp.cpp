@@ -135,8 +135,10 @@ void COssleAppApp::ReadRegistryAndStartTray()
         wchar_t text[kRegistryStringChars] = {};
         // A value that names no language counts as missing: the default language, never texts shown as
         // their keys.
-        if (ReadRegistryString(key, L"Language", text) == ERROR_SUCCESS && FindLanguageSettingId(text) != -1)
-            languageId = FindLanguageSettingId(text);
+        const int named =
+            ReadRegistryString(key, L"Language", text) == ERROR_SUCCESS ? FindLanguageSettingId(text) : -1;
+        if (named != -1)
+            languageId = named;
         std::wstring folder;
         if (ReadRegistryString(key, L"InstallDir", text) == ERROR_SUCCESS)
             folder = text;

@@ -147,8 +147,10 @@ LRESULT COssleAppDlg::OnProfileListNotify(UINT msg, WPARAM wParam, LPARAM lParam
     const auto* text = static_cast<const wchar_t*>(record->data);
     switch (msg) {
     case WM_XLIST_MENUCOMMAND:
+        // The command ends with the refresh of what takes input (RunCommand); an entry that runs none,
+        // or one refused during a write, changes nothing.
         OnProfileMenuCommand(record->key, text ? text : L"");
-        break;
+        return 0;
     case WM_XLIST_MENUOPENING:
         OnProfileMenuOpening(record->key);
         break;
@@ -371,9 +373,9 @@ bool COssleAppDlg::ChooseExchangeFile(bool save, const wchar_t* kind, const wcha
     request.save = save;
     const std::wstring dotted = std::wstring(L".") + extension;
     request.defaultExtension = extension;
-    // A save proposes the object's own name, made a file name: a character no file name may hold
-    // becomes "_".
-    std::wstring stem = save ? name : std::wstring();
+    // A save proposes the object's own name (an open has none), made a file name: a character no file
+    // name may hold becomes "_".
+    std::wstring stem = name;
     for (wchar_t& c : stem) {
         if (c < L' ' || std::wcschr(L"\\/:*?\"<>|", c) != nullptr)
             c = L'_';

@@ -1,4 +1,5 @@
-// Owning wrappers for kernel handles and icons, in the manner of the GDI wrappers (Gdi.h).
+// Owning wrappers for kernel handles and icons, in the manner of the GDI wrappers (Gdi.h), and the
+// loading of the program's own icons.
 //
 // Each wrapper owns at most one handle. Closing (or destroying the wrapper) frees the handle and clears
 // it, so a wrapper can be reused. Attach takes ownership of a handle, Detach gives it up. Method names
@@ -82,3 +83,17 @@ public:
 
     BOOL DestroyIcon() { return Release(); }
 };
+
+// The system's two icon sizes: a window's caption and task switcher (large), its caption bar and the
+// notification area (small).
+enum class IconSize { kLarge, kSmall };
+
+// Icon resource `id` of the running program at one of the system's icon sizes; null when it is missing.
+inline CIcon LoadProgramIcon(UINT id, IconSize size)
+{
+    const bool large = size == IconSize::kLarge;
+    return CIcon(static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON,
+                                                 ::GetSystemMetrics(large ? SM_CXICON : SM_CXSMICON),
+                                                 ::GetSystemMetrics(large ? SM_CYICON : SM_CYSMICON),
+                                                 LR_DEFAULTCOLOR)));
+}

@@ -11,7 +11,6 @@ session_holder_pid=
 session_own_wineserver=
 session_service_build=$session_root/build/x64
 
-# session_start [own]: with "own" (the default) start a private Xvfb even when DISPLAY is set.
 # True when a window manager runs on $DISPLAY (it names itself on the root window); without xprop we
 # cannot tell and assume one does.
 session_display_has_wm() {
@@ -19,6 +18,7 @@ session_display_has_wm() {
   xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
 }
 
+# session_start [own]: with "own" (the default) start a private Xvfb even when DISPLAY is set.
 session_start() {
   local mode=${1:-own}
   if [ "$mode" = own ] || [ -z "${DISPLAY:-}" ]; then

@@ -136,38 +136,6 @@ bool CDeviceManager::GetProfileNames(std::vector<std::wstring>& names, std::vect
     return !names.empty();
 }
 
-bool CDeviceManager::GetProfileSetting(const std::wstring& name, ProfileSetting& setting)
-{
-    if (!HasProfiles())
-        return false;
-    bool result = false;
-    ForEachDeviceProfile(m_profiles.Get(), [&](ComRef<IDeviceProfile>& profile) {
-        std::wstring profileName;
-        if (!ReadProfileName(profile.Get(), profileName) || profileName != name)
-            return true;
-        ProfileSetting read;
-        read.name = profileName;
-        bool linkedRead = false;
-        bool flagsRead = false;
-        if (!ReadSetting(profile.Get(), read, &linkedRead, &flagsRead))
-            return true;
-        setting = read;
-        result = linkedRead && flagsRead;
-        return false;
-    });
-    return result;
-}
-
-bool CDeviceManager::GetActiveProfileName(std::wstring& name)
-{
-    if (!HasProfiles())
-        return false;
-    ComRef<IDeviceProfile> active;
-    if (FAILED(m_profiles->GetActiveProfile(active.Put())) || !active)
-        return false;
-    return ReadProfileName(active.Get(), name);
-}
-
 bool CDeviceManager::FindProfileByName(const std::wstring& name, ComRef<IDeviceProfile>& profile)
 {
     profile.Reset();
@@ -215,12 +183,15 @@ bool CDeviceManager::GetProfileSetting(const GUID& guid, ProfileSetting& setting
     return linkedRead && flagsRead;
 }
 
+bool CDeviceManager::GetActiveProfile(ComRef<IDeviceProfile>& active)
+{
+    return HasProfiles() && SUCCEEDED(m_profiles->GetActiveProfile(active.Put())) && active;
+}
+
 bool CDeviceManager::GetActiveProfileGuid(GUID& guid)
 {
-    if (!HasProfiles())
-        return false;
     ComRef<IDeviceProfile> active;
-    return SUCCEEDED(m_profiles->GetActiveProfile(active.Put())) && active && ReadServiceGuid(active.Get(), guid);
+    return GetActiveProfile(active) && ReadServiceGuid(active.Get(), guid);
 }
 
 bool CDeviceManager::ActivateProfile(const GUID& guid)
@@ -307,34 +278,6 @@ bool CDeviceManager::BuildMacroAssignment(IDeviceProfile* profile, DWORD buttonI
     return SUCCEEDED(buttons->SetRecords(1, &record));
 }
 
-bool CDeviceManager::AssignMacroInActiveProfile(const GUID& macro, DWORD value, DWORD buttonId)
-{
-    if (!HasProfiles())
-        return false;
-    ComRef<IDeviceProfile> active;
-    if (FAILED(m_profiles->GetActiveProfile(active.Put())) || !active)
-        return false;
-    if (!BuildMacroAssignment(active.Get(), buttonId, macro))
-        return false;
-    return SUCCEEDED(m_profiles->ActivateProfile(active.Get()));
-}
-
-bool CDeviceManager::AssignMacroInProfile(const std::wstring& profileName, const GUID& macro, DWORD value,
-                                          DWORD buttonId)
-{
-    if (!HasProfiles())
-        return false;
-    bool assigned = false;
-    ForEachDeviceProfile(m_profiles.Get(), [&](ComRef<IDeviceProfile>& profile) {
-        std::wstring name;
-        if (!ReadProfileName(profile.Get(), name) || ::_wcsicmp(name.c_str(), profileName.c_str()) != 0)
-            return true;
-        assigned = BuildMacroAssignment(profile.Get(), buttonId, macro);
-        return false;
-    });
-    return assigned;
-}
-
 bool CDeviceManager::BeginRecordingLeds()
 {
     if (!EnterRecordingMode())
@@ -370,8 +313,7 @@ bool CDeviceManager::SaveRecordedMacro(DWORD value, DWORD buttonId, const std::v
         return false;
 
     ComRef<IDeviceProfile> active;
-    if (!HasProfiles() || FAILED(m_profiles->GetActiveProfile(active.Put())) || !active ||
-        !BuildMacroAssignment(active.Get(), buttonId, macro)) {
+    if (!GetActiveProfile(active) || !BuildMacroAssignment(active.Get(), buttonId, macro)) {
         // The user recorded for a button: a macro that no button plays is not what was asked for.
         DeleteDeviceMacro(macro);
         return false;
@@ -381,12 +323,9 @@ bool CDeviceManager::SaveRecordedMacro(DWORD value, DWORD buttonId, const std::v
 
 CDpiEventConnection* CDeviceManager::CreateDpiConnection(IDpiEventHandler* handler)
 {
-    if (!HasProfiles())
-        return nullptr;
     ComRef<IDeviceProfile> active;
     ComRef<IDpiSource> source;
-    if (FAILED(m_profiles->GetActiveProfile(active.Put())) || !active ||
-        !GetSubObject(active.Get(), IID_IDpiSource, source))
+    if (!GetActiveProfile(active) || !GetSubObject(active.Get(), IID_IDpiSource, source))
         return nullptr;
     return new CDpiEventConnection(source.Get(), handler);
 }
@@ -451,17 +390,10 @@ bool CDeviceManager::SetProfileFlags(const std::wstring& profile, int autoSwitch
 
 bool CDeviceManager::ApplyLedToActiveProfile(const CLed& led)
 {
-    std::wstring active;
-    if (!GetActiveProfileName(active))
-        return false;
-    return ApplyLedToProfile(active, led);
-}
-
-bool CDeviceManager::ApplyLedToProfile(const std::wstring& profileName, const CLed& led)
-{
-    ComRef<IDeviceProfile> profile;
+    // The active profile itself: another profile may carry its name.
+    ComRef<IDeviceProfile> active;
     ComRef<ILedCollection> lights;
-    if (!FindProfileByName(profileName, profile) || !GetSubObject(profile.Get(), IID_ILedCollection, lights))
+    if (!GetActiveProfile(active) || !GetSubObject(active.Get(), IID_ILedCollection, lights))
         return false;
     ComRef<IDeviceLed> light;
     ForEachServiceObject<IDeviceLed>([&](DWORD index, IDeviceLed** out) { return lights->GetLed(index, out); },

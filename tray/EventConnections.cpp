@@ -3,6 +3,8 @@
 
 #include <ocidl.h>
 
+#include "service/client/ServiceClient.h"
+
 namespace tray {
 
 IConnectionPoint* FindConnectionPoint(IUnknown* source, REFIID iid)
@@ -18,19 +20,6 @@ IConnectionPoint* FindConnectionPoint(IUnknown* source, REFIID iid)
         point = nullptr;
     container->Release();
     return point;
-}
-
-bool IsDisconnectedResult(HRESULT result)
-{
-    // RPC_S_SERVER_UNAVAILABLE, RPC_S_CALL_FAILED and RPC_S_CALL_FAILED_DNE as results.
-    constexpr HRESULT kRpcFailures[] = {static_cast<HRESULT>(0x800706BA), static_cast<HRESULT>(0x800706BE),
-                                        static_cast<HRESULT>(0x800706BF)};
-    for (HRESULT failure : kRpcFailures) {
-        if (result == failure)
-            return true;
-    }
-    return result == RPC_E_DISCONNECTED || result == RPC_E_SERVER_DIED || result == RPC_E_SERVER_DIED_DNE ||
-           result == CO_E_OBJNOTCONNECTED;
 }
 
 bool EventSourceGone(IUnknown* source, REFIID iid)
@@ -51,7 +40,7 @@ bool EventSourceGone(IUnknown* source, REFIID iid)
         container->Release();
     }
     source->Release();
-    return IsDisconnectedResult(result);
+    return ServingProcessGone(result);
 }
 
 } // namespace tray

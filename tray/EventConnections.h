@@ -9,9 +9,6 @@
 
 namespace tray {
 
-// True for the answers of a call whose server process has ended or can no longer be reached.
-bool IsDisconnectedResult(HRESULT result);
-
 // Asks `source` for its connection point of `iid`, a call that reaches the serving process: true when
 // the answer says that process is gone. A source that answers, even with a refusal, is not gone.
 bool EventSourceGone(IUnknown* source, REFIID iid);

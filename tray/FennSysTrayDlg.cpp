@@ -22,14 +22,6 @@
 namespace tray {
 namespace {
 
-// One of the program's icons at the size of the given system metric; the caller destroys it.
-HICON LoadProgramIcon(UINT id, int sizeMetric)
-{
-    const int size = ::GetSystemMetrics(sizeMetric);
-    return static_cast<HICON>(
-        ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
-}
-
 // Never shown: the window exists to receive the icon's, the timers' and the system's messages.
 CDialogTemplate TrayHiddenDialog()
 {
@@ -47,9 +39,9 @@ CFennSysTrayDlg::CFennSysTrayDlg() : CDialog(TrayHiddenDialog(), nullptr)
     // sinks' interfaces stay registered for the dialog's life instead of going with each sink.
     if (m_comInitialised)
         m_sinkPins.PinEventSinks();
-    m_windowIcon.Attach(LoadProgramIcon(kWindowIconResource, SM_CXICON));
-    m_windowIconSmall.Attach(LoadProgramIcon(kWindowIconResource, SM_CXSMICON));
-    m_trayIcon.Attach(LoadProgramIcon(kTrayIconResource, SM_CXSMICON));
+    m_windowIcon = LoadProgramIcon(kWindowIconResource, IconSize::kLarge);
+    m_windowIconSmall = LoadProgramIcon(kWindowIconResource, IconSize::kSmall);
+    m_trayIcon = LoadProgramIcon(kTrayIconResource, IconSize::kSmall);
 }
 
 CFennSysTrayDlg::~CFennSysTrayDlg()
@@ -110,11 +102,10 @@ void CFennSysTrayDlg::LoadLanguage()
     InitNameTables();
     AppFolder();
     LoadSkinFile(m_languageItems, L"Language.xml", this);
-    int id = kDefaultLanguageId;
     std::wstring name;
     // A value that names no language counts as missing.
-    if (PcManager().ReadLanguageSetting(name) && FindLanguageSettingId(name) != -1)
-        id = FindLanguageSettingId(name);
+    const int named = PcManager().ReadLanguageSetting(name) ? FindLanguageSettingId(name) : -1;
+    const int id = named != -1 ? named : kDefaultLanguageId;
     auto& languages = LanguageMap();
     auto found = languages.find(id);
     if (found != languages.end() && found->second)
@@ -365,18 +356,17 @@ void CFennSysTrayDlg::SelectMenuProfile(size_t index)
     // The display follows the profile that becomes active, so its own flag decides.
     ProfileSetting chosen;
     const bool settingRead = device.GetProfileSetting(guid, chosen);
-    const std::wstring name = settingRead ? chosen.name : m_profileNames[index];
-    if (ActivateOwnChoice(device, guid, name) && settingRead && chosen.profileDisplay)
-        ShowOsdProfileName(name);
+    if (ActivateOwnChoice(device, guid) && settingRead && chosen.profileDisplay)
+        ShowOsdProfileName(chosen.name);
 }
 
-bool CFennSysTrayDlg::ActivateOwnChoice(CDeviceManager& device, const GUID& guid, const std::wstring& name)
+bool CFennSysTrayDlg::ActivateOwnChoice(CDeviceManager& device, const GUID& guid)
 {
     // Noted before the call: the service's report may be handled while the call still waits.
-    m_ownActivation = name;
+    m_ownActivation = guid;
     if (device.ActivateProfile(guid))
         return true;
-    m_ownActivation.clear();
+    m_ownActivation = GUID_NULL;
     return false;
 }
 
@@ -388,7 +378,7 @@ void CFennSysTrayDlg::AutoSwitchPoll()
     // Every poll also makes sure the connections still reach a living keyboard process (the manager
     // above has started a new one if the last one ended).
     if (HasEventConnections())
-        ConnectEventSinks();
+        ReplaceGoneEventSinks();
     GUID active{};
     if (!device.GetAllProfileSettings(m_profileSettings) || !device.GetActiveProfileGuid(active))
         return;
@@ -403,7 +393,7 @@ void CFennSysTrayDlg::AutoSwitchPoll()
         if (!setting.autoSwitch || setting.linkedProgram != foreground)
             continue;
         // Shown only when the switch happened: a failed activation leaves the old profile in place.
-        if (!IsEqualGUID(setting.guid, active) && ActivateOwnChoice(device, setting.guid, setting.name) &&
+        if (!IsEqualGUID(setting.guid, active) && ActivateOwnChoice(device, setting.guid) &&
             setting.profileDisplay)
             ShowOsdProfileName(setting.name);
         break;
@@ -420,10 +410,10 @@ void CFennSysTrayDlg::ShowOsdProfileName(const std::wstring& name)
 
 void CFennSysTrayDlg::OnProfileChanged(DWORD)
 {
-    // The service reports every change, this program's own too: a name this program activated and
+    // The service reports every change, this program's own too: a profile this program activated and
     // showed itself is not shown again.
-    const std::wstring own = std::move(m_ownActivation);
-    m_ownActivation.clear();
+    const GUID own = m_ownActivation;
+    m_ownActivation = GUID_NULL;
     CDeviceManager device;
     // The active profile itself, not the first one of its name.
     GUID active{};
@@ -431,7 +421,7 @@ void CFennSysTrayDlg::OnProfileChanged(DWORD)
     if (!device.GetActiveProfileGuid(active))
         return;
     const bool settingRead = device.GetProfileSetting(active, setting);
-    if (setting.name.empty() || (!own.empty() && setting.name == own))
+    if (setting.name.empty() || (!IsEqualGUID(own, GUID_NULL) && IsEqualGUID(active, own)))
         return;
     if (settingRead && setting.profileDisplay)
         ShowOsdProfileName(setting.name);

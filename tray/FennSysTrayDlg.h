@@ -48,8 +48,8 @@ public:
     void Resume();
     void StopOnDeviceLoss();
     void StopOnSessionEnd();
-    // Connections exist all three or not at all.
-    // Connections that exist but lead to a keyboard process that has ended are made anew.
+    // Makes the three event connections, all three or none; connections that exist already are checked
+    // instead (ReplaceGoneEventSinks).
     void ConnectEventSinks();
     void DisconnectEventSinks();
     bool HasEventConnections() const { return m_profileConnection != nullptr; }
@@ -124,7 +124,8 @@ private:
     bool IsDevicePresent();
     // Activates the profile on the device, remembering that this program did it, so that the service's
     // report of the change does not show the name a second time.
-    bool ActivateOwnChoice(CDeviceManager& device, const GUID& guid, const std::wstring& name);
+    bool ActivateOwnChoice(CDeviceManager& device, const GUID& guid);
+    // Makes the three connections anew when they lead to a keyboard process that has ended.
     void ReplaceGoneEventSinks();
 
     bool m_comInitialised = false;
@@ -143,8 +144,9 @@ private:
     std::vector<std::wstring> m_profileNames;
     std::vector<GUID> m_profileGuids;  // the menu's profiles, at their names' places
     std::vector<ProfileSetting> m_profileSettings;
-    // The profile this program activated last, until the service reports the next change.
-    std::wstring m_ownActivation;
+    // The profile this program activated last, until the service reports the next change; GUID_NULL
+    // for none.
+    GUID m_ownActivation = GUID_NULL;
     HMENU m_menu = nullptr;
     POINT m_clickPoint{0, 0};
     UINT_PTR m_pendingClickTimer = 0;

@@ -1,7 +1,8 @@
-// What every client of the device service does the same way: the bound of an enumeration by index,
-// finding the keyboard by its product id, the sub-objects of a device or device profile, and the names
-// and GUIDs the service hands out. The tray's device manager and the configurator's device connection
-// are both built on it.
+// What every client of the device service does the same way: telling a gone serving process from other
+// failures, the bound of an enumeration by index, finding the keyboard by its product id, the
+// sub-objects of a device or device profile, and the names and GUIDs the service hands out. The tray's
+// device manager and the configurator's device connection are both built on it, and the service's
+// registrar, a client of its worker, tells a gone worker by it.
 #pragma once
 
 #include "DeviceService.h"
@@ -11,6 +12,16 @@
 
 #include <cstddef>
 #include <string>
+
+// True for the answer of a call whose serving process has ended or can no longer be reached (COM's
+// disconnection codes, the RPC runtime's unavailable server and failed calls): a new start of the
+// service reaches a new process.
+inline bool ServingProcessGone(HRESULT result)
+{
+    return result == RPC_E_DISCONNECTED || result == RPC_E_SERVER_DIED || result == RPC_E_SERVER_DIED_DNE ||
+           result == CO_E_OBJNOTCONNECTED || result == HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE) ||
+           result == HRESULT_FROM_WIN32(RPC_S_CALL_FAILED) || result == HRESULT_FROM_WIN32(RPC_S_CALL_FAILED_DNE);
+}
 
 // A bound for enumerations by index (devices, profiles, macros, lights) of a misbehaving service that
 // never fails an index, so that no caller loops for ever. The keyboard holds far fewer of each (a few

@@ -2,6 +2,7 @@
 #include "service/server/ServiceRegistrar.h"
 
 #include "service/ServiceStart.h"
+#include "service/client/ServiceClient.h"
 #include "service/server/ClassFactory.h"
 #include "service/server/ServiceSetup.h"
 #include "service/server/ServiceText.h"
@@ -18,15 +19,6 @@ namespace {
 
 // How long a worker may take to load its memory and register its class.
 constexpr DWORD kWorkerStartMs = 20000;
-
-// A failure that only says the worker is gone: the client may try again and gets a new service.
-bool WorkerGone(HRESULT hr)
-{
-    return hr == RPC_E_DISCONNECTED || hr == RPC_E_SERVER_DIED || hr == RPC_E_SERVER_DIED_DNE ||
-           hr == CO_E_OBJNOTCONNECTED || hr == HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE) ||
-           hr == HRESULT_FROM_WIN32(RPC_S_CALL_FAILED) || hr == HRESULT_FROM_WIN32(RPC_S_CALL_FAILED_DNE);
-}
-
 
 // Registered with COM for the life of the registrar.
 class CRegistrarFactory final : public CClassFactory {
@@ -164,7 +156,8 @@ HRESULT CServiceRegistrar::CreateInstance(REFIID riid, void** object)
     // The worker's object comes back as a proxy; handed on, it connects the client to the worker.
     const HRESULT hr = factory->CreateInstance(nullptr, riid, object);
     factory->Release();
-    return WorkerGone(hr) ? CO_E_SERVER_STOPPING : hr;
+    // A failure that only says the worker is gone: the client may try again and gets a new service.
+    return ServingProcessGone(hr) ? CO_E_SERVER_STOPPING : hr;
 }
 
 HRESULT CServiceRegistrar::LockServer(BOOL lock)
@@ -174,7 +167,7 @@ HRESULT CServiceRegistrar::LockServer(BOOL lock)
         return CO_E_SERVER_STOPPING;
     const HRESULT hr = factory->LockServer(lock);
     factory->Release();
-    return WorkerGone(hr) ? CO_E_SERVER_STOPPING : hr;
+    return ServingProcessGone(hr) ? CO_E_SERVER_STOPPING : hr;
 }
 
 int CServiceRegistrar::Run()

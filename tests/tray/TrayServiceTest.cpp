@@ -556,7 +556,7 @@ TEST_F(TrayServiceTest, AfterTheKeyboardProcessDiedTheNextPollConnectsToItsSucce
     EXPECT_EQ("1 1 0 1", SinkCounts());
 }
 
-TEST_F(TrayServiceTest, OfTwoProfilesWithOneNameTheMenuThePollAndTheDisplayTakeTheRightOne)
+TEST_F(TrayServiceTest, OfTwoProfilesWithOneNameTheMenuThePollTheDisplayAndTheLightsTakeTheRightOne)
 {
     // Profile 1, then two "Games": the second alone shows its name and follows Player.exe.
     ASSERT_TRUE(m_keyboard.AddProfile(L"Games"));
@@ -617,6 +617,12 @@ TEST_F(TrayServiceTest, OfTwoProfilesWithOneNameTheMenuThePollAndTheDisplayTakeT
     EXPECT_TRUE(m_dialog->shown.empty()) << "the first Games asks for no display";
     ControlOk("profile-key 2");
     EXPECT_TRUE(WaitForDisplay(L"Games"));
+
+    // A recording lights the active profile's light, not the first one of its name.
+    ASSERT_TRUE(IsEqualGUID(guids[2], activeGuid()));
+    ControlOk("record start");
+    ASSERT_TRUE(PumpUntil([&] { return m_dialog->started == 1; }, 5000));
+    EXPECT_EQ(1u, m_keyboard.ActiveLight(7).on);
 }
 
 TEST_F(TrayServiceTest, KeyboardAbsentAtStartIsConnectedOnArrival)
