@@ -374,23 +374,37 @@ bool PumpMessage(int* exitCode)
     return true;
 }
 
-bool PumpMessagesUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD pollMs)
+bool PumpMessagesUntil(const std::function<bool()>& done, DWORD timeoutMs, const MessagePumpOptions& options)
 {
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    for (;;) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        if (done())
-            return true;
+    while (!done()) {
         const ULONGLONG now = ::GetTickCount64();
         if (now >= deadline)
             return done();
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, pollMs)),
-                                    QS_ALLINPUT);
+        MSG msg;
+        if (!::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE,
+                                        static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, options.pollMs)),
+                                        QS_ALLINPUT);
+            continue;
+        }
+        if (msg.message == WM_QUIT && options.keepQuit) {
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            return done();
+        }
+        if (!options.preTranslate || !options.preTranslate(&msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
     }
+    return true;
+}
+
+bool PumpMessagesUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD pollMs)
+{
+    MessagePumpOptions options;
+    options.pollMs = pollMs;
+    return PumpMessagesUntil(done, timeoutMs, options);
 }
 
 int RunMessageLoop()

@@ -195,6 +195,21 @@ bool PumpMessage(int* exitCode = nullptr);
 // Runs the thread's message loop until WM_QUIT; returns its exit code.
 int RunMessageLoop();
 
-// Handles the thread's messages until `done` holds or `timeoutMs` passed, looking again every `pollMs`
-// at the latest; `done`'s last answer. For tools and tests that wait for another window or process.
+// How PumpMessagesUntil treats what it meets; the defaults suit a tool that waits for another window or
+// process.
+struct MessagePumpOptions {
+    // Without a message, `done` is asked again after this long at the latest: a condition that another
+    // thread or process fulfils without a message is seen soon too.
+    DWORD pollMs = 20;
+    // Sees each message first and keeps it from being dispatched by answering true
+    // (WalkPreTranslateTree: the walk of the programs' own loops).
+    bool (*preTranslate)(MSG*) = nullptr;
+    // A WM_QUIT met on the way is posted again and ends the wait, for the caller's own loop to see;
+    // otherwise it is handled like any message (and so lost).
+    bool keepQuit = false;
+};
+
+// Handles the thread's messages one at a time, asking `done` before each, until it holds or `timeoutMs`
+// passed; `done`'s last answer. For tools and tests that wait for another window or process.
+bool PumpMessagesUntil(const std::function<bool()>& done, DWORD timeoutMs, const MessagePumpOptions& options);
 bool PumpMessagesUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD pollMs = 20);

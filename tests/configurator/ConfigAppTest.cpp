@@ -6,9 +6,6 @@
 #include "model/Keyboard.h"
 #include "skin/AppFolder.h"
 
-#include <fstream>
-#include <iterator>
-
 using namespace config;
 
 namespace {
@@ -160,7 +157,6 @@ TEST_F(ConfigStartTest, MissingLayoutTableIsReportedAndTheStartGoesOn)
     app.LoadTables();
     EndSkinImagePrefetch();
     ResetAppFolder();
-    SetDamagedInstallationHandler(nullptr);
     EXPECT_EQ(reported, (std::vector<std::wstring>{L"xml\\KeyboardLayout.xml"}));
     EXPECT_EQ(app.DamagedFile(), L"") << "the start goes on";
 }
@@ -213,14 +209,8 @@ TEST_F(ConfigDialogTest, DamagedInstallationIsReportedAndLeavesNothingOpen)
     std::vector<std::wstring> reported;
     SetDamagedInstallationHandler([&](const std::wstring& file) { reported.push_back(file); });
     AnswerPopups({});
-    auto read = [&](const std::wstring& file) {
-        std::ifstream in(m_folder.File(file).c_str(), std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    };
-    const std::string main = read(L"xml\\MainPage.xml");
-    std::string deep = "<ITEMLIST>";
-    for (int level = 0; level < 100000; ++level)
-        deep += "<B>";
+    const std::string main = testfiles::ReadText(m_folder.File(L"xml\\MainPage.xml"));
+    const std::string deep = "<ITEMLIST>" + testfiles::Repeated("<B>", 100000);
     const struct {
         std::wstring file;
         std::string text;
@@ -235,7 +225,7 @@ TEST_F(ConfigDialogTest, DamagedInstallationIsReportedAndLeavesNothingOpen)
     };
     for (const auto& damage : kDamage) {
         SCOPED_TRACE(damage.file);
-        const std::string kept = read(damage.file);
+        const std::string kept = testfiles::ReadText(m_folder.File(damage.file));
         WriteFile(damage.file, damage.text);
         ClearSkinResources();
         reported.clear();
@@ -264,7 +254,6 @@ TEST_F(ConfigDialogTest, DamagedInstallationIsReportedAndLeavesNothingOpen)
     EXPECT_TRUE(PumpUntil([&] { return !DialogOpen(); }, 5000)) << "the dialog closes as after the popup";
     EXPECT_TRUE(m_shownPanels.empty());
     EXPECT_EQ(reported, std::vector<std::wstring>{L"xml\\NoDevicePopup.xml"});
-    SetDamagedInstallationHandler(nullptr);
 }
 
 // The language list and the language's text file are the installation's too: deleted, cut, random or
@@ -280,15 +269,9 @@ TEST_F(ConfigDialogTest, DamagedLanguageFileIsReportedAndEndsTheStart)
         HWND dialog = FindWindowW(kMainWindowClass, nullptr);
         dialogShown = dialogShown || (dialog && IsWindowVisible(dialog));
     });
-    auto read = [&](const std::wstring& file) {
-        std::ifstream in(m_folder.File(file).c_str(), std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    };
-    const std::string list = read(L"xml\\Language.xml");
-    const std::string texts = read(L"lang\\English.txt");
-    std::string deep = "<ITEMLIST>";
-    for (int level = 0; level < 100000; ++level)
-        deep += "<B>";
+    const std::string list = testfiles::ReadText(m_folder.File(L"xml\\Language.xml"));
+    const std::string texts = testfiles::ReadText(m_folder.File(L"lang\\English.txt"));
+    const std::string deep = "<ITEMLIST>" + testfiles::Repeated("<B>", 100000);
     const std::string kDeleted = "(deleted)";
     const struct {
         std::wstring file;
@@ -327,7 +310,6 @@ TEST_F(ConfigDialogTest, DamagedLanguageFileIsReportedAndEndsTheStart)
         WriteFile(L"lang\\English.txt", texts);
     }
     EXPECT_FALSE(dialogShown);
-    SetDamagedInstallationHandler(nullptr);
 }
 
 // A page found damaged while the keyboard is read in the background: the read that ends while the
@@ -338,7 +320,9 @@ TEST_F(ConfigDialogTest, DamagedPageReportedDuringTheStartUpReadNeverShowsTheDia
     bool shown = false;
     SetDamagedInstallationHandler([&](const std::wstring&) {
         EXPECT_TRUE(PumpUntil([&] { return !Keyboard().IsBusy(); }, 10000)) << "the read never ended";
-        shown = PumpUntil([&] { return ::IsWindowVisible(Dialog().m_hWnd) != FALSE; }, 1000);
+        // The read's end posts its notice, which would show the dialog, before IsBusy turns false.
+        PumpUntil([] { return !HasPendingInput(); }, 5000);
+        shown = ::IsWindowVisible(Dialog().m_hWnd) != FALSE;
     });
     WriteFile(L"xml\\ManageProfiles.xml", std::string(300, '\xA7'));
     m_dialog = std::make_unique<COssleAppDlg>(&Keyboard(), m_store.get());
@@ -346,5 +330,4 @@ TEST_F(ConfigDialogTest, DamagedPageReportedDuringTheStartUpReadNeverShowsTheDia
     m_dialog->Create(nullptr);
     EXPECT_FALSE(shown) << "the half-made dialog showed behind the message";
     EXPECT_FALSE(DialogOpen());
-    SetDamagedInstallationHandler(nullptr);
 }

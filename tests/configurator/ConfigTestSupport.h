@@ -18,6 +18,7 @@
 
 #include "../device/DeviceLinkTestSupport.h"
 #include "../skin/SkinLoaderTestSupport.h"
+#include "../support/DeviceChangeRecord.h"
 
 #include <dbt.h>
 
@@ -39,12 +40,8 @@ inline HWND ItemWindow(const SkinItemList& list, int id)
 // The keyboard's removal as the system reports it, delivered to `window`.
 inline void SendRemoval(HWND window, const wchar_t* path = L"\\\\?\\hid#vid_3f1d&pid_0110&mi_01#7&1#{378de44c}")
 {
-    std::vector<BYTE> buffer(sizeof(DEV_BROADCAST_DEVICEINTERFACE_W) + (wcslen(path) + 1) * sizeof(wchar_t));
-    auto* record = reinterpret_cast<DEV_BROADCAST_DEVICEINTERFACE_W*>(buffer.data());
-    record->dbcc_size = DWORD(buffer.size());
-    record->dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-    wcscpy(record->dbcc_name, path);
-    SendMessageW(window, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, reinterpret_cast<LPARAM>(record));
+    std::vector<BYTE> record = DeviceInterfaceRecord(path);
+    SendMessageW(window, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, reinterpret_cast<LPARAM>(record.data()));
 }
 
 // The language list with English alone, and English's text file as the build installs it, in `folder`.

@@ -3,7 +3,6 @@
 // deadline while messages are pumped.
 #pragma once
 
-#include "../support/MessagePump.h"
 #include "../support/TestFiles.h"
 
 #include "data/KeyboardDefWriter.h"
@@ -48,7 +47,7 @@ inline int32_t KeyIdOf(const wchar_t* name) { return HashKeyName(name); }
 // Each message passes the pre-translation walk of our windows first, as in the programs' loops.
 inline bool PumpUntil(const std::function<bool()>& done, DWORD deadlineMs = kTestDeadlineMs)
 {
-    return PumpMessagesUntilDone(done, deadlineMs, &WalkPreTranslateTree);
+    return PumpMessagesUntil(done, deadlineMs, MessagePumpOptions{50, &WalkPreTranslateTree, true});
 }
 
 // Collects the write reports (wParam of each kWriteDoneMessage) posted to it.

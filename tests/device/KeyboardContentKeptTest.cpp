@@ -2,6 +2,7 @@
 // skipped, or made by another program while it was open), records its profiles cannot hold, keys another
 // program assigned while the user left them alone, and the device profile of a profile that was copied.
 #include "DeviceLinkTestSupport.h"
+#include "../support/TestProgram.h"
 
 #include <cstring>
 
@@ -12,18 +13,7 @@ const wchar_t kFirstName[] = L"Profile 1";
 // The second program on the keyboard: the test client stores a macro as the tray's recorder does.
 DWORD RunSecondClient(const std::wstring& arguments)
 {
-    std::wstring command = L"\"" + testfiles::WinePath(TESSARY_TEST_CLIENT_EXE) + L"\" " + arguments;
-    STARTUPINFOW startup = {sizeof(startup)};
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
-                        &process))
-        return 0xFFFFFFFF;
-    const CHandle client(process.hProcess);
-    const CHandle clientThread(process.hThread);
-    PumpUntil([&] { return WaitForSingleObject(client, 0) == WAIT_OBJECT_0; }, kServiceStartMs);
-    DWORD code = 0xFFFFFFFE;
-    GetExitCodeProcess(client, &code);
-    return code;
+    return CProgram(testfiles::WinePath(TESSARY_TEST_CLIENT_EXE), arguments, CREATE_NO_WINDOW).WaitForExit(kServiceStartMs);
 }
 
 uint16_t ScanOf(const KeyAssignmentRecord& record)

@@ -1,6 +1,7 @@
 // The one reading of a WM_DEVICECHANGE record that both programs use: what it reads, and what of a
 // record it never touches.
 #include "framework/DeviceInterfaceNotice.h"
+#include "../support/DeviceChangeRecord.h"
 
 #include <gtest/gtest.h>
 
@@ -18,18 +19,6 @@ namespace {
 
 constexpr size_t kNameOffset = offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_name);
 
-// A record as the system copies it: the header, then the name and its terminator.
-std::vector<BYTE> Record(const std::wstring& name, DWORD deviceType = DBT_DEVTYP_DEVICEINTERFACE)
-{
-    std::vector<BYTE> bytes(std::max(sizeof(DEV_BROADCAST_DEVICEINTERFACE_W), kNameOffset + (name.size() + 1) * 2), 0);
-    auto* record = reinterpret_cast<DEV_BROADCAST_DEVICEINTERFACE_W*>(bytes.data());
-    record->dbcc_size = static_cast<DWORD>(bytes.size());
-    record->dbcc_devicetype = deviceType;
-    record->dbcc_classguid = kMouseInterfaceClass;
-    std::copy(name.begin(), name.end(), record->dbcc_name);
-    return bytes;
-}
-
 LPARAM Data(std::vector<BYTE>& bytes) { return reinterpret_cast<LPARAM>(bytes.data()); }
 
 void SetSize(std::vector<BYTE>& bytes, DWORD size) { std::memcpy(bytes.data(), &size, sizeof(size)); }
@@ -42,7 +31,7 @@ TEST(DeviceInterfaceNoticeTest, ReadsThePathAndClassOfAnArrivalOrRemoval)
     ASSERT_EQ(IIDFromString(L"{378DE44C-56EF-11D1-BC8C-00A0C91405DD}", &mouse), S_OK);
     EXPECT_TRUE(IsEqualGUID(kMouseInterfaceClass, mouse));
 
-    std::vector<BYTE> bytes = Record(L"\\\\?\\HID#VID_3F1D&PID_0110#1");
+    std::vector<BYTE> bytes = DeviceInterfaceRecord(L"\\\\?\\HID#VID_3F1D&PID_0110#1");
     std::wstring path;
     GUID interfaceClass = {};
     ASSERT_TRUE(ReadDeviceInterfacePath(DBT_DEVICEARRIVAL, Data(bytes), &path, &interfaceClass));
@@ -57,7 +46,7 @@ TEST(DeviceInterfaceNoticeTest, ReadsOnlyWithinTheRecord)
 {
     std::wstring path;
     // A name that runs to the record's end without a terminator is cut there, never read beyond.
-    std::vector<BYTE> bytes = Record(L"VID_3F1D&PID_0110XXXX");
+    std::vector<BYTE> bytes = DeviceInterfaceRecord(L"VID_3F1D&PID_0110XXXX");
     SetSize(bytes, static_cast<DWORD>(kNameOffset + 8 * sizeof(wchar_t)));
     ASSERT_TRUE(ReadDeviceInterfacePath(DBT_DEVICEARRIVAL, Data(bytes), &path));
     EXPECT_EQ(L"VID_3F1D", path);
@@ -65,7 +54,7 @@ TEST(DeviceInterfaceNoticeTest, ReadsOnlyWithinTheRecord)
     // Too short for its header and class, or another device type: nothing is read.
     SetSize(bytes, static_cast<DWORD>(kNameOffset - 1));
     EXPECT_FALSE(ReadDeviceInterfacePath(DBT_DEVICEARRIVAL, Data(bytes), &path));
-    bytes = Record(L"VID_3F1D&PID_0110", DBT_DEVTYP_VOLUME);
+    bytes = DeviceInterfaceRecord(L"VID_3F1D&PID_0110", DBT_DEVTYP_VOLUME);
     EXPECT_FALSE(ReadDeviceInterfacePath(DBT_DEVICEARRIVAL, Data(bytes), &path));
 
     // Events without a copied record, or no record at all: lParam is not even looked at (this one

@@ -3,7 +3,6 @@
 #pragma once
 
 #include "framework/Wnd.h"
-#include "../support/MessagePump.h"
 
 #include <gtest/gtest.h>
 
@@ -29,10 +28,11 @@ inline BOOL CreateChild(CWnd& wnd, HWND parent, int id, const wchar_t* cls = Tes
 }
 
 // Handles this thread's messages, each through the pre-translation walk first, until done() holds or the
-// deadline passes. A WM_QUIT met on the way is put back for the caller.
+// deadline passes (looking again every 50 ms without a message). A WM_QUIT met on the way is put back for
+// the caller.
 inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000)
 {
-    return PumpMessagesUntilDone(done, timeoutMs, &WalkPreTranslateTree);
+    return PumpMessagesUntil(done, timeoutMs, MessagePumpOptions{50, &WalkPreTranslateTree, true});
 }
 
 class FrameworkTest : public ::testing::Test {

@@ -5,6 +5,7 @@
 #include "model/OssleConfig.h"
 #include "model/ProfileFolder.h"
 #include "skin/AppFolder.h"
+#include "../support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,12 +30,6 @@ bool WriteText(const std::wstring& path, const std::string& text)
     std::ofstream out(fs::path(path), std::ios::binary);
     out << text;
     return static_cast<bool>(out);
-}
-
-std::string ReadText(const std::wstring& path)
-{
-    std::ifstream in(fs::path(path), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -63,7 +57,7 @@ public:
     {
         gLoadedStems.push_back(stem);
         const std::wstring path = std::wstring(folder) + stem + L"." + extension;
-        if (ReadText(path) != "profile")
+        if (testfiles::ReadText(path) != "profile")
             return false;
         SetName(stem);
         SetFilePath(path.c_str());
@@ -151,9 +145,9 @@ TEST_F(ProfileFolderTest, SaveSettingsRecordsTheActiveProfile)
     IKeyboardProfile* work = store.AddProfile(L"Work");
     // No active profile: nothing is written.
     ASSERT_TRUE(WriteSetting(SettingsFilePath(), kSettingsSection, kActiveProfileKey, L"Earlier"));
-    const std::string before = ReadText(SettingsFilePath());
+    const std::string before = testfiles::ReadText(SettingsFilePath());
     EXPECT_FALSE(store.SaveSettings());
-    EXPECT_EQ(ReadText(SettingsFilePath()), before);
+    EXPECT_EQ(testfiles::ReadText(SettingsFilePath()), before);
 
     // This keyboard's profiles keep no files, which does not stop the name from being recorded.
     store.SetActiveProfile(work);

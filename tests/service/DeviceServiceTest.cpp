@@ -9,8 +9,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <utility>
 
 namespace {
@@ -42,39 +40,15 @@ std::wstring NameOf(IDeviceProfile* profile)
 // Whether the file holds the text as the memory file stores it (UTF-16).
 bool FileHoldsText(const std::wstring& path, const std::wstring& text)
 {
-    const std::vector<std::uint8_t> bytes = ReadBytes(path);
+    const std::vector<std::uint8_t> bytes = testfiles::ReadBytes(path);
     const auto* first = reinterpret_cast<const std::uint8_t*>(text.data());
     return std::search(bytes.begin(), bytes.end(), first, first + text.size() * sizeof(wchar_t)) != bytes.end();
 }
 
-std::string ReadTextFile(const std::wstring& path)
+// The helper client, started with `arguments`.
+CProgram StartTestClient(const std::wstring& arguments)
 {
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// Starts the helper client and waits for its exit code; -1 when it did not end in time.
-int RunTestClient(const std::wstring& arguments, CHandle* running = nullptr)
-{
-    std::wstring command = L"\"" + WindowsPathOf(TESSARY_TEST_CLIENT_EXE) + L"\" " + arguments;
-    STARTUPINFOW startup = {sizeof(startup)};
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return -1;
-    CHandle client(process.hProcess);
-    CHandle(process.hThread).CloseHandle();
-    if (running) {
-        *running = std::move(client);
-        return 0;
-    }
-    DWORD code = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(client, 30000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(client, &code);
-    else
-        TerminateProcess(client, 1);
-    return static_cast<int>(code);
+    return CProgram(testfiles::WinePath(TESSARY_TEST_CLIENT_EXE), arguments);
 }
 
 // A profile object of the client's own making: the service must refuse it, not take it for one of its own.
@@ -465,7 +439,7 @@ TEST_F(DeviceServiceTest, LightsMacroEventsModeAndIdentityReadBackAsSet)
 TEST_F(DeviceServiceTest, TwoClientProcessesShareOneKeyboard)
 {
     const std::wstring name = L"Renamed elsewhere \u00e9";
-    ASSERT_EQ(RunTestClient(L"rename-active \"" + name + L"\""), 0);
+    ASSERT_EQ(StartTestClient(L"rename-active \"" + name + L"\"").WaitForExitBlocking(30000), 0u);
     ComRef<IDeviceProfile> profile;
     ASSERT_NO_FATAL_FAILURE(Active(profile));
     EXPECT_EQ(NameOf(profile.Get()), name);
@@ -584,14 +558,14 @@ TEST_F(DeviceServiceTest, AClientThatDiesLeavesTheServiceWorking)
     const DWORD cookie = AdviseSink(m_profiles.Get(), IID__IProfileManagerEvents, sink.Unknown());
     ASSERT_NE(cookie, 0u);
     const std::wstring ready = m_folder.File(L"client-ready");
-    CHandle client;
-    ASSERT_EQ(RunTestClient(L"hold \"" + ready + L"\"", &client), 0);
-    const bool holding = PumpUntil([&] { return FileExists(ready) || WaitForSingleObject(client, 0) == WAIT_OBJECT_0; }, 20000);
+    const CProgram client = StartTestClient(L"hold \"" + ready + L"\"");
+    ASSERT_TRUE(client.Started());
+    const bool holding =
+        PumpUntil([&] { return FileExists(ready) || WaitForSingleObject(client.Handle(), 0) == WAIT_OBJECT_0; }, 20000);
     EXPECT_TRUE(holding && FileExists(ready)) << "the second client did not connect";
     EXPECT_EQ(SinksConnected("_IProfileManagerEvents"), 2);
-    TerminateProcess(client, 9);
-    WaitForSingleObject(client, 10000);
-    client.CloseHandle();
+    TerminateProcess(client.Handle(), 9);
+    WaitForSingleObject(client.Handle(), 10000);
 
     ControlOk("profile-key");
     ASSERT_TRUE(PumpUntil([&] { return !sink.calls.empty(); })) << "the living sink missed the event";
@@ -653,11 +627,11 @@ TEST_F(DeviceServiceTest, ExportedFilesImportAsNewObjectsAndDamagedFilesChangeNo
     CoTaskMemFree(got);
 
     // Damaged files: one changed byte, a cut-off file, a missing file. Nothing is added.
-    std::vector<std::uint8_t> bytes = ReadBytes(profileFile);
+    std::vector<std::uint8_t> bytes = testfiles::ReadBytes(profileFile);
     ASSERT_GT(bytes.size(), 30u);
     bytes[bytes.size() - 5] ^= 0x40;
     WriteBytes(m_folder.File(L"flipped.qnp"), bytes);
-    std::vector<std::uint8_t> macroBytes = ReadBytes(macroFile);
+    std::vector<std::uint8_t> macroBytes = testfiles::ReadBytes(macroFile);
     macroBytes.resize(macroBytes.size() - 3);
     WriteBytes(m_folder.File(L"short.qnm"), macroBytes);
     const std::string before = Joined(Control("state").lines);
@@ -685,11 +659,7 @@ TEST_F(DeviceServiceTest, EveryAnsweredChangeOutlivesAKilledService)
     ASSERT_HRESULT_SUCCEEDED(profile->SetName(L"Survivor"));
     profile.Reset();
 
-    CHandle process = CServiceUnderTest::OpenServiceProcess();
-    ASSERT_FALSE(process.IsNull());
-    ASSERT_TRUE(TerminateProcess(process, 9));
-    EXPECT_EQ(WaitForSingleObject(process, 10000), WAIT_OBJECT_0);
-    process.CloseHandle();
+    ASSERT_NO_FATAL_FAILURE(KillKeyboardProcess());
     // The old proxies point at a dead process: they fail instead of hanging.
     EXPECT_HRESULT_FAILED(m_profiles->GetActiveProfile(profile.Put()));
     ReleaseObjects();
@@ -700,7 +670,7 @@ TEST_F(DeviceServiceTest, EveryAnsweredChangeOutlivesAKilledService)
     EXPECT_EQ(ProfileCount(), 2u);
     EXPECT_FALSE(FileExists(m_service.StateFile() + L".tmp"));
     EXPECT_TRUE(FileHoldsText(m_service.StateFile(), L"Survivor")) << "the start did not save what it replayed";
-    const std::string log = ReadTextFile(m_folder.File(L"SimKeyboard.log"));
+    const std::string log = testfiles::ReadText(m_folder.File(L"SimKeyboard.log"));
     EXPECT_NE(log.find("replayed"), std::string::npos) << log;
 
     ASSERT_HRESULT_SUCCEEDED(profile->SetName(L"Quitter"));
@@ -732,7 +702,7 @@ TEST_F(DeviceServiceTest, ADamagedMemoryFileIsKeptAsideAndTheFactoryStateUsed)
     profile.Reset();
     ReleaseObjects();
     ASSERT_TRUE(CServiceUnderTest::StopRunning());
-    std::vector<std::uint8_t> bytes = ReadBytes(m_service.StateFile());
+    std::vector<std::uint8_t> bytes = testfiles::ReadBytes(m_service.StateFile());
     ASSERT_GT(bytes.size(), 40u);
     bytes[bytes.size() / 2] ^= 0xFF;
     WriteBytes(m_service.StateFile(), bytes);
@@ -741,8 +711,8 @@ TEST_F(DeviceServiceTest, ADamagedMemoryFileIsKeptAsideAndTheFactoryStateUsed)
     EXPECT_EQ(ProfileCount(), 1u) << "the factory state has one profile";
     ASSERT_NO_FATAL_FAILURE(Active(profile));
     EXPECT_EQ(NameOf(profile.Get()), L"Profile 1");
-    EXPECT_EQ(ReadBytes(m_service.StateFile() + L".corrupt-1"), bytes) << "the damaged file was not kept as it was";
-    const std::string log = ReadTextFile(m_folder.File(L"SimKeyboard.log"));
+    EXPECT_EQ(testfiles::ReadBytes(m_service.StateFile() + L".corrupt-1"), bytes) << "the damaged file was not kept as it was";
+    const std::string log = testfiles::ReadText(m_folder.File(L"SimKeyboard.log"));
     EXPECT_NE(log.find("unusable"), std::string::npos) << log;
     EXPECT_NE(log.find("corrupt-1"), std::string::npos) << log;
 }
@@ -782,7 +752,7 @@ TEST_F(DeviceServiceTest, InjectedFailuresHitTheNamedCallThenStopAndTheCallLogSh
     EXPECT_EQ(Control("fail ActivateProfile 1 0").status, ControlStatus::Error) << "a success cannot be injected";
     ControlOk("log off");
 
-    const std::string log = ReadTextFile(logFile);
+    const std::string log = testfiles::ReadText(logFile);
     EXPECT_NE(log.find("IProfileManager.ActivateProfile"), std::string::npos) << log;
     EXPECT_NE(log.find("-> 0x80070005"), std::string::npos) << log;
     EXPECT_NE(log.find("IDeviceProfile.GetName"), std::string::npos) << log;

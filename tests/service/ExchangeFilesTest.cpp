@@ -140,8 +140,8 @@ TEST(ExchangeFiles, DamagedAndForeignFilesAreRefusedAndChangeNothing)
     const std::wstring macroPath = folder.File(L"m.qnm");
     ASSERT_EQ(ExportProfileFile(source.Keyboard(), source.profile, profilePath, error), SimStatus::Ok);
     ASSERT_EQ(ExportMacroFile(source.Keyboard(), source.macro, macroPath, error), SimStatus::Ok);
-    const std::vector<std::uint8_t> profileImage = ReadBytes(profilePath);
-    const std::vector<std::uint8_t> macroImage = ReadBytes(macroPath);
+    const std::vector<std::uint8_t> profileImage = testfiles::ReadBytes(profilePath);
+    const std::vector<std::uint8_t> macroImage = testfiles::ReadBytes(macroPath);
 
     CKeyboardState target;
     const SimDeviceData before = target.Keyboard().Data();

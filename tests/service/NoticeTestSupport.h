@@ -11,8 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "framework/Handle.h"
 #include "service/control/DeviceNotice.h"
+#include "../support/TestFiles.h"
+#include "../support/TestProgram.h"
 
 constexpr DWORD kToolDeadlineMs = 20000;
 
@@ -83,48 +84,15 @@ private:
     std::vector<Notice> m_notices;
 };
 
-inline std::wstring ToolPath()
-{
-    std::string unixPath = TESSARY_CONTROL_TOOL;
-    std::wstring path = L"Z:";
-    for (char c : unixPath)
-        path += c == '/' ? L'\\' : wchar_t(c);
-    return path;
-}
-
 // Runs the control tool with `arguments` while this thread keeps answering sent messages (the tool's
 // broadcast waits for every window). The tool's exit code, or -1 when it did not end in time.
 inline int RunToolPumping(const std::wstring& arguments)
 {
-    std::wstring commandLine = L"\"" + ToolPath() + L"\" " + arguments;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    CProgram tool(testfiles::WinePath(TESSARY_CONTROL_TOOL), arguments);
+    if (!tool.Started())
         return -2;
-    const CHandle tool(process.hProcess);
-    CHandle(process.hThread).CloseHandle();
-    const HANDLE waited = tool;
-    const ULONGLONG deadline = GetTickCount64() + kToolDeadlineMs;
-    int code = -1;
-    for (;;) {
-        const ULONGLONG now = GetTickCount64();
-        if (now >= deadline)
-            break;
-        const DWORD wait = MsgWaitForMultipleObjects(1, &waited, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
-        if (wait == WAIT_OBJECT_0) {
-            DWORD exitCode = 0;
-            GetExitCodeProcess(tool, &exitCode);
-            code = static_cast<int>(exitCode);
-            break;
-        }
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageW(&msg);
-    }
-    if (code == -1)
-        TerminateProcess(tool, 1);
-    return code;
+    const DWORD code = tool.WaitForExit(kToolDeadlineMs);
+    return code == STILL_ACTIVE ? -1 : static_cast<int>(code);
 }
 
 // The record receivers get: the keyboard's path with its terminator inside dbcc_size.

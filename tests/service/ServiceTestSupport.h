@@ -5,11 +5,12 @@
 
 #include "framework/ComRef.h"
 #include "framework/Handle.h"
+#include "framework/Wnd.h"
 #include "service/ServiceStart.h"
 #include "service/control/ControlClient.h"
 #include "SimTestSupport.h"
 #include "../support/KeyboardProcess.h"
-#include "../support/MessagePump.h"
+#include "../support/TestProgram.h"
 
 #include "DeviceService.h"
 
@@ -43,20 +44,11 @@ private:
 
 // ---- Paths, waiting, control ----
 
-// A path the build gives as a Unix path, as this program sees it under Wine.
-inline std::wstring WindowsPathOf(const char* unixPath)
-{
-    std::wstring path = L"Z:";
-    for (const char* c = unixPath; *c; ++c)
-        path += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
-    return path;
-}
-
 // Handles this thread's messages (the service's calls into this apartment among them) until `done` holds
 // or the deadline passes; the result is `done`'s last answer.
 inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000)
 {
-    return PumpMessagesUntilDone(done, timeoutMs);
+    return PumpMessagesUntil(done, timeoutMs, MessagePumpOptions{50, nullptr, true});
 }
 
 inline ControlReply Control(const std::string& command)
@@ -131,24 +123,14 @@ public:
 private:
     static bool EnsureRegistered()
     {
-        const std::wstring exe = WindowsPathOf(TESSARY_SERVICE_EXE);
+        const std::wstring exe = testfiles::WinePath(TESSARY_SERVICE_EXE);
         const std::wstring key = L"Software\\Classes\\CLSID\\{5E3B1A70-9D24-4C61-8F0A-2B7DC5E4A913}\\LocalServer32";
         wchar_t value[1024] = {};
         DWORD bytes = sizeof(value) - sizeof(wchar_t);
         if (RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &bytes) == ERROR_SUCCESS &&
             lstrcmpiW(value, (L"\"" + exe + L"\"").c_str()) == 0)
             return true;
-        std::wstring command = L"\"" + exe + L"\" /RegServer";
-        STARTUPINFOW startup = {sizeof(startup)};
-        PROCESS_INFORMATION process = {};
-        if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-            return false;
-        const CHandle registering(process.hProcess);
-        const CHandle registeringThread(process.hThread);
-        DWORD code = 1;
-        if (WaitForSingleObject(registering, 30000) == WAIT_OBJECT_0)
-            GetExitCodeProcess(registering, &code);
-        return code == 0;
+        return CProgram(exe, L"/RegServer").WaitForExitBlocking(30000) == 0;
     }
 
     bool PointSetting()

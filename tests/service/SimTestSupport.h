@@ -1,4 +1,4 @@
-// Helpers of the simulated keyboard's tests: a fresh temporary folder per test, whole-file access, damaged
+// Helpers of the simulated keyboard's tests: a fresh temporary folder per test, whole-file writing, damaged
 // images resealed, and a device whose every kind of content differs from the factory's.
 #pragma once
 
@@ -18,15 +18,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
-
-inline std::vector<std::uint8_t> ReadBytes(const std::wstring& path)
-{
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
-    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 inline void WriteBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes)
 {

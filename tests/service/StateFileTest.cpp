@@ -105,7 +105,7 @@ TEST(StateFile, UnusableFilesAreKeptAsideAndReported)
         const std::wstring aside = path + L".corrupt-" + std::to_wstring(i + 1);
         EXPECT_EQ(result.keptAsidePath, aside);
         EXPECT_NE(result.message.find(aside), std::wstring::npos);
-        EXPECT_EQ(ReadBytes(aside), damaged[i]);
+        EXPECT_EQ(testfiles::ReadBytes(aside), damaged[i]);
         EXPECT_FALSE(FileExists(path));
         EXPECT_EQ(state.Keyboard().ProfileCount(), 1u);
         EXPECT_EQ(state.Keyboard().MacroCount(), 0u);
@@ -120,7 +120,7 @@ TEST(StateFile, SaveFailureLeavesTheFileAlone)
     CKeyboardState state;
     std::wstring error;
     ASSERT_EQ(SaveStateFile(path, state, error), SimStatus::Ok) << error;
-    const std::vector<std::uint8_t> before = ReadBytes(path);
+    const std::vector<std::uint8_t> before = testfiles::ReadBytes(path);
 
     // Another writer holds the replacement open: this save must fail without touching either file.
     CHandle held(CreateFileW(ReplacementPathOf(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -130,7 +130,7 @@ TEST(StateFile, SaveFailureLeavesTheFileAlone)
     EXPECT_EQ(SaveStateFile(path, state, error), SimStatus::IoError);
     EXPECT_FALSE(error.empty());
     held.CloseHandle();
-    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_EQ(testfiles::ReadBytes(path), before);
 
     // A file where the folder should be.
     WriteBytes(folder.File(L"plain"), {1});
@@ -212,7 +212,7 @@ TEST(StateFile, TheJournalBringsBackEveryWholeChangeSinceTheLastSave)
     ASSERT_EQ(state.Keyboard().SetProfileName(profile, L"A much longer name than before"), SimStatus::Ok);
     ASSERT_TRUE(journal.Append(SerializeStateBody(state), error)) << error;
     const std::vector<std::uint8_t> beforeLast = SerializeStateBody(state);
-    const std::size_t sizeBeforeLast = ReadBytes(journalPath).size();
+    const std::size_t sizeBeforeLast = testfiles::ReadBytes(journalPath).size();
     ASSERT_EQ(state.Keyboard().ActivateProfile(profile), SimStatus::Ok);
     ASSERT_TRUE(journal.Append(SerializeStateBody(state), error)) << error;
     journal.Close();
@@ -225,7 +225,7 @@ TEST(StateFile, TheJournalBringsBackEveryWholeChangeSinceTheLastSave)
     EXPECT_EQ(result.body, SerializeStateBody(state));
 
     // A kill while the last record was written: it was never answered, the others stand.
-    const std::vector<std::uint8_t> whole = ReadBytes(journalPath);
+    const std::vector<std::uint8_t> whole = testfiles::ReadBytes(journalPath);
     WriteBytes(journalPath, std::vector<std::uint8_t>(whole.begin(), whole.begin() + (whole.size() + sizeBeforeLast) / 2));
     result = LoadStateFile(path, loaded);
     EXPECT_EQ(result.journal.records, 2u);
@@ -246,6 +246,6 @@ TEST(StateFile, TheJournalBringsBackEveryWholeChangeSinceTheLastSave)
     result = LoadStateFile(path, loaded);
     EXPECT_EQ(result.journal.outcome, JournalReplay::Outcome::Damaged);
     EXPECT_TRUE(loaded == state);
-    EXPECT_EQ(ReadBytes(journalPath + L".corrupt-1"), damaged);
+    EXPECT_EQ(testfiles::ReadBytes(journalPath + L".corrupt-1"), damaged);
     EXPECT_FALSE(FileExists(journalPath));
 }

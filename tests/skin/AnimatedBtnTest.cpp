@@ -240,7 +240,7 @@ TEST_F(AVIButtonTest, ThePostersCentreShowsUntilTheClipFirstPlays)
     m_button->m_poster = MakeDib(kPosterWidth, kPosterHeight, pixels);
 
     auto render = [&] {
-        CBitmap target = MakeDib(60, 30, std::vector<COLORREF>(60 * 30, kYellow));
+        CBitmap target = SolidDib(kYellow, 60, 30);
         CDC dc;
         dc.CreateCompatibleDC(nullptr);
         {

@@ -37,11 +37,6 @@ constexpr COLORREF kNearWhite = RGB(254, 254, 254);
 constexpr int kWidth = 100;
 constexpr int kHeight = 120;
 
-CBitmap Solid(int width, int height, COLORREF colour)
-{
-    return MakeDib(width, height, std::vector<COLORREF>(static_cast<size_t>(width) * height, colour));
-}
-
 ::testing::AssertionResult SameRect(const RECT& expected, const RECT& actual)
 {
     if (EqualRect(&expected, &actual))
@@ -71,16 +66,16 @@ protected:
         m_display = std::make_unique<CBitmapWindow>();
         ASSERT_TRUE(m_display->Create(CBitmapItem::WindowClass(), L"", WS_CHILD | WS_VISIBLE,
                                       RECT{0, 0, kWidth, kHeight}, m_panel, static_cast<UINT>(-1)));
-        m_frame = Solid(kWidth - 10, kHeight - 10, kWhite);
-        m_normal = Solid(kWidth, kHeight, kBlue);
-        m_over = Solid(kWidth, kHeight, kYellow);
-        m_selected = Solid(kWidth, kHeight, kMagenta);
+        m_frame = SolidDib(kWhite, kWidth - 10, kHeight - 10);
+        m_normal = SolidDib(kBlue, kWidth, kHeight);
+        m_over = SolidDib(kYellow, kWidth, kHeight);
+        m_selected = SolidDib(kMagenta, kWidth, kHeight);
     }
 
     // The display's look, drawn into a bitmap.
     std::vector<COLORREF> Render()
     {
-        CBitmap target = Solid(kWidth, kHeight, kWhite);
+        CBitmap target = SolidDib(kWhite, kWidth, kHeight);
         CDC dc;
         dc.CreateCompatibleDC(nullptr);
         {
@@ -167,7 +162,7 @@ TEST_F(BitmapItemTest, TheSelectedKeyIsShownCentredAmongItsNeighbours)
                 pixels.push_back(x < 210 ? kGreen : kRed);
         return pixels;
     }());
-    CBitmap pressed = Solid(400, 200, kCyan);
+    CBitmap pressed = SolidDib(kCyan, 400, 200);
     StateBitmaps key;
     key.normal = &keyboard;
     key.pressed = &pressed;

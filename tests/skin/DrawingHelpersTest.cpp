@@ -132,7 +132,7 @@ TEST(BitmapToRegionTest, ReadsMonochromeAndDeviceBitmaps)
 
 TEST(BitmapToRegionTest, AllWhiteGivesAnEmptyRegionAndNoBitmapGivesNone)
 {
-    CBitmap white = MakeDib(5, 4, std::vector<COLORREF>(20, kWhite));
+    CBitmap white = SolidDib(kWhite, 5, 4);
     CRgn region(BitmapToRegion(white));
     ASSERT_FALSE(region.IsNull());
     RECT box = {};
@@ -179,7 +179,7 @@ TEST(CopyBitmapRectTest, EmptyRectangleOrNoSourceKeepsTheOldBitmap)
 {
     CBitmap source = MakeGradient();
     CClientDC screen(nullptr);
-    CBitmap target = MakeDib(3, 3, std::vector<COLORREF>(9, kRed));
+    CBitmap target = SolidDib(kRed, 3, 3);
     HGDIOBJ old = target.GetSafeHandle();
 
     EXPECT_FALSE(CopyBitmapRect(target, screen, source, 4, 4, 4, 8));

@@ -20,16 +20,13 @@
 
 namespace {
 
-constexpr COLORREF kRed = RGB(255, 0, 0);
-constexpr COLORREF kGreen = RGB(0, 255, 0);
-constexpr COLORREF kBlue = RGB(0, 0, 255);
-constexpr COLORREF kGrey = RGB(128, 128, 128);
+using namespace image_button_colours;
 
 // The colour at (x, y) of what the key draws for the owner-draw `state` over a width x height area
 // filled with `under`.
 COLORREF KeyLook(CKeyboardKeyItem& key, int width, int height, UINT state, int x, int y, COLORREF under = 0)
 {
-    CBitmap target = MakeDib(width, height, std::vector<COLORREF>(size_t(width) * height, under));
+    CBitmap target = SolidDib(under, width, height);
     CDC dc;
     dc.CreateCompatibleDC(nullptr);
     {
@@ -253,10 +250,10 @@ TEST_F(KeyItemTest, ThePageHearsOfHoverAndClickBeforeTheContainer)
 TEST_F(KeyItemTest, KeysLookOverWhenMarkedOnlyWhileEnabled)
 {
     auto key = MakeKey(L"Esc");
-    CBitmap normal = MakeDib(40, 20, std::vector<COLORREF>(800, kRed));
-    CBitmap over = MakeDib(40, 20, std::vector<COLORREF>(800, kGreen));
-    CBitmap down = MakeDib(40, 20, std::vector<COLORREF>(800, kBlue));
-    CBitmap disabled = MakeDib(40, 20, std::vector<COLORREF>(800, kGrey));
+    CBitmap normal = SolidDib(kRed, 40, 20);
+    CBitmap over = SolidDib(kGreen, 40, 20);
+    CBitmap down = SolidDib(kBlue, 40, 20);
+    CBitmap disabled = SolidDib(kGrey, 40, 20);
     key->LoadButtonImagesNoMask(&normal, &over, &down, &disabled, 0, 0, 40, 20);
     auto look = [&](UINT state) { return KeyLook(*key, 40, 20, state, 20, 10); };
 

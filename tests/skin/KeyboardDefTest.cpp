@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -92,12 +91,6 @@ private:
     std::wstring m_folder;
     std::vector<std::wstring> m_files;
 };
-
-std::vector<BYTE> ReadFileBytes(const std::wstring& path)
-{
-    std::ifstream in(path.c_str(), std::ios::binary);
-    return std::vector<BYTE>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 } // namespace
 
@@ -457,13 +450,12 @@ TEST_F(KeyboardDefElement, TheKeyboardPageFindsTheBuiltKeyFilesBesideThePrograms
 TEST(ProductKeyboard, GeneratedFilesHoldEveryKeyOfTheKeyboardPage)
 {
     InitNameTables();
-    std::ifstream in(HostPath(KEYBOARD_DESCRIPTION).c_str(), std::ios::binary);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string text = testfiles::ReadText(HostPath(KEYBOARD_DESCRIPTION));
     std::vector<KeyDescription> keys = Describe(text);
     ASSERT_FALSE(keys.empty());
 
-    const std::vector<BYTE> records = ReadFileBytes(HostPath(KEYBOARD_RECORDS_FILE));
-    const std::vector<BYTE> defaults = ReadFileBytes(HostPath(KEYBOARD_DEFAULTS_FILE));
+    const std::vector<BYTE> records = testfiles::ReadBytes(HostPath(KEYBOARD_RECORDS_FILE));
+    const std::vector<BYTE> defaults = testfiles::ReadBytes(HostPath(KEYBOARD_DEFAULTS_FILE));
     EXPECT_EQ(WriteKeyRecordFile(keys), records) << "the build's file is out of date";
     EXPECT_EQ(WriteKeyDefaultsFile(keys), defaults);
 

@@ -119,8 +119,8 @@ protected:
     // program, auto-switch (check); rows keyed 0..count-1.
     void MakeProfileTable(int rows)
     {
-        m_on = MakeDib(12, 12, std::vector<COLORREF>(144, kRed));
-        m_off = MakeDib(12, 12, std::vector<COLORREF>(144, kGreen));
+        m_on = SolidDib(kRed, 12, 12);
+        m_off = SolidDib(kGreen, 12, 12);
         ASSERT_EQ(0, m_list->AddColumn(L"Cur", kCurrent, XListColumnKind::CheckBox, 60, true, &m_off, &m_on, nullptr));
         ASSERT_EQ(1, m_list->AddColumn(L"Id", kId, XListColumnKind::Static, 30, false, nullptr, nullptr, nullptr));
         ASSERT_EQ(2, m_list->AddColumn(L"Name", kName, XListColumnKind::Edit, 100, false, nullptr, nullptr, nullptr));

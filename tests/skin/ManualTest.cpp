@@ -2,23 +2,9 @@
 // every picture it shows (a PNG of the size the page gives it), and every link inside the page.
 #include "SkinSetSupport.h"
 
-#include <cstdio>
 #include <regex>
 
 namespace {
-
-std::string ReadWhole(const std::wstring& path)
-{
-    std::string bytes;
-    if (FILE* file = _wfopen(path.c_str(), L"rb")) {
-        char buffer[65536];
-        size_t count;
-        while ((count = fread(buffer, 1, sizeof(buffer), file)) > 0)
-            bytes.append(buffer, count);
-        fclose(file);
-    }
-    return bytes;
-}
 
 unsigned BigEndian32(const std::string& bytes, size_t at)
 {
@@ -33,7 +19,7 @@ unsigned BigEndian32(const std::string& bytes, size_t at)
 TEST(ManualTest, TheManualIsInstalledWithEveryPictureItShows)
 {
     const std::wstring folder = ProgramFolder() + L"Manuals\\";
-    const std::string page = ReadWhole(folder + L"index.html");
+    const std::string page = testfiles::ReadText(folder + L"index.html");
     ASSERT_NE(page.find("</html>"), std::string::npos) << "no manual below the program folder";
 
     const std::regex image("<img src=\"([^\"]+)\"[^>]*width=\"([0-9]+)\" height=\"([0-9]+)\"");
@@ -44,7 +30,7 @@ TEST(ManualTest, TheManualIsInstalledWithEveryPictureItShows)
         shown.insert(source);
         std::wstring path = folder + Wide(source.c_str());
         std::replace(path.begin(), path.end(), L'/', L'\\');
-        const std::string picture = ReadWhole(path);
+        const std::string picture = testfiles::ReadText(path);
         ASSERT_GT(picture.size(), 24u) << "the picture is missing";
         EXPECT_EQ(picture.substr(1, 3), "PNG");
         EXPECT_EQ(BigEndian32(picture, 16), unsigned(std::stoi((*it)[2]))) << "width";

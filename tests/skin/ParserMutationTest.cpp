@@ -10,8 +10,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <set>
 #include <string>
@@ -275,8 +273,7 @@ struct ProductKeyboard {
 ProductKeyboard MakeProductKeyboard()
 {
     ProductKeyboard keyboard;
-    std::ifstream in(HostPath(KEYBOARD_DESCRIPTION).c_str(), std::ios::binary);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string text = testfiles::ReadText(HostPath(KEYBOARD_DESCRIPTION));
     std::string error;
     EXPECT_TRUE(ParseKeyboardDescription(text, keyboard.keys, error)) << error;
     keyboard.records = WriteKeyRecordFile(keyboard.keys);
@@ -994,8 +991,7 @@ TEST_F(ParserMutation, SkinFileLoaderSurvivesDamage)
 
     std::vector<std::string> bases;
     for (const wchar_t* fixture : {L"panel.xml", L"language.xml", L"order.xml"}) {
-        std::ifstream in(CopyFixture(fixture).c_str(), std::ios::binary);
-        bases.emplace_back((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        bases.push_back(testfiles::ReadText(CopyFixture(fixture)));
         ASSERT_FALSE(bases.back().empty());
     }
     bases.push_back(kKeyboardSkin);
@@ -1063,12 +1059,9 @@ TEST_F(ParserMutation, SkinFileLoaderSurvivesDamage)
             // such a file is refused, and nothing that walks it may depend on its depth.
             const size_t levels = mutator.Below(2) ? mutator.Between(1, 2 * kMaxSkinFileDepth)
                                                    : mutator.Between(1000, 20000);
-            std::string nest;
-            for (size_t level = 0; level < levels; ++level)
-                nest += "<B>";
+            std::string nest = testfiles::Repeated("<B>", levels);
             nest += mutator.Below(2) ? "background.bmp" : "";
-            for (size_t level = 0; level < levels; ++level)
-                nest += "</B>";
+            nest += testfiles::Repeated("</B>", levels);
             size_t top = std::string::npos;
             for (const char* tag : {"<GUIPANEL", "<KEYBOARD>", "<ITEMLIST"})
                 top = std::min(top, text.find(tag));

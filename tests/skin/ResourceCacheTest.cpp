@@ -236,13 +236,8 @@ TEST_F(SkinResourceTest, PrefetchSkipsAFileNestedBeyondAnySkinFile)
     TempAppFolder folder;
     ASSERT_TRUE(CreateDirectoryW((folder.Path() + L"xml").c_str(), nullptr));
     folder.Write(L"skins\\first.bmp", MakeBmp());
-    std::string deep = "<GUIPANEL>";
-    for (int level = 0; level < 100000; ++level)
-        deep += "<B>";
-    deep += "first.bmp";
-    for (int level = 0; level < 100000; ++level)
-        deep += "</B>";
-    deep += "</GUIPANEL>";
+    const std::string deep = "<GUIPANEL>" + testfiles::Repeated("<B>", 100000) + "first.bmp" +
+                             testfiles::Repeated("</B>", 100000) + "</GUIPANEL>";
     folder.Write(L"xml\\deep.xml", deep.data(), deep.size());
     const char panel[] = "<GUIPANEL><BACKGROUND>first.bmp</BACKGROUND></GUIPANEL>";
     folder.Write(L"xml\\panel.xml", panel, sizeof(panel) - 1);

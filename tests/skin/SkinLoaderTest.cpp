@@ -252,12 +252,7 @@ TEST_F(SkinLoaderTest, FilesThatFailAddNothingOrOnlyTheirBackground)
 
 std::string NestedElements(int levels)
 {
-    std::string text;
-    for (int level = 0; level < levels; ++level)
-        text += "<B>";
-    for (int level = 0; level < levels; ++level)
-        text += "</B>";
-    return text;
+    return testfiles::Repeated("<B>", levels) + testfiles::Repeated("</B>", levels);
 }
 
 // A damaged file is refused naming the file at fault: the skin file itself (missing, or nested deeper

@@ -31,11 +31,6 @@ constexpr COLORREF kSpineColour = RGB(0, 200, 200);
 constexpr COLORREF kThumbColour = RGB(200, 0, 200);
 constexpr COLORREF kBackColour = RGB(90, 90, 90);
 
-CBitmap Solid(int height, COLORREF colour)
-{
-    return MakeDib(kWidth, height, std::vector<COLORREF>(static_cast<size_t>(kWidth) * height, colour));
-}
-
 // The list beside the bar: scroll information to read, and the scroll codes it is sent.
 class CScrollTarget : public CWnd {
 public:
@@ -122,12 +117,12 @@ protected:
 
     CWnd m_parent;
     CScrollTarget m_list;
-    CBitmap m_top = Solid(kTopH, kTopColour);
-    CBitmap m_bottom = Solid(kBotH, kBottomColour);
-    CBitmap m_up = Solid(kArrowH, kUpColour);
-    CBitmap m_down = Solid(kArrowH, kDownColour);
-    CBitmap m_spine = Solid(1, kSpineColour);
-    CBitmap m_thumb = Solid(kThumbH, kThumbColour);
+    CBitmap m_top = SolidDib(kTopColour, kWidth, kTopH);
+    CBitmap m_bottom = SolidDib(kBottomColour, kWidth, kBotH);
+    CBitmap m_up = SolidDib(kUpColour, kWidth, kArrowH);
+    CBitmap m_down = SolidDib(kDownColour, kWidth, kArrowH);
+    CBitmap m_spine = SolidDib(kSpineColour, kWidth, 1);
+    CBitmap m_thumb = SolidDib(kThumbColour, kWidth, kThumbH);
     std::unique_ptr<CVScrollBar> m_bar;
 };
 

@@ -1,7 +1,10 @@
 // The simulated service's keyboard process as the tests end it. Wine hands a server its client's
 // standard error, and ctest waits for that to close: a test that leaves the process running waits for
-// its idle exit. The process is found and told to quit through the control pipe.
+// its idle exit. The process is found through the control pipe and told to quit there, or killed as a
+// crash would end it.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <windows.h>
 
@@ -34,6 +37,16 @@ inline CHandle QuitKeyboardProcess(DWORD pipeMs)
         SendControlCommand("quit", options);
     }
     return process;
+}
+
+// Ends the keyboard process that answers, as a crash would, and waits until it is gone. Call with
+// ASSERT_NO_FATAL_FAILURE.
+inline void KillKeyboardProcess()
+{
+    const CHandle process = OpenKeyboardProcess(200);
+    ASSERT_FALSE(process.IsNull());
+    ASSERT_TRUE(TerminateProcess(process, 9));
+    EXPECT_EQ(WaitForSingleObject(process, 10000), WAIT_OBJECT_0);
 }
 
 // Creates the service's object `iid` (the first creation starts the service). COM refuses the class for

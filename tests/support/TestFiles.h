@@ -1,5 +1,5 @@
-// Files and folders for tests: a fresh temporary folder, writing bytes, removing a tree, and the Windows
-// path of a file of the source tree (Wine reaches the Unix file system through drive Z:).
+// Files and folders for tests: a fresh temporary folder, writing and reading bytes, removing a tree,
+// repeated text, and the Windows path of a file of the source tree (Wine reaches the Unix file system through drive Z:).
 #pragma once
 
 #include "framework/Handle.h"
@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -62,6 +63,39 @@ inline bool WriteBytes(const std::wstring& path, const void* data, size_t size)
         return false;
     DWORD written = 0;
     return size == 0 || (WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) && written == size);
+}
+
+// The whole file's bytes; empty when it cannot be read. A file another process still writes is read as
+// far as it goes.
+inline std::vector<std::uint8_t> ReadBytes(const std::wstring& path)
+{
+    std::vector<std::uint8_t> bytes;
+    const CHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, 0, nullptr));
+    if (file.IsNull())
+        return bytes;
+    std::uint8_t buffer[65536];
+    DWORD count = 0;
+    while (ReadFile(file, buffer, sizeof(buffer), &count, nullptr) && count > 0)
+        bytes.insert(bytes.end(), buffer, buffer + count);
+    return bytes;
+}
+
+// The whole file as a byte string (as it is, no decoding); empty when it cannot be read.
+inline std::string ReadText(const std::wstring& path)
+{
+    const std::vector<std::uint8_t> bytes = ReadBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// `piece` `count` times over, such as the tags of a file nested far too deep.
+inline std::string Repeated(const std::string& piece, size_t count)
+{
+    std::string text;
+    text.reserve(piece.size() * count);
+    for (size_t i = 0; i < count; ++i)
+        text += piece;
+    return text;
 }
 
 // The Windows path of a Unix path, such as a fixture folder of the source tree.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "framework/Handle.h"
+#include "framework/Wnd.h"
 
 #include <windows.h>
 
@@ -23,7 +24,8 @@ inline HWND FindProcessWindow(DWORD processId, const wchar_t* className, const w
 
 class CProgram {
 public:
-    explicit CProgram(const std::wstring& path, const std::wstring& arguments = std::wstring())
+    // `creationFlags` as CreateProcess takes them (CREATE_NO_WINDOW: a console program without a console).
+    explicit CProgram(const std::wstring& path, const std::wstring& arguments = std::wstring(), DWORD creationFlags = 0)
     {
         std::wstring command = L"\"" + path + L"\"";
         if (!arguments.empty())
@@ -31,10 +33,10 @@ public:
         STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION process{};
-        if (CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        if (CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, creationFlags, nullptr, nullptr, &startup,
+                           &process)) {
             m_process.Attach(process.hProcess);
             CHandle(process.hThread).CloseHandle();
-            m_id = process.dwProcessId;
         }
     }
     ~CProgram()
@@ -43,27 +45,32 @@ public:
             TerminateProcess(m_process, 1);
     }
     bool Started() const { return !m_process.IsNull(); }
-    DWORD Id() const { return m_id; }
+    DWORD Id() const { return Started() ? GetProcessId(m_process) : 0; }
     HANDLE Handle() const { return m_process; }
-    // The exit code once ended within the time, else STILL_ACTIVE.
+    // The exit code once ended within the time, else STILL_ACTIVE (at once when it never started). This
+    // thread's windows keep answering while it waits.
     DWORD WaitForExit(DWORD timeoutMs)
     {
-        const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-        const HANDLE process = m_process;
-        while (WaitForSingleObject(process, 0) != WAIT_OBJECT_0 && GetTickCount64() < deadline) {
-            // This thread's windows keep answering while it waits.
-            MSG msg;
-            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-                DispatchMessageW(&msg);
-            MsgWaitForMultipleObjects(1, &process, FALSE, 20, QS_ALLINPUT);
-        }
-        DWORD code = STILL_ACTIVE;
-        GetExitCodeProcess(process, &code);
-        return code;
+        if (Started())
+            PumpMessagesUntil([this] { return WaitForSingleObject(m_process, 0) == WAIT_OBJECT_0; }, timeoutMs);
+        return ExitCode();
+    }
+    // The same for a thread that has nothing to answer: its messages wait.
+    DWORD WaitForExitBlocking(DWORD timeoutMs)
+    {
+        if (Started())
+            WaitForSingleObject(m_process, timeoutMs);
+        return ExitCode();
     }
 
 private:
-    CHandle m_process;
-    DWORD m_id = 0;
-};
+    DWORD ExitCode() const
+    {
+        DWORD code = STILL_ACTIVE;
+        if (!Started() || !GetExitCodeProcess(m_process, &code))
+            code = STILL_ACTIVE;
+        return code;
+    }
 
+    CHandle m_process;
+};

@@ -5,6 +5,7 @@
 
 #include "ScreenSupport.h"
 #include "TrayTestSupport.h"
+#include "../support/DeviceChangeRecord.h"
 
 #include "skin/AppFolder.h"
 #include "skin/LangTable.h"
@@ -37,17 +38,6 @@ void WriteLanguageText(const std::wstring& path, const std::wstring& text)
         const char bytes[2] = {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
         out.write(bytes, 2);
     }
-}
-
-std::vector<BYTE> DeviceRecord(const std::wstring& name)
-{
-    const size_t offset = offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_name);
-    std::vector<BYTE> bytes(offset + (name.size() + 1) * sizeof(wchar_t) + 8, 0);
-    auto* record = reinterpret_cast<DEV_BROADCAST_DEVICEINTERFACE_W*>(bytes.data());
-    record->dbcc_size = static_cast<DWORD>(bytes.size());
-    record->dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-    std::copy(name.begin(), name.end(), record->dbcc_name);
-    return bytes;
 }
 
 class FennSysTrayDlgTest : public ::testing::Test {
@@ -107,7 +97,7 @@ protected:
 
     void SendDeviceChange(HWND dialog, WPARAM event, const std::wstring& path)
     {
-        std::vector<BYTE> record = DeviceRecord(path);
+        std::vector<BYTE> record = DeviceInterfaceRecord(path);
         ::SendMessageW(dialog, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(record.data()));
     }
 
@@ -179,7 +169,7 @@ std::vector<DWORD> IconPixels(HICON icon)
 // in the size the system asks for.
 TEST_F(FennSysTrayDlgTest, IconsAreTheProgramsOwn)
 {
-    const std::wstring program = WinePathOf(TRAY_BIN_DIR) + L"\\TessaryTray.exe";
+    const std::wstring program = testfiles::WinePath(TRAY_BIN_DIR) + L"\\TessaryTray.exe";
     HMODULE image = ::LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(nullptr, image) << "the built program";
     const auto shipped = [image](UINT id, int metric) {
@@ -190,9 +180,9 @@ TEST_F(FennSysTrayDlgTest, IconsAreTheProgramsOwn)
             ::DestroyIcon(icon);
         return pixels;
     };
-    const std::vector<DWORD> window = shipped(tray::kWindowIconResource, SM_CXICON);
-    const std::vector<DWORD> windowSmall = shipped(tray::kWindowIconResource, SM_CXSMICON);
-    const std::vector<DWORD> notification = shipped(tray::kTrayIconResource, SM_CXSMICON);
+    const std::vector<DWORD> window = shipped(128, SM_CXICON);
+    const std::vector<DWORD> windowSmall = shipped(128, SM_CXSMICON);
+    const std::vector<DWORD> notification = shipped(131, SM_CXSMICON);
     ::FreeLibrary(image);
     ASSERT_FALSE(window.empty());
     ASSERT_FALSE(notification.empty());
@@ -239,12 +229,8 @@ TEST_F(FennSysTrayDlgTest, LanguageComesFromTheRegistryChoice)
 TEST_F(FennSysTrayDlgTest, DamagedLanguageFileLeavesTheTextsAsWritten)
 {
     WriteTwoLanguages();
-    std::string deep = "<ITEMLIST><LANGLIST><LANG name=\"LANGUAGE_DEFAULT\" file=\"english.txt\"/></LANGLIST>";
-    for (int level = 0; level < 100000; ++level)
-        deep += "<B>";
-    for (int level = 0; level < 100000; ++level)
-        deep += "</B>";
-    deep += "</ITEMLIST>";
+    const std::string deep = "<ITEMLIST><LANGLIST><LANG name=\"LANGUAGE_DEFAULT\" file=\"english.txt\"/></LANGLIST>" +
+                             testfiles::Repeated("<B>", 100000) + testfiles::Repeated("</B>", 100000) + "</ITEMLIST>";
     for (const std::string& damaged : {deep, std::string(4000, '\xB5')}) {
         m_platform.notifyCalls.clear();
         WriteUtf8(m_folder.File(L"xml\\Language.xml"), damaged);
@@ -256,7 +242,7 @@ TEST_F(FennSysTrayDlgTest, DamagedLanguageFileLeavesTheTextsAsWritten)
 
 TEST_F(FennSysTrayDlgTest, ShippedLanguageDataGivesTheTrayTexts)
 {
-    SetAppFolder(WinePathOf(TRAY_BIN_DIR));
+    SetAppFolder(testfiles::WinePath(TRAY_BIN_DIR));
     auto dialog = StartDialog();
     const CLangTable* language = CurrentLangTable();
     ASSERT_NE(nullptr, language) << "the build puts xml\\Language.xml and lang\\ next to the programs";

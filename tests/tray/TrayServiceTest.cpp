@@ -133,19 +133,7 @@ protected:
     // handles its messages; the tool's exit code.
     DWORD RunControlTool(const std::wstring& arguments)
     {
-        std::wstring command = L"\"" + WindowsPathOf(TESSARY_CONTROL_TOOL) + L"\" " + arguments;
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION process{};
-        if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
-                            &process))
-            return 0xFFFFFFFF;
-        const CHandle tool(process.hProcess);
-        const CHandle toolThread(process.hThread);
-        PumpUntil([&] { return WaitForSingleObject(tool, 0) == WAIT_OBJECT_0; }, 20000);
-        DWORD code = 0xFFFFFFFE;
-        GetExitCodeProcess(tool, &code);
-        return code;
+        return CProgram(testfiles::WinePath(TESSARY_CONTROL_TOOL), arguments, CREATE_NO_WINDOW).WaitForExit(20000);
     }
 
     // The dialog started, one recording of A pressed, stopped: waiting for its button.
@@ -534,11 +522,7 @@ TEST_F(TrayServiceTest, AfterTheKeyboardProcessDiedTheNextPollConnectsToItsSucce
 {
     ASSERT_NO_FATAL_FAILURE(StartDialog());
     m_keyboard.Close();
-    CHandle process = CServiceUnderTest::OpenServiceProcess();
-    ASSERT_FALSE(process.IsNull());
-    ASSERT_TRUE(TerminateProcess(process, 9));
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process, 10000));
-    process.CloseHandle();
+    ASSERT_NO_FATAL_FAILURE(KillKeyboardProcess());
 
     // A new keyboard process; the dialog still holds the connections to the dead one.
     ASSERT_TRUE(m_keyboard.Open());
@@ -682,7 +666,7 @@ TEST_F(TrayServiceTest, ProgramRunsOnceShowsTheDisplayAndEndsOnClose)
         CDeviceManager device;
         ASSERT_TRUE(device.SetProfileFlags(L"Profile 1", 0, 0, 1));
     }
-    const std::wstring exe = WindowsPathOf(TRAY_BIN_DIR) + L"\\TessaryTray.exe";
+    const std::wstring exe = testfiles::WinePath(TRAY_BIN_DIR) + L"\\TessaryTray.exe";
     CProgram tray(exe);
     ASSERT_TRUE(tray.Started());
     HWND dialog = nullptr;

@@ -82,15 +82,6 @@ inline void PumpMessagesFor(DWORD milliseconds)
     PumpMessagesUntil([] { return false; }, milliseconds);
 }
 
-// A Unix path as Wine sees it (drive Z: is the file system's root).
-inline std::wstring WinePathOf(const char* unixPath)
-{
-    std::wstring path = L"Z:";
-    for (const char* c = unixPath; *c; ++c)
-        path += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
-    return path;
-}
-
 constexpr USHORT kScanA = 0x1E;
 
 // A key's raw input as the keyboard reports it.
