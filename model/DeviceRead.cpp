@@ -10,12 +10,6 @@
 
 namespace {
 
-// A part of the device the read takes: one the product has and `mask` asks for.
-bool Wants(const ProductDescriptor& product, unsigned mask, DWORD capability, unsigned bits)
-{
-    return product.Has(capability) && (mask & bits) != 0;
-}
-
 IKeyboardProfile* FindStoreProfile(IKeyboardConfig& store, const GUID& guid)
 {
     DWORD words[4];
@@ -71,6 +65,12 @@ void StoreProfileProperties(const ProfileProperties& read, IKeyboardProfile& pro
     }
 }
 
+bool ReadProfileProperties(IDeviceProfile* device, IKeyboardProfile& profile)
+{
+    StoreProfileProperties(FetchProfileProperties(device), profile);
+    return true;
+}
+
 bool FetchButtonRecords(IButtonAssignment* buttons, std::size_t buttonCount, std::vector<KeyAssignmentRecord>& records)
 {
     records.clear();
@@ -106,6 +106,16 @@ void StoreKeyAssignments(IKeyboardConfig& store, IKeyboardProfile* profile,
     store.ReservedSetProfileFlag(anyActive ? 1 : 0, profile);
 }
 
+bool ReadKeyAssignments(IKeyboardConfig& store, IKeyboardProfile* profile, IButtonAssignment* buttons,
+                        std::size_t buttonCount, SeenOnDevice::KeyMap* asRead)
+{
+    std::vector<KeyAssignmentRecord> records;
+    if (!FetchButtonRecords(buttons, buttonCount, records))
+        return false;
+    StoreKeyAssignments(store, profile, records, asRead);
+    return true;
+}
+
 bool FetchLeds(IDeviceProfile* device, std::vector<LedState>& leds)
 {
     leds.clear();
@@ -134,6 +144,14 @@ void StoreLeds(IKeyboardConfig& store, const std::vector<LedState>& leds, IKeybo
         else if (led.id == LightingOn)
             store.SetLightingOn(led.state != 0, profile);
     }
+}
+
+bool ReadLeds(IKeyboardConfig& store, IDeviceProfile* device, IKeyboardProfile* profile)
+{
+    std::vector<LedState> leds;
+    const bool ok = FetchLeds(device, leds);
+    StoreLeds(store, leds, profile);
+    return ok;
 }
 
 bool FetchMacroEvents(IDeviceMacro* macro, std::vector<DeviceMacroEvent>& events)
@@ -199,9 +217,10 @@ bool CDeviceReadout::Fetch(IServiceDevice* device, const ProductDescriptor& prod
     if (device == nullptr)
         return false;
     mask &= 0xFFFF;
+    auto wants = [&](DWORD capability, unsigned bits) { return product.Has(capability) && (mask & bits) != 0; };
     bool ok = true;
 
-    if (Wants(product, mask, kCapabilityProfiles, kTransferAnyProfilePass)) {
+    if (wants(kCapabilityProfiles, kTransferAnyProfilePass)) {
         ComRef<IProfileManager> manager;
         if (!GetSubObject(device, IID_IProfileManager, manager)) {
             ok = false;
@@ -219,37 +238,31 @@ bool CDeviceReadout::Fetch(IServiceDevice* device, const ProductDescriptor& prod
                 // The read creates no profiles: Initialize listed them.
                 if (!ContainsGuid(storeProfiles, read.guid))
                     return true;
-                ok = FetchProfile(deviceProfile.Get(), product, mask, buttonCount, read) && ok;
+                bool profileOk = true;
+                if (wants(kCapabilityProfileProperties, kTransferProfileProperties)) {
+                    read.hasProperties = true;
+                    read.properties = FetchProfileProperties(deviceProfile.Get());
+                }
+                if (wants(kCapabilityKeyAssignments, kTransferKeyAssignments)) {
+                    ComRef<IButtonAssignment> buttons;
+                    read.keysWanted = true;
+                    read.keysRead = GetSubObject(deviceProfile.Get(), IID_IButtonAssignment, buttons) &&
+                                    FetchButtonRecords(buttons.Get(), buttonCount, read.records);
+                    profileOk = read.keysRead;
+                }
+                if (profileOk && wants(kCapabilityLeds, kTransferLeds)) {
+                    read.ledsRead = true;
+                    profileOk = FetchLeds(deviceProfile.Get(), read.leds);
+                }
+                ok = ok && profileOk;
                 profiles.push_back(std::move(read));
                 return true;
             });
         }
     }
 
-    if (Wants(product, mask, kCapabilityMacros, kTransferMacros))
+    if (wants(kCapabilityMacros, kTransferMacros))
         ok = ReadMacros(device) && ok;
-    return ok;
-}
-
-bool CDeviceReadout::FetchProfile(IDeviceProfile* device, const ProductDescriptor& product, unsigned mask,
-                                  std::size_t buttonCount, Profile& read)
-{
-    bool ok = true;
-    if (Wants(product, mask, kCapabilityProfileProperties, kTransferProfileProperties)) {
-        read.hasProperties = true;
-        read.properties = FetchProfileProperties(device);
-    }
-    if (Wants(product, mask, kCapabilityKeyAssignments, kTransferKeyAssignments)) {
-        ComRef<IButtonAssignment> buttons;
-        read.keysWanted = true;
-        read.keysRead = GetSubObject(device, IID_IButtonAssignment, buttons) &&
-                        FetchButtonRecords(buttons.Get(), buttonCount, read.records);
-        ok = read.keysRead;
-    }
-    if (ok && Wants(product, mask, kCapabilityLeds, kTransferLeds)) {
-        read.ledsRead = true;
-        ok = FetchLeds(device, read.leds);
-    }
     return ok;
 }
 
@@ -283,27 +296,21 @@ void CDeviceReadout::MergeInto(IKeyboardConfig& store, SeenOnDevice& seen) const
             continue;
         if (!IsNullGuid(activeProfile) && activeProfile == read.guid)
             store.SetActiveProfile(profile);
-        StoreProfile(store, read, *profile, seen);
+        if (read.hasProperties)
+            StoreProfileProperties(read.properties, *profile);
+        if (read.keysWanted) {
+            if (read.keysRead) {
+                SeenOnDevice::KeyMap asRead;
+                StoreKeyAssignments(store, profile, read.records, &asRead);
+                seen.SetKeys(read.guid, std::move(asRead));
+            } else {
+                seen.ForgetKeys(read.guid);
+            }
+        }
+        if (read.ledsRead)
+            StoreLeds(store, read.leds, profile);
     }
     MergeMacros(store, seen);
-}
-
-void CDeviceReadout::StoreProfile(IKeyboardConfig& store, const Profile& read, IKeyboardProfile& profile,
-                                  SeenOnDevice& seen)
-{
-    if (read.hasProperties)
-        StoreProfileProperties(read.properties, profile);
-    if (read.keysWanted) {
-        if (read.keysRead) {
-            SeenOnDevice::KeyMap asRead;
-            StoreKeyAssignments(store, &profile, read.records, &asRead);
-            seen.SetKeys(read.guid, std::move(asRead));
-        } else {
-            seen.ForgetKeys(read.guid);
-        }
-    }
-    if (read.ledsRead)
-        StoreLeds(store, read.leds, &profile);
 }
 
 void CDeviceReadout::MergeMacros(IKeyboardConfig& store, SeenOnDevice& seen) const

@@ -27,18 +27,25 @@ struct ProfileProperties {
 ProfileProperties FetchProfileProperties(IDeviceProfile* device);
 // Into a store profile. A profile without linked program keeps its automatic switch as it is.
 void StoreProfileProperties(const ProfileProperties& properties, IKeyboardProfile& profile);
+// Both at once. Always true: every part is optional.
+bool ReadProfileProperties(IDeviceProfile* device, IKeyboardProfile& profile);
 
-// A profile's key assignments, in two halves: the device's records of up to `buttonCount` buttons (never
-// more than the device returned; false for no buttons or a failed read), and their keys into the profile
-// (records of buttons the keyboard has no key for are left out). `asRead`, when given, receives each key
-// read as the store then holds it, for the write to tell the keys the user changed.
+// The profile's key assignments from up to `buttonCount` records (never more than the device returned).
+// False for no buttons or a failed read. `asRead`, when given, receives each key read as the store then
+// holds it, for the write to tell the keys the user changed.
+bool ReadKeyAssignments(IKeyboardConfig& store, IKeyboardProfile* profile, IButtonAssignment* buttons,
+                        std::size_t buttonCount, SeenOnDevice::KeyMap* asRead = nullptr);
+// The halves: the device's records of up to `buttonCount` buttons (false as above), and their keys into
+// the profile (records of buttons the keyboard has no key for are left out).
 bool FetchButtonRecords(IButtonAssignment* buttons, std::size_t buttonCount, std::vector<KeyAssignmentRecord>& records);
 void StoreKeyAssignments(IKeyboardConfig& store, IKeyboardProfile* profile,
                          const std::vector<KeyAssignmentRecord>& records, SeenOnDevice::KeyMap* asRead = nullptr);
 
-// Light 1 and the lighting (4) of a device profile, in two halves: every light whose id and state could
-// be read (false on a light without id, or without lights at all; the other lights are still read), and
-// those lights into the store.
+// Light 1 and the lighting (4) of a device profile into the store; false when a light's id could not be
+// read (the other lights are still read).
+bool ReadLeds(IKeyboardConfig& store, IDeviceProfile* device, IKeyboardProfile* profile);
+// The halves: every light whose id and state could be read (false on a light without id, or without
+// lights at all), and those lights into the store.
 struct LedState {
     DWORD id = 0;
     DWORD state = 0;
@@ -95,11 +102,6 @@ public:
     // those the store lacks (MergeMacros takes them into the store). False when the macro store cannot be
     // reached or a macro's events could not be fetched.
     bool ReadMacros(IServiceDevice* device);
-    // Fetch's part for one device profile, whose GUID `read` holds: its properties, keys and lights as the
-    // product and `mask` ask (the lights only when the keys asked for could be read). False when the keys
-    // or the lights could not be read.
-    static bool FetchProfile(IDeviceProfile* device, const ProductDescriptor& product, unsigned mask,
-                             std::size_t buttonCount, Profile& read);
 
     // Into the store: the active profile, each profile's properties, keys and lights, and every macro the
     // store does not hold yet, with GUID and events; a name the store already has in other letter case
@@ -109,10 +111,6 @@ public:
     void MergeInto(IKeyboardConfig& store, SeenOnDevice& seen) const;
     // The macros' part of MergeInto.
     void MergeMacros(IKeyboardConfig& store, SeenOnDevice& seen) const;
-    // MergeInto's part for one profile of the store: what FetchProfile fetched. Keys that were read are
-    // noted in `seen`; those of a profile whose keys could not be read are forgotten there.
-    static void StoreProfile(IKeyboardConfig& store, const Profile& read, IKeyboardProfile& profile,
-                             SeenOnDevice& seen);
 
     std::vector<GUID> storeProfiles;
     std::vector<GUID> storeMacros;

@@ -14,8 +14,6 @@ namespace {
 
 constexpr DWORD kModeRecording = 2;
 constexpr DWORD kModeNormal = 1;
-// What an import reads of the profile it made (as far as the product has them).
-constexpr unsigned kImportedProfileParts = kTransferProfileProperties | kTransferKeyAssignments | kTransferLeds;
 
 CKeyboard* g_keyboard = nullptr;
 
@@ -159,9 +157,10 @@ bool CKeyboard::ImportProfileFile(const wchar_t* path, IKeyboardConfig* config)
         return false;
 
     std::wstring name;
-    CDeviceReadout::Profile read;
+    GUID guid{};
     IKeyboardProfile* profile = nullptr;
-    bool ok = ReadServiceName(imported.Get(), kMaxPathText, name) && ReadServiceGuid(imported.Get(), read.guid);
+    SeenOnDevice::KeyMap keys;
+    bool ok = ReadServiceName(imported.Get(), kMaxPathText, name) && ReadServiceGuid(imported.Get(), guid);
     if (ok && HasProfileNamed(*config, name)) {
         // One name, one profile: a taken name becomes the name a copy would get, on the keyboard too. The
         // store takes the name the keyboard holds, so a keyboard that refuses the rename fails the import.
@@ -171,20 +170,31 @@ bool CKeyboard::ImportProfileFile(const wchar_t* path, IKeyboardConfig* config)
             ok = SUCCEEDED(imported->SetName(name.c_str()));
         }
     }
-    // Read as the configuration read reads a profile, and stored the same way.
-    ok = ok && (profile = config->AddProfile(name.c_str())) != nullptr &&
-         CDeviceReadout::FetchProfile(imported.Get(), Descriptor(), kImportedProfileParts, m_buttonIds.size(), read);
+    ok = ok && (profile = config->AddProfile(name.c_str())) != nullptr;
+    if (ok) {
+        SetProfileGuid(*profile, guid);
+        if (Descriptor().Has(kCapabilityProfileProperties))
+            ReadProfileProperties(imported.Get(), *profile);
+        if (Descriptor().Has(kCapabilityKeyAssignments)) {
+            ComRef<IButtonAssignment> buttons;
+            ok = GetSubObject(imported.Get(), IID_IButtonAssignment, buttons) &&
+                 ReadKeyAssignments(*config, profile, buttons.Get(), m_buttonIds.size(), &keys);
+        }
+        if (ok && Descriptor().Has(kCapabilityLeds))
+            ok = ReadLeds(*config, imported.Get(), profile);
+        if (ok) {
+            Seen(config).AddProfile(guid);
+            if (Descriptor().Has(kCapabilityKeyAssignments))
+                Seen(config).SetKeys(guid, std::move(keys));
+        }
+    }
     if (!ok) {
         // Half an import helps nobody: the store drops the profile and the device the imported copy.
         if (profile != nullptr)
             config->RemoveProfile(profile);
         profiles->DeleteProfile(imported.Get());
-        return false;
     }
-    SetProfileGuid(*profile, read.guid);
-    Seen(config).AddProfile(read.guid);
-    CDeviceReadout::StoreProfile(*config, read, *profile, Seen(config));
-    return true;
+    return ok;
 }
 
 bool CKeyboard::ExportProfileFile(const wchar_t* path, IKeyboardProfile* profile)
