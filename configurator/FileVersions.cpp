@@ -1,5 +1,7 @@
 #include "configurator/FileVersions.h"
 
+#include "framework/ModulePath.h"
+
 #include <vector>
 
 namespace {
@@ -15,6 +17,11 @@ void SplitVersion(DWORD high, DWORD low, std::wstring& whole, std::wstring (&par
 }
 
 } // namespace
+
+void CFileVersions::SetModulePath()
+{
+    m_modulePath = ModulePath();
+}
 
 bool CFileVersions::ReadVersionInfo()
 {

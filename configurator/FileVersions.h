@@ -9,6 +9,8 @@ class CFileVersions {
 public:
     virtual ~CFileVersions() = default;
 
+    // The running program's file, whatever the length of its path.
+    void SetModulePath();
     void SetModulePath(const std::wstring& path) { m_modulePath = path; }
     // Fills the texts from the file's version resource; false (texts at "0") when it cannot be read.
     bool ReadVersionInfo();

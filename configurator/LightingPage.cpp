@@ -4,7 +4,6 @@
 
 #include "configurator/FileVersions.h"
 #include "configurator/Popups.h"
-#include "framework/ModulePath.h"
 #include "model/OssleConfig.h"
 #include "skin/BitmapBtn.h"
 #include "skin/BitmapWnd.h"
@@ -87,7 +86,7 @@ void COssleAppDlg::RefreshVersionLines(bool withFirmware)
         m_firmwareText->SetText(m_firmwareText->GetText() + L": " + version);
     if (m_driverText) {
         CFileVersions program;
-        program.SetModulePath(ModulePath());
+        program.SetModulePath();
         program.ReadVersionInfo();
         m_driverText->SetText(ProductVersionLine(m_driverText->GetText(), program));
     }

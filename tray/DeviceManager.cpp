@@ -136,6 +136,34 @@ bool CDeviceManager::GetProfileNames(std::vector<std::wstring>& names, std::vect
     return !names.empty();
 }
 
+bool CDeviceManager::GetProfileSetting(const std::wstring& name, ProfileSetting& setting)
+{
+    if (!HasProfiles())
+        return false;
+    bool result = false;
+    ForEachDeviceProfile(m_profiles.Get(), [&](ComRef<IDeviceProfile>& profile) {
+        std::wstring profileName;
+        if (!ReadProfileName(profile.Get(), profileName) || profileName != name)
+            return true;
+        ProfileSetting read;
+        read.name = profileName;
+        bool linkedRead = false;
+        bool flagsRead = false;
+        if (!ReadSetting(profile.Get(), read, &linkedRead, &flagsRead))
+            return true;
+        setting = read;
+        result = linkedRead && flagsRead;
+        return false;
+    });
+    return result;
+}
+
+bool CDeviceManager::GetActiveProfileName(std::wstring& name)
+{
+    ComRef<IDeviceProfile> active;
+    return GetActiveProfile(active) && ReadProfileName(active.Get(), name);
+}
+
 bool CDeviceManager::FindProfileByName(const std::wstring& name, ComRef<IDeviceProfile>& profile)
 {
     profile.Reset();
@@ -278,6 +306,30 @@ bool CDeviceManager::BuildMacroAssignment(IDeviceProfile* profile, DWORD buttonI
     return SUCCEEDED(buttons->SetRecords(1, &record));
 }
 
+bool CDeviceManager::AssignMacroInActiveProfile(const GUID& macro, DWORD value, DWORD buttonId)
+{
+    ComRef<IDeviceProfile> active;
+    if (!GetActiveProfile(active) || !BuildMacroAssignment(active.Get(), buttonId, macro))
+        return false;
+    return SUCCEEDED(m_profiles->ActivateProfile(active.Get()));
+}
+
+bool CDeviceManager::AssignMacroInProfile(const std::wstring& profileName, const GUID& macro, DWORD value,
+                                          DWORD buttonId)
+{
+    if (!HasProfiles())
+        return false;
+    bool assigned = false;
+    ForEachDeviceProfile(m_profiles.Get(), [&](ComRef<IDeviceProfile>& profile) {
+        std::wstring name;
+        if (!ReadProfileName(profile.Get(), name) || ::_wcsicmp(name.c_str(), profileName.c_str()) != 0)
+            return true;
+        assigned = BuildMacroAssignment(profile.Get(), buttonId, macro);
+        return false;
+    });
+    return assigned;
+}
+
 bool CDeviceManager::BeginRecordingLeds()
 {
     if (!EnterRecordingMode())
@@ -390,10 +442,21 @@ bool CDeviceManager::SetProfileFlags(const std::wstring& profile, int autoSwitch
 
 bool CDeviceManager::ApplyLedToActiveProfile(const CLed& led)
 {
-    // The active profile itself: another profile may carry its name.
+    // The active profile itself, not the first of its name: another profile may carry that name.
     ComRef<IDeviceProfile> active;
+    return GetActiveProfile(active) && ApplyLed(active.Get(), led);
+}
+
+bool CDeviceManager::ApplyLedToProfile(const std::wstring& profileName, const CLed& led)
+{
+    ComRef<IDeviceProfile> profile;
+    return FindProfileByName(profileName, profile) && ApplyLed(profile.Get(), led);
+}
+
+bool CDeviceManager::ApplyLed(IDeviceProfile* profile, const CLed& led)
+{
     ComRef<ILedCollection> lights;
-    if (!GetActiveProfile(active) || !GetSubObject(active.Get(), IID_ILedCollection, lights))
+    if (!GetSubObject(profile, IID_ILedCollection, lights))
         return false;
     ComRef<IDeviceLed> light;
     ForEachServiceObject<IDeviceLed>([&](DWORD index, IDeviceLed** out) { return lights->GetLed(index, out); },

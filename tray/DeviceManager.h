@@ -28,6 +28,9 @@ public:
     // The names that could be read, in the device's order. With `guids`, only the profiles whose GUID
     // could be read too, each GUID at its name's place.
     bool GetProfileNames(std::vector<std::wstring>& names, std::vector<GUID>* guids = nullptr);
+    // True when both the linked program and the flags of the first profile of this exact name were read.
+    bool GetProfileSetting(const std::wstring& name, ProfileSetting& setting);
+    bool GetActiveProfileName(std::wstring& name);
     bool ActivateProfile(const std::wstring& name);
     // The one profile of this GUID (names need not be unique): true when both its linked program and its
     // flags were read.
@@ -41,6 +44,12 @@ public:
     // be completed is deleted again.
     bool CreateDeviceMacro(const std::wstring& name, const std::vector<DeviceMacroEvent>& events, GUID& guid);
     bool DeleteDeviceMacro(const GUID& guid);
+    // Assigns the macro to the button in the active profile and activates that profile again, so the
+    // keyboard takes the change. `value` is the device's and not used. (A recording saves its macro with
+    // SaveRecordedMacro, which also deletes a macro it could not assign.)
+    bool AssignMacroInActiveProfile(const GUID& macro, DWORD value, DWORD buttonId);
+    // The same in the first profile whose name matches ignoring case, without re-activation.
+    bool AssignMacroInProfile(const std::wstring& profile, const GUID& macro, DWORD value, DWORD buttonId);
 
     // The device steps of an on-the-fly recording.
     bool BeginRecordingLeds();
@@ -64,7 +73,9 @@ public:
 
     bool HasDevice() const { return static_cast<bool>(m_device); }
 
+    // The light on the active profile itself; on the first profile of the name.
     bool ApplyLedToActiveProfile(const CLed& led);
+    bool ApplyLedToProfile(const std::wstring& profile, const CLed& led);
     bool EnterRecordingMode() { return SetDeviceMode(2); }
     bool EnterNormalMode() { return SetDeviceMode(1); }
     bool SetDeviceMode(DWORD mode);
@@ -74,6 +85,7 @@ private:
     bool FindProfileByName(const std::wstring& name, ComRef<IDeviceProfile>& profile);
     bool FindProfileByGuid(const GUID& guid, ComRef<IDeviceProfile>& profile);
     bool GetActiveProfile(ComRef<IDeviceProfile>& active);
+    bool ApplyLed(IDeviceProfile* profile, const CLed& led);
     bool ReadSetting(IDeviceProfile* profile, ProfileSetting& setting, bool* linkedRead, bool* flagsRead);
     bool GetMacroStore(ComRef<IMacroStore>& store);
     bool BuildMacroAssignment(IDeviceProfile* profile, DWORD buttonId, const GUID& macro);
